@@ -1,0 +1,24 @@
+#!/bin/sh
+# check-exports.sh OBJDUMP MODULE LIST
+# LIST: first line "LIBRARY <export directory name>", then one exported name
+# per line in any order. Fails when the module's export table differs.
+set -eu
+objdump=$1 module=$2 list=$3
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+
+"$objdump" -p "$module" | awk '
+  /^Name [0-9a-fA-F]+ / { print "LIBRARY " $3 }
+  /\[Ordinal\/Name Pointer\] Table/ { table = 1; next }
+  table && /^\t\[ *[0-9]+\]/ { sub(/^\t\[ *[0-9]+\] /, ""); print; next }
+  { table = 0 }' > "$dir/actual.raw"
+grep -v '^[[:space:]]*$' "$list" > "$dir/expected.raw"
+
+for f in actual expected; do
+  { head -n 1 "$dir/$f.raw"; tail -n +2 "$dir/$f.raw" | LC_ALL=C sort; } > "$dir/$f"
+done
+if ! diff -u "$dir/expected" "$dir/actual"; then
+  echo "export table of $module differs from $list" >&2
+  exit 1
+fi
+echo "exports of $(basename "$module") match $(basename "$list")"

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/notification_window.h"
+
+namespace {
+
+constexpr std::uint32_t kPenResult = 1135;
+
+TEST(NotificationWindowTest, WaitReturnsClaimedMessageAfterOthers) {
+  auto window = platform::NotificationWindow::Create(kPenResult);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(platform::PostWindowMessage(window->Handle(), 1024 + 7, 1, 2));
+  ASSERT_TRUE(platform::PostWindowMessage(window->Handle(), kPenResult, 11, 22));
+  const auto message = window->WaitFor(kPenResult);
+  ASSERT_TRUE(message.has_value());
+  EXPECT_EQ(message->message, kPenResult);
+  EXPECT_EQ(message->wparam, 11u);
+  EXPECT_EQ(message->lparam, 22);
+}
+
+TEST(NotificationWindowTest, MessagePostedFromAnotherThreadEndsTheWait) {
+  auto window = platform::NotificationWindow::Create(kPenResult);
+  ASSERT_NE(window, nullptr);
+  const platform::WindowHandle handle = window->Handle();
+  std::thread poster([handle] { platform::PostWindowMessage(handle, kPenResult, 5, 0); });
+  const auto message = window->WaitFor(kPenResult);
+  poster.join();
+  ASSERT_TRUE(message.has_value());
+  EXPECT_EQ(message->wparam, 5u);
+}
+
+TEST(NotificationWindowTest, PostToDestroyedWindowFails) {
+  auto window = platform::NotificationWindow::Create(kPenResult);
+  ASSERT_NE(window, nullptr);
+  const platform::WindowHandle handle = window->Handle();
+  window.reset();
+  EXPECT_FALSE(platform::PostWindowMessage(handle, kPenResult, 0, 0));
+}
+
+TEST(WaitCursorTest, ScopedUseDoesNotFail) {
+  platform::WaitCursor outer;
+  { platform::WaitCursor inner; }
+}
+
+}  // namespace
