@@ -7,6 +7,12 @@
 #include <sstream>
 #include <string>
 
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace testing_support {
 
 class TemporaryDirectory {
@@ -14,7 +20,15 @@ class TemporaryDirectory {
   TemporaryDirectory() {
     static std::atomic<unsigned> counter{0};
     std::ostringstream name;
-    name << "wrendle-test-" << std::hex << reinterpret_cast<std::uintptr_t>(this) << '-' << counter++;
+    // The process id keeps apart the folders of test processes that ctest
+    // runs side by side (their objects may well sit at the same address).
+#if defined(_WIN32)
+    const long process = static_cast<long>(_getpid());
+#else
+    const long process = static_cast<long>(getpid());
+#endif
+    name << "wrendle-test-" << std::hex << process << '-' << reinterpret_cast<std::uintptr_t>(this) << '-'
+         << counter++;
     path_ = std::filesystem::temp_directory_path() / name.str();
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
