@@ -8,7 +8,7 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
 "$objdump" -p "$module" | awk '
-  /^Name [0-9a-fA-F]+ / { print "LIBRARY " $3 }
+  /^Name[ \t]+[0-9a-fA-F]+[ \t]/ { print "LIBRARY " $3 }
   /\[Ordinal\/Name Pointer\] Table/ { table = 1; next }
   table && /^\t\[ *[0-9]+\]/ { sub(/^\t\[ *[0-9]+\] /, ""); print; next }
   { table = 0 }' > "$dir/actual.raw"

@@ -14,7 +14,8 @@ extern "C" {
 int WRENDLE_STDCALL ZUNInitSegment(int screen_width, int screen_height);
 // Writes one SegmentEnds entry per cell (at most max_cells); returns the
 // number of cells, -1 on failure.
-int WRENDLE_STDCALL ZUNSegment(const wrendle::StrokeEntry* strokes, std::int32_t* segment_ends, int max_cells);
+int WRENDLE_STDCALL ZUNSegment(const wrendle::StrokeEntry* strokes, std::int32_t* segment_ends,
+                               int max_cells);
 int WRENDLE_STDCALL ZUNCutSetting(int cut_setting);
 int WRENDLE_STDCALL ZUNGetCutSetting();
 int WRENDLE_STDCALL ZUNCutSettingPoint(int n);
@@ -26,7 +27,8 @@ void WRENDLE_STDCALL ZUNFreeRecognition();
 // candidates: room for 11 codes. Returns 1..10 candidates, 11..28 a
 // GestureCode (candidates untouched), 0 or less for none. A non-zero
 // learn_code is the character (bytes swapped) to learn these strokes as.
-int WRENDLE_STDCALL ZUNRecognition(const wrendle::StrokeEntry* strokes, std::uint16_t* candidates, int learn_code);
+int WRENDLE_STDCALL ZUNRecognition(const wrendle::StrokeEntry* strokes, std::uint16_t* candidates,
+                                   int learn_code);
 int WRENDLE_STDCALL ZUNSetRange(int range_flags);
 // Learned features, learned segment lists, pen ink, and 0.
 int WRENDLE_STDCALL ZUNAttachLearn(const char* features, const char* segments, const char* ink,

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <memory>
 #include <vector>
 
@@ -30,21 +32,19 @@ TEST(StrokeListViewTest, EmptyListIsValid) {
 struct BadList {
   const char* name;
   std::vector<StrokeEntry> entries;
+  friend void PrintTo(const BadList& c, std::ostream* os) { *os << c.name; }
 };
 
 class BadStrokeListTest : public ::testing::TestWithParam<BadList> {};
 
-TEST_P(BadStrokeListTest, IsRefused) {
-  EXPECT_FALSE(StrokeListView::Parse(GetParam().entries).has_value());
-}
+TEST_P(BadStrokeListTest, IsRefused) { EXPECT_FALSE(StrokeListView::Parse(GetParam().entries).has_value()); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lists, BadStrokeListTest,
-    ::testing::Values(BadList{"CountRunsPastBuffer", {{5, 0}, {1, 1}, {0, 0}}},
-                      BadList{"NegativeCount", {{-1, 0}, {1, 1}, {0, 0}}},
-                      BadList{"NoEndEntry", {{1, 0}, {1, 1}}}, BadList{"Nothing", {}},
-                      BadList{"PointsFillBufferWithoutEnd", {{2, 0}, {1, 1}, {2, 2}}}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lists, BadStrokeListTest,
+                         ::testing::Values(BadList{"CountRunsPastBuffer", {{5, 0}, {1, 1}, {0, 0}}},
+                                           BadList{"NegativeCount", {{-1, 0}, {1, 1}, {0, 0}}},
+                                           BadList{"NoEndEntry", {{1, 0}, {1, 1}}}, BadList{"Nothing", {}},
+                                           BadList{"PointsFillBufferWithoutEnd", {{2, 0}, {1, 1}, {2, 2}}}),
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(StrokeListViewTest, UnboundedParseStopsAtEntryLimit) {
   // Headers chain past the limit without an end entry.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/profile_store.h"
 #include "tests/support/temporary_directory.h"
 
@@ -49,7 +51,8 @@ TEST_P(ProfileStoreTest, ReadsHandWrittenFileWithCrLfAndBlanks) {
   EXPECT_EQ(store->GetInt(FilePath("hand.ini"), "Pen", "Width", 0), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, ProfileStoreTest, ::testing::Values(StoreKind::kIniFile, StoreKind::kSystem));
+INSTANTIATE_TEST_SUITE_P(Stores, ProfileStoreTest,
+                         ::testing::Values(StoreKind::kIniFile, StoreKind::kSystem));
 
 TEST(IniFileProfileStoreTest, NewKeyGoesIntoItsSectionAndOtherLinesSurvive) {
   testing_support::TemporaryDirectory directory;
@@ -62,6 +65,7 @@ TEST(IniFileProfileStoreTest, NewKeyGoesIntoItsSectionAndOtherLinesSurvive) {
 struct IntCase {
   const char* text;
   int expected;
+  friend void PrintTo(const IntCase& c, std::ostream* os) { *os << c.text << ' ' << c.expected; }
 };
 
 class ParseProfileIntTest : public ::testing::TestWithParam<IntCase> {};

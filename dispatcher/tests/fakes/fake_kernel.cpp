@@ -1,0 +1,75 @@
+// A kernel module that records what it is given and answers as scripted.
+#include <algorithm>
+#include <cstring>
+
+#include "common/stroke_list.h"
+#include "dispatcher/tests/fakes/fake_control.h"
+
+namespace {
+
+fakes::KernelLog g_log;
+int g_init_result = 1;
+int g_recognize_result = 0;
+std::uint16_t g_codes[10];
+int g_code_count = 0;
+
+[[maybe_unused]] void CopyName(char* target, const char* name) {
+  if (name == nullptr) {
+    std::strcpy(target, "(null)");
+    return;
+  }
+  std::strncpy(target, name, sizeof g_log.attach_names[0] - 1);
+}
+
+}  // namespace
+
+extern "C" {
+
+WRENDLE_EXPORT void WRENDLE_STDCALL FakeKernelReset(int init_result, int recognize_result,
+                                                    const std::uint16_t* codes, int code_count) {
+  g_log = {};
+  g_init_result = init_result;
+  g_recognize_result = recognize_result;
+  g_code_count = std::clamp(code_count, 0, 10);
+  std::copy_n(codes, g_code_count, g_codes);
+}
+
+WRENDLE_EXPORT const fakes::KernelLog* WRENDLE_STDCALL FakeKernelGetLog() { return &g_log; }
+
+WRENDLE_EXPORT int WRENDLE_STDCALL ZUNInitRecognition() {
+  ++g_log.init_calls;
+  return g_init_result;
+}
+
+WRENDLE_EXPORT void WRENDLE_STDCALL ZUNFreeRecognition() { ++g_log.free_calls; }
+
+WRENDLE_EXPORT int WRENDLE_STDCALL ZUNRecognition(const wrendle::StrokeEntry* strokes,
+                                                  std::uint16_t* candidates, int learn_code) {
+  ++g_log.recognize_calls;
+  g_log.last_learn_code = learn_code;
+  const auto view = wrendle::StrokeListView::ParseUnbounded(strokes);
+  g_log.last_stroke_count = view ? static_cast<int>(view->stroke_count()) : -1;
+  g_log.last_point_count = view ? static_cast<int>(view->point_count()) : -1;
+  std::copy_n(g_codes, g_code_count, candidates);
+  return g_recognize_result;
+}
+
+WRENDLE_EXPORT int WRENDLE_STDCALL ZUNSetRange(int range_flags) {
+  ++g_log.set_range_calls;
+  g_log.last_range = range_flags;
+  return range_flags;
+}
+
+#ifndef FAKE_KERNEL_WITHOUT_ATTACH
+WRENDLE_EXPORT int WRENDLE_STDCALL ZUNAttachLearn(const char* features, const char* segments, const char* ink,
+                                                  const char* fourth) {
+  ++g_log.attach_calls;
+  CopyName(g_log.attach_names[0], features);
+  CopyName(g_log.attach_names[1], segments);
+  CopyName(g_log.attach_names[2], ink);
+  CopyName(g_log.attach_names[3], fourth);
+  return 1;
+}
+#endif
+
+}  // extern "C"
