@@ -14,19 +14,26 @@ if(WRENDLE_BUILD_TESTS)
   endif()
 endif()
 
-# wrendle_add_test(name SOURCES ... LIBS ...)
+# wrendle_add_test(name SOURCES ... LIBS ... [OUTPUT_DIRECTORY dir])
+# OUTPUT_DIRECTORY places the executable (and runs it) in a folder of its own,
+# for tests whose module searches must not see the modules in bin/.
 # Natively every test case becomes a ctest test; under wine one ctest test runs
 # the whole executable, which saves a wine start per case.
 function(wrendle_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "OUTPUT_DIRECTORY" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   wrendle_target_defaults(${name})
+  set(directory ${CMAKE_BINARY_DIR}/bin)
+  if(ARG_OUTPUT_DIRECTORY)
+    set(directory ${ARG_OUTPUT_DIRECTORY})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${directory})
+  endif()
   if(WIN32)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} gmock gtest_main)
-    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${directory})
   else()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
-    gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin DISCOVERY_TIMEOUT 30)
+    gtest_discover_tests(${name} WORKING_DIRECTORY ${directory} DISCOVERY_TIMEOUT 30)
   endif()
 endfunction()
 
