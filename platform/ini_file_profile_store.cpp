@@ -7,26 +7,10 @@
 
 #include "platform/profile_store.h"
 #include "platform/system_info.h"
+#include "platform/text_compare.h"
 
 namespace platform {
 namespace {
-
-// ASCII case folding that leaves the trail byte of a double-byte character alone.
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  bool trail = false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (!trail && x < 0x80) {
-      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    }
-    if (x != y) return false;
-    trail = !trail && x >= 0x81;
-  }
-  return true;
-}
 
 std::string Trim(const std::string& text) {
   const char* blanks = " \t\r\n";
@@ -83,7 +67,7 @@ Location Find(const std::vector<std::string>& lines, const std::string& section,
   for (size_t i = 0; i < lines.size(); ++i) {
     if (const auto name = SectionName(lines[i])) {
       if (inside) break;
-      inside = SameName(*name, section);
+      inside = SameTextIgnoringCase(*name, section);
       if (inside) {
         location.section_line = i;
         location.section_end = i + 1;
@@ -93,7 +77,7 @@ Location Find(const std::vector<std::string>& lines, const std::string& section,
     if (!inside) continue;
     if (!Trim(lines[i]).empty()) location.section_end = i + 1;
     const auto name = KeyName(lines[i]);
-    if (name && location.key_line == std::string::npos && SameName(*name, key)) location.key_line = i;
+    if (name && location.key_line == std::string::npos && SameTextIgnoringCase(*name, key)) location.key_line = i;
   }
   return location;
 }
