@@ -152,36 +152,41 @@ void LogWrite(const char* text) {
   LogWriteLocked(s, text);
 }
 
-void LogPrint(const char* format, ...) {
-  if (!format || !*format) return;
+namespace {
+
+// Writes the formatted report to the log stream, and with `echo` to the
+// output stream too, unless the verbosity drops reports.
+void LogReport(bool echo, const char* format, std::va_list args) {
   MessageState& s = State();
   {
     std::lock_guard<std::mutex> guard(s.lock);
     if (VerbosityOf(s.log_resources) < 0) return;
   }
-  std::va_list args;
-  va_start(args, format);
   const std::string text = FormatBounded(10000, format, args);
-  va_end(args);
   std::lock_guard<std::mutex> guard(s.lock);
   LogWriteLocked(s, text.c_str());
+  if (echo) {
+    std::fputs(text.c_str(), OutputLocked(s));
+    std::fflush(OutputLocked(s));
+  }
+}
+
+}  // namespace
+
+void LogPrint(const char* format, ...) {
+  if (!format || !*format) return;
+  std::va_list args;
+  va_start(args, format);
+  LogReport(false, format, args);
+  va_end(args);
 }
 
 void LogPrintEcho(const char* format, ...) {
   if (!format || !*format) return;
-  MessageState& s = State();
-  {
-    std::lock_guard<std::mutex> guard(s.lock);
-    if (VerbosityOf(s.log_resources) < 0) return;
-  }
   std::va_list args;
   va_start(args, format);
-  const std::string text = FormatBounded(10000, format, args);
+  LogReport(true, format, args);
   va_end(args);
-  std::lock_guard<std::mutex> guard(s.lock);
-  LogWriteLocked(s, text.c_str());
-  std::fputs(text.c_str(), OutputLocked(s));
-  std::fflush(OutputLocked(s));
 }
 
 int PrintAndExit(const char* text, int code) {

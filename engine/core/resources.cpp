@@ -14,21 +14,6 @@ namespace {
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
 
-// The tokens of a line, cut at the engine's separators.
-std::vector<std::string> Tokens(const std::string& line) {
-  std::vector<std::string> tokens;
-  std::size_t pos = 0;
-  while (pos < line.size()) {
-    const std::size_t start = line.find_first_not_of(kTokenSeparators, pos);
-    if (start == std::string::npos) break;
-    std::size_t end = line.find_first_of(kTokenSeparators, start);
-    if (end == std::string::npos) end = line.size();
-    tokens.push_back(line.substr(start, end - start));
-    pos = end;
-  }
-  return tokens;
-}
-
 }  // namespace
 
 Resources::Resources() { Clear(); }
@@ -189,7 +174,7 @@ int Resources::Merge(const char* path) {
   while (FileReadLine(stream, &line) >= 0) {
     const std::size_t comment = line.find_first_of("#;");
     if (comment != std::string::npos) line.resize(comment);
-    const std::vector<std::string> tokens = Tokens(line);
+    const std::vector<std::string> tokens = SplitTokens(line);
     if (tokens.empty()) continue;
     if (tokens.size() < 2) {
       ErrorSet("Resources::Merge", -1, "errNoValueForKeyword");

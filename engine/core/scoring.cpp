@@ -49,17 +49,11 @@ void Scoring::Reset() {
 bool Scoring::SplitSentence(const char* text, bool case_sensitive, std::vector<std::string>* words) const {
   words->assign(1, "#");
   if (!text) return true;
-  const std::string line(text);
-  std::size_t pos = 0;
+  const std::vector<std::string> tokens = SplitTokens(text);
   int taken = 0;
-  while (pos < line.size() && taken < kMaxSplitWords) {
-    const std::size_t start = line.find_first_not_of(kTokenSeparators, pos);
-    if (start == std::string::npos) break;
-    std::size_t end = line.find_first_of(kTokenSeparators, start);
-    if (end == std::string::npos) end = line.size();
-    pos = end;
-    std::string word = line.substr(start, end - start);
-    if (!case_sensitive) word = Lower(word);
+  for (const std::string& token : tokens) {
+    if (taken == kMaxSplitWords) break;
+    std::string word = case_sensitive ? token : Lower(token);
     ++taken;
     if (taken > 1) {
       bool ignored = false;

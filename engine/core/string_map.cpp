@@ -129,16 +129,7 @@ int StringMap::ReadText(const char* path) {
   std::string line;
   while (FileReadLine(stream, &line) >= 0) {
     ++lines;
-    std::vector<std::string> tokens;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-      const std::size_t start = line.find_first_not_of(kTokenSeparators, pos);
-      if (start == std::string::npos) break;
-      std::size_t end = line.find_first_of(kTokenSeparators, start);
-      if (end == std::string::npos) end = line.size();
-      tokens.push_back(line.substr(start, end - start));
-      pos = end;
-    }
+    const std::vector<std::string> tokens = SplitTokens(line);
     if (tokens.size() < 2) continue;
     if (tokens[0].size() > static_cast<std::size_t>(kMaxTextValueLength)) {
       WarningMessage("StringMap: value of line %d longer than %d bytes, line skipped", lines,

@@ -39,6 +39,20 @@ std::size_t CharacterPrefix(const char* text, std::size_t length, std::size_t li
   return pos;
 }
 
+std::vector<std::string> SplitTokens(const std::string& line) {
+  std::vector<std::string> tokens;
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    const std::size_t start = line.find_first_not_of(kTokenSeparators, pos);
+    if (start == std::string::npos) break;
+    std::size_t end = line.find_first_of(kTokenSeparators, start);
+    if (end == std::string::npos) end = line.size();
+    tokens.push_back(line.substr(start, end - start));
+    pos = end;
+  }
+  return tokens;
+}
+
 int SplitWords(const char* text, WordList* list) {
   if (!list) return 0;
   list->count_ = 0;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace vok {
 
@@ -18,6 +19,9 @@ char* StringToLower(char* text);
 // return and backspace. Every reader splits at CR as well, so a CRLF file
 // never leaves a CR inside a token.
 inline constexpr const char* kTokenSeparators = " \t\n\r\b";
+
+// The tokens of a line, cut at kTokenSeparators.
+std::vector<std::string> SplitTokens(const std::string& line);
 
 // A copy of a text split at blanks (SplitWords). The copy and the
 // word pointers live in this object, so they stay valid while it does.
