@@ -77,7 +77,8 @@ Location Find(const std::vector<std::string>& lines, const std::string& section,
     if (!inside) continue;
     if (!Trim(lines[i]).empty()) location.section_end = i + 1;
     const auto name = KeyName(lines[i]);
-    if (name && location.key_line == std::string::npos && SameTextIgnoringCase(*name, key)) location.key_line = i;
+    if (name && location.key_line == std::string::npos && SameTextIgnoringCase(*name, key))
+      location.key_line = i;
   }
   return location;
 }
@@ -110,6 +111,16 @@ class IniFileProfileStore final : public ProfileStore {
       lines.push_back("[" + section + "]");
       lines.push_back(entry);
     }
+    return Replace(path, lines);
+  }
+
+  bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) override {
+    const std::string path = PathOf(file);
+    bool exists = false;
+    auto lines = ReadLines(path, &exists);
+    const Location location = Find(lines, section, key);
+    if (location.key_line == std::string::npos) return true;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(location.key_line));
     return Replace(path, lines);
   }
 

@@ -20,6 +20,8 @@ class ProfileStore {
   // written; the old file is then unchanged.
   virtual bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                            const std::string& value) = 0;
+  // Removes the key; true also when it was not there.
+  virtual bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) = 0;
 
   // The leading decimal number of the value (optional sign), 0 for a value
   // that doesn't start with one, `default_value` when the key is missing.

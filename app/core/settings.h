@@ -21,9 +21,46 @@ constexpr bool HasKernel(int language) {
   return language == kLanguageTraditionalChinese || language == kLanguageSimplifiedChinese;
 }
 
+// Panes of the main frame by index.
+inline constexpr int kPanePhrases = 0;
+inline constexpr int kPaneKeyboard = 1;
+inline constexpr int kPaneSymbols = 2;
+inline constexpr int kPaneHomophones = 3;
+inline constexpr int kPaneStrings = 4;
+inline constexpr int kPaneCount = 5;
+
+// Open flag and top-left corner of one pane in one layout.
+struct PanePlacement {
+  bool open = false;
+  int x = 0;
+  int y = 0;
+};
+
 struct Settings {
   int system_language = kNoSystemLanguage;
+  int display_language = kNoSystemLanguage;              // [CodePage] Display
   int recognizer_language = kLanguageSimplifiedChinese;  // [CodePage] Recognizer
+
+  int range = 9;                  // [Kernel] Range, RangeFlags with bit 0x8000
+  int use_gesture = 1;            // [Kernel] UseGesture
+  int char_pitch = 50;            // [Kernel] CharPitch, the segmentation setting
+  int cursive = 2;                // [Kernel] Cursive, RecognizerMode 0..2
+  int comm_char = 1;              // [Kernel] CommChar: common characters only
+  int layout = 1;                 // [Layout] Layout: 0 write-pad, else full-screen
+  int speech = 1;                 // [Voice] Speech
+  int pen_width = 5;              // [Pen] Width in pixels
+  unsigned pen_color = 0x0000FF;  // [Pen] Red | Green << 8 | Blue << 16
+  int delay = 100;                // [Pen] Delay, 10 ms units
+  int sensitive = 120;            // [Pen] Sensitive, 10 ms units
+  int pen_mouse = 1;              // [Pen] PenMouse 0..2
+  int is_pressure = 0;            // [Pen] IsPressure
+  // [Layout] Px, Py, Sx, Sy: the main frame's window rectangle; Mx, My: the pad.
+  int px = 0, py = 0, sx = 0, sy = 0, mx = 0, my = 0;
+  PanePlacement full_screen_panes[kPaneCount];  // [Layout] KB_i, xKB_i, yKB_i
+  PanePlacement pad_panes[kPaneCount];          // [Layout] PadKB_i, PadxKB_i, PadyKB_i
+  int symbol_group = 0;                         // [Layout] SymGrp
+  bool inking = false;                          // [Char] Inking, never read
+  bool wait_recognize = false;                  // [Char] WaitRecognize
 
   bool insert = false;        // [Char] Insert: new cells are inserted instead of overwriting
   bool full_shape = false;    // [Char] FullShape: single-byte characters become full width

@@ -49,6 +49,7 @@ class CWinApp {
   void RemoveModelessDialog(HWND dialog);
 
   const std::string& profile_name() const { return profile_name_; }
+  platform::ProfileStore& profile_store() const { return *profile_; }
   int GetProfileInt(const std::string& section, const std::string& key, int default_value) const;
   bool WriteProfileInt(const std::string& section, const std::string& key, int value);
   std::string GetProfileString(const std::string& section, const std::string& key,

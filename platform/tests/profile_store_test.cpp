@@ -51,6 +51,17 @@ TEST_P(ProfileStoreTest, ReadsHandWrittenFileWithCrLfAndBlanks) {
   EXPECT_EQ(store->GetInt(FilePath("hand.ini"), "Pen", "Width", 0), 2);
 }
 
+TEST_P(ProfileStoreTest, DeletedKeyIsMissingAndOthersStay) {
+  auto store = MakeStore();
+  const std::string file = FilePath("users.ini");
+  ASSERT_TRUE(store->WriteString(file, "Learn", "USER0001", "Ann,4000,1"));
+  ASSERT_TRUE(store->WriteString(file, "Learn", "USER0002", "Bob,4000,2"));
+  ASSERT_TRUE(store->DeleteKey(file, "Learn", "user0001"));
+  EXPECT_FALSE(store->GetString(file, "Learn", "USER0001").has_value());
+  EXPECT_EQ(store->GetString(file, "Learn", "USER0002"), "Bob,4000,2");
+  EXPECT_TRUE(store->DeleteKey(file, "Learn", "USER0009"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, ProfileStoreTest,
                          ::testing::Values(StoreKind::kIniFile, StoreKind::kSystem));
 

@@ -30,6 +30,10 @@ class Win32ProfileStore final : public ProfileStore {
                    const std::string& value) override {
     return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
   }
+
+  bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) override {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, file.c_str()) != FALSE;
+  }
 };
 
 }  // namespace

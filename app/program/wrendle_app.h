@@ -1,0 +1,64 @@
+// CWrendleApp: the start-up and the end of the pen-input program. Start-up
+// keeps one copy running, loads "WRENDLE.INI", chooses the user, starts the
+// recognizer and creates the main window; the end writes the settings back
+// when start-up completed.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/core/settings_file.h"
+#include "app/core/user_map.h"
+#include "app/framework/frame_wnd.h"
+#include "app/framework/win_app.h"
+#include "app/program/select_user_dlg.h"
+
+namespace wrendle::app {
+
+class CWrendleApp : public framework::CWinApp {
+ public:
+  CWrendleApp();
+  ~CWrendleApp() override;
+
+  bool InitInstance() override;
+  int ExitInstance() override;
+
+  void LoadSettings();
+  // 1 with a recognizer in force, else 0.
+  int InitRecognizer();
+  // Switches recognizer language and mode; non-zero when the new pair is in force.
+  int ChangeRecognizer(int language, int mode);
+  void SetRecognitionRange();
+  void ApplyDisplayLanguage();
+  // String `id`; language -1 is the display language.
+  std::optional<std::string> LoadResString(unsigned id, int language = -1) const;
+
+  Settings& settings() { return settings_; }
+  const std::string& full_width_table() const { return full_width_table_; }
+  HWND rich_edit() const { return rich_edit_; }
+
+ private:
+  // OK or cancel of the Select User dialog in start-up mode.
+  bool SelectUserAtStartup();
+  int ShowMessage(unsigned string_id, UINT type) const;
+  bool CreateMainWindow();
+  void CreateTextWindows();
+
+  SettingsFile settings_file_;
+  Settings settings_;
+  std::unique_ptr<UserDialogContext> user_context_;
+  std::unique_ptr<CUserMap> user_map_;
+  std::unique_ptr<framework::CFrameWnd> main_frame_;
+  std::string app_name_;
+  std::string full_width_table_;
+  HANDLE instance_mutex_ = nullptr;
+  HMODULE rich_edit_library_ = nullptr;
+  HWND rich_edit_ = nullptr;
+  HWND edit_ = nullptr;
+  HINSTANCE resource_module_ = nullptr;
+  // Set as the last step of a successful start-up; only then is anything
+  // written back at the end.
+  bool startup_completed_ = false;
+};
+
+}  // namespace wrendle::app

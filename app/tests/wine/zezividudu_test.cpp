@@ -1,0 +1,45 @@
+// The resource library through its import library, as the program links it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/zezividudu/zezividudu_api.h"
+
+namespace {
+
+TEST(ZezividuduTest, ServesStringsInTheirCodePageUnderTheSizeContract) {
+  const int length = LoadStringEx(0, 70, nullptr, 0);
+  ASSERT_EQ(length, 24);
+  std::string text(static_cast<size_t>(length) + 1, '#');
+  EXPECT_EQ(LoadStringEx(0, 70, text.data(), length), length);
+  EXPECT_STREQ(text.c_str(), "No RECOGNITION KERNEL!!!");
+  char big5[8] = {};
+  EXPECT_EQ(LoadStringEx(2000, 70, big5, 4), 4);
+  EXPECT_STREQ(big5, "\xA8\x53\xA6\xB3");
+  EXPECT_EQ(LoadStringEx(4000, 9999, nullptr, 0), 0);
+}
+
+TEST(ZezividuduTest, HoldsTheDialogsBitmapsCursorsAndIcon) {
+  HINSTANCE module = GetResourceHandle();
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(module, GetModuleHandleA("zezividudu.dll"));
+  for (const int dialog : {105, 185, 186}) {
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(dialog), MAKEINTRESOURCEA(5)), nullptr) << dialog;
+  }
+  for (const int bitmap : {111, 124, 137, 138, 145, 146, 179, 184, 204, 205}) {
+    HBITMAP handle = LoadBitmapA(module, MAKEINTRESOURCEA(bitmap));
+    ASSERT_NE(handle, nullptr) << bitmap;
+    BITMAP info = {};
+    GetObjectA(handle, sizeof info, &info);
+    EXPECT_EQ(info.bmWidth, 20) << bitmap;
+    EXPECT_EQ(info.bmHeight, 20) << bitmap;
+    DeleteObject(handle);
+  }
+  for (const int cursor : {101, 147})
+    EXPECT_NE(LoadCursorA(module, MAKEINTRESOURCEA(cursor)), nullptr) << cursor;
+  EXPECT_NE(LoadIconA(module, MAKEINTRESOURCEA(31234)), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+# Writes the library's small bitmaps, cursors and icon (run from this folder).
+import struct
+
+def bmp(path, colour, pressed):
+    w = h = 20
+    rows = []
+    for y in range(h):
+        row = b''
+        for x in range(w):
+            edge = x in (0, w - 1) or y in (0, h - 1)
+            r, g, b = colour
+            if pressed:
+                r, g, b = r // 2, g // 2, b // 2
+            pixel = (64, 64, 64) if edge else (b, g, r)
+            row += bytes(pixel)
+        rows.append(row)
+    data = b''.join(reversed(rows))
+    header = struct.pack('<2sIHHI', b'BM', 54 + len(data), 0, 0, 54)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(data), 0, 0, 0, 0)
+    open(path, 'wb').write(header + info + data)
+
+def monochrome_image(shape):
+    xor = b''.join(struct.pack('>I', shape(31 - y)) for y in range(32))
+    mask = b''.join(struct.pack('>I', ~shape(31 - y) & 0xFFFFFFFF) for y in range(32))
+    info = struct.pack('<IiiHHIIiiII', 40, 32, 64, 1, 1, 0, len(xor) + len(mask), 0, 0, 2, 0)
+    palette = bytes([0, 0, 0, 0, 255, 255, 255, 0])
+    return info + palette + xor + mask
+
+def cursor(path, shape, hot_x, hot_y):
+    image = monochrome_image(shape)
+    head = struct.pack('<HHH', 0, 2, 1)
+    entry = struct.pack('<BBBBHHII', 32, 32, 2, 0, hot_x, hot_y, len(image), 22)
+    open(path, 'wb').write(head + entry + image)
+
+def icon(path):
+    w = h = 32
+    pixels = b''
+    for y in range(h):
+        for x in range(w):
+            inside = 3 <= x < 29 and 3 <= y < 29
+            stroke = abs(x - y) < 2 or abs(x + y - 31) < 2
+            if not inside:
+                pixels += bytes((0, 0, 0, 0))
+            elif stroke:
+                pixels += bytes((0, 0, 200, 255))
+            else:
+                pixels += bytes((240, 240, 240, 255))
+    mask = bytes(4 * h)
+    info = struct.pack('<IiiHHIIiiII', 40, w, 2 * h, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    image = info + pixels + mask
+    head = struct.pack('<HHH', 0, 1, 1)
+    entry = struct.pack('<BBBBHHII', 32, 32, 0, 0, 1, 32, len(image), 22)
+    open(path, 'wb').write(head + entry + image)
+
+def pen(y):  # a slanted pen point at the top-left
+    bits = 0
+    if y < 16:
+        for x in range(max(0, y - 1), y + 2):
+            bits |= 1 << (31 - x)
+    return bits
+
+def cross(y):
+    return 0xFFFF0000 >> 8 if y == 15 else (1 << 16) if 7 <= y <= 23 else 0
+
+colours = [(200, 60, 60), (60, 160, 60), (60, 90, 200), (200, 160, 40), (140, 60, 180), (40, 160, 170)]
+ids = list(range(111, 125)) + [137, 138, 145, 146] + list(range(179, 185)) + [204, 205]
+for n, resource in enumerate(ids):
+    bmp('bitmap_%d.bmp' % resource, colours[n // 2 % len(colours)], n % 2 == 1)
+cursor('cursor_101.cur', pen, 0, 0)
+cursor('cursor_147.cur', cross, 15, 15)
+icon('icon_31234.ico')
