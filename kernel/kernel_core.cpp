@@ -114,18 +114,16 @@ std::vector<std::uint16_t> KernelCore::AssembleCandidates(std::vector<ScoredEntr
                               [this](std::int32_t record) { return SegmentListsOf(record); },
                               [this](std::int32_t record) { return CodeOf(record); }};
   RerankBySegments(table, analysis.segments, context);
+  // Duplicates are dropped during the walk, so ten distinct codes come back
+  // whenever the table holds them.
   std::vector<std::uint16_t> codes;
   for (const ScoredEntry& entry : table) {
     if (codes.size() == kMaxCandidates) break;
     const std::uint16_t code = CodeOf(entry.record);
     if (code == 0 || !FilterCode(config_.code_page, range_flags_, code)) continue;
-    codes.push_back(code);
+    if (std::find(codes.begin(), codes.end(), code) == codes.end()) codes.push_back(code);
   }
-  std::vector<std::uint16_t> unique;
-  for (const std::uint16_t code : codes) {
-    if (std::find(unique.begin(), unique.end(), code) == unique.end()) unique.push_back(code);
-  }
-  return unique;
+  return codes;
 }
 
 std::vector<std::uint16_t> KernelCore::Recognize(const Cell& cell,

@@ -14,3 +14,11 @@ if [ -n "$missing" ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing
 fi
+
+# The open stroke data that the base dictionaries are built from, pinned.
+# npm and node come with the machine (Debian's nodejs package is not used).
+stroke_data=data/generated/npm
+if [ ! -f "$stroke_data/node_modules/hanzi-writer-data/package.json" ]; then
+  command -v npm > /dev/null || { echo "setup: npm is needed for the stroke data" >&2; exit 1; }
+  npm install --silent --no-audit --no-fund --prefix "$stroke_data" hanzi-writer-data@2.0.1
+fi

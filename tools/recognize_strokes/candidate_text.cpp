@@ -31,7 +31,8 @@ std::string ToUtf8(const char* bytes, std::size_t length, int language) {
       MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(length), wide, 4);
   if (wide_length <= 0) return {};
   char utf8[16];
-  const int utf8_length = WideCharToMultiByte(CP_UTF8, 0, wide, wide_length, utf8, sizeof utf8, nullptr, nullptr);
+  const int utf8_length =
+      WideCharToMultiByte(CP_UTF8, 0, wide, wide_length, utf8, sizeof utf8, nullptr, nullptr);
   return utf8_length > 0 ? std::string(utf8, static_cast<std::size_t>(utf8_length)) : std::string();
 }
 #else

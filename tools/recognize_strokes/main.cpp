@@ -30,14 +30,18 @@ struct Options {
   std::string modules;
   std::string windows_directory = platform::WindowsDirectory();
   std::string file;
+  // Screen size that scales the segmentation; 0 takes the primary screen's.
+  int screen_width = 0;
+  int screen_height = 0;
 };
 
 void PrintUsage() {
   std::cerr << "usage: recognize_strokes [--language 4000|2000] [--mode 0|1|2] [--range FLAGS]\n"
-               "                         [--modules DIR] [--windows-dir DIR] STROKE-FILE\n"
+               "                         [--modules DIR] [--windows-dir DIR] [--screen WxH] STROKE-FILE\n"
                "  STROKE-FILE: one stroke per line as x,y points in screen pixels.\n"
                "  --modules: where the recognizer modules are (default: beside this program).\n"
-               "  --windows-dir: where learned dictionaries, stroke.ini and the engine live.\n";
+               "  --windows-dir: where learned dictionaries, stroke.ini and the engine live.\n"
+               "  --screen: the screen size that scales the segmentation (default: the screen's).\n";
 }
 
 bool ParseNumber(std::string_view text, int& value) {
@@ -62,6 +66,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       if (!ParseNumber(argv[++i], options.range)) return false;
     } else if (arg == "--modules" && has_value) {
       options.modules = argv[++i];
+    } else if (arg == "--screen" && has_value) {
+      const std::string_view size = argv[++i];
+      const std::size_t x = size.find('x');
+      if (x == std::string_view::npos || !ParseNumber(size.substr(0, x), options.screen_width) ||
+          !ParseNumber(size.substr(x + 1), options.screen_height) || options.screen_width <= 0 ||
+          options.screen_height <= 0) {
+        return false;
+      }
     } else if (arg == "--windows-dir" && has_value) {
       options.windows_directory = argv[++i];
     } else if (!arg.starts_with("--") && options.file.empty()) {
@@ -125,7 +137,7 @@ int main(int argc, char** argv) {
   zunmain.SetRange(options.range);
 
   wrendle::CharacterSegmenter& segmenter = wrendle::ProcessSegmenter();
-  segmenter.InitSegment(0, 0);
+  segmenter.InitSegment(options.screen_width, options.screen_height);
   std::array<std::int32_t, kMaxCells> ends{};
   const int cells = segmenter.Segment(*line, ends);
   int first = 0;

@@ -42,8 +42,8 @@ StrokeFileResult ReadStrokeFile(std::istream& in) {
     if (stroke.empty()) continue;
     entries += stroke.size() + 1;
     if (entries > kMaxStrokeListEntries) {
-      result.error = "line " + std::to_string(number) + ": more than " + std::to_string(kMaxStrokeListEntries) +
-                     " entries of strokes";
+      result.error = "line " + std::to_string(number) + ": more than " +
+                     std::to_string(kMaxStrokeListEntries) + " entries of strokes";
       return result;
     }
     builder.AddStroke(stroke);

@@ -1,0 +1,44 @@
+#include "tools/build_dictionaries/stroke_data.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "tools/recognize_strokes/point_arrays.h"
+
+namespace build_dictionaries {
+std::optional<std::vector<Median>> ParseMedians(std::string_view json) {
+  constexpr std::string_view kKey = "\"medians\"";
+  const std::size_t key = json.find(kKey);
+  if (key == std::string_view::npos) return std::nullopt;
+  std::string_view rest = json.substr(key + kKey.size());
+  const std::size_t colon = rest.find(':');
+  if (colon == std::string_view::npos || rest.find_first_not_of(" \t\r\n") != colon) return std::nullopt;
+  auto medians = wrendle::ParsePointArrays(rest.substr(colon + 1));
+  if (!medians || medians->empty()) return std::nullopt;
+  return medians;
+}
+
+std::vector<StrokeCharacter> LoadStrokeData(const std::string& directory) {
+  std::vector<StrokeCharacter> characters;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    const std::filesystem::path& path = entry.path();
+    if (path.extension() != ".json") continue;
+    const std::string name = path.stem().string();
+    // One UTF-8 character: a lead byte and its continuation bytes only.
+    const auto continuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    if (name.empty() || continuation(name[0]) || !std::all_of(name.begin() + 1, name.end(), continuation)) {
+      continue;
+    }
+    std::ifstream file(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    auto medians = ParseMedians(text);
+    if (medians) characters.push_back({name, std::move(*medians)});
+  }
+  std::sort(characters.begin(), characters.end(),
+            [](const StrokeCharacter& a, const StrokeCharacter& b) { return a.utf8 < b.utf8; });
+  return characters;
+}
+
+}  // namespace build_dictionaries

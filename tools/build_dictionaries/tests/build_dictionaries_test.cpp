@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <string>
+
+#include "kernel/cluster_file.h"
+#include "kernel/feature_file.h"
+#include "kernel/olzun.h"
+#include "kernel/segment_list_file.h"
+#include "platform/file_access.h"
+#include "platform/system_info.h"
+#include "tests/support/temporary_directory.h"
+#include "tools/build_dictionaries/code_page_map.h"
+#include "tools/build_dictionaries/dictionary_builder.h"
+#include "tools/build_dictionaries/ink_synthesis.h"
+#include "tools/build_dictionaries/stroke_data.h"
+
+namespace {
+
+using build_dictionaries::CodePageMap;
+using kernel::CodePage;
+
+TEST(StrokeDataTest, ParsesMedians) {
+  const auto medians = build_dictionaries::ParseMedians(
+      R"({"strokes": ["M 1 2 Z"], "medians": [[[121, 393], [193, 372]], [[ 5 ,-6 ], [7.5, 8]]]})");
+  ASSERT_TRUE(medians);
+  ASSERT_EQ(medians->size(), 2u);
+  EXPECT_EQ((*medians)[0].size(), 2u);
+  EXPECT_DOUBLE_EQ((*medians)[0][1].x, 193);
+  EXPECT_DOUBLE_EQ((*medians)[1][0].y, -6);
+  EXPECT_DOUBLE_EQ((*medians)[1][1].x, 7.5);
+}
+
+TEST(StrokeDataTest, RefusesMalformedMedians) {
+  for (const char* json : {R"({"strokes": []})", R"({"medians": []})", R"({"medians": [[[1, 2], [3]]]})",
+                           R"({"medians": [[]]})", R"({"medians": [[[1, 2]])"}) {
+    EXPECT_FALSE(build_dictionaries::ParseMedians(json)) << json;
+  }
+}
+
+TEST(CodePageMapTest, CodesInTheCallersForm) {
+  struct Case {
+    CodePage code_page;
+    const char* utf8;
+    std::optional<std::uint16_t> code;
+  };
+  const Case cases[] = {
+      {CodePage::kGb2312, "一", 0xBBD2},  // D2 BB
+      {CodePage::kBig5, "一", 0x40A4},    // A4 40
+      {CodePage::kGb2312, "齄", 0xFEF7},  // last GB2312 character, F7 FE
+      {CodePage::kGb2312, "a", std::nullopt},    {CodePage::kGb2312, "們", std::nullopt},  // traditional only
+      {CodePage::kBig5, "们", std::nullopt},                                               // simplified only
+      {CodePage::kGb2312, "一二", std::nullopt},
+  };
+  EXPECT_EQ(CodePageMap(CodePage::kGb2312).TextOf(0), "");
+  for (const Case& c : cases) {
+    const CodePageMap map(c.code_page);
+    ASSERT_TRUE(map.valid());
+    EXPECT_EQ(map.CodeOf(c.utf8), c.code) << c.utf8;
+    if (c.code) {
+      EXPECT_EQ(map.TextOf(*c.code), c.utf8);
+    }
+  }
+}
+
+TEST(InkSynthesisTest, SameSeedSameInkOtherSeedOtherInk) {
+  const std::vector<build_dictionaries::Median> medians = {{{100, 800}, {900, 800}},
+                                                           {{500, 850}, {500, -50}}};
+  const auto style = build_dictionaries::HandwritingStyle();
+  const auto a = build_dictionaries::SynthesizeInk(medians, style, 7);
+  const auto b = build_dictionaries::SynthesizeInk(medians, style, 7);
+  const auto c = build_dictionaries::SynthesizeInk(medians, style, 8);
+  const auto same = [](const auto& x, const auto& y) {
+    return x.size() == y.size() &&
+           std::equal(x.begin(), x.end(), y.begin(), [](auto p, auto q) { return p.x == q.x && p.y == q.y; });
+  };
+  EXPECT_TRUE(same(a, b));
+  EXPECT_FALSE(same(a, c));
+  const auto view = wrendle::StrokeListView::Parse(a);
+  ASSERT_TRUE(view);
+  EXPECT_GE(view->stroke_count(), 1u);
+  EXPECT_LE(view->stroke_count(), 2u);
+}
+
+// A few characters of simple strokes; each one's first sample, written again
+// under the builder's seed, is found through the cluster masks of the files
+// the builder wrote. Accuracy on unseen writing is the benchmark's matter.
+TEST(DictionaryBuilderTest, BuiltFilesLoadAndRecognizeTheirCharacters) {
+  using build_dictionaries::Median;
+  const std::vector<build_dictionaries::StrokeCharacter> characters = {
+      {"二", {{{200, 700}, {800, 700}}, {{100, 100}, {900, 100}}}},
+      {"十", {{{100, 400}, {900, 400}}, {{500, 850}, {500, -50}}}},
+      {"人", {{{500, 850}, {450, 500}, {100, 0}}, {{500, 450}, {900, 0}}}},
+      {"口", {{{200, 700}, {200, 100}}, {{200, 700}, {800, 700}, {800, 100}}, {{200, 100}, {800, 100}}}},
+      {"們", {{{100, 100}, {900, 100}}}},  // not in GB2312: skipped
+  };
+  for (const CodePage code_page : {CodePage::kGb2312, CodePage::kBig5}) {
+    const CodePageMap map(code_page);
+    build_dictionaries::BuildOptions options;
+    options.clusters = 3;
+    options.jobs = 2;
+    const auto dictionary = build_dictionaries::BuildBaseDictionary(code_page, characters, map, options);
+    const std::size_t expected = code_page == CodePage::kGb2312 ? 4 : 5;
+    EXPECT_EQ(dictionary.characters, expected);
+    EXPECT_EQ(dictionary.records, expected * 4);
+    EXPECT_TRUE(std::holds_alternative<kernel::FeatureFile>(
+        kernel::ParseFeatureFile(dictionary.features, code_page)));
+    EXPECT_TRUE(std::holds_alternative<kernel::SegmentListFile>(
+        kernel::ParseSegmentListFile(dictionary.segment_lists, code_page)));
+    EXPECT_TRUE(std::holds_alternative<kernel::ClusterFile>(
+        kernel::ParseClusterFile(dictionary.clusters, code_page)));
+
+    testing_support::TemporaryDirectory directory;
+    const kernel::BaseFileNames names;
+    const std::string folder = directory.path().string();
+    platform::WriteWholeFile(platform::JoinPath(folder, names.features), dictionary.features);
+    platform::WriteWholeFile(platform::JoinPath(folder, names.segment_lists), dictionary.segment_lists);
+    platform::WriteWholeFile(platform::JoinPath(folder, names.clusters), dictionary.clusters);
+    auto olzun = kernel::Olzun::Create({code_page, folder, folder});
+    ASSERT_NE(olzun, nullptr);
+    olzun->SetRange(kernel::kRangeChinese);
+    for (std::size_t c = 0; c < 4; ++c) {
+      const auto ink =
+          build_dictionaries::SynthesizeInk(characters[c].medians, build_dictionaries::DictionaryStyle(),
+                                            build_dictionaries::DictionarySeed(c, 0));
+      std::array<std::uint16_t, 10> codes{};
+      ASSERT_GE(olzun->Recognize(ink, codes, 0), 1) << characters[c].utf8;
+      EXPECT_EQ(map.TextOf(codes[0]), characters[c].utf8);
+    }
+  }
+}
+
+}  // namespace

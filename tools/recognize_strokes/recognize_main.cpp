@@ -1,0 +1,138 @@
+// recognize: the scripting interface of the recognizer. Each input line is
+// one line of handwriting as JSON, an array of strokes, each an array of
+// [x, y] points in screen pixels. Prints one line per cell: the candidates
+// in UTF-8, best first, separated by single spaces ("<gesture N>" for a
+// gesture, an empty line for none).
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/recognition_types.h"
+#include "dispatcher/segmentation/character_segmenter.h"
+#include "dispatcher/zunmain.h"
+#include "platform/profile_store.h"
+#include "platform/system_info.h"
+#include "tools/recognize_strokes/candidate_text.h"
+#include "tools/recognize_strokes/point_arrays.h"
+
+namespace {
+
+constexpr int kMaxCells = 10;
+constexpr int kAllRanges = wrendle::kRangeChinese | wrendle::kRangeLetters | wrendle::kRangeDigits;
+
+struct Options {
+  int language = wrendle::kLanguageSimplifiedChinese;
+  bool whole_cell = false;
+  std::string file;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--lang" && i + 1 < argc) {
+      const std::string_view value = argv[++i];
+      if (value == "2000") {
+        options.language = wrendle::kLanguageTraditionalChinese;
+      } else if (value == "4000") {
+        options.language = wrendle::kLanguageSimplifiedChinese;
+      } else {
+        return false;
+      }
+    } else if (arg == "--cell") {
+      options.whole_cell = true;
+    } else if (options.file.empty() && (arg == "-" || !arg.starts_with("--"))) {
+      options.file = arg;
+    } else {
+      return false;
+    }
+  }
+  return !options.file.empty();
+}
+
+std::vector<wrendle::StrokeEntry> Strokes(const std::vector<wrendle::JsonPointList>& lines, std::size_t first,
+                                          std::size_t end) {
+  wrendle::StrokeListBuilder builder;
+  for (std::size_t s = first; s < end; ++s) {
+    std::vector<wrendle::StrokeEntry> points;
+    for (const wrendle::JsonPoint& p : lines[s]) {
+      points.push_back(
+          {static_cast<std::int32_t>(std::lround(p.x)), static_cast<std::int32_t>(std::lround(p.y))});
+    }
+    builder.AddStroke(points);
+  }
+  return builder.Build();
+}
+
+std::string CellText(wrendle::Zunmain& zunmain, const std::vector<wrendle::StrokeEntry>& cell, int language) {
+  std::array<std::uint16_t, 11> candidates{};
+  const int result = zunmain.Recognition(cell.data(), candidates.data(), 0);
+  if (result >= wrendle::kGestureFirst && result <= wrendle::kGestureLast) {
+    return "<gesture " + std::to_string(result) + ">";
+  }
+  std::string text;
+  for (int i = 0; i < result && i < wrendle::kMaxCandidates; ++i) {
+    if (i > 0) text += ' ';
+    text += wrendle::CandidateText(candidates[static_cast<std::size_t>(i)], language);
+  }
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::cerr << "usage: recognize [--lang 2000|4000] [--cell] FILE|-\n";
+    return 2;
+  }
+  std::ifstream file;
+  if (options.file != "-") {
+    file.open(options.file);
+    if (!file) {
+      std::cerr << "recognize: cannot read " << options.file << '\n';
+      return 2;
+    }
+  }
+  std::istream& in = options.file == "-" ? std::cin : file;
+
+  const std::string windows_directory = platform::WindowsDirectory();
+  auto profiles = platform::MakeIniFileProfileStore(windows_directory);
+  wrendle::Zunmain zunmain(*profiles, windows_directory);
+  if (zunmain.InitRecognition(options.language, wrendle::kModeKernel) != 1) {
+    std::cerr << "recognize: no recognizer for language " << options.language
+              << " (its module or its dictionaries are missing beside this program)\n";
+    return 3;
+  }
+  zunmain.SetRange(kAllRanges);
+  wrendle::CharacterSegmenter& segmenter = wrendle::ProcessSegmenter();
+  segmenter.InitSegment(0, 0);
+
+  std::string text;
+  for (int number = 1; std::getline(in, text); ++number) {
+    if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
+    const auto strokes = wrendle::ParsePointArrays(text);
+    if (!strokes) {
+      std::cerr << "recognize: line " << number << ": not an array of strokes of [x, y] points\n";
+      return 2;
+    }
+    if (strokes->empty()) continue;
+    const auto whole = Strokes(*strokes, 0, strokes->size());
+    if (options.whole_cell) {
+      std::cout << CellText(zunmain, whole, options.language) << '\n';
+      continue;
+    }
+    std::array<std::int32_t, kMaxCells> ends{};
+    const int cells = segmenter.Segment(*wrendle::StrokeListView::Parse(whole), ends);
+    std::size_t first = 0;
+    for (int cell = 0; cell < cells; ++cell) {
+      const auto end = static_cast<std::size_t>(ends[static_cast<std::size_t>(cell)]);
+      std::cout << CellText(zunmain, Strokes(*strokes, first, end), options.language) << '\n';
+      first = end;
+    }
+  }
+  return 0;
+}
