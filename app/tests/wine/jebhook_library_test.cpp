@@ -15,7 +15,9 @@ TEST(JebHookLibraryTest, WithoutAForeignFocusWindowNoTextIsTaken) {
   auto hook = wrendle::app::MakeJebHookLibrary();
   const HWND focus = reinterpret_cast<HWND>(hook->GetFocusWindow());
   EXPECT_TRUE(focus == nullptr || IsWindow(focus));
-  if (focus == nullptr) EXPECT_FALSE(hook->PostImeString("\xD6\xD0\xCE\xC4"));
+  if (focus == nullptr) {
+    EXPECT_FALSE(hook->PostImeString("\xD6\xD0\xCE\xC4"));
+  }
 }
 
 #else
