@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tools/recognize_strokes/point_arrays.h"
+#include "tools/recognize/point_arrays.h"
 
 namespace build_dictionaries {
 std::optional<std::vector<Median>> ParseMedians(std::string_view json) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/recognize_strokes/point_arrays.h"
+#include "tools/recognize/point_arrays.h"
 
 namespace build_dictionaries {
 

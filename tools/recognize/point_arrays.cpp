@@ -1,4 +1,4 @@
-#include "tools/recognize_strokes/point_arrays.h"
+#include "tools/recognize/point_arrays.h"
 
 #include <charconv>
 

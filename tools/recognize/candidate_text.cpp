@@ -1,4 +1,4 @@
-#include "tools/recognize_strokes/candidate_text.h"
+#include "tools/recognize/candidate_text.h"
 
 #include <cstdio>
 

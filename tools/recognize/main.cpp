@@ -2,8 +2,11 @@
 // one line of handwriting as JSON, an array of strokes, each an array of
 // [x, y] points in screen pixels. Prints one line per cell: the candidates
 // in UTF-8, best first, separated by single spaces ("<gesture N>" for a
-// gesture, an empty line for none).
+// gesture, an empty line for none). The other options serve tests and
+// experiments: the recognizer mode and range, where the modules and the
+// Windows directory are, and the screen size that scales segmentation.
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -15,9 +18,10 @@
 #include "dispatcher/segmentation/character_segmenter.h"
 #include "dispatcher/zunmain.h"
 #include "platform/profile_store.h"
+#include "platform/shared_library.h"
 #include "platform/system_info.h"
-#include "tools/recognize_strokes/candidate_text.h"
-#include "tools/recognize_strokes/point_arrays.h"
+#include "tools/recognize/candidate_text.h"
+#include "tools/recognize/point_arrays.h"
 
 namespace {
 
@@ -27,13 +31,41 @@ constexpr int kAllRanges = wrendle::kRangeChinese | wrendle::kRangeLetters | wre
 struct Options {
   int language = wrendle::kLanguageSimplifiedChinese;
   bool whole_cell = false;
+  int mode = wrendle::kModeKernel;
+  int range = kAllRanges;
+  std::string modules;
+  std::string windows_directory = platform::WindowsDirectory();
+  int screen_width = 0;  // 0: the screen's own size
+  int screen_height = 0;
   std::string file;
 };
+
+constexpr char kUsage[] =
+    "usage: recognize [--lang 2000|4000] [--cell] [--mode 0|1|2] [--range FLAGS]\n"
+    "                 [--modules DIR] [--windows-dir DIR] [--screen WxH] FILE|-\n";
+
+bool ParseNumber(std::string_view text, int& value) {
+  int base = 10;
+  if (text.starts_with("0x")) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseScreen(std::string_view text, Options& options) {
+  const std::size_t x = text.find('x');
+  return x != std::string_view::npos && ParseNumber(text.substr(0, x), options.screen_width) &&
+         ParseNumber(text.substr(x + 1), options.screen_height) && options.screen_width > 0 &&
+         options.screen_height > 0;
+}
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--lang" && i + 1 < argc) {
+    const bool has_value = i + 1 < argc;
+    if (arg == "--lang" && has_value) {
       const std::string_view value = argv[++i];
       if (value == "2000") {
         options.language = wrendle::kLanguageTraditionalChinese;
@@ -44,6 +76,16 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       }
     } else if (arg == "--cell") {
       options.whole_cell = true;
+    } else if (arg == "--mode" && has_value) {
+      if (!ParseNumber(argv[++i], options.mode)) return false;
+    } else if (arg == "--range" && has_value) {
+      if (!ParseNumber(argv[++i], options.range)) return false;
+    } else if (arg == "--modules" && has_value) {
+      options.modules = argv[++i];
+    } else if (arg == "--windows-dir" && has_value) {
+      options.windows_directory = argv[++i];
+    } else if (arg == "--screen" && has_value) {
+      if (!ParseScreen(argv[++i], options)) return false;
     } else if (options.file.empty() && (arg == "-" || !arg.starts_with("--"))) {
       options.file = arg;
     } else {
@@ -51,6 +93,18 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
   }
   return !options.file.empty();
+}
+
+// Screen pixels are far inside this; larger values are input errors.
+constexpr double kMaxCoordinate = 1e7;
+
+bool InScreenRange(const std::vector<wrendle::JsonPointList>& lines) {
+  for (const auto& line : lines) {
+    for (const wrendle::JsonPoint& p : line) {
+      if (!(std::fabs(p.x) <= kMaxCoordinate && std::fabs(p.y) <= kMaxCoordinate)) return false;
+    }
+  }
+  return true;
 }
 
 std::vector<wrendle::StrokeEntry> Strokes(const std::vector<wrendle::JsonPointList>& lines, std::size_t first,
@@ -86,7 +140,7 @@ std::string CellText(wrendle::Zunmain& zunmain, const std::vector<wrendle::Strok
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::cerr << "usage: recognize [--lang 2000|4000] [--cell] FILE|-\n";
+    std::cerr << kUsage;
     return 2;
   }
   std::ifstream file;
@@ -99,17 +153,17 @@ int main(int argc, char** argv) {
   }
   std::istream& in = options.file == "-" ? std::cin : file;
 
-  const std::string windows_directory = platform::WindowsDirectory();
-  auto profiles = platform::MakeIniFileProfileStore(windows_directory);
-  wrendle::Zunmain zunmain(*profiles, windows_directory);
-  if (zunmain.InitRecognition(options.language, wrendle::kModeKernel) != 1) {
-    std::cerr << "recognize: no recognizer for language " << options.language
+  if (!options.modules.empty()) platform::SetModuleSearchDirectory(options.modules);
+  auto profiles = platform::MakeIniFileProfileStore(options.windows_directory);
+  wrendle::Zunmain zunmain(*profiles, options.windows_directory);
+  if (zunmain.InitRecognition(options.language, options.mode) != 1) {
+    std::cerr << "recognize: no recognizer for language " << options.language << " in mode " << options.mode
               << " (its module or its dictionaries are missing beside this program)\n";
     return 3;
   }
-  zunmain.SetRange(kAllRanges);
+  zunmain.SetRange(options.range);
   wrendle::CharacterSegmenter& segmenter = wrendle::ProcessSegmenter();
-  segmenter.InitSegment(0, 0);
+  segmenter.InitSegment(options.screen_width, options.screen_height);
 
   std::string text;
   for (int number = 1; std::getline(in, text); ++number) {
@@ -117,6 +171,11 @@ int main(int argc, char** argv) {
     const auto strokes = wrendle::ParsePointArrays(text);
     if (!strokes) {
       std::cerr << "recognize: line " << number << ": not an array of strokes of [x, y] points\n";
+      return 2;
+    }
+    if (!InScreenRange(*strokes)) {
+      std::cerr << "recognize: line " << number << ": a point lies outside +-" << kMaxCoordinate
+                << " pixels\n";
       return 2;
     }
     if (strokes->empty()) continue;
