@@ -123,26 +123,31 @@ bool ErrorRecorded(const char* message) {
   return false;
 }
 
+namespace {
+
+// Prints a message to the error stream at once, framed by `layout`.
+void PrintMessage(const char* layout, const char* format, std::va_list args) {
+  const std::string text = FormatBounded(256, format, args);
+  MessageState& s = State();
+  std::lock_guard<std::mutex> guard(s.lock);
+  std::fprintf(ErrorStreamLocked(s), layout, text.c_str());
+  std::fflush(ErrorStreamLocked(s));
+}
+
+}  // namespace
+
 void ErrorMessage(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  const std::string text = FormatBounded(256, format, args);
+  PrintMessage("\n%s\n", format, args);
   va_end(args);
-  MessageState& s = State();
-  std::lock_guard<std::mutex> guard(s.lock);
-  std::fprintf(ErrorStreamLocked(s), "\n%s\n", text.c_str());
-  std::fflush(ErrorStreamLocked(s));
 }
 
 void WarningMessage(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  const std::string text = FormatBounded(256, format, args);
+  PrintMessage("\nWARNING: %s\n", format, args);
   va_end(args);
-  MessageState& s = State();
-  std::lock_guard<std::mutex> guard(s.lock);
-  std::fprintf(ErrorStreamLocked(s), "\nWARNING: %s\n", text.c_str());
-  std::fflush(ErrorStreamLocked(s));
 }
 
 void LogWrite(const char* text) {

@@ -1,4 +1,5 @@
 #include "kernel/olzun.h"
+#include "tests/support/stroke_drawing.h"
 
 #include <gtest/gtest.h>
 
@@ -19,27 +20,10 @@ using kernel::Olzun;
 using kernel::SegmentRecord;
 using wrendle::StrokeEntry;
 
-using Stroke = std::vector<StrokeEntry>;
+using testing_support::Stroke;
 
-std::vector<StrokeEntry> ListOf(const std::vector<Stroke>& strokes) {
-  wrendle::StrokeListBuilder builder;
-  for (const Stroke& stroke : strokes) builder.AddStroke(stroke);
-  return builder.Build();
-}
-
-// A stroke through the corners, densified to a point every 4 pixels.
-Stroke Polyline(const std::vector<StrokeEntry>& corners) {
-  Stroke stroke{corners.front()};
-  for (std::size_t i = 1; i < corners.size(); ++i) {
-    const StrokeEntry a = corners[i - 1];
-    const StrokeEntry b = corners[i];
-    const int steps = std::max({std::abs(b.x - a.x), std::abs(b.y - a.y), 4}) / 4;
-    for (int k = 1; k <= steps; ++k) {
-      stroke.push_back({a.x + (b.x - a.x) * k / steps, a.y + (b.y - a.y) * k / steps});
-    }
-  }
-  return stroke;
-}
+using testing_support::ListOf;
+using testing_support::Polyline;
 
 class OlzunTest : public ::testing::TestWithParam<CodePage> {
  protected:
