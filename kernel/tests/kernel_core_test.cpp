@@ -1,4 +1,5 @@
 #include "kernel/kernel_core.h"
+#include "kernel/tests/code_page_names.h"
 
 #include <gtest/gtest.h>
 
@@ -325,7 +326,7 @@ TEST_P(KernelCoreTest, FailedFeatureWriteLeavesFileAndCountAsTheyWere) {
   EXPECT_EQ(core->slots()[1]->record_count(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothCodePages, KernelCoreTest,
-                         ::testing::Values(CodePage::kBig5, CodePage::kGb2312));
+INSTANTIATE_TEST_SUITE_P(BothCodePages, KernelCoreTest, ::testing::Values(CodePage::kBig5, CodePage::kGb2312),
+                         kernel::CodePageName);
 
 }  // namespace

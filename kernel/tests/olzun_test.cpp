@@ -1,4 +1,5 @@
 #include "kernel/olzun.h"
+#include "kernel/tests/code_page_names.h"
 #include "tests/support/stroke_drawing.h"
 
 #include <gtest/gtest.h>
@@ -150,7 +151,8 @@ TEST_P(OlzunTest, CandidatesAreTenDistinctCodesWhenTheTableHoldsThem) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothCodePages, OlzunTest, ::testing::Values(CodePage::kBig5, CodePage::kGb2312));
+INSTANTIATE_TEST_SUITE_P(BothCodePages, OlzunTest, ::testing::Values(CodePage::kBig5, CodePage::kGb2312),
+                         kernel::CodePageName);
 
 SegmentRecord Seg(int x0, int y0, int x1, int y1, std::uint8_t link = 0) {
   return {static_cast<std::uint8_t>(x0), static_cast<std::uint8_t>(y0), static_cast<std::uint8_t>(x1),
