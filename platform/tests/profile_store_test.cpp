@@ -62,8 +62,10 @@ TEST_P(ProfileStoreTest, DeletedKeyIsMissingAndOthersStay) {
   EXPECT_TRUE(store->DeleteKey(file, "Learn", "USER0009"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, ProfileStoreTest,
-                         ::testing::Values(StoreKind::kIniFile, StoreKind::kSystem));
+INSTANTIATE_TEST_SUITE_P(Stores, ProfileStoreTest, ::testing::Values(StoreKind::kIniFile, StoreKind::kSystem),
+                         [](const auto& param_info) {
+                           return std::string(param_info.param == StoreKind::kIniFile ? "IniFile" : "System");
+                         });
 
 TEST(IniFileProfileStoreTest, NewKeyGoesIntoItsSectionAndOtherLinesSurvive) {
   testing_support::TemporaryDirectory directory;
