@@ -66,31 +66,44 @@ void ConsumeLineFeedAfterCarriageReturn(std::FILE* stream) {
   if (next != '\n' && next != EOF) std::ungetc(next, stream);
 }
 
+// Reads one line ended by LF, CR LF or CR, handing each byte to `store`.
+// When `store` refuses a byte, it goes back to the stream and the read ends
+// there. Returns whether anything (a byte or a line end) was read.
+template <typename Store>
+bool ReadLine(std::FILE* stream, Store store) {
+  bool any = false;
+  for (;;) {
+    const int c = std::getc(stream);
+    if (c == EOF) return any;
+    any = true;
+    if (c == '\n') return true;
+    if (c == '\r') {
+      ConsumeLineFeedAfterCarriageReturn(stream);
+      return true;
+    }
+    if (!store(static_cast<char>(c))) {
+      std::ungetc(c, stream);
+      return true;
+    }
+  }
+}
+
 }  // namespace
 
 int FileReadLine(std::FILE* stream, char* buffer, int size, bool* truncated) {
   if (truncated) *truncated = false;
   if (!stream || !buffer || size < 1) return -1;
   int stored = 0;
-  bool any = false;
-  for (;;) {
-    const int c = std::getc(stream);
-    if (c == EOF) break;
-    any = true;
-    if (c == '\n') break;
-    if (c == '\r') {
-      ConsumeLineFeedAfterCarriageReturn(stream);
-      break;
-    }
+  const bool any = ReadLine(stream, [&](char c) {
     if (stored == size - 1) {
-      // The buffer is full and the line goes on: the byte goes back to the
+      // The buffer is full and the line goes on: the byte stays in the
       // stream, so the next call starts with it.
-      std::ungetc(c, stream);
       if (truncated) *truncated = true;
-      break;
+      return false;
     }
-    buffer[stored++] = static_cast<char>(c);
-  }
+    buffer[stored++] = c;
+    return true;
+  });
   buffer[stored] = '\0';
   return any ? stored : -1;
 }
@@ -98,18 +111,10 @@ int FileReadLine(std::FILE* stream, char* buffer, int size, bool* truncated) {
 int FileReadLine(std::FILE* stream, std::string* line) {
   if (!stream || !line) return -1;
   line->clear();
-  bool any = false;
-  for (;;) {
-    const int c = std::getc(stream);
-    if (c == EOF) break;
-    any = true;
-    if (c == '\n') break;
-    if (c == '\r') {
-      ConsumeLineFeedAfterCarriageReturn(stream);
-      break;
-    }
-    line->push_back(static_cast<char>(c));
-  }
+  const bool any = ReadLine(stream, [line](char c) {
+    line->push_back(c);
+    return true;
+  });
   return any ? static_cast<int>(line->size()) : -1;
 }
 
