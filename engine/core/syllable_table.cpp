@@ -542,8 +542,8 @@ CSyllableTable::ModelParts CSyllableTable::SplitModelName(int model_id) const {
   if (!name || !allophones_) return parts;
   const std::string text = name;
   const std::size_t open = text.find('(');
-  const std::size_t comma = open == std::string::npos ? std::string::npos : text.find(',', open + 1);
-  const std::size_t close = comma == std::string::npos ? std::string::npos : text.find(')', comma + 1);
+  const std::size_t left_end = open == std::string::npos ? open : text.find_first_of(",)", open + 1);
+  const bool has_right = left_end != std::string::npos && text[left_end] == ',';
   auto lookup = [&](const std::string& part) -> uint16_t {
     if (part.empty() || part == "#") return kNone;
     const int id = allophones_->Find(part.c_str());
@@ -551,13 +551,8 @@ CSyllableTable::ModelParts CSyllableTable::SplitModelName(int model_id) const {
   };
   const std::string center = text.substr(0, open);
   parts.center = center == "SIL" ? kNone : lookup(center);
-  if (open != std::string::npos) {
-    parts.left = lookup(text.substr(open + 1, (comma == std::string::npos ? text.size() : comma) - open - 1));
-  }
-  if (comma != std::string::npos) {
-    parts.right =
-        lookup(text.substr(comma + 1, (close == std::string::npos ? text.size() : close) - comma - 1));
-  }
+  if (open != std::string::npos) parts.left = lookup(text.substr(open + 1, left_end - open - 1));
+  if (has_right) parts.right = lookup(text.substr(left_end + 1, text.find(')', left_end + 1) - left_end - 1));
   return parts;
 }
 
