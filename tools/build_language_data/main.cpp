@@ -1,0 +1,134 @@
+// build_language_data: the vocabulary of one dialect folder: "Syllable",
+// "Pron.txt" and "Pron", from the open word lists (word frequencies, the
+// CC-CEDICT dictionary, the character database's readings).
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_access.h"
+#include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/pinyin.h"
+#include "tools/build_language_data/pronunciation_sources.h"
+#include "tools/build_language_data/vocabulary.h"
+#include "tools/build_language_data/word_frequencies.h"
+
+namespace {
+
+namespace bld = build_language_data;
+
+void PrintUsage() {
+  std::cerr
+      << "usage: build_language_data --script simplified|traditional --frequencies FILE\n"
+         "                           --dictionary cedict_ts.u8.js --readings Unihan_Readings.txt[.bz2]\n"
+         "                           --out DIR [--models HMM-NAMES] [--words N]\n";
+}
+
+std::optional<std::string> ReadText(const std::string& path) {
+  if (path.size() > 4 && path.compare(path.size() - 4, 4, ".bz2") == 0) {
+    // The character database ships compressed.
+    std::FILE* pipe = popen(("bzcat '" + path + "'").c_str(), "r");
+    if (!pipe) return std::nullopt;
+    std::string text;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+    return pclose(pipe) == 0 ? std::optional<std::string>(text) : std::nullopt;
+  }
+  const auto bytes = platform::ReadWholeFile(path);
+  if (!bytes) return std::nullopt;
+  return std::string(bytes->begin(), bytes->end());
+}
+
+// The dictionary text inside its JavaScript module wrapper.
+std::string Unwrapped(const std::string& module) {
+  const std::size_t open = module.find('`');
+  const std::size_t close = module.rfind('`');
+  if (open == std::string::npos || close <= open) return module;
+  return module.substr(open + 1, close - open - 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string script_name, frequencies, dictionary, readings, out, models_path;
+  int words = bld::kDefaultLexiconWords;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string_view flag = argv[i];
+    const std::string value = argv[i + 1];
+    if (flag == "--script") {
+      script_name = value;
+    } else if (flag == "--frequencies") {
+      frequencies = value;
+    } else if (flag == "--dictionary") {
+      dictionary = value;
+    } else if (flag == "--readings") {
+      readings = value;
+    } else if (flag == "--out") {
+      out = value;
+    } else if (flag == "--models") {
+      models_path = value;
+    } else if (flag == "--words") {
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), words);
+      if (error != std::errc() || end != value.data() + value.size() || words < 1 || words > 65500) {
+        PrintUsage();
+        return 2;
+      }
+    } else {
+      PrintUsage();
+      return 2;
+    }
+  }
+  const bool simplified = script_name == "simplified";
+  if ((!simplified && script_name != "traditional") || frequencies.empty() || dictionary.empty() ||
+      readings.empty() || out.empty() || argc % 2 == 0) {
+    PrintUsage();
+    return 2;
+  }
+  const auto frequency_text = ReadText(frequencies);
+  const auto dictionary_text = ReadText(dictionary);
+  const auto readings_text = ReadText(readings);
+  if (!frequency_text || !dictionary_text || !readings_text) {
+    std::cerr << "build_language_data: cannot read the sources\n";
+    return 1;
+  }
+  std::optional<std::vector<std::string>> models;
+  if (!models_path.empty()) {
+    const auto text = ReadText(models_path);
+    if (!text) {
+      std::cerr << "build_language_data: cannot read " << models_path << "\n";
+      return 1;
+    }
+    models.emplace();
+    std::istringstream names(*text);
+    for (std::string name; names >> name;) models->push_back(name);
+  }
+  bld::PronunciationSources sources;
+  const int entries = sources.AddDictionary(Unwrapped(*dictionary_text));
+  const int characters = sources.AddCharacterReadings(*readings_text);
+  const bld::CodePageText code_page(simplified ? "GB2312" : "BIG5");
+  if (!code_page.valid()) {
+    std::cerr << "build_language_data: no code-page conversion\n";
+    return 1;
+  }
+  const auto* model_list = models ? &*models : nullptr;
+  const auto spellable = [&](const std::string& syllable) {
+    return bld::SpellSyllable(syllable, model_list).has_value();
+  };
+  const auto lexicon = bld::SelectLexicon(bld::ReadWordCounts(*frequency_text), sources,
+                                          simplified ? bld::PronunciationSources::Script::kSimplified
+                                                     : bld::PronunciationSources::Script::kTraditional,
+                                          code_page, words, spellable);
+  const std::string error = bld::WriteVocabulary(lexicon, model_list, out);
+  if (!error.empty()) {
+    std::cerr << "build_language_data: " << error << "\n";
+    return 1;
+  }
+  std::cout << out << ": " << lexicon.size() << " words, " << bld::LexiconSyllables(lexicon).size()
+            << " syllables (" << entries << " dictionary entries, " << characters << " character readings)\n";
+  return 0;
+}

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/core/lex_tree.h"
+#include "engine/core/syllable_table.h"
+#include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/pinyin.h"
+#include "tools/build_language_data/pronunciation_sources.h"
+#include "tools/build_language_data/vocabulary.h"
+#include "tools/build_language_data/word_frequencies.h"
+
+namespace {
+
+namespace bld = build_language_data;
+using Strings = std::vector<std::string>;
+
+TEST(Pinyin, NumberedAndMarkedForms) {
+  struct Case {
+    const char* text;
+    const char* syllable;  // null: refused
+  };
+  const Case numbered[] = {{"Zhong1", "ZHONG1"}, {"nu:3", "NV3"}, {"de5", "DE5"},   {"r5", "R5"},
+                           {"xx", nullptr},      {"A", nullptr},  {"ma6", nullptr}, {",", nullptr}};
+  for (const Case& c : numbered) {
+    const auto s = bld::SyllableFromNumbered(c.text);
+    EXPECT_EQ(s.has_value(), c.syllable != nullptr) << c.text;
+    if (s && c.syllable) {
+      EXPECT_EQ(*s, c.syllable);
+    }
+  }
+  const Case marked[] = {{"zhōng", "ZHONG1"}, {"lǜ", "LV4"},   {"lü", "LV5"},  {"de", "DE5"},
+                         {"ǹg", "NG4"},       {"qiū", "QIU1"}, {"a1", nullptr}};
+  for (const Case& c : marked) {
+    const auto s = bld::SyllableFromMarked(c.text);
+    EXPECT_EQ(s.has_value(), c.syllable != nullptr) << c.text;
+    if (s && c.syllable) {
+      EXPECT_EQ(*s, c.syllable);
+    }
+  }
+}
+
+TEST(Pinyin, SplitAndSpell) {
+  struct Case {
+    const char* syllable;
+    const char* initial;
+    const char* final;
+  };
+  const Case cases[] = {{"ZHONG1", "zh", "ong1"}, {"SHI4", "sh", "i4"}, {"ER2", "", "er2"},
+                        {"M2", "", "m2"},         {"A1", "", "a1"},     {"YU3", "y", "u3"}};
+  for (const Case& c : cases) {
+    const bld::SyllableParts parts = bld::SplitSyllable(c.syllable);
+    EXPECT_EQ(parts.initial, c.initial) << c.syllable;
+    EXPECT_EQ(parts.final, c.final) << c.syllable;
+  }
+  EXPECT_EQ(*bld::SpellSyllable("ZHONG1", nullptr), (Strings{"zh", "ong1"}));
+  const Strings context = {"zh(#,ong1)", "ong1(zh,#)", "a1"};
+  EXPECT_EQ(*bld::SpellSyllable("ZHONG1", &context), (Strings{"zh(#,ong1)", "ong1(zh,#)"}));
+  EXPECT_EQ(*bld::SpellSyllable("A1", &context), (Strings{"a1"}));
+  EXPECT_FALSE(bld::SpellSyllable("GUO2", &context).has_value());
+}
+
+constexpr const char* kDictionary =
+    "# comment\n"
+    "中國 中国 [Zhong1 guo2] /China/\n"
+    "的 的 [di4] /aim/\n"
+    "的 的 [de5] /of/\n"
+    "兒子 儿子 [er2 zi5] /son/\n"
+    "一點兒 一点儿 [yi1 dian3 r5] /a bit/\n"
+    "B超 B超 [B chao1] /ultrasound/\n"
+    "三K黨 三K党 [San1 K dang3] /Ku Klux Klan/\n"
+    "人 人 [ren2] /person/\n";
+
+constexpr const char* kReadings =
+    "U+7684\tkMandarin\tde\n"
+    "U+4EBA\tkMandarin\trén\n"
+    "U+5927\tkMandarin\tdà\n";
+
+TEST(PronunciationSources, DictionaryAndCharacterReadings) {
+  bld::PronunciationSources sources;
+  EXPECT_EQ(sources.AddDictionary(kDictionary), 6);
+  EXPECT_EQ(sources.AddCharacterReadings(kReadings), 3);
+  using Script = bld::PronunciationSources::Script;
+  const auto china = sources.Lookup("中国", Script::kSimplified);
+  ASSERT_EQ(china.size(), 1u);
+  EXPECT_EQ(china[0], (Strings{"ZHONG1", "GUO2"}));
+  EXPECT_EQ(sources.Lookup("中國", Script::kTraditional).size(), 1u);
+  EXPECT_TRUE(sources.Lookup("中國", Script::kSimplified).empty());
+  // The character database's reading comes first.
+  const auto de = sources.Lookup("的", Script::kSimplified);
+  ASSERT_EQ(de.size(), 2u);
+  EXPECT_EQ(de[0], Strings{"DE5"});
+  const std::vector<bld::Pronunciation> da = {{"DA4"}};
+  EXPECT_EQ(sources.Lookup("大", Script::kSimplified), da);
+  // Erhua is a syllable of its own.
+  const std::vector<bld::Pronunciation> erhua = {{"YI1", "DIAN3", "R5"}};
+  EXPECT_EQ(sources.Lookup("一点儿", Script::kSimplified), erhua);
+}
+
+TEST(WordCounts, BothListFormsMostFrequentFirst) {
+  const auto counts = bld::ReadWordCounts("中国 50 ns\n的\t900\n人 70 n\n中国 60 ns\nbad\n\n");
+  ASSERT_EQ(counts.size(), 3u);
+  EXPECT_EQ(counts[0].word, "的");
+  EXPECT_EQ(counts[1].word, "人");
+  EXPECT_EQ(counts[2].count, 60);
+}
+
+TEST(Vocabulary, GeneratedFilesLoadIntoTheEngine) {
+  bld::PronunciationSources sources;
+  sources.AddDictionary(kDictionary);
+  sources.AddCharacterReadings(kReadings);
+  const bld::CodePageText gb("GB2312");
+  ASSERT_TRUE(gb.valid());
+  EXPECT_FALSE(gb.Convert("B超").has_value());
+  const auto counts = bld::ReadWordCounts("的 900\n中国 500\nB超 400\n儿子 300\n人 200\n大 100\n");
+  const auto lexicon = bld::SelectLexicon(counts, sources, bld::PronunciationSources::Script::kSimplified, gb,
+                                          4, [](const std::string&) { return true; });
+  ASSERT_EQ(lexicon.size(), 4u);
+  EXPECT_EQ(lexicon[0].text, "\xB5\xC4");  // GB2312 bytes
+  EXPECT_EQ(bld::LexiconSyllables(lexicon), (Strings{"DE5", "DI4", "ER2", "GUO2", "REN2", "ZHONG1", "ZI5"}));
+
+  const std::string folder = testing::TempDir() + "language_data";
+  std::filesystem::create_directories(folder);
+  ASSERT_EQ(bld::WriteVocabulary(lexicon, nullptr, folder), "");
+  vok::SymbolTable models(64);
+  for (const char* name : {"SIL", "d", "e5", "i4", "er2", "g", "uo2", "r", "en2", "zh", "ong1", "z", "i5"}) {
+    models.Add(name);
+  }
+  vok::CSyllableTable table((folder + "/Syllable").c_str(), &models);
+  ASSERT_EQ(table.status(), 0);
+  EXPECT_EQ(table.syllable_count(), 7);
+  uint16_t list[16];
+  ASSERT_EQ(table.PronToModels("zhong1-guo2", list, 16), 0);
+  EXPECT_EQ(list[0], 4);
+  vok::CLexTree tree((folder + "/Pron").c_str(), "-");
+  ASSERT_EQ(tree.status(), 0);
+  EXPECT_EQ(tree.entry_count(), 4);
+  EXPECT_STREQ(tree.GetEntryProns(0), "DE5 DI4");
+  EXPECT_STREQ(tree.GetEntryPron(1), "ZHONG1-GUO2");
+  EXPECT_STREQ(tree.GetEntryPron(2), "ER2-ZI5");
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
