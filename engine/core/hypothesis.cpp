@@ -95,24 +95,28 @@ int NBestList::Insert(int32_t score, const uint16_t* ids, int count) {
   const int32_t mode = records_[0].mode;
   const int16_t held = HeldScore(score);
   if (held < records_[limit_ - 1].score) return 0;
-  const int same = FindEqual(ids, count);
-  if (same >= 0) {
-    if (records_[same].score >= held) return 0;
-    records_[same].Set(held, count, ids, mode);
+  int changed = FindEqual(ids, count);
+  if (changed >= 0) {
+    if (records_[changed].score >= held) return 0;
   } else {
     if (count_ < limit_) ++count_;
-    records_[count_ - 1].Set(held, count, ids, mode);
+    changed = count_ - 1;
   }
-  Sort();
+  records_[changed].Set(held, count, ids, mode);
+  // The rest stays sorted: the changed record only moves up, behind the
+  // records that sort before it or equal to it.
+  int target = changed;
+  while (target > 0 && SortsBefore(records_[changed], records_[target - 1])) --target;
+  std::rotate(records_.get() + target, records_.get() + changed, records_.get() + changed + 1);
   return 1;
 }
 
-void NBestList::Sort() {
-  std::stable_sort(records_.get(), records_.get() + count_, [](const Hypothesis& a, const Hypothesis& b) {
-    if (a.score != b.score) return a.score > b.score;
-    return a.count < b.count;
-  });
+bool NBestList::SortsBefore(const Hypothesis& a, const Hypothesis& b) {
+  if (a.score != b.score) return a.score > b.score;
+  return a.count < b.count;
 }
+
+void NBestList::Sort() { std::stable_sort(records_.get(), records_.get() + count_, SortsBefore); }
 
 void NBestList::CopyTo(NBestList* other) const {
   for (int i = 0; i < count_; ++i) records_[i].CopyTo(&other->records_[i]);

@@ -94,6 +94,7 @@ class NBestList {
 
  private:
   int FindEqual(const uint16_t* ids, int count) const;
+  static bool SortsBefore(const Hypothesis& a, const Hypothesis& b);
 
   int32_t count_ = 0;
   int32_t limit_ = kRecords;

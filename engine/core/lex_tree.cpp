@@ -43,24 +43,47 @@ std::vector<std::string> PiecesOf(const std::string& text, const std::string& cu
   return pieces;
 }
 
+// Big-endian fields of the rest of a stream through a small buffer; the
+// caller checks its counts against left() before it reads them.
 class BigEndianReader {
  public:
-  explicit BigEndianReader(const std::vector<unsigned char>& bytes) : bytes_(bytes) {}
-  long long left() const { return static_cast<long long>(bytes_.size() - position_); }
+  explicit BigEndianReader(std::FILE* stream) : stream_(stream), left_(FileRemainingBytes(stream)) {}
+  long long left() const { return left_; }
+  bool failed() const { return failed_; }
   int32_t Int32() {
-    const int32_t v = static_cast<int32_t>(LoadBigEndian32(&bytes_[position_]));
-    position_ += 4;
-    return v;
+    unsigned char b[4];
+    Take(b, 4);
+    return static_cast<int32_t>(LoadBigEndian32(b));
   }
   uint16_t UInt16() {
-    const uint16_t v = LoadBigEndian16(&bytes_[position_]);
-    position_ += 2;
-    return v;
+    unsigned char b[2];
+    Take(b, 2);
+    return LoadBigEndian16(b);
   }
 
  private:
-  const std::vector<unsigned char>& bytes_;
+  void Take(unsigned char* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (position_ == filled_) {
+        filled_ = std::fread(buffer_, 1, sizeof buffer_, stream_);
+        position_ = 0;
+        if (filled_ == 0) {
+          failed_ = true;
+          out[i] = 0;
+          continue;
+        }
+      }
+      out[i] = buffer_[position_++];
+    }
+    left_ -= static_cast<long long>(n);
+  }
+
+  std::FILE* stream_;
+  long long left_;
+  bool failed_ = false;
+  unsigned char buffer_[65536];
   std::size_t position_ = 0;
+  std::size_t filled_ = 0;
 };
 
 void PutInt32(std::vector<unsigned char>* out, int32_t value) {
@@ -586,12 +609,7 @@ int CLexTree::Load(const char* path, const char* separator) {
   syllables_ = std::make_unique<SymbolTable>();
   int result = syllables_->Read(stream, 0);
   if (result == 0) {
-    std::vector<unsigned char> body;
-    unsigned char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-      body.insert(body.end(), buffer, buffer + n);
-    result = ReadBody(body);
+    result = ReadBody(stream);
   }
   std::fclose(stream);
   if (result != 0) {
@@ -602,8 +620,9 @@ int CLexTree::Load(const char* path, const char* separator) {
   return result;
 }
 
-int CLexTree::ReadBody(const std::vector<unsigned char>& body) {
-  BigEndianReader in(body);
+int CLexTree::ReadBody(std::FILE* stream) {
+  auto reader = std::make_unique<BigEndianReader>(stream);
+  BigEndianReader& in = *reader;
   if (in.left() < 14) return -1;
   const int32_t entries = in.Int32();
   const uint16_t backward = in.UInt16();
@@ -649,6 +668,7 @@ int CLexTree::ReadBody(const std::vector<unsigned char>& body) {
     if ((entry != kNone && entry >= entries) || next < -1 || next >= links) return -1;
     links_.Append(entry, next);
   }
+  if (in.failed()) return -1;
   entry_count_ = entries;
   if (!CheckStructure(leaves)) return -1;
   for (int32_t entry = 0; entry < entries; ++entry) SetLeaf(entry, leaves[static_cast<std::size_t>(entry)]);

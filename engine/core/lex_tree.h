@@ -151,7 +151,7 @@ class CLexTree {
   bool CollectPath(int node, std::vector<uint16_t>* labels) const;
   void SetLeaf(int entry, int node);
   int ReadTextFile(const char* path, int unit_lines);
-  int ReadBody(const std::vector<unsigned char>& body);
+  int ReadBody(std::FILE* stream);
   bool CheckStructure(const std::vector<int32_t>& leaves);
 
   int32_t entry_count_ = 0;
