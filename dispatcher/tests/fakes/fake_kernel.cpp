@@ -71,8 +71,8 @@ WRENDLE_EXPORT int WRENDLE_STDCALL ZUNRecognition(const wrendle::StrokeEntry* st
   const auto view = wrendle::StrokeListView::ParseUnbounded(strokes);
   g_log.last_stroke_count = view ? static_cast<int>(view->stroke_count()) : -1;
   g_log.last_point_count = view ? static_cast<int>(view->point_count()) : -1;
-  if (KernelRefuses(view)) return 0;
-  std::copy_n(g_codes, g_code_count, candidates);
+  if (KernelRefuses(view) || (candidates == nullptr && learn_code == 0)) return 0;
+  if (candidates != nullptr) std::copy_n(g_codes, g_code_count, candidates);
   return g_recognize_result;
 }
 
