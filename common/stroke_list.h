@@ -21,8 +21,9 @@ static_assert(sizeof(StrokeEntry) == 8, "StrokeList entries are 8 bytes");
 // Most entries any writer produces (the hook library's shared buffer), end
 // entry included; readers never look further.
 inline constexpr std::size_t kMaxStrokeListEntries = 2048;
-// Most points the recognizers take from one list.
-inline constexpr std::size_t kMaxRecognizerPoints = 1024;
+// Most points the recognizers take from one list: a cell of 1024 points or
+// more is refused.
+inline constexpr std::size_t kMaxRecognizerPoints = 1023;
 
 // One stroke of a checked list.
 struct StrokeView {

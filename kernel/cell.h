@@ -38,7 +38,7 @@ inline double Extent(std::int32_t low, std::int32_t high) {
 }
 
 // Cells of this many points or more are refused.
-inline constexpr std::size_t kMaxCellPoints = 1024;
+inline constexpr std::size_t kMaxCellPoints = wrendle::kMaxRecognizerPoints + 1;
 
 // The cell of a checked stroke list; nullopt when it holds kMaxCellPoints
 // points or more, or its box is at most 10 pixels in both directions.

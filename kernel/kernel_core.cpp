@@ -191,18 +191,16 @@ bool KernelCore::ConvertLearn(const LearningNameChanges& changes,
       ForeignFile(paths.segment_lists, config_.code_page, SectionType::kSegmentLists)) {
     return false;
   }
-  platform::RemoveFile(paths.features);
-  platform::RemoveFile(LearningPath(names.fourth));
-  platform::RemoveFile(paths.segment_lists);
-  auto loaded = RecognitionDictionary::LoadLearned(layout_, paths);
-  auto* dictionary = std::get_if<std::unique_ptr<RecognitionDictionary>>(&loaded);
-  if (dictionary == nullptr) return false;
-  names_ = names;
+  // The old files stay until the rebuilt ones are complete.
+  const LearningFileNames old_names = names_;
+  std::unique_ptr<RecognitionDictionary> old_dictionary;
   if (*slot < slots_.size()) {
-    slots_[*slot] = std::move(*dictionary);
+    old_dictionary = std::move(slots_[*slot]);
+    slots_[*slot] = RecognitionDictionary::NewLearned(layout_, paths);
   } else {
-    slots_.push_back(std::move(*dictionary));
+    slots_.push_back(RecognitionDictionary::NewLearned(layout_, paths));
   }
+  names_ = names;
   Renumber();
 
   std::vector<InkRecord> records = ParsePenInkFile(*ink);
@@ -224,12 +222,22 @@ bool KernelCore::ConvertLearn(const LearningNameChanges& changes,
       if (progress) progress(i + 1, records.size());
     }
   }
-  const bool saved = slots_[*slot]->Save();
+  if (!slots_[*slot]->Save()) {
+    names_ = old_names;
+    if (old_dictionary) {
+      slots_[*slot] = std::move(old_dictionary);
+    } else {
+      slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(*slot));
+    }
+    Renumber();
+    return false;
+  }
+  platform::RemoveFile(LearningPath(names.fourth));
   auto reloaded = RecognitionDictionary::LoadLearned(layout_, paths);
   if (auto* fresh = std::get_if<std::unique_ptr<RecognitionDictionary>>(&reloaded))
     slots_[*slot] = std::move(*fresh);
   Renumber();
-  return saved;
+  return true;
 }
 
 }  // namespace kernel

@@ -110,21 +110,29 @@ DictionaryLayout RecognitionDictionary::BaseLayout() const {
   return layout;
 }
 
-std::variant<std::unique_ptr<RecognitionDictionary>, LoadError> RecognitionDictionary::LoadLearned(
-    const DictionaryLayout& layout, const DictionaryPaths& paths) {
+std::unique_ptr<RecognitionDictionary> RecognitionDictionary::NewLearned(const DictionaryLayout& layout,
+                                                                         const DictionaryPaths& paths) {
   std::unique_ptr<RecognitionDictionary> dictionary(new RecognitionDictionary());
   dictionary->layout_ = layout;
   dictionary->paths_ = paths;
+  dictionary->features_.header =
+      DbsHeader::Make(layout.code_page, SectionType::kFeatures, 0,
+                      static_cast<std::int32_t>(layout.fine_divisors.size()), layout.bounds);
+  dictionary->features_.divisors = layout.fine_divisors;
+  dictionary->features_.records = PagedRecords(layout.fine_divisors.size() + 2);
+  dictionary->segment_lists_.tolerance = layout.tolerance;
+  dictionary->segment_lists_.further_value = layout.further_value;
+  return dictionary;
+}
+
+std::variant<std::unique_ptr<RecognitionDictionary>, LoadError> RecognitionDictionary::LoadLearned(
+    const DictionaryLayout& layout, const DictionaryPaths& paths) {
+  std::unique_ptr<RecognitionDictionary> dictionary = NewLearned(layout, paths);
   auto features = LoadFile<FeatureFile>(paths.features, [&](std::span<const std::uint8_t> bytes) {
     return ParseFeatureFile(bytes, layout.code_page);
   });
   if (auto* error = std::get_if<LoadError>(&features)) {
     if (*error != LoadError::kMissing) return *error;
-    dictionary->features_.header =
-        DbsHeader::Make(layout.code_page, SectionType::kFeatures, 0,
-                        static_cast<std::int32_t>(layout.fine_divisors.size()), layout.bounds);
-    dictionary->features_.divisors = layout.fine_divisors;
-    dictionary->features_.records = PagedRecords(layout.fine_divisors.size() + 2);
   } else {
     dictionary->features_ = std::move(std::get<FeatureFile>(features));
     if (dictionary->features_.divisors != layout.fine_divisors) return LoadError::kMismatch;
@@ -134,8 +142,6 @@ std::variant<std::unique_ptr<RecognitionDictionary>, LoadError> RecognitionDicti
   });
   if (auto* error = std::get_if<LoadError>(&lists)) {
     if (*error != LoadError::kMissing) return *error;
-    dictionary->segment_lists_.tolerance = layout.tolerance;
-    dictionary->segment_lists_.further_value = layout.further_value;
   } else {
     dictionary->segment_lists_ = std::move(std::get<SegmentListFile>(lists));
   }
@@ -282,20 +288,37 @@ void RecognitionDictionary::AddRecord(std::span<const std::uint8_t> fine,
   segment_lists_.header.record_count = features_.header.record_count;
 }
 
+std::vector<std::uint8_t> RecognitionDictionary::FeatureFileBytes() const {
+  return SerializeFeatureFile(layout_.code_page, features_.bounds(), features_.divisors, features_.records);
+}
+
+std::vector<std::uint8_t> RecognitionDictionary::SegmentListFileBytes() const {
+  return WriteSegmentListFile(layout_.code_page, segment_lists_.lists_per_record, segment_lists_.tolerance,
+                              segment_lists_.further_value, segment_lists_.lists);
+}
+
 bool RecognitionDictionary::SaveFeatures() const {
-  return platform::WriteWholeFile(
-      paths_.features,
-      SerializeFeatureFile(layout_.code_page, features_.bounds(), features_.divisors, features_.records));
+  return platform::WriteWholeFile(paths_.features, FeatureFileBytes());
 }
 
 bool RecognitionDictionary::SaveSegmentLists() const {
-  return platform::WriteWholeFile(
-      paths_.segment_lists,
-      WriteSegmentListFile(layout_.code_page, segment_lists_.lists_per_record, segment_lists_.tolerance,
-                           segment_lists_.further_value, segment_lists_.lists));
+  return platform::WriteWholeFile(paths_.segment_lists, SegmentListFileBytes());
 }
 
-bool RecognitionDictionary::Save() const { return SaveFeatures() && SaveSegmentLists(); }
+bool RecognitionDictionary::Save() const {
+  const std::string new_features = paths_.features + ".new";
+  const std::string new_lists = paths_.segment_lists + ".new";
+  if (!platform::WriteNewFile(new_features, FeatureFileBytes())) return false;
+  if (!platform::WriteNewFile(new_lists, SegmentListFileBytes())) {
+    platform::RemoveFile(new_features);
+    return false;
+  }
+  if (!platform::ReplaceWithNewFile(new_features, paths_.features)) {
+    platform::RemoveFile(new_lists);
+    return false;
+  }
+  return platform::ReplaceWithNewFile(new_lists, paths_.segment_lists);
+}
 
 bool RecognitionDictionary::Learn(std::span<const std::uint8_t> fine, std::span<const SegmentRecord> segments,
                                   std::uint16_t code, bool reload) {

@@ -69,6 +69,11 @@ class RecognitionDictionary {
   static std::variant<std::unique_ptr<RecognitionDictionary>, LoadError> LoadLearned(
       const DictionaryLayout& layout, const DictionaryPaths& paths);
 
+  // An empty learned dictionary that writes its files at `paths` when saved,
+  // whatever files are there now.
+  static std::unique_ptr<RecognitionDictionary> NewLearned(const DictionaryLayout& layout,
+                                                           const DictionaryPaths& paths);
+
   // The layout of a base dictionary.
   DictionaryLayout BaseLayout() const;
 
@@ -96,6 +101,8 @@ class RecognitionDictionary {
   // For rebuilding: records added in memory only, then written once.
   void AddRecord(std::span<const std::uint8_t> fine, std::span<const SegmentRecord> segments,
                  std::uint16_t code);
+  // Writes both files in full beside the old ones before either replaces
+  // its old file, so a failed write leaves both old files as they were.
   bool Save() const;
 
  private:
@@ -104,6 +111,8 @@ class RecognitionDictionary {
   void MatchAll(const CellDescription& cell, ScoredList& result) const;
   bool PassesSegmentFilter(std::size_t record, int segment_count) const;
   bool Reload();
+  std::vector<std::uint8_t> FeatureFileBytes() const;
+  std::vector<std::uint8_t> SegmentListFileBytes() const;
   bool SaveFeatures() const;
   bool SaveSegmentLists() const;
 

@@ -19,8 +19,23 @@ bool FileExists(const std::string& path);
 // Every byte of the file; nullopt when it cannot be opened or read.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 
-// Writes the bytes to a new file beside `path` and then puts it in place of
-// `path`, so a failure leaves the old file as it was.
+// Every file a user owns is written the same way: the new contents go to a
+// file of their own beside the old one, and only a complete new file takes the
+// old one's place, in one step. So no failure, at any byte, loses both.
+
+// Writes every byte to `new_path` (created or emptied) and flushes it to the
+// disk. On any failure the partial file is removed and false returned.
+bool WriteNewFile(const std::string& new_path, std::span<const std::uint8_t> bytes);
+
+// Puts the complete file `new_path` in place of `path` in one step. On
+// failure `path` is as it was and `new_path` is removed.
+bool ReplaceWithNewFile(const std::string& new_path, const std::string& path);
+
+// WriteNewFile to `new_path`, then ReplaceWithNewFile.
+bool WriteThroughNewFile(const std::string& path, const std::string& new_path,
+                         std::span<const std::uint8_t> bytes);
+
+// WriteThroughNewFile with the new file "<path>.new".
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Appends to the end of the file, creating it when missing. On a short write

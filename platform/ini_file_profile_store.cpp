@@ -1,10 +1,11 @@
 // Portable profile store: the file is parsed on every call and rewritten
-// through a temporary file, so a failed write leaves the old file intact.
-#include <cstdio>
+// through a new file that replaces it, so a failed write leaves the old file
+// intact.
 #include <fstream>
 #include <sstream>
 #include <vector>
 
+#include "platform/file_access.h"
 #include "platform/profile_store.h"
 #include "platform/system_info.h"
 #include "platform/text_compare.h"
@@ -131,22 +132,9 @@ class IniFileProfileStore final : public ProfileStore {
   }
 
   static bool Replace(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string temporary = path + ".new";
-    {
-      std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-      for (const auto& line : lines) out << line << "\r\n";
-      out.flush();
-      if (!out) {
-        std::remove(temporary.c_str());
-        return false;
-      }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    // Windows' rename does not replace an existing file.
-    std::remove(path.c_str());
-    if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    std::remove(temporary.c_str());
-    return false;
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return WriteWholeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   }
 
   std::string directory_;

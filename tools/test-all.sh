@@ -1,7 +1,8 @@
 #!/bin/sh
 # Sets up a Debian machine, builds the four builds and runs every test:
 # the native suites (ASan + UBSan), the export tables of the Windows modules,
-# and the 64-bit Windows suites under wine64 in a headless X server.
+# and the Windows suites of the 32-bit product under wine in a headless X
+# server.
 set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -17,11 +18,23 @@ done
 echo "== native tests"
 ctest --preset native -j "$jobs"
 
-echo "== export tables of the 32-bit product"
-ctest --preset win32
+echo "== export tables of the Windows modules"
+ctest --preset win32 -R '^exports\.|^jebhook\.imports\.'
+ctest --preset win64 -R '^exports\.|^jebhook\.imports\.'
 
-echo "== Windows tests under wine64"
+# The 32-bit product runs under wine's 32-bit loader, which needs a kernel
+# that runs 32-bit programs. Where it cannot, the 64-bit build of the same
+# sources stands in, and the run says so.
+windows_preset=win32
+if ! /usr/lib/wine/wine --version > /dev/null 2>&1; then
+  windows_preset=win64
+  echo "!! This machine runs no 32-bit programs (the kernel lacks IA-32 emulation):" >&2
+  echo "!! the Windows suites run on the 64-bit build (win64), not on the 32-bit product." >&2
+fi
+
+echo "== Windows tests ($windows_preset) under wine"
 WINEPREFIX=$(mktemp -d /tmp/wrendle-wine.XXXXXX)
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" windows_preset
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
-xvfb-run -a sh -c '/usr/lib/wine/wine64 wineboot -i && /usr/lib/wine/wineserver -w && ctest --preset win64 -j 4'
+xvfb-run -a sh -c '/usr/lib/wine/wine64 wineboot -i && /usr/lib/wine/wineserver -w &&
+  ctest --preset "$windows_preset" -E "^exports\.|^jebhook\.imports\."'

@@ -1,10 +1,9 @@
 #include "app/core/user_map.h"
 
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 
 #include "app/core/char_codes.h"
+#include "platform/file_access.h"
 #include "platform/system_info.h"
 #include "platform/text_compare.h"
 
@@ -91,7 +90,8 @@ std::string LanguageTag(int language) {
 
 }  // namespace
 
-CUserMap::CUserMap(std::string directory, int language) : directory_(std::move(directory)), language_(language) {}
+CUserMap::CUserMap(std::string directory, int language)
+    : directory_(std::move(directory)), language_(language) {}
 
 std::string CUserMap::FilePath() const {
   return platform::JoinPath(directory_, "wr" + LanguageTag(language_) + ".map");
@@ -110,31 +110,49 @@ void CUserMap::SetUser(const std::string& name) {
   Load(user_);
 }
 
-std::vector<CUserMap::UserRecord> CUserMap::ReadDirectory() const {
-  std::vector<UserRecord> users;
+CUserMap::Directory CUserMap::ScanDirectory() const {
+  Directory directory;
   FileReader file(FilePath());
   char magic[4];
-  if (!file.is_open() || !file.ReadBytes(magic, 4) || !std::equal(magic, magic + 4, kMagic)) return users;
-  for (;;) {
+  if (!file.is_open() || !file.ReadBytes(magic, 4) || !std::equal(magic, magic + 4, kMagic)) return directory;
+  auto damaged = [&](std::uint64_t at, const char* what) {
+    directory.damage = "The user code map \"" + FilePath() + "\" is damaged: " + what +
+                       " in the record at byte " + std::to_string(at) + ". It is left as it is and not used.";
+    return directory;
+  };
+  while (file.remaining() > 0) {
+    const std::uint64_t record_at = file.position();
     std::uint32_t record_length = 0;
     std::uint32_t name_length = 0;
-    if (!file.ReadU32(&record_length) || !file.ReadU32(&name_length)) break;
+    if (!file.ReadU32(&record_length) || !file.ReadU32(&name_length))
+      return damaged(record_at, "a record cut short");
+    // The name is checked against the file before anything is allocated.
+    if (name_length == 0 || name_length > file.remaining()) return damaged(record_at, "a wrong name length");
     std::vector<char> name(name_length);
-    if (!file.ReadBytes(name.data(), name_length)) break;
+    if (!file.ReadBytes(name.data(), name_length) || name.back() != '\0')
+      return damaged(record_at, "a name without its end");
     const std::uint64_t data_offset = file.position();
     std::uint32_t data_length = 0;
-    if (!file.ReadU32(&data_length) || data_length > file.remaining()) break;
-    users.push_back({TerminatedText(name), data_offset});
-    if (!file.Seek(data_offset + 4 + data_length)) break;
+    if (!file.ReadU32(&data_length) || data_length > file.remaining())
+      return damaged(record_at, "a wrong data length");
+    if (record_length != std::uint64_t{4} + name_length + 4 + data_length)
+      return damaged(record_at, "a record length that disagrees with its fields");
+    directory.users.push_back({TerminatedText(name), data_offset});
+    if (!file.Seek(data_offset + 4 + data_length)) return damaged(record_at, "a record cut short");
   }
-  return users;
+  return directory;
 }
+
+std::vector<CUserMap::UserRecord> CUserMap::ReadDirectory() const { return ScanDirectory().users; }
 
 bool CUserMap::Load(const std::string& name, std::int64_t data_offset) {
   FileReader file(FilePath());
   if (!file.is_open()) return false;
+  Directory directory = ScanDirectory();
+  damage_ = std::move(directory.damage);
+  if (!damage_.empty()) return false;
   if (data_offset < 0) {
-    for (const UserRecord& record : ReadDirectory()) {
+    for (const UserRecord& record : directory.users) {
       if (platform::SameTextIgnoringCase(record.name, name)) {
         data_offset = static_cast<std::int64_t>(record.data_offset);
         break;
@@ -146,8 +164,8 @@ bool CUserMap::Load(const std::string& name, std::int64_t data_offset) {
   if (!ReadData(&file, static_cast<std::uint64_t>(data_offset), &data)) return true;
   size_t at = 0;
   while (data.size() - at >= 4) {
-    const std::uint32_t code =
-        data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) | (static_cast<std::uint32_t>(data[at + 3]) << 24);
+    const std::uint32_t code = data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) |
+                               (static_cast<std::uint32_t>(data[at + 3]) << 24);
     at += 4;
     size_t end = at;
     while (end < data.size() && data[end] != 0) ++end;
@@ -180,8 +198,11 @@ std::vector<std::uint8_t> CUserMap::CurrentUserRecord() const {
 
 bool CUserMap::Save() {
   if (user_.empty() || !modified_) return true;
-  const std::string path = FilePath();
-  const std::string companion = CompanionPath();
+  Directory directory = ScanDirectory();
+  damage_ = std::move(directory.damage);
+  // A damaged file is never written over: the records after the damage
+  // would be lost.
+  if (!damage_.empty()) return false;
 
   std::vector<std::uint8_t> out(kMagic, kMagic + 4);
   const std::vector<std::uint8_t> current = CurrentUserRecord();
@@ -189,15 +210,14 @@ bool CUserMap::Save() {
   {
     // Closed before the companion replaces the file: Windows does not
     // replace a file that is open.
-    FileReader file(path);
-    for (const UserRecord& record : ReadDirectory()) {
+    FileReader file(FilePath());
+    for (const UserRecord& record : directory.users) {
       if (platform::SameTextIgnoringCase(record.name, user_)) {
         if (!current_written) out.insert(out.end(), current.begin(), current.end());
         current_written = true;
         continue;
       }
       std::vector<std::uint8_t> data;
-      // The directory only lists records whose data lies inside the file.
       if (!ReadData(&file, record.data_offset, &data)) return false;
       PutU32(&out, static_cast<std::uint32_t>(4 + record.name.size() + 1 + 4 + data.size()));
       PutU32(&out, static_cast<std::uint32_t>(record.name.size() + 1));
@@ -207,24 +227,7 @@ bool CUserMap::Save() {
     }
   }
   if (!current_written) out.insert(out.end(), current.begin(), current.end());
-
-  {
-    std::ofstream companion_file(companion, std::ios::binary | std::ios::trunc);
-    companion_file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    companion_file.close();
-    if (!companion_file) {
-      std::error_code ignored;
-      std::filesystem::remove(companion, ignored);
-      return false;
-    }
-  }
-  // Replaces the map file in one step, so that a failure keeps the old one.
-  std::error_code error;
-  std::filesystem::rename(companion, path, error);
-  if (error) {
-    std::filesystem::remove(companion, error);
-    return false;
-  }
+  if (!platform::WriteThroughNewFile(FilePath(), CompanionPath(), out)) return false;
   modified_ = false;
   return true;
 }
@@ -240,7 +243,9 @@ int CUserMap::SetLanguage(int language) {
   return old;
 }
 
-bool CUserMap::Contains(int code) const { return code >= 0 && entries_.count(static_cast<std::uint32_t>(code)) != 0; }
+bool CUserMap::Contains(int code) const {
+  return code >= 0 && entries_.count(static_cast<std::uint32_t>(code)) != 0;
+}
 
 int CUserMap::GetText(int code, std::string* text) const {
   if (code < 0) return 0;

@@ -37,8 +37,8 @@ class CUserMap {
 
   // Adds the entries of user `name` (names compare without case); with
   // `data_offset` -1 the record is looked up in the directory first, and a
-  // name without a record leaves the map as it is. False only when the file
-  // can't be opened.
+  // name without a record leaves the map as it is. False when the file
+  // can't be opened or is damaged (see damage()).
   bool Load(const std::string& name, std::int64_t data_offset = -1);
 
   struct UserRecord {
@@ -46,14 +46,18 @@ class CUserMap {
     std::uint64_t data_offset;  // file offset of the record's data length
   };
   // The users in file order; none when the file is missing or foreign. A
-  // record cut short ends the directory.
+  // damaged record (cut short, or lengths that disagree) ends the directory.
   std::vector<UserRecord> ReadDirectory() const;
+
+  // Why the map file was refused by the last Load or Save, for the user;
+  // empty when it was sound. A damaged file is neither read nor written over.
+  const std::string& damage() const { return damage_; }
 
   // Writes the current user's record into the file, keeping every other
   // user's record unchanged and in order: the companion file is written in
   // full and then replaces the map file. Nothing happens without a user or a
-  // change. False when the file could not be replaced; the old file is then
-  // unchanged and the map stays modified.
+  // change. False when the file is damaged or could not be replaced; the old
+  // file is then unchanged and the map stays modified.
   bool Save();
 
   // Saves, empties the map, switches the file to `language` and loads the
@@ -80,6 +84,12 @@ class CUserMap {
   std::string CompanionPath() const;
 
  private:
+  struct Directory {
+    std::vector<UserRecord> users;
+    std::string damage;  // empty for a sound file
+  };
+  // Checks every record of the file against its lengths and the file's end.
+  Directory ScanDirectory() const;
   std::vector<std::uint8_t> CurrentUserRecord() const;
 
   std::string directory_;
@@ -87,6 +97,7 @@ class CUserMap {
   std::string user_;
   std::map<std::uint32_t, std::string> entries_;  // ascending codes
   bool modified_ = false;
+  std::string damage_;
 };
 
 }  // namespace wrendle::app

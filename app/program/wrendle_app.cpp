@@ -49,6 +49,12 @@ int CWrendleApp::ShowMessage(unsigned string_id, UINT type) const {
   return ::MessageBoxA(main_frame_ ? main_frame_->hwnd() : nullptr, text.c_str(), app_name_.c_str(), type);
 }
 
+void CWrendleApp::ReportUserMapDamage() const {
+  if (user_map_->damage().empty()) return;
+  ::MessageBoxA(main_frame_ ? main_frame_->hwnd() : nullptr, user_map_->damage().c_str(), app_name_.c_str(),
+                MB_OK | MB_ICONWARNING);
+}
+
 bool CWrendleApp::InitInstance() {
   instance_mutex_ = CreateMutexA(nullptr, TRUE, kInstanceMutex);
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -61,7 +67,7 @@ bool CWrendleApp::InitInstance() {
   if (!SelectUserAtStartup()) return false;
 
   user_map_ = std::make_unique<CUserMap>(platform::WindowsDirectory(), settings_.recognizer_language);
-  user_map_->Load(settings_file_.CurrentUser());
+  if (!user_map_->Load(settings_file_.CurrentUser())) ReportUserMapDamage();
 
   if (InitRecognizer() == 0) {
     ShowMessage(kStringNoKernel, MB_OK);
@@ -175,7 +181,7 @@ int CWrendleApp::ExitInstance() {
     rich_edit_library_ = nullptr;
     settings_file_.Save(settings_);
     resource_module_ = nullptr;
-    if (user_map_) user_map_->Save();
+    if (user_map_ && !user_map_->Save()) ReportUserMapDamage();
   }
   user_map_.reset();
   return CWinApp::ExitInstance();

@@ -41,6 +41,8 @@ class CWrendleApp : public framework::CWinApp {
   // OK or cancel of the Select User dialog in start-up mode.
   bool SelectUserAtStartup();
   int ShowMessage(unsigned string_id, UINT type) const;
+  // Tells the user that the user code map file is damaged and left alone.
+  void ReportUserMapDamage() const;
   bool CreateMainWindow();
   void CreateTextWindows();
 

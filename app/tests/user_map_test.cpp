@@ -7,6 +7,9 @@
 
 #include "app/core/char_codes.h"
 #include "tests/support/temporary_directory.h"
+#if !defined(_WIN32)
+#include "tests/support/file_size_limit.h"
+#endif
 
 namespace {
 
@@ -21,7 +24,8 @@ std::string U32(std::uint32_t v) {
 
 // A record assembled by hand: record length, name length, name, data length,
 // entries.
-std::string Record(const std::string& name, const std::vector<std::pair<std::uint32_t, std::string>>& entries) {
+std::string Record(const std::string& name,
+                   const std::vector<std::pair<std::uint32_t, std::string>>& entries) {
   std::string data;
   for (const auto& [code, text] : entries) data += U32(code) + text + '\0';
   std::string body = U32(static_cast<std::uint32_t>(name.size() + 1)) + name + '\0' +
@@ -36,9 +40,12 @@ class UserMapTest : public testing::Test {
 };
 
 TEST_F(UserMapTest, FileNamesByLanguage) {
-  EXPECT_EQ(std::filesystem::path(CUserMap(directory_.path().string(), 2000).FilePath()).filename(), "wrCHT.map");
-  EXPECT_EQ(std::filesystem::path(CUserMap(directory_.path().string(), 4000).FilePath()).filename(), "wrCHS.map");
-  EXPECT_EQ(std::filesystem::path(CUserMap(directory_.path().string(), 1000).FilePath()).filename(), "wrJPN.map");
+  EXPECT_EQ(std::filesystem::path(CUserMap(directory_.path().string(), 2000).FilePath()).filename(),
+            "wrCHT.map");
+  EXPECT_EQ(std::filesystem::path(CUserMap(directory_.path().string(), 4000).FilePath()).filename(),
+            "wrCHS.map");
+  EXPECT_EQ(std::filesystem::path(CUserMap(directory_.path().string(), 1000).FilePath()).filename(),
+            "wrJPN.map");
   EXPECT_EQ(std::filesystem::path(CUserMap(directory_.path().string(), 3000).CompanionPath()).filename(),
             "wrKOR.max");
 }
@@ -51,14 +58,15 @@ TEST_F(UserMapTest, SaveWritesTheGoldenBytes) {
   map.Add(0x102, "");  // empty texts are not written
   ASSERT_TRUE(map.Save());
   static const unsigned char kGolden[] = {
-      'U', 'M', 'A', 'P',                                   //
-      0x1A, 0, 0, 0,                                        // record length 26
-      4, 0, 0, 0, 'a', 'n', 'n', 0,                         // name
-      14, 0, 0, 0,                                          // data length
-      0x01, 0x01, 0, 0, 'h', 'i', 0,                        // 0x101 "hi"
-      0x03, 0x01, 0, 0, 'y', 'o', 0,                        // 0x103 "yo"
+      'U',  'M',  'A', 'P',                    //
+      0x1A, 0,    0,   0,                      // record length 26
+      4,    0,    0,   0,   'a', 'n', 'n', 0,  // name
+      14,   0,    0,   0,                      // data length
+      0x01, 0x01, 0,   0,   'h', 'i', 0,       // 0x101 "hi"
+      0x03, 0x01, 0,   0,   'y', 'o', 0,       // 0x103 "yo"
   };
-  EXPECT_EQ(directory_.Read("wrCHT.map"), std::string(reinterpret_cast<const char*>(kGolden), sizeof kGolden));
+  EXPECT_EQ(directory_.Read("wrCHT.map"),
+            std::string(reinterpret_cast<const char*>(kGolden), sizeof kGolden));
   EXPECT_FALSE(std::filesystem::exists(Path("wrCHT.max")));
   EXPECT_FALSE(map.modified());
 }
@@ -82,7 +90,8 @@ TEST_F(UserMapTest, RoundTrip) {
 }
 
 TEST_F(UserMapTest, ReaderTakesAHandAssembledFile) {
-  directory_.Write("wrCHT.map", "UMAP" + Record("x", {{0x201, "a"}}) + Record("ann", {{0x101, "hi"}, {0x105, "z"}}));
+  directory_.Write("wrCHT.map",
+                   "UMAP" + Record("x", {{0x201, "a"}}) + Record("ann", {{0x101, "hi"}, {0x105, "z"}}));
   CUserMap map(directory_.path().string(), 2000);
   const auto users = map.ReadDirectory();
   ASSERT_EQ(users.size(), 2u);
@@ -108,6 +117,67 @@ TEST_F(UserMapTest, RecordCutShortEndsTheDirectory) {
   const auto users = map.ReadDirectory();
   ASSERT_EQ(users.size(), 1u);
   EXPECT_EQ(users[0].name, "a");
+}
+
+struct DamageCase {
+  const char* what;
+  std::string file;  // after the magic; the first record "a" is sound
+};
+
+std::string WithRecordLength(std::string record, std::uint32_t length) {
+  return U32(length) + record.substr(4);
+}
+
+std::string WithNameLength(std::string record, std::uint32_t length) {
+  return record.substr(0, 4) + U32(length) + record.substr(8);
+}
+
+const std::string kSound = Record("a", {{0x101, "1"}});
+const std::string kLater = Record("later", {{0x101, "kept"}});
+
+class DamagedUserMapTest : public UserMapTest, public testing::WithParamInterface<DamageCase> {};
+
+TEST_P(DamagedUserMapTest, IsRefusedWithAMessageAndNeverWrittenOver) {
+  const std::string original = "UMAP" + kSound + GetParam().file + kLater;
+  directory_.Write("wrCHT.map", original);
+  CUserMap map(directory_.path().string(), 2000);
+  const auto users = map.ReadDirectory();
+  ASSERT_EQ(users.size(), 1u) << "the users before the damage are listed";
+  EXPECT_EQ(users[0].name, "a");
+
+  map.SetUser("a");
+  EXPECT_TRUE(map.entries().empty()) << "a damaged file is not used";
+  EXPECT_THAT(map.damage(), testing::HasSubstr("wrCHT.map"));
+  EXPECT_FALSE(map.Load("a"));
+  map.Add(0x101, "changed");
+  EXPECT_FALSE(map.Save());
+  EXPECT_EQ(directory_.Read("wrCHT.map"), original);
+  EXPECT_TRUE(map.modified());
+  EXPECT_FALSE(std::filesystem::exists(map.CompanionPath()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Damages, DamagedUserMapTest,
+    testing::Values(DamageCase{"RecordLengthTooLong", WithRecordLength(Record("b", {{0x101, "2"}}), 40)},
+                    DamageCase{"RecordLengthTooShort", WithRecordLength(Record("b", {{0x101, "2"}}), 3)},
+                    DamageCase{"NameLengthHuge", WithNameLength(Record("b", {{0x101, "2"}}), 0xFFFFFFF0u)},
+                    DamageCase{"NameLengthZero", WithNameLength(Record("b", {{0x101, "2"}}), 0)},
+                    DamageCase{"NameLengthInsideTheName", WithNameLength(Record("bb", {{0x101, "2"}}), 2)},
+                    DamageCase{"DataLengthPastTheEnd",
+                               Record("b", {}).substr(0, 10) + U32(0x7FFFFFFF) + U32(0x101) + "2"},
+                    DamageCase{"HeaderCutShort", U32(9) + "\x02"}),
+    [](const auto& param_info) { return std::string(param_info.param.what); });
+
+TEST_F(UserMapTest, RecordCutShortAtTheEndIsRefusedForSaving) {
+  const std::string full = "UMAP" + kSound + kLater;
+  const std::string cut = full.substr(0, full.size() - 3);
+  directory_.Write("wrCHT.map", cut);
+  CUserMap map(directory_.path().string(), 2000);
+  map.SetUser("new");
+  map.Add(0x101, "x");
+  EXPECT_FALSE(map.Save());
+  EXPECT_FALSE(map.damage().empty());
+  EXPECT_EQ(directory_.Read("wrCHT.map"), cut);
 }
 
 TEST_F(UserMapTest, SavingWithThreeUsersKeepsTheOtherTwoUnchangedAndInOrder) {
@@ -166,6 +236,19 @@ TEST_F(UserMapTest, FailedSaveKeepsTheOriginal) {
   EXPECT_EQ(directory_.Read("wrCHT.map"), original);
   EXPECT_TRUE(map.modified()) << "the change can still be saved later";
 }
+
+#if !defined(_WIN32)
+TEST_F(UserMapTest, SaveThatFailsPartWayKeepsTheOriginal) {
+  const std::string original = "UMAP" + Record("me", {{0x101, "kept"}}) + kLater;
+  directory_.Write("wrCHT.map", original);
+  CUserMap map(directory_.path().string(), 2000);
+  map.SetUser("me");
+  map.Add(0x101, std::string(64 * 1024, 'x'));
+  EXPECT_FALSE(testing_support::RunWithFileSizeLimit(4096, [&] { return map.Save(); }));
+  EXPECT_EQ(directory_.Read("wrCHT.map"), original);
+  EXPECT_FALSE(std::filesystem::exists(map.CompanionPath()));
+}
+#endif
 
 TEST_F(UserMapTest, SaveWithoutUserOrChangeDoesNothing) {
   CUserMap map(directory_.path().string(), 2000);

@@ -241,6 +241,7 @@ TEST_P(ZunmainBadListTest, GivesNoCandidateAndCallsNothing) {
 
 std::vector<StrokeEntry> OverPointLimit() {
   std::vector<StrokeEntry> points(wrendle::kMaxRecognizerPoints + 1, StrokeEntry{5, 5});
+  points.back() = StrokeEntry{50, 50};
   return StrokeListBuilder().AddStroke(points).Build();
 }
 
@@ -261,12 +262,24 @@ TEST_F(ZunmainTest, NullListOrCandidatesGiveNothing) {
 }
 
 TEST_F(ZunmainTest, PointLimitItselfIsAccepted) {
+  EXPECT_EQ(wrendle::kMaxRecognizerPoints, 1023u) << "the kernel refuses a cell of 1024 points";
   auto zunmain = MakeZunmain();
   ASSERT_EQ(zunmain->InitRecognition(4000, 0), 1);
   std::vector<StrokeEntry> points(wrendle::kMaxRecognizerPoints, StrokeEntry{5, 5});
+  points.back() = StrokeEntry{50, 50};
   const auto list = StrokeListBuilder().AddStroke(points).Build();
   Candidates out = Fresh();
   EXPECT_EQ(zunmain->Recognition(list.data(), out.data(), 0), 3);
+}
+
+TEST_F(ZunmainTest, CellTheKernelRefusesGetsNoCandidates) {
+  auto zunmain = MakeZunmain();
+  ASSERT_EQ(zunmain->InitRecognition(4000, 0), 1);
+  const auto dot = StrokeListBuilder().AddStroke({{100, 100}, {105, 108}}).Build();
+  Candidates out = Fresh();
+  EXPECT_EQ(zunmain->Recognition(dot.data(), out.data(), 0), 0);
+  EXPECT_EQ(KernelLog().recognize_calls, 1);
+  EXPECT_EQ(out[0], 0xEEEE);
 }
 
 TEST(ZunmainMissingModulesTest, MissingKernelOrEntryBuildsNothing) {

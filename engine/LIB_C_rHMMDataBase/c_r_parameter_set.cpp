@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/LIB_C_rHMMDataBase/sr_exit.h"
+#include "engine/core/file_io.h"
 #include "engine/core/messages.h"
 
 namespace {
@@ -40,38 +41,39 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-std::string StripLineEnd(const char* line) {
-  std::string text(line);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
-
 }  // namespace
 
-bool C_rParameterSet::ReadFromFile(const char* section, const char* key, std::string& value) const {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(file_.c_str(), "r"));
-  if (!file) return false;
-  char line[kMaxValueSize];
-  bool inSection = false;
-  while (!inSection) {
-    if (std::fgets(line, 256, file.get()) == nullptr) return false;
-    const char* p = line;
-    while (*p == ' ' || *p == '\t') ++p;
-    if (*p != '[') continue;
-    const char* close = std::strchr(p + 1, ']');
-    if (close != nullptr && std::string(p + 1, close) == section) inSection = true;
+const std::vector<std::string>& C_rParameterSet::FileLines() {
+  if (file_read_) return file_lines_;
+  file_read_ = true;
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(file_.c_str(), "rb"));
+  if (!file) return file_lines_;
+  std::string line;
+  while (vok::FileReadLine(file.get(), &line) >= 0) file_lines_.push_back(line);
+  return file_lines_;
+}
+
+bool C_rParameterSet::ReadFromFile(const char* section, const char* key, std::string& value) {
+  const std::vector<std::string>& lines = FileLines();
+  auto line = lines.begin();
+  for (bool inSection = false; !inSection; ++line) {
+    if (line == lines.end()) return false;
+    const std::size_t open = line->find_first_not_of(" \t");
+    if (open == std::string::npos || (*line)[open] != '[') continue;
+    const std::size_t close = line->find(']', open + 1);
+    inSection = close != std::string::npos && line->substr(open + 1, close - open - 1) == section;
   }
-  while (std::fgets(line, sizeof line, file.get()) != nullptr) {
-    if (line[0] == '[') return false;
-    if (line[0] == ';') continue;
-    const char* equal = std::strchr(line, '=');
-    if (equal == nullptr) continue;
-    std::string name(static_cast<const char*>(line), equal);
+  for (; line != lines.end(); ++line) {
+    if (line->empty()) continue;
+    if (line->front() == '[') return false;
+    if (line->front() == ';') continue;
+    const std::size_t equal = line->find('=');
+    if (equal == std::string::npos) continue;
+    std::string name = line->substr(0, equal);
     while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
     if (name != key) continue;
-    const char* start = equal + 1;
-    while (*start == ' ' || *start == '\t') ++start;
-    std::string text = StripLineEnd(start);
+    const std::size_t start = line->find_first_not_of(" \t", equal + 1);
+    std::string text = start == std::string::npos ? std::string() : line->substr(start);
     if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
       text = text.substr(1, text.size() - 2);
     if (IsCompactKey(MakeName(section, key))) {

@@ -4,13 +4,15 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 class C_rParameterSet {
  public:
   static constexpr int kMaxValueSize = 1024;
 
   C_rParameterSet() = default;
-  // Keys not stored are looked up in this file (INI-style sections).
+  // Keys not stored are looked up in this file (INI-style sections), read
+  // whole on the first such look-up.
   explicit C_rParameterSet(std::string specFile) : file_(std::move(specFile)) {}
 
   // Copies the value (at most size - 1 characters, terminated) into out.
@@ -26,8 +28,11 @@ class C_rParameterSet {
   bool has_file() const { return !file_.empty(); }
 
  private:
-  bool ReadFromFile(const char* section, const char* key, std::string& value) const;
+  const std::vector<std::string>& FileLines();
+  bool ReadFromFile(const char* section, const char* key, std::string& value);
 
   std::string file_;
+  bool file_read_ = false;
+  std::vector<std::string> file_lines_;
   std::map<std::string, std::string> values_;
 };

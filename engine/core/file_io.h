@@ -23,7 +23,7 @@ int FileClose(std::FILE* stream);
 // Writes the block as one item: 1 when written (a block of 0 bytes counts as
 // written), another value after printing "FileWrite(%p,%p,0x%x) - Failed".
 int FileWrite(std::FILE* stream, const void* data, std::size_t size);
-// Reads up to `size` bytes and returns the number read, printing the Part's
+// Reads up to `size` bytes and returns the number read, printing the engine's
 // messages on a short read according to `mode`.
 std::size_t FileRead(std::FILE* stream, void* buffer, std::size_t size, int mode);
 

@@ -1,10 +1,8 @@
-// The engine's private pseudo-random generator. The Parts draw hash tables and
-// scrambling keys from "the standard library's generator"; the engine uses
-// this fixed one instead, so that its results never depend on whether the
-// host process seeded or used rand(). It is the linear congruential generator
-// of the Microsoft C runtime (multiplier 214013, increment 2531011, 15-bit
-// result), which with seed 1 gives the values the product saw when no one
-// seeded the process's generator.
+// The engine's private pseudo-random generator, for hash tables and
+// scrambling keys. The engine uses this fixed one rather than rand(), so that
+// its results never depend on whether the host process seeded or used rand(). It is the linear congruential
+// generator of the Microsoft C runtime (multiplier 214013, increment 2531011, 15-bit result), which with seed
+// 1 gives the values the product saw when no one seeded the process's generator.
 #pragma once
 
 #include <cstdint>

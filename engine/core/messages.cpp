@@ -25,7 +25,7 @@ MessageState& State() {
   return state;
 }
 
-// vsnprintf into a fixed buffer of `size` bytes, like the Part's buffers.
+// vsnprintf into a fixed buffer of `size` bytes, like the engine's fixed message buffers.
 std::string FormatBounded(std::size_t size, const char* format, std::va_list args) {
   std::string text(size, '\0');
   const int n = std::vsnprintf(text.data(), size, format, args);

@@ -60,9 +60,8 @@ void LogPrint(const char* format, ...) VOK_PRINTF_FORMAT(1, 2);
 // As LogPrint, and prints the same text on the standard output.
 void LogPrintEcho(const char* format, ...) VOK_PRINTF_FORMAT(1, 2);
 
-// Prints "%s " on the standard output and returns `code`. The Part ends the
-// process here; the engine never does, so the caller returns the code as its
-// failure instead.
+// Prints "%s " on the standard output and returns `code`. Despite its name it
+// never ends the process: the caller returns the code as its failure.
 int PrintAndExit(const char* text, int code);
 
 // The log stream: null sets it back to the standard output (the start state).

@@ -10,8 +10,8 @@ namespace vok {
 
 class Resources {
  public:
-  // The table has 64 section records, of which 63 can be used (the Part's
-  // limit), and 64 entry records per section, all usable.
+  // The table has 64 section records, of which 63 can be used (the file
+  // format's limit), and 64 entry records per section, all usable.
   static constexpr int kSectionRecords = 64;
   static constexpr int kMaxSections = 63;
   static constexpr int kMaxEntries = 64;
@@ -24,7 +24,7 @@ class Resources {
   // The value that marks a deleted entry.
   static constexpr const char* kDeleted = "*DELETED*";
 
-  // An empty key or value is kept as an empty string; the Part's "no string"
+  // An empty key or value is kept as an empty string; a missing ("no") string
   // reads as "" everywhere, so it neither fails nor matches by accident.
   struct Entry {
     std::string key;

@@ -79,10 +79,11 @@ class SymbolTable {
   int Read(std::FILE* stream) { return Read(stream, 0); }
   int Read(std::FILE* stream, uint16_t tag);
   // Writes the binary form: plain when tag is 0, keyed otherwise. The keyed
-  // form carries `key_byte` in the second word of its key table (the Part
-  // writes 0 there), and Read subtracts it, so a table written with a key byte
-  // reads back; files with 0 there read as the Part says. The 256 keys come
-  // from the engine's private generator seeded with `key_seed`.
+  // form carries `key_byte` in the second word of its key table (files
+  // written without a key byte hold 0 there), and Read subtracts it, so a
+  // table written with a key byte reads back, and so do files with 0 there.
+  // The 256 keys come from the engine's private generator seeded with
+  // `key_seed`.
   int Write(std::FILE* stream, uint16_t tag, uint8_t key_byte, uint32_t key_seed = 1) const;
 
   // The bucket of a name among `buckets` (a power of two).

@@ -61,8 +61,15 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(DelayFormulaTest, HugeHoldSaturates) {
-  const DelaySettings settings = ComputeDelays(0, std::numeric_limits<std::int32_t>::max(), 412);
-  EXPECT_GT(settings.speed_threshold, 0);
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  // c = -4772180: 412 x 8 x c^2 / 25 fits 64 bits but not 32.
+  const DelaySettings settings = ComputeDelays(0, kMax, 412);
+  EXPECT_EQ(settings.speed_threshold, kMax);
+  EXPECT_EQ(settings.hold_window_ms, kMax / 4 + 200);
+  // Here already base x 8 x c^2 overflows 64 bits.
+  EXPECT_EQ(ComputeDelays(0, kMax, kMax).speed_threshold, kMax);
+  EXPECT_EQ(ComputeDelays(0, kMax, kMin).speed_threshold, kMin);
 }
 
 }  // namespace

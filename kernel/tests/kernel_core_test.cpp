@@ -177,6 +177,32 @@ TEST_P(KernelCoreTest, OlderLayoutIsConvertedFromThePenInk) {
   EXPECT_EQ(kernel_testing::RecognizeStrokes(*core, strokes).at(0), code);
 }
 
+TEST_P(KernelCoreTest, ConversionThatCannotWriteKeepsTheOldFiles) {
+  auto core = Make(kernel_testing::SyntheticSamples(GetParam(), 10, 1));
+  ASSERT_TRUE(core);
+  const auto strokes = kernel_testing::SyntheticCharacter(kNewCharacter, 0);
+  const std::uint16_t code = kernel_testing::CharacterCode(GetParam(), kNewCharacter);
+  ASSERT_TRUE(core->Learn(strokes, code));
+  auto layout = kernel_testing::TestLayout(GetParam());
+  layout.fine_divisors[7] += 1;
+  platform::WriteWholeFile(learning_.File("tlrnst0.dbs"),
+                           kernel::WriteFeatureFile(GetParam(), layout.bounds, layout.fine_divisors, {}));
+  platform::WriteWholeFile(learning_.File("tlrncls.dbs"), std::vector<std::uint8_t>{1, 2, 3});
+  const auto features = FileBytes(learning_.File("tlrnst0.dbs"));
+  const auto lists = FileBytes(learning_.File("tlrnsg0.dbs"));
+  // The rebuilt segment-list file can't be written (as on a full disk).
+  std::filesystem::create_directory(learning_.File("tlrnsg0.dbs.new"));
+  EXPECT_FALSE(core->ConvertLearn({}));
+  EXPECT_EQ(FileBytes(learning_.File("tlrnst0.dbs")), features);
+  EXPECT_EQ(FileBytes(learning_.File("tlrnsg0.dbs")), lists);
+  EXPECT_TRUE(platform::FileExists(learning_.File("tlrncls.dbs")));
+  EXPECT_FALSE(platform::FileExists(learning_.File("tlrnst0.dbs.new")));
+
+  std::filesystem::remove(learning_.File("tlrnsg0.dbs.new"));
+  EXPECT_TRUE(core->ConvertLearn({})) << "the old files can still be converted";
+  EXPECT_EQ(kernel_testing::RecognizeStrokes(*core, strokes).at(0), code);
+}
+
 TEST_P(KernelCoreTest, ConvertingEmptyPenInkGivesEmptyFiles) {
   auto core = Make(kernel_testing::SyntheticSamples(GetParam(), 5, 1));
   ASSERT_TRUE(core);

@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,23 +37,27 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
   return bytes;
 }
 
-bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const std::string temporary = path + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temporary.c_str());
-      return false;
-    }
+bool WriteNewFile(const std::string& new_path, std::span<const std::uint8_t> bytes) {
+  const int file = ::open(new_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (file < 0) return false;
+  bool written = true;
+  std::size_t done = 0;
+  while (written && done < bytes.size()) {
+    const ssize_t count = ::write(file, bytes.data() + done, bytes.size() - done);
+    if (count < 0 && errno == EINTR) continue;
+    written = count > 0;
+    if (written) done += static_cast<std::size_t>(count);
   }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) std::remove(temporary.c_str());
-  return !error;
+  written = written && ::fsync(file) == 0;
+  written = ::close(file) == 0 && written;
+  if (!written) ::unlink(new_path.c_str());
+  return written;
+}
+
+bool ReplaceWithNewFile(const std::string& new_path, const std::string& path) {
+  if (::rename(new_path.c_str(), path.c_str()) == 0) return true;
+  ::unlink(new_path.c_str());
+  return false;
 }
 
 bool AppendToFile(const std::string& path, std::span<const std::uint8_t> bytes) {

@@ -5,6 +5,9 @@
 #include "platform/file_access.h"
 #include "platform/system_info.h"
 #include "tests/support/temporary_directory.h"
+#if !defined(_WIN32)
+#include "tests/support/file_size_limit.h"
+#endif
 
 namespace {
 
@@ -57,6 +60,31 @@ TEST_F(FileAccessTest, WritingIntoMissingFolderFails) {
   EXPECT_FALSE(platform::WriteWholeFile(Path("no-such-folder/x"), Bytes{1}));
   EXPECT_FALSE(platform::AppendToFile(Path("no-such-folder/x"), Bytes{1}));
 }
+
+TEST_F(FileAccessTest, NewFileThatCannotBeCreatedLeavesTheOldFile) {
+  const Bytes old{1, 2, 3};
+  ASSERT_TRUE(platform::WriteWholeFile(Path("kept"), old));
+  std::filesystem::create_directory(Path("kept.new"));
+  EXPECT_FALSE(platform::WriteWholeFile(Path("kept"), Bytes{4}));
+  EXPECT_EQ(platform::ReadWholeFile(Path("kept")), old);
+}
+
+#if !defined(_WIN32)
+TEST_F(FileAccessTest, WriteThatFailsPartWayLeavesTheOldFileAndNoNewOne) {
+  const Bytes old{1, 2, 3};
+  ASSERT_TRUE(platform::WriteWholeFile(Path("kept"), old));
+  const Bytes large(64 * 1024, 7);
+  // The first 4 KB reach the new file, the rest does not fit.
+  EXPECT_FALSE(testing_support::RunWithFileSizeLimit(
+      4096, [&] { return platform::WriteThroughNewFile(Path("kept"), Path("kept.tmp"), large); }));
+  EXPECT_EQ(platform::ReadWholeFile(Path("kept")), old);
+  EXPECT_FALSE(platform::FileExists(Path("kept.tmp")));
+  EXPECT_TRUE(testing_support::RunWithFileSizeLimit(4096, [&] {
+    return platform::WriteThroughNewFile(Path("kept"), Path("kept.tmp"), Bytes(4096, 1));
+  })) << "a write within the limit succeeds in the child";
+  EXPECT_EQ(platform::ReadWholeFile(Path("kept")), Bytes(4096, 1));
+}
+#endif
 
 TEST(HostProgramDirectoryTest, HoldsTheRunningExecutable) {
   const std::string directory = platform::HostProgramDirectory();

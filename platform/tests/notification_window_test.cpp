@@ -1,3 +1,7 @@
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -39,9 +43,24 @@ TEST(NotificationWindowTest, PostToDestroyedWindowFails) {
   EXPECT_FALSE(platform::PostWindowMessage(handle, kPenResult, 0, 0));
 }
 
-TEST(WaitCursorTest, ScopedUseDoesNotFail) {
-  platform::WaitCursor outer;
-  { platform::WaitCursor inner; }
+#if defined(_WIN32)
+// Natively there is no cursor to look at.
+TEST(WaitCursorTest, ShowsTheWaitCursorAndRestoresThePreviousOne) {
+  const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+  ASSERT_NE(arrow, wait);
+  SetCursor(arrow);
+  {
+    platform::WaitCursor outer;
+    EXPECT_EQ(GetCursor(), wait);
+    {
+      platform::WaitCursor inner;
+      EXPECT_EQ(GetCursor(), wait);
+    }
+    EXPECT_EQ(GetCursor(), wait) << "the inner one restores the outer one's cursor";
+  }
+  EXPECT_EQ(GetCursor(), arrow);
 }
+#endif
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 
 #include "platform/profile_store.h"
 #include "tests/support/temporary_directory.h"
+#if !defined(_WIN32)
+#include "tests/support/file_size_limit.h"
+#endif
 
 namespace {
 
@@ -74,6 +78,21 @@ TEST(IniFileProfileStoreTest, NewKeyGoesIntoItsSectionAndOtherLinesSurvive) {
   ASSERT_TRUE(store->WriteString("a.ini", "One", "C", "3"));
   EXPECT_EQ(directory.Read("a.ini"), "[One]\r\nA=1\r\nC=3\r\n\r\n[Two]\r\nB=2\r\n");
 }
+
+#if !defined(_WIN32)
+TEST(IniFileProfileStoreTest, WriteThatFailsPartWayKeepsTheOldFile) {
+  testing_support::TemporaryDirectory directory;
+  const std::string original = "[One]\r\nA=1\r\n";
+  directory.Write("a.ini", original);
+  auto store = platform::MakeIniFileProfileStore(directory.path().string());
+  const std::string long_value(64 * 1024, 'v');
+  EXPECT_FALSE(testing_support::RunWithFileSizeLimit(
+      4096, [&] { return store->WriteString("a.ini", "One", "B", long_value); }));
+  EXPECT_EQ(directory.Read("a.ini"), original);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.path()), {}), 1)
+      << "no new file left";
+}
+#endif
 
 struct IntCase {
   const char* text;

@@ -70,17 +70,22 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
   return bytes;
 }
 
-bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const std::string temporary = path + ".new";
+bool WriteNewFile(const std::string& new_path, std::span<const std::uint8_t> bytes) {
   bool written = false;
   {
-    FileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    FileHandle file(CreateFileA(new_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
   }
-  if (written && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  DeleteFileA(temporary.c_str());
+  if (!written) DeleteFileA(new_path.c_str());
+  return written;
+}
+
+bool ReplaceWithNewFile(const std::string& new_path, const std::string& path) {
+  if (MoveFileExA(new_path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileA(new_path.c_str());
   return false;
 }
 

@@ -2,7 +2,8 @@
 // one line of handwriting as JSON, an array of strokes, each an array of
 // [x, y] points in screen pixels. Prints one line per cell: the candidates
 // in UTF-8, best first, separated by single spaces ("<gesture N>" for a
-// gesture, an empty line for none). The other options serve tests and
+// gesture, an empty line for none). Without --lang the language is that of
+// the base dictionaries beside the program. The other options serve tests and
 // experiments: the recognizer mode and range, where the modules and the
 // Windows directory are, and the screen size that scales segmentation.
 #include <array>
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +19,11 @@
 #include "common/recognition_types.h"
 #include "dispatcher/segmentation/character_segmenter.h"
 #include "dispatcher/zunmain.h"
+#include "platform/file_access.h"
 #include "platform/profile_store.h"
 #include "platform/shared_library.h"
 #include "platform/system_info.h"
+#include "tools/recognize/base_language.h"
 #include "tools/recognize/candidate_text.h"
 #include "tools/recognize/point_arrays.h"
 
@@ -29,7 +33,7 @@ constexpr int kMaxCells = 10;
 constexpr int kAllRanges = wrendle::kRangeChinese | wrendle::kRangeLetters | wrendle::kRangeDigits;
 
 struct Options {
-  int language = wrendle::kLanguageSimplifiedChinese;
+  std::optional<int> language;  // none: that of the base dictionaries
   bool whole_cell = false;
   int mode = wrendle::kModeKernel;
   int range = kAllRanges;
@@ -156,8 +160,11 @@ int main(int argc, char** argv) {
   if (!options.modules.empty()) platform::SetModuleSearchDirectory(options.modules);
   auto profiles = platform::MakeIniFileProfileStore(options.windows_directory);
   wrendle::Zunmain zunmain(*profiles, options.windows_directory);
-  if (zunmain.InitRecognition(options.language, options.mode) != 1) {
-    std::cerr << "recognize: no recognizer for language " << options.language << " in mode " << options.mode
+  const int language =
+      options.language.value_or(wrendle::BaseDictionaryLanguage(platform::HostProgramDirectory())
+                                    .value_or(wrendle::kLanguageSimplifiedChinese));
+  if (zunmain.InitRecognition(language, options.mode) != 1) {
+    std::cerr << "recognize: no recognizer for language " << language << " in mode " << options.mode
               << " (its module or its dictionaries are missing beside this program)\n";
     return 3;
   }
@@ -181,7 +188,7 @@ int main(int argc, char** argv) {
     if (strokes->empty()) continue;
     const auto whole = Strokes(*strokes, 0, strokes->size());
     if (options.whole_cell) {
-      std::cout << CellText(zunmain, whole, options.language) << '\n';
+      std::cout << CellText(zunmain, whole, language) << '\n';
       continue;
     }
     std::array<std::int32_t, kMaxCells> ends{};
@@ -189,7 +196,7 @@ int main(int argc, char** argv) {
     std::size_t first = 0;
     for (int cell = 0; cell < cells; ++cell) {
       const auto end = static_cast<std::size_t>(ends[static_cast<std::size_t>(cell)]);
-      std::cout << CellText(zunmain, Strokes(*strokes, first, end), options.language) << '\n';
+      std::cout << CellText(zunmain, Strokes(*strokes, first, end), language) << '\n';
       first = end;
     }
   }

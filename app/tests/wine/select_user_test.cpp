@@ -34,28 +34,28 @@ bool IsDialogWith(HWND window, int control) {
   return lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) && GetDlgItem(window, control) != nullptr;
 }
 
+struct DialogSearch {
+  int control;
+  HWND other_than;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<DialogSearch*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() || window == search->other_than ||
+      !IsDialogWith(window, search->control))
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // A visible dialog of this process with `control`, waited for up to ten seconds.
 HWND WaitForDialog(int control, HWND other_than = nullptr) {
-  struct Search {
-    int control;
-    HWND other_than;
-    HWND found;
-  };
   for (int i = 0; i < 200; ++i) {
-    Search search{control, other_than, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(data);
-          DWORD process = 0;
-          GetWindowThreadProcessId(window, &process);
-          if (process != GetCurrentProcessId() || window == s->other_than ||
-              !IsDialogWith(window, s->control)) {
-            return TRUE;
-          }
-          s->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{control, other_than, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
     if (search.found != nullptr) return search.found;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }

@@ -54,23 +54,25 @@ int ExpectedRecognizer() {
 }
 int ExpectedDisplay() { return HasKernel(SystemLanguage()) ? SystemLanguage() : kNoSystemLanguage; }
 
+struct WindowSearch {
+  DWORD process;
+  const std::function<bool(HWND)>* match;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->process || !(*search->match)(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // A top-level window of `process` for which `match` holds.
 HWND FindWindowOf(DWORD process, const std::function<bool(HWND)>& match) {
-  struct Search {
-    DWORD process;
-    const std::function<bool(HWND)>* match;
-    HWND found;
-  } search{process, &match, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->process || !(*s->match)(window)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{process, &match, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -1,6 +1,8 @@
 // A kernel module that records what it is given and answers as scripted.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "common/stroke_list.h"
 #include "dispatcher/tests/fakes/fake_control.h"
@@ -19,6 +21,25 @@ int g_code_count = 0;
     return;
   }
   std::strncpy(target, name, sizeof g_log.attach_names[0] - 1);
+}
+
+// What the real kernels refuse: a list that does not parse, a cell of more
+// than kMaxRecognizerPoints points, or one whose box is at most 10 pixels
+// both ways.
+bool KernelRefuses(const std::optional<wrendle::StrokeListView>& view) {
+  if (!view || view->point_count() > wrendle::kMaxRecognizerPoints) return true;
+  bool any = false;
+  std::int64_t left = 0, right = 0, top = 0, bottom = 0;
+  for (const wrendle::StrokeView& stroke : view->strokes()) {
+    for (const wrendle::StrokeEntry& point : stroke.points) {
+      left = any ? std::min<std::int64_t>(left, point.x) : point.x;
+      right = any ? std::max<std::int64_t>(right, point.x) : point.x;
+      top = any ? std::min<std::int64_t>(top, point.y) : point.y;
+      bottom = any ? std::max<std::int64_t>(bottom, point.y) : point.y;
+      any = true;
+    }
+  }
+  return right - left <= 10 && bottom - top <= 10;
 }
 
 }  // namespace
@@ -50,7 +71,8 @@ WRENDLE_EXPORT int WRENDLE_STDCALL ZUNRecognition(const wrendle::StrokeEntry* st
   const auto view = wrendle::StrokeListView::ParseUnbounded(strokes);
   g_log.last_stroke_count = view ? static_cast<int>(view->stroke_count()) : -1;
   g_log.last_point_count = view ? static_cast<int>(view->point_count()) : -1;
-  std::copy_n(g_codes, g_code_count, candidates);
+  if (KernelRefuses(view) || (candidates == nullptr && learn_code == 0)) return 0;
+  if (candidates != nullptr) std::copy_n(g_codes, g_code_count, candidates);
   return g_recognize_result;
 }
 

@@ -74,6 +74,26 @@ TEST(FrontEndSpecFile, ParameterSetPrefersStoredValuesThenFileThenDefault) {
   std::remove(path.c_str());
 }
 
+TEST(FrontEndSpecFile, LongLinesStayWholeAndTheFileIsReadOnce) {
+  const std::string path = unique_path::Make("parameter_set_long") + ".ini";
+  const std::string long_value(3000, 'v');
+  {
+    std::ofstream out(path);
+    // A comment longer than any line buffer, whose tail looks like a key.
+    out << "[FrontEnd]\n;" << std::string(1012, 'c') << "Window = Rectangular\n"
+        << "Long = " << long_value << "\n"
+        << "[" << std::string(300, 's') << "]\nKey = in the long section\n";
+  }
+  C_rParameterSet parameters(path);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(parameters.GetString("FrontEnd", "Window", "Hamming"), "Hamming");
+  std::remove(path.c_str());
+  EXPECT_EQ(parameters.GetString("FrontEnd", "Long", ""), long_value.substr(0, 1023))
+      << "read from the lines read before the file went";
+  EXPECT_EQ(parameters.GetString(std::string(300, 's').c_str(), "Key", ""), "in the long section");
+  testing::internal::GetCapturedStdout();
+}
+
 struct RefusedCase {
   const char* name;
   std::vector<spec_file::Line> changes;

@@ -75,8 +75,6 @@ TEST(FrontEndOracle, MatchesTheReferenceOnEverySignal) {
   for (const SignalCase& signal : Signals()) ExpectMatchesOracle(signal);
 }
 
-TEST(FrontEnd, SpeechFixtureIsOneSecond) { EXPECT_EQ(test_signals::Speech().size(), 11025u); }
-
 TEST(FrontEnd, OneSecondGivesNinetyNineFramesAndHoldsFourBack) {
   C_rFrontEnd frontEnd;
   ASSERT_EQ(frontEnd.setup_Std(1), 0);

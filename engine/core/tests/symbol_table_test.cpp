@@ -77,7 +77,7 @@ TEST(SymbolTableTest, HashOfHighBytes) {
 }
 
 TEST(SymbolTableTest, HashMatchesTheDescribedSteps) {
-  // Straight from the Part's words, one step at a time.
+  // Straight from the hash's description, one step at a time.
   const auto reference = [](const std::string& name, uint32_t buckets) {
     int log2 = 0;
     while ((1u << log2) < buckets) ++log2;
