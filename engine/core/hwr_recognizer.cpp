@@ -2,44 +2,14 @@
 
 #include <algorithm>
 
+#include "engine/core/hwr_character_features.h"
 #include "engine/core/hwr_code_mapping.h"
 #include "platform/file_access.h"
 
 namespace vok {
 namespace {
 
-constexpr int kTrajectoryPoints = 32;
-
 int32_t ClampToInt32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
-
-// The eight trajectory codes: the trace smoothed by 5, resampled to 32
-// points, normalised to 1000 and cut into groups of four points.
-void TrajectoryCodes(const InkPoint* trace, int points, const int32_t* code_book, uint8_t* codes) {
-  InkPoint smoothed[kMaxInkPoints];
-  SmoothBy5(trace, points, smoothed);
-  InkPoint resampled[kTrajectoryPoints];
-  const int written = Resample(smoothed, points, resampled, kTrajectoryPoints);
-  for (int i = written; i < kTrajectoryPoints; ++i) resampled[i] = resampled[written - 1];
-  Normalise(resampled, kTrajectoryPoints, 1000);
-  for (int g = 0; g < kHwrFtLocations; ++g) {
-    int16_t group[kHwrFtDimension];
-    for (int p = 0; p < 4; ++p) {
-      group[2 * p] = resampled[4 * g + p].y;
-      group[2 * p + 1] = resampled[4 * g + p].x;
-    }
-    QuantiseInt16(group, 1, kHwrFtDimension, code_book + g * kHwrCodes * kHwrFtDimension, kHwrCodes,
-                  codes + g);
-  }
-}
-
-void ImageCodes(const int32_t* histogram, const int32_t* code_book, uint8_t* codes) {
-  for (int b = 0; b < kHwrImageBlocks; ++b) {
-    int32_t block[kHistogramBlockSize];
-    HistogramBlock(histogram, b / kHwrImageSub, b % kHwrImageSub, block);
-    QuantiseInt32(block, 1, kHwrImageDimension, code_book + b * kHwrCodes * kHwrImageDimension, kHwrCodes,
-                  codes + b);
-  }
-}
 
 bool WorseEntry(const HwrFirstPassEntry& a, const HwrFirstPassEntry& b) {
   return a.score != b.score ? a.score < b.score : a.class_index < b.class_index;
@@ -143,20 +113,18 @@ bool CHWRCharRecognizer::BindModelTables() {
   return true;
 }
 
-void CHWRCharRecognizer::TraceHistogram(const InkPoint* trace, int points, int32_t* histogram) const {
-  TraceDirectionHistogram(trace, points, histogram);
-}
-
 int CHWRCharRecognizer::FirstPass(const InkPoint* trace, int points, HwrFirstPassEntry* list, int n,
                                   const uint8_t*) {
   if (!model_ || n < 0 || n >= classes_) return -1;
-  uint8_t codes[kHwrBlocks];
-  TrajectoryCodes(trace, points, model_->ft_code_book.data(), codes);
+  HwrCharacterFeatures features;
+  TrajectoryFeatures(trace, points, &features);
   InkPoint smoothed[kMaxInkPoints];
   SmoothBy5(trace, points, smoothed);
   int32_t histogram[kHistogramCounters];
   TraceHistogram(smoothed, points, histogram);
-  ImageCodes(histogram, model_->image_code_book.data(), codes + kHwrFtLocations);
+  ImageFeatures(histogram, &features);
+  uint8_t codes[kHwrBlocks];
+  QuantiseCharacterFeatures(features, model_->ft_code_book.data(), model_->image_code_book.data(), codes);
 
   const uint8_t* rows[kHwrBlocks];
   const uint8_t* pdfs[kHwrBlocks];
@@ -247,8 +215,7 @@ int CHWRCharRecognizer::Classify(int parameter, const uint8_t* mask, int n, uint
     cursive_count = ScoreShortlist(list, shortlisted, model_->cursive_models, model_->dictionary.data(),
                                    step_codes, steps, cursive);
   }
-  const bool cursive_wins =
-      cursive_count > 0 && (print_count == 0 || cursive[0].order_key <= print[0].order_key);
+  const bool cursive_wins = CursiveListWins(print, print_count, cursive, cursive_count);
   const HwrCandidate* winner = cursive_wins ? cursive : print;
   const int count = std::min(cursive_wins ? cursive_count : print_count, room);
   std::copy(winner, winner + count, candidates);
@@ -303,11 +270,10 @@ int CHWRRomRecognizer::Recognize(const InkPoint* points, int stroke_count, const
 int CHWRRomRecognizer::FirstPass(const InkPoint* trace, int points, HwrFirstPassEntry* list, int n,
                                  const uint8_t* mask) {
   if (!model_ || n < 0 || n >= classes_) return -1;
+  HwrCharacterFeatures features;
+  LatinCharacterFeatures(trace, points, points_, point_counts_, stroke_count_, &features);
   uint8_t codes[kHwrBlocks];
-  TrajectoryCodes(trace, points, model_->ft_code_book.data(), codes);
-  int32_t histogram[kHistogramCounters];
-  StrokeDirectionHistogram(points_, point_counts_, stroke_count_, histogram);
-  ImageCodes(histogram, model_->image_code_book.data(), codes + kHwrFtLocations);
+  QuantiseCharacterFeatures(features, model_->ft_code_book.data(), model_->image_code_book.data(), codes);
 
   const int size = n + 1;
   int listed = 0;
@@ -359,6 +325,11 @@ int CHWRRomRecognizer::Classify(int parameter, const uint8_t* mask, int n, uint1
   const int copied = std::min(count, room);
   std::copy(found, found + copied, candidates);
   return copied;
+}
+
+bool CursiveListWins(const HwrCandidate* print, int print_count, const HwrCandidate* cursive,
+                     int cursive_count) {
+  return cursive_count > 0 && (print_count == 0 || cursive[0].order_key <= print[0].order_key);
 }
 
 int FilterLatinCandidates(HwrCandidate* candidates, int count) {

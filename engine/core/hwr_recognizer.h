@@ -103,7 +103,9 @@ class CHWRCharRecognizer : public CHWRRecognizer {
   int FirstPass(const InkPoint* trace, int points, HwrFirstPassEntry* list, int n,
                 const uint8_t* mask) override;
   // Slot 10: the direction histogram of a whole trace.
-  virtual void TraceHistogram(const InkPoint* trace, int points, int32_t* histogram) const;
+  virtual void TraceHistogram(const InkPoint* trace, int points, int32_t* histogram) const {
+    TraceDirectionHistogram(trace, points, histogram);
+  }
 
   bool LoadBytes(const uint8_t* data, std::size_t size) override;
   bool HasModel() const override { return model_ != nullptr; }
@@ -168,6 +170,11 @@ class CHWRRomRecognizer : public CHWRRecognizer {
   std::unique_ptr<HwrLatinModel> model_;
   bool bound_ = false;
 };
+
+// With both radical sets: the cursive list wins on a lower or equal first
+// order key, and whichever list is not empty wins over an empty one.
+bool CursiveListWins(const HwrCandidate* print, int print_count, const HwrCandidate* cursive,
+                     int cursive_count);
 
 // Keeps the first candidate and those within 1000 of its order key (at
 // most ten), puts the smallest stroke differences first and gives the

@@ -216,7 +216,7 @@ WrittenFile WriteGestureTemplates(const std::vector<vok::GestureTemplate>& templ
   ByteWriter w(&file);
   w.Int32(0, "free");
   w.Int32(1, "one");
-  w.Int32(count < 0 ? static_cast<int32_t>(templates.size()) : count, "count");
+  w.Int32(count == INT32_MIN ? static_cast<int32_t>(templates.size()) : count, "count");
   w.Int32(points_per_stroke, "points per stroke");
   w.Int32(version, "version");
   w.Zeros(512 - 20);

@@ -33,7 +33,7 @@ WrittenFile WriteHwrLatinModel(const vok::HwrLatinModel& model);
 // Header {free, 1, count, 32, version} with count = templates.size() unless
 // `count` is given.
 WrittenFile WriteGestureTemplates(const std::vector<vok::GestureTemplate>& templates, int32_t version = 3,
-                                  int32_t count = -1, int32_t points_per_stroke = 32);
+                                  int32_t count = INT32_MIN, int32_t points_per_stroke = 32);
 
 // A valid model of the triple: random code books and tables, radical models
 // of 1 to 4 states, dictionary records of 1 to 3 models of 1 to 3 radicals,
