@@ -26,14 +26,17 @@ int64_t RadicalScorer::Score(const std::vector<RadicalModel>& models, const int1
   const int t_count = steps_;
   if (t_count < chain_states) return kNoRadicalScore;
 
-  // previous_ holds the column of chain state j - 1: D[t] for t from j - 1 on.
+  // `previous` holds the column of chain state j - 1 and `current` that of
+  // state j: D[t] for the positions t that the state can take.
+  int64_t* previous = previous_;
+  int64_t* current = current_;
   int j = 0;
   int first_radical_index = 0;
   const RadicalModel* leaving = nullptr;  // model and state of column j - 1
   int leaving_state = 0;
   const int first = radicals[0];
   if (share && kept_radical_ == first) {
-    std::copy(kept_column_, kept_column_ + t_count, previous_);
+    std::copy(kept_column_, kept_column_ + t_count, previous);
     j = models[first].states;
     first_radical_index = 1;
     leaving = &models[first];
@@ -47,31 +50,31 @@ int64_t RadicalScorer::Score(const std::vector<RadicalModel>& models, const int1
     for (int s = 0; s < model.states; ++s, ++j) {
       const int last_t = j + t_count - bound_states;
       const int64_t stay = Transition(model.stay[s]);
-      for (int t = 0; t < t_count; ++t) {
-        int64_t best = kUnreachable;
-        if (t < j || t > last_t) {
-          current_[t] = kUnreachable;
-          continue;
+      const uint8_t* costs = model.costs[s].data();
+      if (j == 0) {
+        int64_t total = 0;
+        for (int t = 0; t <= last_t; ++t) {
+          total = (t == 0 ? 0 : total + stay) + 4 * int64_t{costs[codes_[t]]};
+          current[t] = total;
         }
-        if (j == 0) {
-          best = t == 0 ? 0 : current_[t - 1] + stay;
-        } else {
-          const int64_t from_leave = previous_[t - 1] + Transition(leaving->leave[leaving_state]);
-          const int64_t from_stay = t > j ? current_[t - 1] + stay : kUnreachable;
-          best = std::min(from_leave, from_stay);
+      } else {
+        const int64_t leave = Transition(leaving->leave[leaving_state]);
+        for (int t = j; t <= last_t; ++t) {
+          const int64_t from_leave = previous[t - 1] + leave;
+          const int64_t from_stay = t > j ? current[t - 1] + stay : kUnreachable;
+          current[t] = std::min(kUnreachable, std::min(from_leave, from_stay) + 4 * int64_t{costs[codes_[t]]});
         }
-        current_[t] = std::min(kUnreachable, best + 4 * int64_t{model.costs[s][codes_[t]]});
       }
-      std::copy(current_, current_ + t_count, previous_);
+      std::swap(previous, current);
       leaving = &model;
       leaving_state = s;
     }
     if (r == 0 && share) {
-      std::copy(previous_, previous_ + t_count, kept_column_);
+      std::copy(previous, previous + t_count, kept_column_);
       kept_radical_ = first;
     }
   }
-  const int64_t end = previous_[t_count - 1];
+  const int64_t end = previous[t_count - 1];
   if (end >= kUnreachable) return kNoRadicalScore;
   return end + Transition(leaving->leave[leaving_state]);
 }
