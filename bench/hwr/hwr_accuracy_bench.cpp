@@ -33,6 +33,7 @@ struct Figures {
   std::size_t written = 0;
   std::size_t top1 = 0;
   std::size_t top10 = 0;
+  std::size_t empty = 0;  // no candidate
   double microseconds = 0;
 };
 
@@ -64,6 +65,7 @@ std::vector<Ink> BenchmarkInks(kernel::CodePage code_page,
 void Count(Figures& f, const std::uint16_t* codes, int found, std::uint16_t expected) {
   ++f.written;
   const int listed = std::clamp(found, 0, 10);
+  if (listed == 0) ++f.empty;
   if (listed > 0 && codes[0] == expected) ++f.top1;
   if (std::find(codes, codes + listed, expected) != codes + listed) ++f.top10;
 }
@@ -112,8 +114,8 @@ std::optional<Figures> RunKernel(kernel::CodePage code_page, const std::string& 
 
 void Print(const char* set, const char* who, const Figures& f, const char* note = "") {
   const double n = f.written == 0 ? 1 : static_cast<double>(f.written);
-  std::printf("%-7s %-22s %6zu %7.1f%% %7.1f%% %9.0f %s\n", set, who, f.written, 100.0 * f.top1 / n,
-              100.0 * f.top10 / n, f.microseconds, note);
+  std::printf("%-7s %-23s %6zu %7.1f%% %7.1f%% %7.1f%% %9.0f %s\n", set, who, f.written, 100.0 * f.top1 / n,
+              100.0 * f.top10 / n, 100.0 * f.empty / n, f.microseconds, note);
 }
 
 }  // namespace
@@ -127,7 +129,8 @@ int main(int argc, char** argv) {
                  data.c_str());
     return 1;
   }
-  std::printf("%-7s %-22s %6s %8s %8s %9s\n", "set", "recognizer", "chars", "top-1", "top-10", "us/char");
+  std::printf("%-7s %-23s %6s %8s %8s %8s %9s\n", "set", "recognizer", "chars", "top-1", "top-10", "none",
+              "us/char");
   const struct {
     const char* set;
     kernel::CodePage code_page;
@@ -173,7 +176,7 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / ("hwr_accuracy_" + std::to_string(getpid()));
     std::filesystem::create_directories(directory);
     if (const auto peer = bench::RunPeer(lists, answers, directory.string())) {
-      Figures f{peer->written, peer->top1, peer->top10, peer->microseconds};
+      Figures f{peer->written, peer->top1, peer->top10, 0, peer->microseconds};
       Print(run.set, "peer", f, "(zinnia, tegaki model)");
     } else {
       std::printf("%-7s peer not run (install zinnia-utils and tegaki-zinnia-simplified-chinese)\n", run.set);

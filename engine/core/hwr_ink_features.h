@@ -22,7 +22,6 @@ inline constexpr int kHistogramCells = 6;
 inline constexpr int kHistogramDirections = 4;
 inline constexpr int kHistogramCounters = kHistogramCells * kHistogramCells * kHistogramDirections;  // 144
 inline constexpr int kHistogramBlockSize = 16;
-inline constexpr int kHistogramBlockRows = 5;  // 5 x 5 overlapping blocks
 inline constexpr int kMaxObservationSteps = 400;
 inline constexpr int kMinObservationPoints = 7;
 

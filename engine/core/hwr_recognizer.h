@@ -67,7 +67,6 @@ class CHWRRecognizer {
   virtual bool LoadBytes(const uint8_t* data, std::size_t size) = 0;
   virtual bool HasModel() const = 0;
 
-  int classes() const { return classes_; }
   int parameter() const { return parameter_; }
 
  protected:
@@ -109,8 +108,6 @@ class CHWRCharRecognizer : public CHWRRecognizer {
 
   bool LoadBytes(const uint8_t* data, std::size_t size) override;
   bool HasModel() const override { return model_ != nullptr; }
-  const HwrCharacterModel* model() const { return model_.get(); }
-  const HwrModelTriple& triple() const { return triple_; }
 
  protected:
   explicit CHWRCharRecognizer(const HwrModelTriple& triple)
