@@ -79,16 +79,59 @@ void MassCuts(const long* mass, int start, int end, int bands, int* cuts) {
   for (int k = 1; k < bands; ++k) cuts[k] = start + k * (end + 1 - start) / bands;
 }
 
-// Runs met walking from `from` to `to` - 1 along a line.
-int RunsAlong(const Axis& axis, int line, int from, int to) {
-  const std::uint8_t* ink = axis.Line(line);
-  int runs = from < to && ink[from] != 0 ? 1 : 0;
-  for (int p = from; p < to; ++p) runs += (ink[p] == 0) & (ink[p + 1] != 0);
-  return runs;
+// Runs met walking from `from` to `to` - 1 along every line from `low` to
+// `high`: one for ink at `from`, one at every background pixel followed by
+// ink. `across` holds the same pixels as `along` with lines and positions
+// swapped, so that one vector read takes position p of sixteen lines.
+using LineRuns = std::array<std::uint8_t, kRasterSize>;
+
+#if defined(__SSE2__)
+void CountRuns(const Axis& /*along*/, const Axis& across, int low, int high, int from, int to,
+               LineRuns& runs) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i one = _mm_set1_epi8(1);
+  for (int first = low; first <= high; first += 16) {
+    const auto at = [&](int position) {
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(across.Line(position) + first));
+    };
+    __m128i count = zero;
+    if (from < to) {
+      __m128i here = at(from);
+      count = _mm_andnot_si128(_mm_cmpeq_epi8(here, zero), one);
+      for (int p = from; p < to; ++p) {
+        const __m128i next = at(p + 1);
+        count = _mm_sub_epi8(count, _mm_andnot_si128(_mm_cmpeq_epi8(next, zero), _mm_cmpeq_epi8(here, zero)));
+        here = next;
+      }
+    }
+    alignas(16) std::uint8_t lanes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), count);
+    for (int line = first; line <= std::min(high, first + 15); ++line)
+      runs[static_cast<std::size_t>(line)] = lanes[line - first];
+  }
 }
+#else
+void CountRuns(const Axis& along, const Axis& /*across*/, int low, int high, int from, int to,
+               LineRuns& runs) {
+  for (int line = low; line <= high; ++line) {
+    const std::uint8_t* ink = along.Line(line);
+    int count = from < to && ink[from] != 0 ? 1 : 0;
+    for (int p = from; p < to; ++p) count += (ink[p] == 0) & (ink[p + 1] != 0);
+    runs[static_cast<std::size_t>(line)] = static_cast<std::uint8_t>(count);
+  }
+}
+#endif
 
 void Crossings(const Raster& raster, const Planes& planes, const Cuts& cuts, FeatureSink& sink) {
   const Box& b = raster.box;
+  const auto lowest = [](const std::array<int, 9>& c) { return *std::min_element(c.begin(), c.end()); };
+  const auto highest = [](const std::array<int, 9>& c) { return *std::max_element(c.begin(), c.end()); };
+  LineRuns runs_of_row;
+  LineRuns runs_of_column;
+  CountRuns({planes.rows}, {planes.columns}, lowest(cuts.rows), highest(cuts.rows), b.left, b.right,
+            runs_of_row);
+  CountRuns({planes.columns}, {planes.rows}, lowest(cuts.columns), highest(cuts.columns), b.top, b.bottom,
+            runs_of_column);
   long row_runs[8];
   long column_runs[8];
   long row_total = 0;
@@ -98,11 +141,10 @@ void Crossings(const Raster& raster, const Planes& planes, const Cuts& cuts, Fea
     const int columns = std::max(1, cuts.columns[k + 1] - cuts.columns[k]);
     row_runs[k] = 0;
     for (int y = cuts.rows[k]; y < cuts.rows[k] + rows; ++y)
-      row_runs[k] += RunsAlong({planes.rows}, y, b.left, b.right);
+      row_runs[k] += runs_of_row[static_cast<std::size_t>(y)];
     column_runs[k] = 0;
-    for (int x = cuts.columns[k]; x < cuts.columns[k] + columns; ++x) {
-      column_runs[k] += RunsAlong({planes.columns}, x, b.top, b.bottom);
-    }
+    for (int x = cuts.columns[k]; x < cuts.columns[k] + columns; ++x)
+      column_runs[k] += runs_of_column[static_cast<std::size_t>(x)];
     sink.Add(row_runs[k] * 1000 / rows);
     sink.Add(column_runs[k] * 1000 / columns);
     row_total += row_runs[k];
@@ -320,25 +362,41 @@ void Directions(const Raster& raster, const Planes& planes, const Cuts& cuts, Fe
 
 }  // namespace
 
-Cuts EqualMassCuts(const Raster& raster, int bands) {
-  Cuts cuts;
+namespace {
+
+// Ink per column and per row of the box.
+struct InkMass {
+  std::array<long, kRasterSize> columns{};
+  std::array<long, kRasterSize> rows{};
+};
+
+InkMass MassOf(const Raster& raster) {
+  InkMass mass;
   const Box& b = raster.box;
-  std::array<long, kRasterSize> column_mass{};
-  std::array<long, kRasterSize> row_mass{};
   for (int r = b.top; r <= b.bottom; ++r) {
     const std::uint8_t* row = &raster.pixels[static_cast<std::size_t>(r * kRasterSize)];
     long ink = 0;
     for (int c = b.left; c <= b.right; ++c) {
       const long set = row[c] != 0 ? 1 : 0;
-      column_mass[static_cast<std::size_t>(c - b.left)] += set;
+      mass.columns[static_cast<std::size_t>(c - b.left)] += set;
       ink += set;
     }
-    row_mass[static_cast<std::size_t>(r - b.top)] = ink;
+    mass.rows[static_cast<std::size_t>(r - b.top)] = ink;
   }
-  MassCuts(column_mass.data(), b.left, b.right, bands, cuts.columns.data());
-  MassCuts(row_mass.data(), b.top, b.bottom, bands, cuts.rows.data());
+  return mass;
+}
+
+Cuts CutsOf(const Raster& raster, const InkMass& mass, int bands) {
+  Cuts cuts;
+  const Box& b = raster.box;
+  MassCuts(mass.columns.data(), b.left, b.right, bands, cuts.columns.data());
+  MassCuts(mass.rows.data(), b.top, b.bottom, bands, cuts.rows.data());
   return cuts;
 }
+
+}  // namespace
+
+Cuts EqualMassCuts(const Raster& raster, int bands) { return CutsOf(raster, MassOf(raster), bands); }
 
 RawFeatures ComputeRawFeatures(const Raster& raster) {
   RawFeatures values{};
@@ -346,11 +404,12 @@ RawFeatures ComputeRawFeatures(const Raster& raster) {
   Planes planes;
   FillPlanes(raster, planes);
   FeatureSink sink(values);
-  const Cuts eighths = EqualMassCuts(raster, 8);
+  const InkMass mass = MassOf(raster);
+  const Cuts eighths = CutsOf(raster, mass, 8);
   Crossings(raster, planes, eighths, sink);
   PeripheralVariation(raster, planes, eighths, sink);
   Layers(raster, planes, eighths, sink);
-  Directions(raster, planes, EqualMassCuts(raster, 6), sink);
+  Directions(raster, planes, CutsOf(raster, mass, 6), sink);
   return values;
 }
 

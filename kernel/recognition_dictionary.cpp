@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "kernel/feature_distance.h"
 #include "kernel/feature_extractor.h"
 #include "platform/file_access.h"
@@ -20,6 +24,18 @@ std::variant<File, LoadError> LoadFile(const std::string& path, Parser parse) {
 
 std::int32_t L1Slice(const std::uint8_t* x, const std::uint8_t* m, std::int32_t from, std::int32_t to) {
   return AbsoluteDifferenceSum(x + from, m + from, static_cast<std::size_t>(to - from)) >> 4;
+}
+
+void OrBytes(std::uint8_t* target, const std::uint8_t* source, std::size_t n) {
+  std::size_t b = 0;
+#if defined(__SSE2__)
+  for (; b + 16 <= n; b += 16) {
+    const __m128i merged = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(target + b)),
+                                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + b)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + b), merged);
+  }
+#endif
+  for (; b < n; ++b) target[b] |= source[b];
 }
 
 // A list length that never passes the segment-count filter.
@@ -53,15 +69,20 @@ std::int32_t FirstThreshold(std::span<const std::int32_t> d1) {
   std::int64_t total = 0;
   for (const std::int32_t d : d1) total += d;
   const std::int64_t unit = total / (n * 18) + 1;
+  // The bin of every value up to the last bound; larger values fall into none.
+  static constexpr std::array<std::int8_t, 20> kBinOf = [] {
+    std::array<std::int8_t, 20> bin_of{};
+    int b = 0;
+    for (int value = 0; value < 20; ++value) {
+      while (value > kBinBounds[b]) ++b;
+      bin_of[static_cast<std::size_t>(value)] = static_cast<std::int8_t>(b);
+    }
+    return bin_of;
+  }();
   std::int64_t bins[10] = {};
   for (const std::int32_t d : d1) {
     const std::int64_t value = d / unit;
-    for (int b = 0; b < 10; ++b) {
-      if (value <= kBinBounds[b]) {
-        ++bins[b];
-        break;
-      }
-    }
+    if (value >= 0 && value <= kBinBounds[9]) ++bins[kBinOf[static_cast<std::size_t>(value)]];
   }
   const std::int64_t e = std::min<std::int64_t>(1000, n);
   std::int64_t running = 0;
@@ -243,16 +264,16 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
   KeepLowest(keys, static_cast<std::size_t>(std::max(clusters.merged, 0)));
   std::vector<std::uint8_t>& mask = work.mask;
   mask.assign(clusters.mask_bytes, 0);
-  for (const std::uint64_t key : keys) {
-    const std::uint8_t* member = clusters.Mask(KeyOrder(key)).data();
-    for (std::size_t b = 0; b < mask.size(); ++b) mask[b] |= member[b];
-  }
+  for (const std::uint64_t key : keys) OrBytes(mask.data(), clusters.Mask(KeyOrder(key)).data(), mask.size());
 
   // Segment-count filter over the records of the mask, in record order.
   const std::size_t masked = std::min(record_count(), static_cast<std::size_t>(clusters.base_records));
   std::vector<std::uint32_t>& survivors = work.survivors;
   survivors.clear();
   const std::size_t capacity = static_cast<std::size_t>(clusters.first_stage_capacity);
+  const std::array<std::int32_t, 5>& r = features_.header.parameters;
+  const std::int32_t first_from = r[0];
+  const std::size_t first_bytes = static_cast<std::size_t>(r[1] - r[0]);
   std::size_t in_mask = 0;
   std::size_t passed = 0;
   for (std::size_t byte = 0; byte * 8 < masked; ++byte) {
@@ -262,7 +283,11 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
       ++in_mask;
       if (!PassesSegmentFilter(k, cell.segment_count)) continue;
       ++passed;
-      if (survivors.size() < capacity) survivors.push_back(static_cast<std::uint32_t>(k));
+      if (survivors.size() < capacity) {
+        survivors.push_back(static_cast<std::uint32_t>(k));
+        // The first distance reads this slice of the record next.
+        PrefetchBytes(features_.records.Record(k).data() + first_from, first_bytes);
+      }
     }
   }
   if (trace) {
@@ -273,17 +298,10 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
 
   // First distance over [r0, r1) and its threshold.
   const std::uint8_t* x = cell.fine.data();
-  const std::array<std::int32_t, 5>& r = features_.header.parameters;
-  const std::size_t first_bytes = static_cast<std::size_t>(r[1] - r[0]);
-  constexpr std::size_t kPrefetchAhead = 8;
   std::vector<std::int32_t>& d1 = work.first_distances;
   d1.resize(survivors.size());
-  for (std::size_t i = 0; i < survivors.size(); ++i) {
-    if (i + kPrefetchAhead < survivors.size()) {
-      PrefetchBytes(features_.records.Record(survivors[i + kPrefetchAhead]).data() + r[0], first_bytes);
-    }
+  for (std::size_t i = 0; i < survivors.size(); ++i)
     d1[i] = L1Slice(x, features_.records.Record(survivors[i]).data(), r[0], r[1]);
-  }
   const std::int32_t threshold = FirstThreshold(d1);
 
   // Survivors are in record order, so the record is also the order of entry.
