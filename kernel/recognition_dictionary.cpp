@@ -1,6 +1,7 @@
 #include "kernel/recognition_dictionary.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 
 #if defined(__SSE2__)
@@ -69,20 +70,15 @@ std::int32_t FirstThreshold(std::span<const std::int32_t> d1) {
   std::int64_t total = 0;
   for (const std::int32_t d : d1) total += d;
   const std::int64_t unit = total / (n * 18) + 1;
-  // The bin of every value up to the last bound; larger values fall into none.
-  static constexpr std::array<std::int8_t, 20> kBinOf = [] {
-    std::array<std::int8_t, 20> bin_of{};
-    int b = 0;
-    for (int value = 0; value < 20; ++value) {
-      while (value > kBinBounds[b]) ++b;
-      bin_of[static_cast<std::size_t>(value)] = static_cast<std::int8_t>(b);
-    }
-    return bin_of;
-  }();
-  std::int64_t bins[10] = {};
+  // d / unit <= bound exactly when d < (bound + 1) x unit, so the bin of d
+  // is the number of such limits it reaches, without a division.
+  std::int64_t limits[10];
+  for (int b = 0; b < 10; ++b) limits[b] = (kBinBounds[b] + 1) * unit;
+  std::int64_t bins[11] = {};
   for (const std::int32_t d : d1) {
-    const std::int64_t value = d / unit;
-    if (value >= 0 && value <= kBinBounds[9]) ++bins[kBinOf[static_cast<std::size_t>(value)]];
+    int bin = 0;
+    for (int b = 0; b < 10; ++b) bin += d >= limits[b] ? 1 : 0;
+    ++bins[bin];  // bin 10: beyond the last bound
   }
   const std::int64_t e = std::min<std::int64_t>(1000, n);
   std::int64_t running = 0;
@@ -276,10 +272,18 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
   const std::size_t first_bytes = static_cast<std::size_t>(r[1] - r[0]);
   std::size_t in_mask = 0;
   std::size_t passed = 0;
-  for (std::size_t byte = 0; byte * 8 < masked; ++byte) {
-    if (mask[byte] == 0) continue;
-    for (std::size_t k = byte * 8; k < std::min(masked, byte * 8 + 8); ++k) {
-      if ((mask[byte] & (0x80 >> (k % 8))) == 0) continue;
+  // Eight mask bytes at a time, most significant bit first, so that every
+  // set bit is one turn of the loop.
+  for (std::size_t first = 0; first < masked; first += 64) {
+    std::uint64_t bits = 0;
+    const std::size_t bytes = std::min<std::size_t>(8, (masked - first + 7) / 8);
+    for (std::size_t b = 0; b < bytes; ++b)
+      bits |= static_cast<std::uint64_t>(mask[first / 8 + b]) << (56 - 8 * b);
+    if (masked - first < 64) bits &= ~std::uint64_t{0} << (64 - (masked - first));
+    while (bits != 0) {
+      const int offset = std::countl_zero(bits);
+      bits &= ~(std::uint64_t{1} << (63 - offset));
+      const std::size_t k = first + static_cast<std::size_t>(offset);
       ++in_mask;
       if (!PassesSegmentFilter(k, cell.segment_count)) continue;
       ++passed;
