@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kernel {
 namespace {
@@ -22,19 +25,41 @@ class FeatureSink {
 
 long Ratio(long numerator, long denominator) { return denominator == 0 ? 0 : numerator / denominator; }
 
-// One axis of the raster box: `Ink(line, position)` reads along a line.
+// Rows (or columns) of the raster with one background pixel around them, so
+// that the walks below read neighbours without bounds checks.
+inline constexpr int kPlaneStride = kRasterSize + 2;
+// Sixteen spare bytes at the end let vector reads start at any line.
+using Plane = std::array<std::uint8_t, kPlaneStride * kPlaneStride + 16>;
+
+struct Planes {
+  Plane rows{};     // [row + 1][column + 1]
+  Plane columns{};  // [column + 1][row + 1]
+};
+
+void FillPlanes(const Raster& raster, Planes& planes) {
+  for (int r = 0; r < kRasterSize; ++r) {
+    const std::uint8_t* source = &raster.pixels[static_cast<std::size_t>(r * kRasterSize)];
+    std::uint8_t* row = &planes.rows[static_cast<std::size_t>((r + 1) * kPlaneStride + 1)];
+    for (int c = 0; c < kRasterSize; ++c) {
+      row[c] = source[c];
+      planes.columns[static_cast<std::size_t>((c + 1) * kPlaneStride + r + 1)] = source[c];
+    }
+  }
+}
+
+// One axis of the raster box: `Line(line)[position]` is a pixel of a line.
 struct Axis {
-  const Raster& raster;
-  bool rows;  // lines are rows, positions are columns
-  int Ink(int line, int position) const {
-    return rows ? raster.At(line, position) : raster.At(position, line);
+  const Plane& plane;
+  const std::uint8_t* Line(int line) const {
+    return &plane[static_cast<std::size_t>((line + 1) * kPlaneStride + 1)];
   }
 };
 
-void MassCuts(const std::vector<long>& mass, int start, int end, int bands, int* cuts) {
-  std::vector<long> cumulative(mass.size());
+void MassCuts(const long* mass, int start, int end, int bands, int* cuts) {
+  std::array<long, kRasterSize> cumulative;
   long total = 0;
-  for (std::size_t i = 0; i < mass.size(); ++i) cumulative[i] = total += mass[i];
+  const int count = end - start + 1;
+  for (int i = 0; i < count; ++i) cumulative[static_cast<std::size_t>(i)] = total += mass[i];
   const double step = static_cast<double>(total) / bands;
   cuts[0] = start;
   cuts[bands] = end;
@@ -54,18 +79,59 @@ void MassCuts(const std::vector<long>& mass, int start, int end, int bands, int*
   for (int k = 1; k < bands; ++k) cuts[k] = start + k * (end + 1 - start) / bands;
 }
 
-// Runs met walking from `from` to `to` - 1 along a line.
-int RunsAlong(const Axis& axis, int line, int from, int to) {
-  int runs = 0;
-  for (int p = from; p < to; ++p) {
-    if (p == from && axis.Ink(line, p) != 0) ++runs;
-    if (axis.Ink(line, p) == 0 && axis.Ink(line, p + 1) != 0) ++runs;
-  }
-  return runs;
-}
+// Runs met walking from `from` to `to` - 1 along every line from `low` to
+// `high`: one for ink at `from`, one at every background pixel followed by
+// ink. `across` holds the same pixels as `along` with lines and positions
+// swapped, so that one vector read takes position p of sixteen lines.
+using LineRuns = std::array<std::uint8_t, kRasterSize>;
 
-void Crossings(const Raster& raster, const Cuts& cuts, FeatureSink& sink) {
+#if defined(__SSE2__)
+void CountRuns(const Axis& /*along*/, const Axis& across, int low, int high, int from, int to,
+               LineRuns& runs) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i one = _mm_set1_epi8(1);
+  for (int first = low; first <= high; first += 16) {
+    const auto at = [&](int position) {
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(across.Line(position) + first));
+    };
+    __m128i count = zero;
+    if (from < to) {
+      __m128i here = at(from);
+      count = _mm_andnot_si128(_mm_cmpeq_epi8(here, zero), one);
+      for (int p = from; p < to; ++p) {
+        const __m128i next = at(p + 1);
+        count = _mm_sub_epi8(count, _mm_andnot_si128(_mm_cmpeq_epi8(next, zero), _mm_cmpeq_epi8(here, zero)));
+        here = next;
+      }
+    }
+    alignas(16) std::uint8_t lanes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), count);
+    for (int line = first; line <= std::min(high, first + 15); ++line)
+      runs[static_cast<std::size_t>(line)] = lanes[line - first];
+  }
+}
+#else
+void CountRuns(const Axis& along, const Axis& /*across*/, int low, int high, int from, int to,
+               LineRuns& runs) {
+  for (int line = low; line <= high; ++line) {
+    const std::uint8_t* ink = along.Line(line);
+    int count = from < to && ink[from] != 0 ? 1 : 0;
+    for (int p = from; p < to; ++p) count += (ink[p] == 0) & (ink[p + 1] != 0);
+    runs[static_cast<std::size_t>(line)] = static_cast<std::uint8_t>(count);
+  }
+}
+#endif
+
+void Crossings(const Raster& raster, const Planes& planes, const Cuts& cuts, FeatureSink& sink) {
   const Box& b = raster.box;
+  const auto lowest = [](const std::array<int, 9>& c) { return *std::min_element(c.begin(), c.end()); };
+  const auto highest = [](const std::array<int, 9>& c) { return *std::max_element(c.begin(), c.end()); };
+  LineRuns runs_of_row;
+  LineRuns runs_of_column;
+  CountRuns({planes.rows}, {planes.columns}, lowest(cuts.rows), highest(cuts.rows), b.left, b.right,
+            runs_of_row);
+  CountRuns({planes.columns}, {planes.rows}, lowest(cuts.columns), highest(cuts.columns), b.top, b.bottom,
+            runs_of_column);
   long row_runs[8];
   long column_runs[8];
   long row_total = 0;
@@ -75,11 +141,10 @@ void Crossings(const Raster& raster, const Cuts& cuts, FeatureSink& sink) {
     const int columns = std::max(1, cuts.columns[k + 1] - cuts.columns[k]);
     row_runs[k] = 0;
     for (int y = cuts.rows[k]; y < cuts.rows[k] + rows; ++y)
-      row_runs[k] += RunsAlong({raster, true}, y, b.left, b.right);
+      row_runs[k] += runs_of_row[static_cast<std::size_t>(y)];
     column_runs[k] = 0;
-    for (int x = cuts.columns[k]; x < cuts.columns[k] + columns; ++x) {
-      column_runs[k] += RunsAlong({raster, false}, x, b.top, b.bottom);
-    }
+    for (int x = cuts.columns[k]; x < cuts.columns[k] + columns; ++x)
+      column_runs[k] += runs_of_column[static_cast<std::size_t>(x)];
     sink.Add(row_runs[k] * 1000 / rows);
     sink.Add(column_runs[k] * 1000 / columns);
     row_total += row_runs[k];
@@ -93,9 +158,10 @@ void Crossings(const Raster& raster, const Cuts& cuts, FeatureSink& sink) {
 
 // Background pixels from `from` towards `limit` (inclusive) before the first ink.
 int Margin(const Axis& axis, int line, int from, int limit) {
+  const std::uint8_t* ink = axis.Line(line);
   const int step = limit >= from ? 1 : -1;
   int count = 0;
-  for (int p = from; p != limit + step && axis.Ink(line, p) == 0; p += step) ++count;
+  for (int p = from; p != limit + step && ink[p] == 0; p += step) ++count;
   return count;
 }
 
@@ -103,8 +169,9 @@ int Margin(const Axis& axis, int line, int from, int limit) {
 // margins from `near` and `far` limited by `middle`.
 void PeripheralAxis(const Axis& axis, int low, int high, const std::array<int, 9>& line_cuts, int near,
                     int far, int middle, FeatureSink& sink) {
-  std::vector<int> near_margin(static_cast<std::size_t>(std::max(0, high - low + 1)));
-  std::vector<int> far_margin(near_margin.size());
+  std::array<int, kRasterSize> near_margin;
+  std::array<int, kRasterSize> far_margin;
+  const std::size_t margins = static_cast<std::size_t>(std::max(0, high - low + 1));
   for (int line = low; line <= high; ++line) {
     near_margin[static_cast<std::size_t>(line - low)] = Margin(axis, line, near, middle);
     far_margin[static_cast<std::size_t>(line - low)] = Margin(axis, line, far, middle);
@@ -115,7 +182,7 @@ void PeripheralAxis(const Axis& axis, int low, int high, const std::array<int, 9
     long far_sum = 0;
     for (int line = line_cuts[k]; line < line_cuts[k + 2]; ++line) {
       const std::size_t i = static_cast<std::size_t>(line - low);
-      if (line < low || i + 1 >= near_margin.size()) continue;
+      if (line < low || i + 1 >= margins) continue;
       near_sum += std::abs(near_margin[i + 1] - near_margin[i]);
       far_sum += std::abs(far_margin[i + 1] - far_margin[i]);
     }
@@ -124,31 +191,87 @@ void PeripheralAxis(const Axis& axis, int low, int high, const std::array<int, 9
   }
 }
 
-void PeripheralVariation(const Raster& raster, const Cuts& cuts, FeatureSink& sink) {
+void PeripheralVariation(const Raster& raster, const Planes& planes, const Cuts& cuts, FeatureSink& sink) {
   const Box& b = raster.box;
-  PeripheralAxis({raster, true}, b.top, b.bottom, cuts.rows, b.left, b.right, cuts.columns[4], sink);
-  PeripheralAxis({raster, false}, b.left, b.right, cuts.columns, b.top, b.bottom, cuts.rows[4], sink);
+  PeripheralAxis({planes.rows}, b.top, b.bottom, cuts.rows, b.left, b.right, cuts.columns[4], sink);
+  PeripheralAxis({planes.columns}, b.left, b.right, cuts.columns, b.top, b.bottom, cuts.rows[4], sink);
 }
 
-// Background pixels before the first, second and third run, walking a line
-// from `from` to `to` (exclusive of `to`).
-void CountLayers(const Axis& axis, int line, int from, int to, long* buckets) {
+// Background pixels before the first, second and third run of every line
+// from `low` to `high`, walking from `from` to `to` (exclusive of `to`).
+// `along` holds the lines, `across` the same pixels with lines and positions
+// swapped, so that one vector read takes position p of sixteen lines.
+using LayerCounts = std::array<std::array<std::uint8_t, 3>, kRasterSize>;
+
+#if defined(__SSE2__)
+void CountLayers(const Axis& /*along*/, const Axis& across, int low, int high, int from, int to,
+                 LayerCounts& counts) {
   const int step = to >= from ? 1 : -1;
-  int counter = axis.Ink(line, from) != 0 ? 1 : 0;
-  for (int p = from; p != to; p += step) {
-    if (axis.Ink(line, p) != 0) continue;
-    if (axis.Ink(line, p + step) != 0) ++counter;
-    if (counter <= 2) ++buckets[counter];
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i one = _mm_set1_epi8(1);
+  const __m128i two = _mm_set1_epi8(2);
+  for (int first = low; first <= high; first += 16) {
+    const auto at = [&](int position) {
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(across.Line(position) + first));
+    };
+    // Lines with ink at `from` start inside their first run.
+    __m128i counter = _mm_andnot_si128(_mm_cmpeq_epi8(at(from), zero), one);
+    __m128i c0 = zero, c1 = zero, c2 = zero;
+    __m128i here = at(from);
+    for (int p = from; p != to; p += step) {
+      const __m128i next = at(p + step);
+      const __m128i background = _mm_cmpeq_epi8(here, zero);
+      const __m128i starts = _mm_andnot_si128(_mm_cmpeq_epi8(next, zero), background);
+      counter = _mm_sub_epi8(counter, starts);
+      c0 = _mm_sub_epi8(c0, _mm_and_si128(background, _mm_cmpeq_epi8(counter, zero)));
+      c1 = _mm_sub_epi8(c1, _mm_and_si128(background, _mm_cmpeq_epi8(counter, one)));
+      c2 = _mm_sub_epi8(c2, _mm_and_si128(background, _mm_cmpeq_epi8(counter, two)));
+      here = next;
+    }
+    alignas(16) std::uint8_t lanes[3][16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), c0);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), c1);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[2]), c2);
+    for (int line = first; line <= std::min(high, first + 15); ++line) {
+      for (int j = 0; j < 3; ++j) counts[static_cast<std::size_t>(line)][j] = lanes[j][line - first];
+    }
   }
 }
+#else
+void CountLayers(const Axis& along, const Axis& /*across*/, int low, int high, int from, int to,
+                 LayerCounts& counts) {
+  const int step = to >= from ? 1 : -1;
+  for (int line = low; line <= high; ++line) {
+    const std::uint8_t* ink = along.Line(line);
+    int counter = ink[from] != 0 ? 1 : 0;
+    int buckets[4] = {0, 0, 0, 0};
+    for (int p = from; p != to; p += step) {
+      if (ink[p] != 0) continue;
+      counter += ink[p + step] != 0;
+      ++buckets[std::min(counter, 3)];
+    }
+    for (int j = 0; j < 3; ++j)
+      counts[static_cast<std::size_t>(line)][j] = static_cast<std::uint8_t>(buckets[j]);
+  }
+}
+#endif
 
-void LayerAxis(const Axis& axis, const std::array<int, 9>& line_cuts, int start, int end, FeatureSink& sink) {
+void LayerAxis(const Axis& along, const Axis& across, const std::array<int, 9>& line_cuts, int start, int end,
+               FeatureSink& sink) {
+  const int low = *std::min_element(line_cuts.begin(), line_cuts.end());
+  const int high = *std::max_element(line_cuts.begin(), line_cuts.end());
+  LayerCounts forward_counts;
+  LayerCounts backward_counts;
+  CountLayers(along, across, low, high, start, end, forward_counts);
+  CountLayers(along, across, low, high, end, start, backward_counts);
   for (int k = 0; k < 8; k += 2) {
     long forward[3] = {0, 0, 0};
     long backward[3] = {0, 0, 0};
     for (int line = line_cuts[k]; line <= line_cuts[k + 2]; ++line) {
-      CountLayers(axis, line, start, end, forward);
-      CountLayers(axis, line, end, start, backward);
+      for (int j = 0; j < 3; ++j) {
+        forward[j] += forward_counts[static_cast<std::size_t>(line)][j];
+        backward[j] += backward_counts[static_cast<std::size_t>(line)][j];
+      }
     }
     const long area = static_cast<long>(line_cuts[k + 2] - line_cuts[k] + 1) * (end - start + 1);
     sink.Add(Ratio((forward[0] + forward[1]) * 1000, area));
@@ -158,10 +281,10 @@ void LayerAxis(const Axis& axis, const std::array<int, 9>& line_cuts, int start,
   }
 }
 
-void Layers(const Raster& raster, const Cuts& cuts, FeatureSink& sink) {
+void Layers(const Raster& raster, const Planes& planes, const Cuts& cuts, FeatureSink& sink) {
   const Box& b = raster.box;
-  LayerAxis({raster, true}, cuts.rows, b.left, b.right, sink);
-  LayerAxis({raster, false}, cuts.columns, b.top, b.bottom, sink);
+  LayerAxis({planes.rows}, {planes.columns}, cuts.rows, b.left, b.right, sink);
+  LayerAxis({planes.columns}, {planes.rows}, cuts.columns, b.top, b.bottom, sink);
 }
 
 // Indexed [gx + 3][gy + 3].
@@ -180,27 +303,46 @@ int BandOf(const std::array<int, 9>& cuts, int bands, int position) {
   return band;
 }
 
-void Directions(const Raster& raster, const Cuts& cuts, FeatureSink& sink) {
+// trunc(1000 sqrt(gx^2 + gy^2)), indexed [gx + 3][gy + 3].
+const std::array<std::array<long, 7>, 7>& DirectionWeights() {
+  static const std::array<std::array<long, 7>, 7> weights = [] {
+    std::array<std::array<long, 7>, 7> w{};
+    for (int gx = -3; gx <= 3; ++gx) {
+      for (int gy = -3; gy <= 3; ++gy)
+        w[gx + 3][gy + 3] = static_cast<long>(1000.0 * std::sqrt(static_cast<double>(gx * gx + gy * gy)));
+    }
+    return w;
+  }();
+  return weights;
+}
+
+void Directions(const Raster& raster, const Planes& planes, const Cuts& cuts, FeatureSink& sink) {
   long sums[6][6][4] = {};
   const Box& b = raster.box;
+  std::array<int, kRasterSize> column_band;
+  for (int c = b.left + 1; c < b.right; ++c)
+    column_band[static_cast<std::size_t>(c)] = BandOf(cuts.columns, 6, c);
+  const auto& weights = DirectionWeights();
+  const Axis lines{planes.rows};
   for (int r = b.top + 1; r < b.bottom; ++r) {
+    const std::uint8_t* above = lines.Line(r - 1);
+    const std::uint8_t* here = lines.Line(r);
+    const std::uint8_t* below = lines.Line(r + 1);
+    long(*band_row)[4] = sums[BandOf(cuts.rows, 6, r)];
     for (int c = b.left + 1; c < b.right; ++c) {
-      if (raster.At(r, c) == 0) continue;
-      int neighbours = 0;
-      for (int dr = -1; dr <= 1; ++dr) {
-        for (int dc = -1; dc <= 1; ++dc) neighbours += (dr != 0 || dc != 0) ? raster.At(r + dr, c + dc) : 0;
-      }
+      if (here[c] == 0) continue;
+      const int top = above[c - 1] + above[c] + above[c + 1];
+      const int bottom = below[c - 1] + below[c] + below[c + 1];
+      const int left = above[c - 1] + here[c - 1] + below[c - 1];
+      const int right = above[c + 1] + here[c + 1] + below[c + 1];
+      const int neighbours = top + bottom + here[c - 1] + here[c + 1];
       if (neighbours < 2 || neighbours > 6) continue;
-      int gx = 0;
-      int gy = 0;
-      for (int d = -1; d <= 1; ++d) {
-        gx += raster.At(r + d, c + 1) - raster.At(r + d, c - 1);
-        gy += raster.At(r - 1, c + d) - raster.At(r + 1, c + d);
-      }
+      const int gx = right - left;
+      const int gy = top - bottom;
       const int d1 = kFirstDirection[gx + 3][gy + 3];
       const int d2 = kSecondDirection[gx + 3][gy + 3];
-      const long weight = static_cast<long>(1000.0 * std::sqrt(static_cast<double>(gx * gx + gy * gy)));
-      long* cell = sums[BandOf(cuts.rows, 6, r)][BandOf(cuts.columns, 6, c)];
+      const long weight = weights[static_cast<std::size_t>(gx + 3)][static_cast<std::size_t>(gy + 3)];
+      long* cell = band_row[column_band[static_cast<std::size_t>(c)]];
       cell[d1] += weight;
       if (d2 != d1) cell[d2] += weight;
     }
@@ -220,32 +362,54 @@ void Directions(const Raster& raster, const Cuts& cuts, FeatureSink& sink) {
 
 }  // namespace
 
-Cuts EqualMassCuts(const Raster& raster, int bands) {
+namespace {
+
+// Ink per column and per row of the box.
+struct InkMass {
+  std::array<long, kRasterSize> columns{};
+  std::array<long, kRasterSize> rows{};
+};
+
+InkMass MassOf(const Raster& raster) {
+  InkMass mass;
+  const Box& b = raster.box;
+  for (int r = b.top; r <= b.bottom; ++r) {
+    const std::uint8_t* row = &raster.pixels[static_cast<std::size_t>(r * kRasterSize)];
+    long ink = 0;
+    for (int c = b.left; c <= b.right; ++c) {
+      const long set = row[c] != 0 ? 1 : 0;
+      mass.columns[static_cast<std::size_t>(c - b.left)] += set;
+      ink += set;
+    }
+    mass.rows[static_cast<std::size_t>(r - b.top)] = ink;
+  }
+  return mass;
+}
+
+Cuts CutsOf(const Raster& raster, const InkMass& mass, int bands) {
   Cuts cuts;
   const Box& b = raster.box;
-  std::vector<long> column_mass(static_cast<std::size_t>(b.right - b.left + 1), 0);
-  std::vector<long> row_mass(static_cast<std::size_t>(b.bottom - b.top + 1), 0);
-  for (int r = b.top; r <= b.bottom; ++r) {
-    for (int c = b.left; c <= b.right; ++c) {
-      if (raster.At(r, c) == 0) continue;
-      ++column_mass[static_cast<std::size_t>(c - b.left)];
-      ++row_mass[static_cast<std::size_t>(r - b.top)];
-    }
-  }
-  MassCuts(column_mass, b.left, b.right, bands, cuts.columns.data());
-  MassCuts(row_mass, b.top, b.bottom, bands, cuts.rows.data());
+  MassCuts(mass.columns.data(), b.left, b.right, bands, cuts.columns.data());
+  MassCuts(mass.rows.data(), b.top, b.bottom, bands, cuts.rows.data());
   return cuts;
 }
+
+}  // namespace
+
+Cuts EqualMassCuts(const Raster& raster, int bands) { return CutsOf(raster, MassOf(raster), bands); }
 
 RawFeatures ComputeRawFeatures(const Raster& raster) {
   RawFeatures values{};
   if (raster.empty) return values;
+  Planes planes;
+  FillPlanes(raster, planes);
   FeatureSink sink(values);
-  const Cuts eighths = EqualMassCuts(raster, 8);
-  Crossings(raster, eighths, sink);
-  PeripheralVariation(raster, eighths, sink);
-  Layers(raster, eighths, sink);
-  Directions(raster, EqualMassCuts(raster, 6), sink);
+  const InkMass mass = MassOf(raster);
+  const Cuts eighths = CutsOf(raster, mass, 8);
+  Crossings(raster, planes, eighths, sink);
+  PeripheralVariation(raster, planes, eighths, sink);
+  Layers(raster, planes, eighths, sink);
+  Directions(raster, planes, CutsOf(raster, mass, 6), sink);
   return values;
 }
 

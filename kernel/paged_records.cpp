@@ -16,10 +16,4 @@ void PagedRecords::Append(std::span<const std::uint8_t> bytes) {
   ++count_;
 }
 
-std::span<const std::uint8_t> PagedRecords::Record(std::size_t index) const {
-  if (index >= count_) return {};
-  const std::vector<std::uint8_t>& page = pages_[index / per_page_];
-  return std::span<const std::uint8_t>(page).subspan((index % per_page_) * record_size_, record_size_);
-}
-
 }  // namespace kernel

@@ -26,7 +26,14 @@ class PagedRecords {
   // `bytes` must hold record_size() bytes.
   void Append(std::span<const std::uint8_t> bytes);
   // Empty for an index outside the records.
-  std::span<const std::uint8_t> Record(std::size_t index) const;
+  std::span<const std::uint8_t> Record(std::size_t index) const {
+    if (index >= count_) return {};
+    // Record counts come from 32-bit file headers, so 32-bit division serves.
+    const std::uint32_t i = static_cast<std::uint32_t>(index);
+    const std::uint32_t per_page = static_cast<std::uint32_t>(per_page_);
+    return std::span<const std::uint8_t>(pages_[i / per_page])
+        .subspan((i % per_page) * record_size_, record_size_);
+  }
 
  private:
   std::size_t record_size_ = 1;

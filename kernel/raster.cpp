@@ -46,27 +46,34 @@ Raster RasterizeInk(std::span<const CellPoint> points, const Box& cell_box) {
     previous_col = col;
   }
 
-  const Raster copy = raster;
+  // The last rows and columns stay inside the raster, so the eight
+  // neighbours of every pixel walked are too.
+  const std::array<std::uint8_t, kRasterSize* kRasterSize> copy = raster.pixels;
   const int last_row = std::min(kRasterSize - 2, ToRaster(Extent(cell_box.top, cell_box.bottom) * sy) + 1);
   const int last_col = std::min(kRasterSize - 2, ToRaster(Extent(cell_box.left, cell_box.right) * sx) + 1);
   for (int r = 1; r <= last_row; ++r) {
+    const std::uint8_t* source = &copy[static_cast<std::size_t>(r * kRasterSize)];
     for (int c = 1; c <= last_col; ++c) {
-      if (copy.At(r, c) == 0) continue;
+      if (source[c] == 0) continue;
       for (int dr = -1; dr <= 1; ++dr) {
-        for (int dc = -1; dc <= 1; ++dc) Set(raster, r + dr, c + dc);
+        std::uint8_t* target = &raster.pixels[static_cast<std::size_t>((r + dr) * kRasterSize + c)];
+        target[-1] = target[0] = target[1] = 1;
       }
     }
   }
 
   Box box{kRasterSize, kRasterSize, -1, -1};
   for (int r = 0; r < kRasterSize; ++r) {
-    for (int c = 0; c < kRasterSize; ++c) {
-      if (raster.At(r, c) == 0) continue;
-      box.left = std::min(box.left, c);
-      box.right = std::max(box.right, c);
-      box.top = std::min(box.top, r);
-      box.bottom = std::max(box.bottom, r);
-    }
+    const std::uint8_t* row = &raster.pixels[static_cast<std::size_t>(r * kRasterSize)];
+    int first = 0;
+    while (first < kRasterSize && row[first] == 0) ++first;
+    if (first == kRasterSize) continue;
+    int last = kRasterSize - 1;
+    while (row[last] == 0) --last;
+    box.left = std::min(box.left, first);
+    box.right = std::max(box.right, last);
+    box.top = std::min(box.top, r);
+    box.bottom = std::max(box.bottom, r);
   }
   raster.empty = box.right < 0;
   raster.box = raster.empty ? Box{} : box;

@@ -1,8 +1,14 @@
 #include "kernel/recognition_dictionary.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "kernel/feature_distance.h"
 #include "kernel/feature_extractor.h"
 #include "platform/file_access.h"
 
@@ -17,42 +23,62 @@ std::variant<File, LoadError> LoadFile(const std::string& path, Parser parse) {
   return parse(*bytes);
 }
 
-std::int32_t L1Slice(std::span<const std::uint8_t> x, std::span<const std::uint8_t> m, std::int32_t from,
-                     std::int32_t to) {
-  std::int32_t sum = 0;
-  for (std::int32_t j = from; j < to; ++j)
-    sum += std::abs(x[static_cast<std::size_t>(j)] - m[static_cast<std::size_t>(j)]);
-  return sum >> 4;
+std::int32_t L1Slice(const std::uint8_t* x, const std::uint8_t* m, std::int32_t from, std::int32_t to) {
+  return AbsoluteDifferenceSum(x + from, m + from, static_cast<std::size_t>(to - from)) >> 4;
 }
 
-std::int64_t SquaredDistance(std::span<const std::uint8_t> x, std::span<const std::uint8_t> m) {
-  std::int64_t sum = 0;
-  const std::size_t n = std::min(x.size(), m.size());
-  for (std::size_t j = 0; j < n; ++j) {
-    const std::int64_t d = static_cast<std::int64_t>(x[j]) - m[j];
-    sum += d * d;
+void OrBytes(std::uint8_t* target, const std::uint8_t* source, std::size_t n) {
+  std::size_t b = 0;
+#if defined(__SSE2__)
+  for (; b + 16 <= n; b += 16) {
+    const __m128i merged = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(target + b)),
+                                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + b)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + b), merged);
   }
-  return sum;
+#endif
+  for (; b < n; ++b) target[b] |= source[b];
+}
+
+// A list length that never passes the segment-count filter.
+constexpr std::int32_t kNoList = -0x40000000;
+
+// Stage lists as sortable keys: the score (never negative) in the high half,
+// the order of entry in the low half. The `capacity` lowest keys in order are
+// what a ScoredList of that capacity holds after taking the same entries in
+// the same order: lower scores first, the earlier entry first among equal
+// ones.
+std::uint64_t StageKey(std::int32_t score, std::uint32_t order) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(score)) << 32 | order;
+}
+std::int32_t KeyScore(std::uint64_t key) { return static_cast<std::int32_t>(key >> 32); }
+std::uint32_t KeyOrder(std::uint64_t key) { return static_cast<std::uint32_t>(key); }
+
+void KeepLowest(std::vector<std::uint64_t>& keys, std::size_t capacity) {
+  if (keys.size() > capacity) {
+    std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(capacity), keys.end());
+    keys.resize(capacity);
+  }
+  std::sort(keys.begin(), keys.end());
 }
 
 // Upper bounds of the bins of d1 / unit and the thresholds in units.
 constexpr std::int32_t kBinBounds[10] = {5, 8, 10, 12, 13, 14, 15, 16, 17, 19};
 constexpr std::int32_t kThresholds[9] = {6, 9, 11, 13, 14, 15, 16, 17, 18};
 
-std::int32_t FirstThreshold(const std::vector<std::int32_t>& d1) {
+std::int32_t FirstThreshold(std::span<const std::int32_t> d1) {
   const std::int64_t n = static_cast<std::int64_t>(d1.size());
   std::int64_t total = 0;
   for (const std::int32_t d : d1) total += d;
   const std::int64_t unit = total / (n * 18) + 1;
-  std::int64_t bins[10] = {};
+  // d / unit <= bound exactly when d < (bound + 1) x unit, so the bin of d
+  // is the number of such limits it reaches, without a division.
+  std::int64_t limits[10];
+  for (int b = 0; b < 10; ++b) limits[b] = (kBinBounds[b] + 1) * unit;
+  std::int64_t bins[11] = {};
   for (const std::int32_t d : d1) {
-    const std::int64_t value = d / unit;
-    for (int b = 0; b < 10; ++b) {
-      if (value <= kBinBounds[b]) {
-        ++bins[b];
-        break;
-      }
-    }
+    int bin = 0;
+    for (int b = 0; b < 10; ++b) bin += d >= limits[b] ? 1 : 0;
+    ++bins[bin];  // bin 10: beyond the last bound
   }
   const std::int64_t e = std::min<std::int64_t>(1000, n);
   std::int64_t running = 0;
@@ -96,6 +122,8 @@ std::variant<std::unique_ptr<RecognitionDictionary>, LoadError> RecognitionDicti
   if (dictionary->clusters_->width() != kCoarseFeatureCount) return LoadError::kMismatch;
 
   dictionary->layout_ = dictionary->BaseLayout();
+  dictionary->IndexSegmentCounts();
+  dictionary->ReserveWorkspace();
   return dictionary;
 }
 
@@ -171,10 +199,33 @@ std::span<const SegmentList> RecognitionDictionary::SegmentLists(std::int32_t gl
       .subspan(first, std::min(per_record, segment_lists_.lists.size() - first));
 }
 
+void RecognitionDictionary::IndexSegmentCounts() {
+  const std::size_t per_record = static_cast<std::size_t>(segment_lists_.lists_per_record);
+  list_sizes_.assign(record_count() * per_record, kNoList);
+  const std::size_t held = std::min(list_sizes_.size(), segment_lists_.lists.size());
+  for (std::size_t i = 0; i < held; ++i) {
+    list_sizes_[i] = static_cast<std::int32_t>(std::min<std::size_t>(segment_lists_.lists[i].size(), 0xFFFF));
+  }
+}
+
+void RecognitionDictionary::ReserveWorkspace() {
+  if (!clusters_) return;
+  const std::size_t scored =
+      std::min(record_count(), static_cast<std::size_t>(std::max(clusters_->first_stage_capacity, 0)));
+  workspace_.mask.reserve(clusters_->mask_bytes);
+  workspace_.survivors.reserve(scored);
+  workspace_.first_distances.reserve(scored);
+  workspace_.keys.reserve(std::max(scored, clusters_->cluster_count()));
+  workspace_.records.reserve(kSecondStageSize);
+  workspace_.next_records.reserve(kSecondStageSize);
+}
+
 bool RecognitionDictionary::PassesSegmentFilter(std::size_t record, int segment_count) const {
   const int tolerance = std::max(segment_count / 2, segment_lists_.tolerance);
-  for (const SegmentList& list : SegmentLists(base_index_ + static_cast<std::int32_t>(record))) {
-    if (std::abs(segment_count - static_cast<int>(list.size())) <= tolerance) return true;
+  const std::size_t per_record = static_cast<std::size_t>(segment_lists_.lists_per_record);
+  const std::int32_t* sizes = &list_sizes_[record * per_record];
+  for (std::size_t l = 0; l < per_record; ++l) {
+    if (std::abs(segment_count - sizes[l]) <= tolerance) return true;
   }
   return false;
 }
@@ -191,7 +242,7 @@ void RecognitionDictionary::Match(const CellDescription& cell, ScoredList& resul
 void RecognitionDictionary::MatchAll(const CellDescription& cell, ScoredList& result) const {
   for (std::size_t k = 0; k < record_count(); ++k) {
     const std::int64_t distance =
-        SquaredDistance(cell.fine, features_.records.Record(k).first(cell.fine.size()));
+        SquaredDifferenceSum(cell.fine.data(), features_.records.Record(k).data(), cell.fine.size());
     if (distance < kFinalDistanceLimit) {
       result.Insert(static_cast<std::int32_t>(distance >> 5), base_index_ + static_cast<std::int32_t>(k));
     }
@@ -202,73 +253,105 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
                                       MatchTrace* trace) const {
   const ClusterFile& clusters = *clusters_;
   if (cell.coarse.size() != clusters.width()) return;
-  ScoredList best_clusters(static_cast<std::size_t>(clusters.merged));
-  for (std::size_t k = 0; k < clusters.cluster_count(); ++k) {
-    const std::span<const std::uint8_t> centroid = clusters.Centroid(k);
-    std::int64_t sum = 0;
-    for (std::size_t j = 0; j < centroid.size(); ++j) {
-      const std::int64_t half = (static_cast<std::int32_t>(centroid[j]) - cell.coarse[j]) >> 1;
-      sum += half * half;
-    }
-    best_clusters.Insert(static_cast<std::int32_t>(sum / 128), static_cast<std::int32_t>(k));
-  }
-  std::vector<std::uint8_t> mask(clusters.mask_bytes, 0);
-  for (const ScoredEntry& entry : best_clusters.entries()) {
-    const std::span<const std::uint8_t> member = clusters.Mask(static_cast<std::size_t>(entry.record));
-    for (std::size_t b = 0; b < mask.size(); ++b) mask[b] |= member[b];
-  }
+  MatchWorkspace& work = workspace_;
+  std::vector<std::uint64_t>& keys = work.keys;
 
+  // Cluster screening: the K nearest centroids, their masks merged.
+  keys.clear();
+  for (std::size_t k = 0; k < clusters.cluster_count(); ++k) {
+    const std::int64_t sum =
+        HalvedSquaredDifferenceSum(clusters.Centroid(k).data(), cell.coarse.data(), clusters.width());
+    keys.push_back(StageKey(static_cast<std::int32_t>(sum / 128), static_cast<std::uint32_t>(k)));
+  }
+  KeepLowest(keys, static_cast<std::size_t>(std::max(clusters.merged, 0)));
+  std::vector<std::uint8_t>& mask = work.mask;
+  mask.assign(clusters.mask_bytes, 0);
+  for (const std::uint64_t key : keys) OrBytes(mask.data(), clusters.Mask(KeyOrder(key)).data(), mask.size());
+
+  // Segment-count filter over the records of the mask, in record order.
   const std::size_t masked = std::min(record_count(), static_cast<std::size_t>(clusters.base_records));
-  std::vector<std::size_t> survivors;
+  std::vector<std::uint32_t>& survivors = work.survivors;
+  survivors.clear();
+  const std::size_t capacity = static_cast<std::size_t>(clusters.first_stage_capacity);
+  const std::array<std::int32_t, 5>& r = features_.header.parameters;
+  const std::int32_t first_from = r[0];
+  const std::size_t first_bytes = static_cast<std::size_t>(r[1] - r[0]);
   std::size_t in_mask = 0;
-  for (std::size_t k = 0; k < masked; ++k) {
-    if ((mask[k / 8] & (0x80 >> (k % 8))) == 0) continue;
-    ++in_mask;
-    if (PassesSegmentFilter(k, cell.segment_count)) survivors.push_back(k);
+  std::size_t passed = 0;
+  // Eight mask bytes at a time, most significant bit first, so that every
+  // set bit is one turn of the loop.
+  for (std::size_t first = 0; first < masked; first += 64) {
+    std::uint64_t bits = 0;
+    const std::size_t bytes = std::min<std::size_t>(8, (masked - first + 7) / 8);
+    for (std::size_t b = 0; b < bytes; ++b)
+      bits |= static_cast<std::uint64_t>(mask[first / 8 + b]) << (56 - 8 * b);
+    if (masked - first < 64) bits &= ~std::uint64_t{0} << (64 - (masked - first));
+    while (bits != 0) {
+      const int offset = std::countl_zero(bits);
+      bits &= ~(std::uint64_t{1} << (63 - offset));
+      const std::size_t k = first + static_cast<std::size_t>(offset);
+      ++in_mask;
+      if (!PassesSegmentFilter(k, cell.segment_count)) continue;
+      ++passed;
+      if (survivors.size() < capacity) {
+        survivors.push_back(static_cast<std::uint32_t>(k));
+        // The first distance reads this slice of the record next.
+        PrefetchBytes(features_.records.Record(k).data() + first_from, first_bytes);
+      }
+    }
   }
   if (trace) {
     trace->in_mask = in_mask;
-    trace->after_segment_filter = survivors.size();
+    trace->after_segment_filter = passed;
   }
   if (survivors.empty()) return;
-  if (survivors.size() > static_cast<std::size_t>(clusters.first_stage_capacity)) {
-    survivors.resize(static_cast<std::size_t>(clusters.first_stage_capacity));
-  }
 
-  const std::span<const std::uint8_t> x = cell.fine;
-  const std::array<std::int32_t, 5>& r = features_.header.parameters;
-  std::vector<std::int32_t> d1(survivors.size());
-  for (std::size_t i = 0; i < survivors.size(); ++i) {
-    d1[i] = L1Slice(x, features_.records.Record(survivors[i]), r[0], r[1]);
-  }
+  // First distance over [r0, r1) and its threshold.
+  const std::uint8_t* x = cell.fine.data();
+  std::vector<std::int32_t>& d1 = work.first_distances;
+  d1.resize(survivors.size());
+  for (std::size_t i = 0; i < survivors.size(); ++i)
+    d1[i] = L1Slice(x, features_.records.Record(survivors[i]).data(), r[0], r[1]);
   const std::int32_t threshold = FirstThreshold(d1);
 
-  ScoredList second(std::min(survivors.size(), kSecondStageSize));
+  // Survivors are in record order, so the record is also the order of entry.
+  keys.clear();
   for (std::size_t i = 0; i < survivors.size(); ++i) {
     if (d1[i] >= threshold) continue;
-    second.Insert(d1[i] + L1Slice(x, features_.records.Record(survivors[i]), r[1], r[2]),
-                  static_cast<std::int32_t>(survivors[i]));
+    const std::uint8_t* m = features_.records.Record(survivors[i]).data();
+    keys.push_back(StageKey(d1[i] + L1Slice(x, m, r[1], r[2]), survivors[i]));
   }
-  ScoredList third(std::min(kThirdStageSize, second.size()));
-  for (const ScoredEntry& entry : second.entries()) {
-    const auto record = features_.records.Record(static_cast<std::size_t>(entry.record));
-    third.Insert(entry.score + L1Slice(x, record, r[2], r[3]), entry.record);
-  }
-  ScoredList fourth(std::min(kFourthStageSize, third.size()));
-  for (const ScoredEntry& entry : third.entries()) {
-    const auto record = features_.records.Record(static_cast<std::size_t>(entry.record));
-    fourth.Insert(entry.score + L1Slice(x, record, r[3], r[4]), entry.record);
-  }
+  KeepLowest(keys, std::min(survivors.size(), kSecondStageSize));
+  std::vector<std::int32_t>& records = work.records;
+  records.clear();
+  for (const std::uint64_t key : keys) records.push_back(static_cast<std::int32_t>(KeyOrder(key)));
+  const std::size_t second_size = keys.size();
+
+  // Each refinement adds the next range to the previous stage's score and
+  // keeps the best; the order of entry is the position in the previous stage.
+  const auto refine = [&](std::int32_t from, std::int32_t to, std::size_t stage_size) {
+    const std::size_t stage_capacity = std::min(stage_size, keys.size());
+    for (std::size_t p = 0; p < keys.size(); ++p) {
+      const std::uint8_t* m = features_.records.Record(static_cast<std::size_t>(records[p])).data();
+      keys[p] = StageKey(KeyScore(keys[p]) + L1Slice(x, m, from, to), static_cast<std::uint32_t>(p));
+    }
+    KeepLowest(keys, stage_capacity);
+    work.next_records.clear();
+    for (const std::uint64_t key : keys) work.next_records.push_back(records[KeyOrder(key)]);
+    records.swap(work.next_records);
+  };
+  refine(r[2], r[3], kThirdStageSize);
+  refine(r[3], r[4], kFourthStageSize);
   if (trace) {
     trace->first_scored = survivors.size();
-    trace->second_stage = second.size();
-    trace->final_stage = fourth.size();
+    trace->second_stage = second_size;
+    trace->final_stage = keys.size();
   }
-  for (const ScoredEntry& entry : fourth.entries()) {
-    const auto record = features_.records.Record(static_cast<std::size_t>(entry.record));
-    const std::int64_t distance = SquaredDistance(x, record.first(x.size()));
+  for (const std::int32_t record : records) {
+    const std::int64_t distance = SquaredDifferenceSum(
+        x, features_.records.Record(static_cast<std::size_t>(record)).data(), cell.fine.size());
     if (distance < kFinalDistanceLimit) {
-      result.Insert(static_cast<std::int32_t>(distance >> 5), base_index_ + entry.record);
+      result.Insert(static_cast<std::int32_t>(distance >> 5), base_index_ + record);
     }
   }
 }
@@ -286,6 +369,7 @@ void RecognitionDictionary::AddRecord(std::span<const std::uint8_t> fine,
   lists.emplace_back(segments.begin(), segments.end());
   lists.resize(features_.records.size() * per_record);
   segment_lists_.header.record_count = features_.header.record_count;
+  if (clusters_) IndexSegmentCounts();
 }
 
 std::vector<std::uint8_t> RecognitionDictionary::FeatureFileBytes() const {

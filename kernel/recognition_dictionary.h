@@ -88,6 +88,11 @@ class RecognitionDictionary {
   // The stored lists of a record, empty when it has none.
   std::span<const SegmentList> SegmentLists(std::int32_t global_index) const;
 
+  // The cluster file of a base dictionary, null for a learned one.
+  const ClusterFile* clusters() const { return clusters_ ? &*clusters_ : nullptr; }
+  // Bounds r0..r4 of the fine vector's ranges.
+  std::array<std::int32_t, 5> bounds() const { return features_.bounds(); }
+
   // Adds this dictionary's candidates to `result` under global indices.
   void Match(const CellDescription& cell, ScoredList& result, MatchTrace* trace = nullptr) const;
 
@@ -110,6 +115,8 @@ class RecognitionDictionary {
   void MatchBase(const CellDescription& cell, ScoredList& result, MatchTrace* trace) const;
   void MatchAll(const CellDescription& cell, ScoredList& result) const;
   bool PassesSegmentFilter(std::size_t record, int segment_count) const;
+  void IndexSegmentCounts();
+  void ReserveWorkspace();
   bool Reload();
   std::vector<std::uint8_t> FeatureFileBytes() const;
   std::vector<std::uint8_t> SegmentListFileBytes() const;
@@ -122,6 +129,21 @@ class RecognitionDictionary {
   SegmentListFile segment_lists_;
   std::optional<ClusterFile> clusters_;
   std::int32_t base_index_ = 0;
+  // Segment count of every stored list, L per record (kNoList for a list the
+  // file does not hold), so that the segment-count filter reads one array.
+  std::vector<std::int32_t> list_sizes_;
+
+  // Working arrays of one match, kept between calls so that matching does not
+  // allocate; the kernel runs one recognition at a time.
+  struct MatchWorkspace {
+    std::vector<std::uint8_t> mask;
+    std::vector<std::uint32_t> survivors;
+    std::vector<std::int32_t> first_distances;
+    std::vector<std::uint64_t> keys;
+    std::vector<std::int32_t> records;  // of the current stage, best first
+    std::vector<std::int32_t> next_records;
+  };
+  mutable MatchWorkspace workspace_;
 };
 
 }  // namespace kernel

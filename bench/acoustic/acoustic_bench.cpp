@@ -13,6 +13,7 @@
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
 #include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/testing/reference_state_scorer.h"
 #include "engine/core/resources.h"
 
 namespace {
@@ -80,15 +81,24 @@ class ScoringModel {
   }
 
   bool ok() const { return ok_; }
+  const C_rHMMDataBase& db() const { return db_; }
   int numHMM() const { return db_.get_numHMM(); }
 
-  // Observation of frame f, then the scores of every stride-th HMM's states.
-  void scoreFrame(int f, int stride) {
+  // Observation of frame f, then the scores of every stride-th HMM's states,
+  // from the database or from the plain reference scorer of the tests.
+  void scoreFrame(int f, int stride, C_rReferenceStateScorer* reference = nullptr) {
     const std::vector<float>& v = frames_[f % frames_.size()];
     const float* vectors[2] = {v.data(), v.data() + 39};
-    db_.assign_ThreadInput(0, f, {2, dims_, vectors});
-    for (int h = 0; h < db_.get_numHMM(); h += stride)
-      for (int s = 0; s < 3; ++s) benchmark::DoNotOptimize(db_.get_StateScore(h, s, 0));
+    if (reference != nullptr) {
+      reference->assign(f, {2, dims_, vectors});
+    } else {
+      db_.assign_ThreadInput(0, f, {2, dims_, vectors});
+    }
+    for (int h = 0; h < db_.get_numHMM(); h += stride) {
+      for (int s = 0; s < 3; ++s)
+        benchmark::DoNotOptimize(reference != nullptr ? reference->stateScore(h, s)
+                                                      : db_.get_StateScore(h, s, 0));
+    }
   }
 
  private:
@@ -106,14 +116,16 @@ ScoringModel& Model(const std::string& beam) {
   return *model;
 }
 
-void ScoreFrames(benchmark::State& state, const std::string& beam, int stride) {
+void ScoreFrames(benchmark::State& state, const std::string& beam, int stride, bool plain = false) {
   ScoringModel& model = Model(beam);
   if (!model.ok()) {
     state.SkipWithError("model load failed");
     return;
   }
+  std::unique_ptr<C_rReferenceStateScorer> reference;
+  if (plain) reference = std::make_unique<C_rReferenceStateScorer>(model.db(), 0);
   int frame = 0;
-  for (auto _ : state) model.scoreFrame(frame++, stride);
+  for (auto _ : state) model.scoreFrame(frame++, stride, reference.get());
   state.counters["states"] = static_cast<double>((model.numHMM() + stride - 1) / stride * 3);
   state.counters["budget_ms"] = kFrameBudgetMs;
 }
@@ -125,9 +137,19 @@ BENCHMARK(BM_StateScoringAllStatesBeam999)->Unit(benchmark::kMillisecond);
 void BM_StateScoringAllStatesBeam50(benchmark::State& state) { ScoreFrames(state, "50", 1); }
 BENCHMARK(BM_StateScoringAllStatesBeam50)->Unit(benchmark::kMillisecond);
 
+// The same through the plain scorer of the tests: the figure before the
+// mixture groups, from the same run.
+void BM_StateScoringAllStatesBeam50Reference(benchmark::State& state) { ScoreFrames(state, "50", 1, true); }
+BENCHMARK(BM_StateScoringAllStatesBeam50Reference)->Unit(benchmark::kMillisecond);
+
 // A pruned search that asks for a fifth of the states.
 void BM_StateScoringFifthOfStatesBeam50(benchmark::State& state) { ScoreFrames(state, "50", 5); }
 BENCHMARK(BM_StateScoringFifthOfStatesBeam50)->Unit(benchmark::kMillisecond);
+
+void BM_StateScoringFifthOfStatesBeam50Reference(benchmark::State& state) {
+  ScoreFrames(state, "50", 5, true);
+}
+BENCHMARK(BM_StateScoringFifthOfStatesBeam50Reference)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

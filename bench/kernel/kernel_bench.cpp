@@ -7,6 +7,9 @@
 #include <memory>
 
 #include "kernel/kernel_core.h"
+#include "kernel/ligature_removal.h"
+#include "kernel/tests/reference_features.h"
+#include "kernel/tests/reference_matching.h"
 #include "kernel/tests/synthetic_dictionary.h"
 
 namespace {
@@ -85,6 +88,30 @@ void BM_RasterFeaturesOnly(benchmark::State& state) {
   }
 }
 
+// The plain raster and features kept as the reference in the tests: the
+// figure before the fast path, from the same run.
+void BM_RasterFeaturesOnlyReference(benchmark::State& state) {
+  Setup& setup = Prepared(CodePageOf(state));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const kernel::Cell& cell = setup.cells[i++ % setup.cells.size()];
+    benchmark::DoNotOptimize(kernel_reference::ReferenceRawFeatures(
+        kernel_reference::ReferenceRasterizeInk(cell.points, cell.box)));
+  }
+}
+
+void BM_MatchReference(benchmark::State& state) {
+  Setup& setup = Prepared(CodePageOf(state));
+  std::vector<kernel::CellAnalysis> analyses;
+  for (const auto& cell : setup.cells)
+    analyses.push_back(setup.core->Analyze(cell, setup.core->QuickSegments(cell).segments));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        kernel_reference::ReferenceMatchAll(*setup.core, analyses[i++ % analyses.size()].description));
+  }
+}
+
 void BM_Match(benchmark::State& state) {
   Setup& setup = Prepared(CodePageOf(state));
   std::vector<kernel::CellAnalysis> analyses;
@@ -139,13 +166,47 @@ void BM_WholeCharacter(benchmark::State& state) {
   state.counters["top1"] = static_cast<double>(first) / static_cast<double>(setup.cells.size());
 }
 
+// The stages of KernelCore::Analyze with the reference raster and features.
+kernel::CellAnalysis ReferenceAnalyze(const kernel::KernelCore& core, const kernel::Cell& cell) {
+  kernel::CellAnalysis analysis;
+  analysis.points = cell.points;
+  analysis.segments = core.QuickSegments(cell).segments;
+  if (analysis.segments.size() > kernel::kLigatureSegmentThreshold)
+    analysis.segments = kernel::RemoveLigatures(analysis.points, kernel::kKernelSegmentLimit);
+  analysis.raster = kernel_reference::ReferenceRasterizeInk(analysis.points, cell.box);
+  analysis.raw = kernel_reference::ReferenceRawFeatures(analysis.raster);
+  analysis.description.fine.resize(core.layout().fine_divisors.size());
+  analysis.description.coarse.resize(core.layout().coarse_divisors.size());
+  kernel::DivideFeatures(analysis.raw, core.layout().fine_divisors, analysis.description.fine);
+  kernel::DivideFeatures(std::span<const std::int32_t>(analysis.raw).first(kernel::kCoarseFeatureCount),
+                         core.layout().coarse_divisors, analysis.description.coarse);
+  analysis.description.segment_count = static_cast<int>(analysis.segments.size());
+  return analysis;
+}
+
+// The whole character through the reference raster, features and matching
+// (the quick pass, ligature removal and re-ranking are the kernel's own).
+void BM_WholeCharacterReference(benchmark::State& state) {
+  Setup& setup = Prepared(CodePageOf(state));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const kernel::Cell& cell = setup.cells[i++ % setup.cells.size()];
+    const kernel::CellAnalysis analysis = ReferenceAnalyze(*setup.core, cell);
+    benchmark::DoNotOptimize(setup.core->AssembleCandidates(
+        kernel_reference::ReferenceMatchAll(*setup.core, analysis.description), analysis));
+  }
+}
+
 // Argument 0: GB2312, 1: Big5.
 BENCHMARK(BM_QuickSegments)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LigaturesRasterFeatures)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RasterFeaturesOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RasterFeaturesOnlyReference)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Match)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MatchReference)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RerankAndAssemble)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeCharacter)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WholeCharacterReference)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

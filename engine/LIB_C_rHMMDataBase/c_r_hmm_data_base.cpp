@@ -37,6 +37,7 @@ void C_rHMMDataBase::free_all() {
   pairs_ = C_rCenterVariancePairCB{};
   codeBooks_ = C_rGaussianCodeBookCB{};
   mixtures_ = C_rGMixCB{};
+  mixtureGroups_ = C_rMixtureGroups{};
   states_ = C_rStateCB{};
   transProbs_.clear();
   hmms_.clear();
@@ -65,7 +66,10 @@ int C_rHMMDataBase::read_file(const char* path, int threads, const vok::Resource
   try {
     C_rModelFileReader in(file);
     ok = in.readByteOrder("C_rHMMDataBase::read_file", __LINE__);
-    if (ok) readModel(in, path);
+    if (ok) {
+      readModel(in, path);
+      C_rBuildMixtureGroups(*memory_, codeBooks_, mixtures_, mixtureGroups_);
+    }
   } catch (const C_rModelFileReader::Failure&) {
     ok = false;
   } catch (const std::bad_alloc&) {
@@ -197,6 +201,9 @@ int C_rHMMDataBase::set_max_num_thread(int n) {
     t->keptIndices.allocate(*memory_, "THREAD_HMM_C_rInputThread", codeBooks_.pairs.size());
     t->mixtureStamp.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
     t->mixtureScore.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
+    t->groupStamp.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtureGroups_.count);
+    t->groupTotals.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
+    t->groupBest.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
     t->scratch.assign(codeBooks_.maxSize, 0.0f);
     threads_.push_back(std::move(t));
   }

@@ -9,6 +9,7 @@
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_code_books.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_input_thread.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_memory.h"
+#include "engine/LIB_C_rHMMDataBase/c_r_mixture_groups.h"
 
 class C_rModelFileReader;
 
@@ -52,6 +53,14 @@ class C_rHMMDataBase : public C_rAbstractHMMDataBase {
   const C_rTransProb* get_TransProb(int index) const;
   bool has_LDA() const { return !lda_.empty(); }
 
+  // The code books as loaded, read-only, for the tests' reference scoring.
+  const C_rGlobal& get_Global() const { return global_; }
+  const C_rCenterVariancePairCB& get_Pairs() const { return pairs_; }
+  const C_rGaussianCodeBookCB& get_CodeBooks() const { return codeBooks_; }
+  const C_rGMixCB& get_Mixtures() const { return mixtures_; }
+  const C_rStateCB& get_States() const { return states_; }
+  const std::vector<float>& get_LDA() const { return lda_; }
+
  private:
   void readModel(C_rModelFileReader& in, const char* path);
   void readGlobal(C_rModelFileReader& in);
@@ -67,6 +76,7 @@ class C_rHMMDataBase : public C_rAbstractHMMDataBase {
   C_rInputThread* thread(int idx, const char* function);
   void evaluateCodeBook(C_rInputThread& t, int book, int stream);
   float mixtureScore(C_rInputThread& t, int mixture, int stream);
+  void scoreMixtureGroup(C_rInputThread& t, int group, int book);
 
   C_rMemory* memory_ = nullptr;
   bool keepVariances_ = false;
@@ -77,6 +87,7 @@ class C_rHMMDataBase : public C_rAbstractHMMDataBase {
   C_rCenterVariancePairCB pairs_;
   C_rGaussianCodeBookCB codeBooks_;
   C_rGMixCB mixtures_;
+  C_rMixtureGroups mixtureGroups_;
   C_rStateCB states_;
   std::vector<C_rTransProb> transProbs_;
   std::vector<C_rHMM> hmms_;

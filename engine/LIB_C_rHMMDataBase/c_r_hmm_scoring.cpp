@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
-#include "engine/LIB_C_rHMMDataBase/c_r_hmm_log_table.h"
 
 namespace {
 
@@ -109,22 +108,35 @@ void C_rHMMDataBase::evaluateCodeBook(C_rInputThread& t, int book, int stream) {
   t.gaussianThreshold[stream] = t.bestGaussian[stream] - t.beam;
 }
 
+// Every mixture of the group is summed over the kept Gaussians of its book,
+// which stay as they are for the rest of the frame; each mixture's result is
+// taken over (and counts for the stream's best component) only when the
+// mixture itself is asked for, as if it were scored then.
+void C_rHMMDataBase::scoreMixtureGroup(C_rInputThread& t, int group, int book) {
+  const std::int64_t first = codeBooks_.offsets[book];
+  float totals[C_rMixtureGroups::kLanes];
+  float best[C_rMixtureGroups::kLanes];
+  C_rScoreMixtureGroup(mixtureGroups_, group, &t.keptScores[first], &t.keptIndices[first], t.keptCount[book],
+                       totals, best);
+  const int* members = &mixtureGroups_.members[static_cast<std::size_t>(group) * C_rMixtureGroups::kLanes];
+  for (int lane = 0; lane < C_rMixtureGroups::kLanes; ++lane) {
+    if (members[lane] < 0) continue;
+    t.groupTotals[members[lane]] = totals[lane];
+    t.groupBest[members[lane]] = best[lane];
+  }
+  t.groupStamp[group] = t.generation;
+}
+
 float C_rHMMDataBase::mixtureScore(C_rInputThread& t, int mixture, int stream) {
   if (t.mixtureStamp[mixture] == t.generation) return t.mixtureScore[mixture];
-  const int book = mixtures_.codeBooks[mixture];
-  if (t.codeBookStamp[book] != t.generation) evaluateCodeBook(t, book, stream);
-  const std::int64_t first = codeBooks_.offsets[book];
-  const float* logWeights = &mixtures_.logWeights[mixtures_.offsets[mixture]];
-  const float* scores = &t.keptScores[first];
-  const int* indices = &t.keptIndices[first];
-  const float* logTable = C_rHMMLogTable::table();
-  float total = scores[0] + logWeights[indices[0]];
-  float bestComponent = total;
-  for (int k = 1; k < t.keptCount[book]; ++k) {
-    const float s = logWeights[indices[k]] + scores[k];
-    if (s > bestComponent) bestComponent = s;
-    total = C_rHMMLogTable::add(logTable, total, s);
+  const int group = mixtureGroups_.ofMixture[mixture];
+  if (t.groupStamp[group] != t.generation) {
+    const int book = mixtures_.codeBooks[mixture];
+    if (t.codeBookStamp[book] != t.generation) evaluateCodeBook(t, book, stream);
+    scoreMixtureGroup(t, group, book);
   }
+  const float total = t.groupTotals[mixture];
+  const float bestComponent = t.groupBest[mixture];
   if (bestComponent > t.bestComponent[stream]) {
     t.bestComponent[stream] = bestComponent;
     t.fallback[stream] = bestComponent - t.beam;

@@ -30,6 +30,12 @@ struct C_rInputThread {
   C_rMemoryBlock<std::uint32_t> mixtureStamp;
   C_rMemoryBlock<float> mixtureScore;
 
+  // Mixture groups scored this frame (C_rMixtureGroups): the total and best
+  // component of each of their mixtures, taken over as a mixture is asked for.
+  C_rMemoryBlock<std::uint32_t> groupStamp;
+  C_rMemoryBlock<float> groupTotals;  // one per mixture
+  C_rMemoryBlock<float> groupBest;    // one per mixture
+
   std::uint64_t cacheHits = 0;
   std::uint64_t cacheMisses = 0;
   std::uint64_t codeBookEvaluations = 0;
