@@ -206,13 +206,14 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
     }
     best_clusters.Insert(static_cast<std::int32_t>(sum / 128), static_cast<std::int32_t>(k));
   }
-  std::vector<std::uint8_t> mask(clusters.mask_bytes, 0);
+  // Only the bits of records this dictionary holds are merged.
+  const std::size_t masked = std::min(record_count(), static_cast<std::size_t>(clusters.base_records));
+  std::vector<std::uint8_t> mask((masked + 7) / 8, 0);
   for (const ScoredEntry& entry : best_clusters.entries()) {
     const std::span<const std::uint8_t> member = clusters.Mask(static_cast<std::size_t>(entry.record));
     for (std::size_t b = 0; b < mask.size(); ++b) mask[b] |= member[b];
   }
 
-  const std::size_t masked = std::min(record_count(), static_cast<std::size_t>(clusters.base_records));
   std::vector<std::size_t> survivors;
   std::size_t in_mask = 0;
   for (std::size_t k = 0; k < masked; ++k) {

@@ -4,6 +4,8 @@ set -eu
 packages="cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 xvfb xauth"
+# The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
+packages="$packages clang libclang-rt-14-dev"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -17,6 +17,9 @@ done
 echo "== native tests"
 ctest --preset native -j "$jobs"
 
+echo "== fuzz every file reader (30 s each)"
+sh tools/fuzz.sh
+
 echo "== export tables of the 32-bit product"
 ctest --preset win32
 
