@@ -1,5 +1,7 @@
 // The StringMap's binary form from the input (plain or scrambled): read,
-// every key looked up, then written again and its keys put in a symbol table.
+// every key looked up, written and read back with the same keys, and its
+// keys put in a symbol table.
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -18,7 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         counted += link->record->count;
     });
     static_cast<void>(counted);
-    map->WriteBinary(fuzz_support::ScratchFile("map.out").c_str(), 0x5A);
+    // What was read is written and read back with the same keys.
+    const std::string again = fuzz_support::ScratchFile("map.out");
+    if (map->WriteBinary(again.c_str(), 0x5A) == 0) {
+      const std::unique_ptr<vok::StringMap> reread = vok::StringMap::FromBinaryFile(again.c_str());
+      if (!reread || reread->key_count() != map->key_count()) std::abort();
+    }
     vok::SymbolTable symbols(map->key_count() + 1);
     map->AddToSymbolTable(&symbols, 1);
   }

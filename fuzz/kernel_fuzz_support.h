@@ -49,7 +49,7 @@ class KernelScene {
         UseBase(base.clusters, bytes);
         break;
       case KernelFile::kPenInk:
-        UseLearned(learned.pen_ink, bytes);
+        UseLearned(learned.pen_ink, bytes, Attach::kRebuild);
         break;
     }
   }
@@ -90,14 +90,21 @@ class KernelScene {
     ClearLearning();
   }
 
-  void UseLearned(const std::string& name, std::span<const std::uint8_t> bytes) const {
+  // The program attaches the user's files after start-up (a file from an
+  // older layout is rebuilt from the pen ink), or rebuilds them on request.
+  enum class Attach { kAttach, kRebuild };
+
+  void UseLearned(const std::string& name, std::span<const std::uint8_t> bytes,
+                  Attach attach = Attach::kAttach) const {
     WriteSoundBase();
     fuzz_support::WriteFile(Learning(name), bytes);
     auto olzun = Create();
     if (!olzun) return;
-    // The program attaches the user's files after start-up; a file from an
-    // older layout is rebuilt from the pen ink.
-    olzun->AttachLearn({});
+    if (attach == Attach::kAttach) {
+      olzun->AttachLearn({});
+    } else {
+      olzun->ConvertLearn({});
+    }
     Exercise(*olzun);
     ClearLearning();
   }
