@@ -2,6 +2,7 @@
 // loads it: the first byte of the input chooses the range flags, the rest is
 // the StrokeList of one cell.
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int bit = 0; bit < 8; ++bit)
     if ((choice >> bit) & 1) range |= kRangeBits[bit];
   const std::vector<wrendle::StrokeEntry> strokes = fuzz_support::StrokeListOf(input.rest());
-  Gesture()(strokes.data(), range);
+  // A gesture code, a shape character under its range flag, or nothing.
+  const int result = Gesture()(strokes.data(), range);
+  const bool known = result == 0 || (result >= 11 && result <= 28) || result == '1' || result == '8' ||
+                     result == '9' || result == 'X' || result == 'i';
+  if (!known) std::abort();
   return 0;
 }

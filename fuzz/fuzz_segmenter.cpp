@@ -30,7 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<wrendle::StrokeEntry> strokes = fuzz_support::StrokeListOf(input.rest());
   std::vector<std::int32_t> ends(static_cast<std::size_t>(max_cells) + 1, -7);
   const int cells = ZUNSegment(strokes.data(), ends.data(), max_cells);
-  // Never more cells than room, and nothing written beyond it.
+  // Never more cells than room, nothing written beyond it, and cell ends that
+  // rise within the strokes of the line (an empty line is one cell ending at 0).
   if (cells > max_cells || ends[static_cast<std::size_t>(max_cells)] != -7) std::abort();
+  const auto view = wrendle::StrokeListView::ParseUnbounded(strokes.data());
+  if (view && view->stroke_count() == 0) return 0;
+  std::int32_t previous = 0;
+  for (int i = 0; i < cells; ++i) {
+    const std::int32_t end = ends[static_cast<std::size_t>(i)];
+    if (!view || end <= previous || static_cast<std::size_t>(end) > view->stroke_count()) std::abort();
+    previous = end;
+  }
   return 0;
 }

@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   zunmain.AttachLearn("DBS0001.DBS", "SEGM0001.DBS", "INK0001.DBS", nullptr);
   zunmain.SetRange(range);
   std::array<std::uint16_t, 11> candidates{};
-  zunmain.Recognition(strokes.data(), candidates.data(), 0);
+  // Candidates or a gesture code, never a value the program can't read.
+  if (zunmain.Recognition(strokes.data(), candidates.data(), 0) > 28) std::abort();
   if (learn_code != 0) {
     zunmain.Recognition(strokes.data(), candidates.data(), learn_code);
     zunmain.Recognition(strokes.data(), candidates.data(), 0);
