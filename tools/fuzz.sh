@@ -1,7 +1,9 @@
 #!/bin/sh
 # Builds the fuzz preset and runs every fuzz target for a bounded time,
 # several at once.
-#   sh tools/fuzz.sh [seconds per target, default 30] [targets at once, default nproc]
+#   sh tools/fuzz.sh [seconds per target, default 30] [targets at once]
+# Targets run as many at once as there are cores, at least four, so that the
+# whole run takes at most a few rounds of the given time.
 # Seeds come from fuzz/seeds/<target>/; the working corpus lives in the build
 # folder. An input that makes a target fail is copied to
 # fuzz/regressions/<target>/, which the native test suite replays on every run,
@@ -39,7 +41,8 @@ if [ "${1:-}" = "--one" ]; then
 fi
 
 seconds=${1:-30}
-parallel=${2:-$(nproc)}
+cores=$(nproc)
+parallel=${2:-$((cores > 4 ? cores : 4))}
 
 cmake --preset fuzz > /dev/null
 cmake --build --preset fuzz --target fuzz_targets -j "$(nproc)"
