@@ -27,7 +27,7 @@ std::variant<ClusterFile, LoadError> ParseClusterFile(std::span<const std::uint8
   const std::uint64_t body =
       static_cast<std::uint64_t>(m) * 2 +
       static_cast<std::uint64_t>(count) * (static_cast<std::uint64_t>(m) + file.mask_bytes);
-  if (body > reader.remaining()) return LoadError::kShortRead;
+  if (body > reader.remaining() || file.mask_bytes > reader.remaining()) return LoadError::kShortRead;
   file.divisors.resize(static_cast<std::size_t>(m));
   for (std::uint16_t& divisor : file.divisors) {
     reader.ReadU16(divisor);

@@ -35,9 +35,12 @@ struct ClusterFile {
   }
 };
 
-// kShortRead when the body is shorter than the header declares; kMismatch for
-// a width outside 1..65535, a negative count or record count, a capacity or
-// merge count below 1, or a zero divisor. K above kMaxMergedClusters is cut.
+// Each dimension is checked on its own before anything is allocated, so that
+// a count of 0 cannot hide a huge mask: kShortRead when the body is shorter
+// than the header declares or a single mask of B bits would not fit in the
+// file; kMismatch for a width outside 1..65535, a negative count or record
+// count, a capacity or merge count below 1, or a zero divisor. K above
+// kMaxMergedClusters is cut.
 std::variant<ClusterFile, LoadError> ParseClusterFile(std::span<const std::uint8_t> bytes,
                                                       CodePage code_page);
 

@@ -264,12 +264,13 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
     keys.push_back(StageKey(static_cast<std::int32_t>(sum / 128), static_cast<std::uint32_t>(k)));
   }
   KeepLowest(keys, static_cast<std::size_t>(std::max(clusters.merged, 0)));
+  // Only the bits of records this dictionary holds are merged.
+  const std::size_t masked = std::min(record_count(), static_cast<std::size_t>(clusters.base_records));
   std::vector<std::uint8_t>& mask = work.mask;
-  mask.assign(clusters.mask_bytes, 0);
+  mask.assign((masked + 7) / 8, 0);
   for (const std::uint64_t key : keys) OrBytes(mask.data(), clusters.Mask(KeyOrder(key)).data(), mask.size());
 
   // Segment-count filter over the records of the mask, in record order.
-  const std::size_t masked = std::min(record_count(), static_cast<std::size_t>(clusters.base_records));
   std::vector<std::uint32_t>& survivors = work.survivors;
   survivors.clear();
   const std::size_t capacity = static_cast<std::size_t>(clusters.first_stage_capacity);

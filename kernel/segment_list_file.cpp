@@ -15,7 +15,10 @@ std::variant<SegmentListFile, LoadError> ParseSegmentListFile(std::span<const st
   file.lists_per_record = file.header.parameters[0];
   file.tolerance = file.header.parameters[1];
   file.further_value = file.header.parameters[2];
-  if (file.lists_per_record < 1 || file.header.record_count < 0) return LoadError::kMismatch;
+  if (file.lists_per_record < 1 || file.lists_per_record > kMaxListsPerRecord ||
+      file.header.record_count < 0) {
+    return LoadError::kMismatch;
+  }
   ByteReader reader(bytes);
   reader.Skip(kDbsHeaderSize);
   const std::uint64_t entries = static_cast<std::uint64_t>(file.header.record_count) *

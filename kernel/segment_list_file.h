@@ -15,6 +15,11 @@ namespace kernel {
 
 using SegmentList = std::vector<SegmentRecord>;
 
+// Most lists a record may carry (L). The kernel writes one per record; the
+// limit keeps a learning step, which fills all L lists of the new record,
+// small whatever the file's record count.
+inline constexpr std::int32_t kMaxListsPerRecord = 16;
+
 struct SegmentListFile {
   DbsHeader header;
   std::int32_t lists_per_record = 1;  // L
@@ -23,8 +28,10 @@ struct SegmentListFile {
   std::vector<SegmentList> lists;  // record count x L
 };
 
-// kShortRead when the entries end early; kMismatch for L below 1 or a
-// negative count.
+// Each dimension is checked on its own before anything is allocated:
+// kMismatch for L outside 1..kMaxListsPerRecord or a negative count;
+// kShortRead when the file cannot hold count x L entries of at least their
+// count byte, or when the entries end early.
 std::variant<SegmentListFile, LoadError> ParseSegmentListFile(std::span<const std::uint8_t> bytes,
                                                               CodePage code_page);
 

@@ -45,7 +45,7 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 
  private:
-  void* previous_;
+  [[maybe_unused]] void* previous_;  // the Windows build only
 };
 
 }  // namespace platform

@@ -18,6 +18,9 @@ done
 echo "== native tests"
 ctest --preset native -j "$jobs"
 
+echo "== fuzz every file reader (30 s each)"
+sh tools/fuzz.sh
+
 echo "== export tables of the Windows modules"
 ctest --preset win32 -R '^exports\.|^jebhook\.imports\.'
 ctest --preset win64 -R '^exports\.|^jebhook\.imports\.'

@@ -1,12 +1,22 @@
 #include "dispatcher/segmentation/character_segmenter.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "platform/system_info.h"
 
 namespace wrendle {
 namespace {
+
+// A threshold in whole pixels; a cut setting so large that the product leaves
+// the int32 range gives the largest threshold instead of an undefined one.
+std::int32_t ThresholdOf(double value) {
+  constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
+  constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp(value, kLowest, kHighest));
+}
 
 // Coordinates are widened so that margins added to extreme values can't overflow.
 struct CellBox {
@@ -143,11 +153,11 @@ int CharacterSegmenter::CutSetting(int cut_setting) {
     return cut_setting;
   }
   const double factor = (static_cast<double>(cut_setting) + 50.0) / 100.0 * static_cast<double>(scale_);
-  parameters_.margin_x = static_cast<std::int32_t>(factor * 10.0);
-  parameters_.min_extent = static_cast<std::int32_t>(factor * 50.0);
-  parameters_.point_value = static_cast<std::int32_t>(factor * 1024.0);
-  parameters_.ratio_limit = static_cast<std::int32_t>(factor * 200.0);
-  parameters_.gap_limit = static_cast<std::int16_t>(static_cast<std::int32_t>(factor * 20.0));
+  parameters_.margin_x = ThresholdOf(factor * 10.0);
+  parameters_.min_extent = ThresholdOf(factor * 50.0);
+  parameters_.point_value = ThresholdOf(factor * 1024.0);
+  parameters_.ratio_limit = ThresholdOf(factor * 200.0);
+  parameters_.gap_limit = static_cast<std::int16_t>(ThresholdOf(factor * 20.0));
   return cut_setting;
 }
 

@@ -82,6 +82,19 @@ TEST(CharacterSegmenterTest, CutSettingsAndPointValue) {
   EXPECT_EQ(segmenter.GetCutSettingPoint(), 0);
 }
 
+TEST(CharacterSegmenterTest, HugeCutSettingGivesTheLargestThresholds) {
+  CharacterSegmenter segmenter;
+  ASSERT_EQ(segmenter.InitSegment(1280, 1024), 1);
+  EXPECT_EQ(segmenter.CutSetting(2147483647), 2147483647);
+  EXPECT_EQ(segmenter.GetCutSettingPoint(), 2147483647);
+  EXPECT_EQ(segmenter.parameters().min_extent, 2147483647);
+  EXPECT_EQ(segmenter.parameters().ratio_limit, 2147483647);
+  const double factor = (2147483647.0 + 50.0) / 100.0 * static_cast<double>(segmenter.scale());
+  EXPECT_EQ(segmenter.parameters().gap_limit,
+            static_cast<std::int16_t>(static_cast<std::int32_t>(factor * 20.0)))
+      << "within the int32 range, kept to 16 bits";
+}
+
 struct LineCase {
   std::string name;
   int cut_setting;

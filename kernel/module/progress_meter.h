@@ -17,7 +17,7 @@ class ProgressMeter {
   void Show(std::size_t done, std::size_t total);
 
  private:
-  void* dialog_ = nullptr;
+  [[maybe_unused]] void* dialog_ = nullptr;  // the Windows build only
 };
 
 }  // namespace kernel

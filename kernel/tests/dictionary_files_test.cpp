@@ -191,9 +191,16 @@ TEST(SegmentListFileTest, WriterMatchesHandAssembledFile) {
 TEST(SegmentListFileTest, CraftedFilesGiveErrorCodes) {
   const Bytes good = HandMadeSegmentListFile();
   const std::vector<std::pair<Bytes, LoadError>> cases = {
-      {Cut(good, good.size() - 1), LoadError::kShortRead}, {Cut(good, 256 + 6 + 1), LoadError::kShortRead},
-      {With(good, 28, 0x40000000), LoadError::kShortRead}, {With(good, 36, 0), LoadError::kMismatch},
-      {With(good, 36, 0xFFFFFFFF), LoadError::kMismatch},  {With(good, 8, 0x11), LoadError::kWrongType},
+      {Cut(good, good.size() - 1), LoadError::kShortRead},
+      {Cut(good, 256 + 6 + 1), LoadError::kShortRead},
+      {With(good, 28, 0x40000000), LoadError::kShortRead},
+      {With(good, 36, 0), LoadError::kMismatch},
+      {With(good, 36, 0xFFFFFFFF), LoadError::kMismatch},
+      {With(good, 8, 0x11), LoadError::kWrongType},
+      // L is bounded on its own: a count of 0 must not let a huge L through
+      // to the first learning, which fills L lists.
+      {With(With(Cut(good, 256), 28, 0), 36, 5046272), LoadError::kMismatch},
+      {With(good, 36, kernel::kMaxListsPerRecord + 1), LoadError::kMismatch},
   };
   for (const auto& [bytes, error] : cases) {
     const auto parsed = kernel::ParseSegmentListFile(bytes, CodePage::kGb2312);
@@ -241,12 +248,28 @@ TEST(ClusterFileTest, CraftedFilesGiveErrorCodes) {
       {With(good, 44, 0), LoadError::kMismatch},
       {With(good, 32, 0), LoadError::kMismatch},
       {With(good, 8, 0x13), LoadError::kWrongType},
+      // B is bounded on its own: with no clusters a mask of 0x7FFFFFF8 bits
+      // would still be made for every match.
+      {With(With(Cut(good, 256 + 4), 28, 0), 36, 0x7FFFFFF8), LoadError::kShortRead},
   };
   for (const auto& [bytes, error] : cases) {
     const auto parsed = kernel::ParseClusterFile(bytes, CodePage::kBig5);
     ASSERT_TRUE(std::holds_alternative<LoadError>(parsed));
     EXPECT_EQ(std::get<LoadError>(parsed), error);
   }
+}
+
+TEST(DictionaryFilesTest, EmptyFilesWithSmallDimensionsLoad) {
+  const Bytes lists = With(Cut(HandMadeSegmentListFile(), 256), 28, 0);
+  const auto parsed_lists =
+      kernel::ParseSegmentListFile(With(lists, 36, kernel::kMaxListsPerRecord), CodePage::kGb2312);
+  ASSERT_TRUE(std::holds_alternative<kernel::SegmentListFile>(parsed_lists));
+  EXPECT_TRUE(std::get<kernel::SegmentListFile>(parsed_lists).lists.empty());
+  // Two mask bytes of B = 10 fit beside the divisors.
+  const auto parsed_clusters =
+      kernel::ParseClusterFile(With(Cut(HandMadeClusterFile(), 256 + 4), 28, 0), CodePage::kBig5);
+  ASSERT_TRUE(std::holds_alternative<kernel::ClusterFile>(parsed_clusters));
+  EXPECT_EQ(std::get<kernel::ClusterFile>(parsed_clusters).cluster_count(), 0u);
 }
 
 TEST(ClusterFileTest, MergeCountIsCutTo400) {

@@ -11,7 +11,9 @@
 
 #include "common/recognition_types.h"
 #include "kernel/quick_classifier.h"
+#include "kernel/segment_list_file.h"
 #include "kernel/tests/synthetic_dictionary.h"
+#include "platform/file_access.h"
 #include "tests/support/temporary_directory.h"
 
 namespace {
@@ -127,6 +129,25 @@ TEST_P(OlzunTest, LearnedCharacterRanksFirstForItsOwnInk) {
   ASSERT_FALSE(Run(samples_[0].strokes).empty());
   std::array<std::uint16_t, 10> unused{};
   ASSERT_EQ(olzun_->Recognize(ink, unused, code), 1);
+  const auto codes = Run(ink);
+  ASSERT_FALSE(codes.empty());
+  EXPECT_EQ(codes[0], code);
+}
+
+TEST_P(OlzunTest, LearnedSegmentListsWithAHugeListCountAreRebuiltFromTheInk) {
+  olzun_->SetRange(kernel::kRangeChinese);
+  const auto ink = kernel_testing::SyntheticCharacter(500, 0);
+  const std::uint16_t code = kernel_testing::CharacterCode(GetParam(), 500);
+  std::array<std::uint16_t, 10> unused{};
+  ASSERT_EQ(olzun_->Recognize(ink, unused, code), 1);
+  // No records, but five million lists per record: the next learning would
+  // fill that many lists.
+  ASSERT_TRUE(platform::WriteWholeFile(learning_.File("tlrnsg0.dbs"),
+                                       kernel::WriteSegmentListFile(GetParam(), 5046272, 5, 1, {})));
+  EXPECT_EQ(olzun_->AttachLearn({}), 1);
+  ASSERT_EQ(olzun_->core().slots().size(), 2u);
+  EXPECT_EQ(olzun_->core().slots()[1]->record_count(), 1u) << "rebuilt from the pen ink";
+  EXPECT_EQ(olzun_->Recognize(ink, unused, code), 1);
   const auto codes = Run(ink);
   ASSERT_FALSE(codes.empty());
   EXPECT_EQ(codes[0], code);

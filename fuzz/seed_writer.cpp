@@ -1,0 +1,261 @@
+// Writes the seed inputs of the fuzz targets with the project's own writers:
+//   fuzz_seed_writer <folder>   (fuzz/seeds in the source tree)
+// One folder per target; the files are kept small.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/core/user_map.h"
+#include "common/stroke_list.h"
+#include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
+#include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/core/resources.h"
+#include "engine/core/string_map.h"
+#include "engine/core/symbol_table.h"
+#include "kernel/pen_ink_file.h"
+#include "kernel/tests/synthetic_dictionary.h"
+#include "platform/profile_store.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SeedFolder {
+ public:
+  SeedFolder(const fs::path& root, const std::string& target) : folder_(root / target) {
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  fs::path Path(const std::string& name) const { return folder_ / name; }
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    std::ofstream out(Path(name), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  void WriteText(const std::string& name, const std::string& text) const {
+    Write(name, std::vector<std::uint8_t>(text.begin(), text.end()));
+  }
+  // A file that a writer made elsewhere.
+  void Take(const std::string& name, const fs::path& source) const { fs::copy_file(source, Path(name)); }
+
+ private:
+  fs::path folder_;
+};
+
+void Append(std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& more) {
+  bytes.insert(bytes.end(), more.begin(), more.end());
+}
+
+void AppendInt32(std::vector<std::uint8_t>& bytes, std::int32_t value) {
+  for (int i = 0; i < 4; ++i)
+    bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
+}
+
+std::vector<std::uint8_t> EntryBytes(const std::vector<wrendle::StrokeEntry>& entries) {
+  std::vector<std::uint8_t> bytes;
+  // The end entry is the harness's to add.
+  for (std::size_t i = 0; i + 1 < entries.size(); ++i) {
+    AppendInt32(bytes, entries[i].x);
+    AppendInt32(bytes, entries[i].y);
+  }
+  return bytes;
+}
+
+std::vector<wrendle::StrokeEntry> OneStroke(std::initializer_list<wrendle::StrokeEntry> points) {
+  return wrendle::StrokeListBuilder().AddStroke(points).Build();
+}
+
+// A line of characters side by side, as the pad's strokes would come.
+std::vector<wrendle::StrokeEntry> Line(const std::vector<kernel_testing::Sample>& samples) {
+  wrendle::StrokeListBuilder builder;
+  int offset = 0;
+  for (const kernel_testing::Sample& sample : samples) {
+    const auto view = wrendle::StrokeListView::Parse(sample.strokes);
+    for (const wrendle::StrokeView& stroke : view->strokes()) {
+      std::vector<wrendle::StrokeEntry> points(stroke.points.begin(), stroke.points.end());
+      for (wrendle::StrokeEntry& point : points) point.x += offset;
+      builder.AddStroke(points);
+    }
+    offset += 160;
+  }
+  return builder.Build();
+}
+
+void KernelSeeds(const fs::path& root) {
+  using kernel::CodePage;
+  const auto samples = kernel_testing::SyntheticSamples(CodePage::kBig5, 12, 1);
+  const kernel_testing::BaseFiles base = kernel_testing::BuildBaseFiles(CodePage::kBig5, samples, 3);
+  const kernel::DictionaryLayout layout = kernel_testing::TestLayout(CodePage::kBig5);
+  const auto learned_samples = kernel_testing::SyntheticSamples(CodePage::kBig5, 2, 1, 40);
+  const kernel_testing::BaseFiles learned =
+      kernel_testing::BuildBaseFiles(CodePage::kBig5, learned_samples, 1);
+
+  const SeedFolder features(root, "fuzz_kernel_features");
+  features.Write("base.dbs", base.features);
+  features.Write("learned.dbs", learned.features);
+  features.Write("empty.dbs",
+                 kernel::WriteFeatureFile(CodePage::kBig5, layout.bounds, layout.fine_divisors, {}));
+
+  const SeedFolder lists(root, "fuzz_kernel_segment_lists");
+  lists.Write("base.dbs", base.segment_lists);
+  lists.Write("learned.dbs", learned.segment_lists);
+  lists.Write("two_per_record.dbs",
+              kernel::WriteSegmentListFile(CodePage::kBig5, 2, 5, 1,
+                                           std::vector<kernel::SegmentList>{{{10, 10, 70, 10, 0}}, {}}));
+
+  const SeedFolder clusters(root, "fuzz_kernel_clusters");
+  clusters.Write("base.dbs", base.clusters);
+
+  const SeedFolder ink(root, "fuzz_kernel_pen_ink");
+  std::vector<std::uint8_t> two;
+  for (const kernel_testing::Sample& sample : learned_samples)
+    Append(two, kernel::SerializeInkRecord(sample.code, sample.strokes));
+  ink.Write("two_records.dbs", two);
+}
+
+void StrokeSeeds(const fs::path& root) {
+  const auto samples = kernel_testing::SyntheticSamples(kernel::CodePage::kBig5, 12, 1);
+  const auto enter = OneStroke({{100, 100}, {100, 160}, {100, 220}, {60, 220}, {20, 220}});
+  const auto horizontal = OneStroke({{20, 100}, {90, 101}, {160, 100}});
+
+  const SeedFolder zunmain(root, "fuzz_zunmain_strokes");
+  const auto header = [](std::int32_t range, std::uint8_t learn, std::int32_t code) {
+    std::vector<std::uint8_t> bytes;
+    AppendInt32(bytes, range);
+    bytes.push_back(learn);
+    if (learn % 4 == 0) AppendInt32(bytes, code);
+    return bytes;
+  };
+  std::vector<std::uint8_t> recognize = header(0x8009, 1, 0);
+  Append(recognize, EntryBytes(samples[3].strokes));
+  zunmain.Write("recognize.bin", recognize);
+  std::vector<std::uint8_t> learn = header(0x8009, 0, samples[5].code);
+  Append(learn, EntryBytes(samples[7].strokes));
+  zunmain.Write("learn.bin", learn);
+  std::vector<std::uint8_t> gesture = header(0x9, 1, 0);
+  Append(gesture, EntryBytes(enter));
+  zunmain.Write("gesture.bin", gesture);
+
+  const SeedFolder segmenter(root, "fuzz_segmenter");
+  std::vector<std::uint8_t> line;
+  for (const std::int32_t value : {1024, 768, 50, 0}) AppendInt32(line, value);
+  line.push_back(10);
+  Append(line, EntryBytes(Line({samples[0], samples[1], samples[2]})));
+  segmenter.Write("three_characters.bin", line);
+
+  const SeedFolder gestures(root, "fuzz_gesture");
+  for (const auto& [name, strokes] : {std::pair{"enter.bin", enter}, std::pair{"horizontal.bin", horizontal},
+                                      std::pair{"character.bin", samples[4].strokes}}) {
+    std::vector<std::uint8_t> bytes = {0x07};
+    Append(bytes, EntryBytes(strokes));
+    gestures.Write(name, bytes);
+  }
+}
+
+void ProgramSeeds(const fs::path& root, const fs::path& scratch) {
+  {
+    wrendle::app::CUserMap map(scratch.string());
+    map.SetUser("Alice");
+    map.Add(0x100, "Wrendle");
+    map.Add(0x101, "handwriting");
+    map.Save();
+    map.SetUser("Bob");
+    map.Add(0x102, "pen");
+    map.Save();
+    SeedFolder(root, "fuzz_user_map").Take("two_users.map", map.FilePath());
+  }
+  {
+    const auto profiles = platform::MakeIniFileProfileStore(scratch.string());
+    profiles->WriteString("seed.ini", "Learn", "UserCount", "2");
+    profiles->WriteString("seed.ini", "Learn", "User1", "tpen,2000,1");
+    profiles->WriteString("seed.ini", "Learn", "User2", "cpen,4000,2");
+    profiles->WriteString("seed.ini", "Layout", "Px", "120");
+    profiles->WriteString("seed.ini", "2000", "Display", "\"quoted\"");
+    SeedFolder(root, "fuzz_profile_store").Take("wrendle.ini", scratch / "seed.ini");
+  }
+  const SeedFolder strings(root, "fuzz_string_table");
+  // Language choice, string id, size.
+  strings.Write("traditional.bin", {1, 1, 0, 0, 0, 63});
+  strings.Write("simplified.bin", {3, 2, 0, 0, 0, 3});
+}
+
+void EngineSeeds(const fs::path& root, const fs::path& scratch) {
+  {
+    vok::Resources resources;
+    resources.Put("System", "Verbosity", "1");
+    resources.Put("Vastel", "StreamWeights", "1.0 1.0");
+    resources.Put("Paths", "Data", "$(HOME)/data");
+    const fs::path path = scratch / "Resources";
+    resources.Write(path.string().c_str());
+    const SeedFolder seeds(root, "fuzz_resources");
+    seeds.Take("written", path);
+    seeds.WriteText("sections", "Resource Foo\nBar 3 # note\nBaz.Qux 4\r\nResource Win\nKey value\n");
+  }
+  {
+    vok::SymbolTable table(4);
+    for (const char* name : {"a", "ba", "sil", "zh_iang"}) table.Add(name);
+    const SeedFolder seeds(root, "fuzz_symbol_table");
+    for (const auto& [name, tag] : {std::pair{"plain.bin", 0}, std::pair{"keyed.bin", 5}}) {
+      const fs::path path = scratch / name;
+      std::FILE* out = std::fopen(path.string().c_str(), "wb");
+      table.Write(out, static_cast<std::uint16_t>(tag), 3);
+      std::fclose(out);
+      std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(tag)};
+      std::ifstream in(path, std::ios::binary);
+      bytes.insert(bytes.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      seeds.Write(name, bytes);
+    }
+  }
+  {
+    const std::string text = "X a b\r\nonly\n\nY c\tb\nZ dd ee ff\n";
+    const SeedFolder texts(root, "fuzz_string_map_text");
+    texts.WriteText("map.txt", text);
+    const fs::path path = scratch / "map.txt";
+    std::ofstream(path, std::ios::binary) << text;
+    vok::StringMap map(path.string().c_str(), 16);
+    const SeedFolder binaries(root, "fuzz_string_map_binary");
+    for (const auto& [name, key] : {std::pair{"plain.bin", 0}, std::pair{"scrambled.bin", 0x5A}}) {
+      map.WriteBinary((scratch / name).string().c_str(), static_cast<std::uint8_t>(key));
+      binaries.Take(name, scratch / name);
+    }
+  }
+  {
+    hmm_model_writer::SyntheticShape shape;
+    shape.dims = {3, 2};
+    shape.codeBooksPerStream = 1;
+    shape.gaussiansPerCodeBook = 2;
+    shape.numStates = 3;
+    const hmm_model_writer::Model model = hmm_model_writer::Synthetic(shape);
+    const SeedFolder seeds(root, "fuzz_hmm_model");
+    seeds.Write("big_endian.bin",
+                hmm_model_writer::Write(model, hmm_model_writer::ByteOrder::kBigEndian).bytes);
+    seeds.Write("little_endian.bin",
+                hmm_model_writer::Write(model, hmm_model_writer::ByteOrder::kLittleEndian).bytes);
+  }
+  {
+    C_rFrontEnd standard;
+    standard.setup_Std(1);
+    SeedFolder(root, "fuzz_front_end_spec").WriteText("standard.spec", standard.get_SpecText());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: fuzz_seed_writer <seed folder>\n";
+    return 2;
+  }
+  const fs::path root = argv[1];
+  const fs::path scratch = fs::temp_directory_path() / "wrendle-fuzz-seeds";
+  fs::remove_all(scratch);
+  fs::create_directories(scratch);
+  KernelSeeds(root);
+  StrokeSeeds(root);
+  ProgramSeeds(root, scratch);
+  EngineSeeds(root, scratch);
+  fs::remove_all(scratch);
+  return 0;
+}
