@@ -116,7 +116,8 @@ class CSyllableTable {
   bool Prepare(int syllables, int fanouts, int options);
   int ReadText(const char* path, bool add_models);
   int ReadBinary(const std::vector<unsigned char>& body, bool add_models);
-  // Spells blank-separated model names; false with the Part's message.
+  // Spells blank-separated model names; false (with a message) when one is
+  // unknown.
   bool ExtractModels(const char* label, const char* names, bool add_models, ModelList* list) const;
   int AddSyllableEntry(const std::string& name, const char* models, bool add_models);
   // A fan-out or option line: a known model name and its sequence.

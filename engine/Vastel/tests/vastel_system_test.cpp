@@ -8,13 +8,15 @@
 #include <vector>
 
 #include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/tests/unique_path.h"
 #include "engine/core/tests/test_support.h"
 
 namespace {
 
 namespace w = hmm_model_writer;
 
-std::string TempPath(const std::string& name) { return testing::TempDir() + "vastel_" + name; }
+// Test cases run side by side: each has files of its own.
+std::string TempPath(const std::string& name) { return unique_path::Make("vastel_" + name); }
 
 // A model whose HMMs carry the names of an initial/final split.
 w::Model NamedModel() {

@@ -145,3 +145,28 @@ TEST(Vocabulary, GeneratedFilesLoadIntoTheEngine) {
 }
 
 }  // namespace
+
+namespace {
+
+// The folders the build generated from the real sources, when it did.
+TEST(GeneratedFolders, LoadIntoTheEngine) {
+  for (const char* dialect : {"China", "Hongkong"}) {
+    const std::string folder = std::string(WRENDLE_LANGUAGE_DATA_DIR) + "/" + dialect;
+    if (!std::filesystem::exists(folder + "/Pron")) GTEST_SKIP() << "no generated language data";
+    vok::CSyllableTable names((folder + "/Syllable").c_str());
+    ASSERT_EQ(names.status(), 0) << dialect;
+    EXPECT_GT(names.syllable_count(), 1200) << dialect;
+    vok::CLexTree tree((folder + "/Pron").c_str(), "-");
+    ASSERT_EQ(tree.status(), 0) << dialect;
+    EXPECT_EQ(tree.entry_count(), bld::kDefaultLexiconWords) << dialect;
+    EXPECT_EQ(tree.syllables()->GetCount(), names.syllable_count()) << dialect;
+    for (int entry = 0; entry < tree.entry_count(); entry += 997) {
+      uint16_t list[64];
+      const char* pron = tree.GetEntryPron(entry);
+      ASSERT_NE(pron, nullptr) << dialect << " " << entry;
+      EXPECT_EQ(names.PronToSyllables(pron, list, 64), 0) << pron;
+    }
+  }
+}
+
+}  // namespace
