@@ -168,7 +168,7 @@ TEST(HwrFirstPass, RejectionKeepsTheBestOfFullScoring) {
   }
 }
 
-class SmallScRecognizer : public ::testing::Test {
+class HwrSmallScRecognizer : public ::testing::Test {
  protected:
   void Load(const vok::HwrCharacterModel& model) {
     const auto file = vok_testing::WriteHwrCharacterModel(model);
@@ -181,7 +181,7 @@ class SmallScRecognizer : public ::testing::Test {
   vok::CHWRSCRecognizer recognizer_{kSmall};
 };
 
-TEST_F(SmallScRecognizer, CandidatesAreClassesInOrderKeyOrder) {
+TEST_F(HwrSmallScRecognizer, CandidatesAreClassesInOrderKeyOrder) {
   const auto model = vok_testing::MakeSmallCharacterModel(kSmall, 7);
   Load(model);
   HwrCandidate out[10];
@@ -208,7 +208,7 @@ TEST_F(SmallScRecognizer, CandidatesAreClassesInOrderKeyOrder) {
   EXPECT_GT(recognizer_.Classify(2, nullptr, 23, 0x4141, after, 10), 0);
 }
 
-TEST_F(SmallScRecognizer, RefusesInkOutsideTheLimits) {
+TEST_F(HwrSmallScRecognizer, RefusesInkOutsideTheLimits) {
   Load(vok_testing::MakeSmallCharacterModel(kSmall, 7));
   HwrCandidate out[10];
   Ink many;
@@ -236,16 +236,17 @@ TEST_F(SmallScRecognizer, RefusesInkOutsideTheLimits) {
   EXPECT_EQ(unloaded.Recognize(SampleInk().points.data(), 3, SampleInk().counts.data(), out, 10), 0);
 }
 
-TEST_F(SmallScRecognizer, ChainsLongerThanTheTraceAndZeroScoresGiveNothing) {
+TEST_F(HwrSmallScRecognizer, ChainsLongerThanTheTraceAndZeroScoresGiveNothing) {
   auto long_chains = vok_testing::MakeSmallCharacterModel(kSmall, 8);
   for (auto* set : {&long_chains.print_models, &long_chains.cursive_models}) {
     for (auto& m : *set) m.states = 15;
   }
+  // The sample ink gives 47 steps; every chain has 4 x 15 states.
   for (auto& d : long_chains.dictionary) {
     for (int m = 0; m < d.model_count; ++m) d.states[m] = static_cast<uint8_t>(15 * d.radical_counts[m]);
     d.model_count = 1;
-    d.radical_counts[0] = 3;
-    d.states[0] = 45;
+    d.radical_counts[0] = 4;
+    d.states[0] = 60;
   }
   Load(long_chains);
   HwrCandidate out[10];
