@@ -38,6 +38,42 @@ std::optional<InkRuns> MakeInkRuns(std::span<const StrokeEntry> list) {
   return runs;
 }
 
+std::vector<StrokeEntry> ScaleStrokesInto(std::span<const StrokeEntry> list, const Rect& target) {
+  const auto view = StrokeListView::Parse(list);
+  if (!view) return {};
+  const auto box = StrokeBounds(list);
+  StrokeListBuilder builder;
+  if (!box) return builder.Build();
+  // Extents between the outermost points, and the target's.
+  const std::int64_t bw = static_cast<std::int64_t>(box->width()) - 1;
+  const std::int64_t bh = static_cast<std::int64_t>(box->height()) - 1;
+  const std::int64_t tw = std::max<std::int64_t>(target.width() - 1, 0);
+  const std::int64_t th = std::max<std::int64_t>(target.height() - 1, 0);
+  // The scale num / den: the smaller of tw / bw and th / bh over the axes
+  // that have an extent; 1 when neither has.
+  std::int64_t num = 1;
+  std::int64_t den = 1;
+  if (bw > 0 && (bh == 0 || tw * bh <= th * bw)) {
+    num = tw;
+    den = bw;
+  } else if (bh > 0) {
+    num = th;
+    den = bh;
+  }
+  const std::int64_t left = target.left + (tw - bw * num / den) / 2;
+  const std::int64_t top = target.top + (th - bh * num / den) / 2;
+  for (const StrokeView& stroke : view->strokes()) {
+    std::vector<StrokeEntry> points;
+    points.reserve(stroke.points.size());
+    for (const StrokeEntry& p : stroke.points) {
+      points.push_back({static_cast<std::int32_t>(left + (p.x - box->left) * num / den),
+                        static_cast<std::int32_t>(top + (p.y - box->top) * num / den)});
+    }
+    builder.AddStroke(points);
+  }
+  return builder.Build();
+}
+
 Rect PlaceBubble(Point cursor, Point cursor_size, Point size, const Rect& screen) {
   const std::int32_t dx = cursor_size.x / 4;
   const std::int32_t dy = cursor_size.y / 4;

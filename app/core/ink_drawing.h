@@ -29,6 +29,12 @@ struct InkRuns {
 // Nullopt for a malformed list or one without points: nothing to paste.
 std::optional<InkRuns> MakeInkRuns(std::span<const StrokeEntry> list);
 
+// The strokes of a well-formed list scaled, with their proportions kept, to
+// fit `target` and centred in it; a list whose box has no width or height
+// (one point, a straight line) is not stretched along that axis. Empty for
+// a malformed list.
+std::vector<StrokeEntry> ScaleStrokesInto(std::span<const StrokeEntry> list, const Rect& target);
+
 // Where the bubble of `size` goes for the cursor at `cursor` with cursor
 // extent `cursor_size` (dx, dy a quarter of it): its bottom-right corner at
 // (x - dx, y - dy), else bottom-left at (x + dx, y - dy), else top-left at

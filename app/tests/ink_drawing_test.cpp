@@ -58,6 +58,33 @@ TEST(InkRunsTest, EmptyListPastesNothing) {
   EXPECT_FALSE(MakeInkRuns(empty));
 }
 
+TEST(ScaleStrokesTest, KeepsProportionsAndCentres) {
+  const auto list = StrokeListBuilder().AddStroke({{100, 100}, {200, 150}}).Build();
+  const auto scaled = ScaleStrokesInto(list, {10, 10, 211, 211});
+  const std::vector<StrokeEntry> expected{{2, 0}, {10, 60}, {210, 160}, {0, 0}};
+  ASSERT_EQ(scaled.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(scaled[i].x, expected[i].x) << i;
+    EXPECT_EQ(scaled[i].y, expected[i].y) << i;
+  }
+}
+
+TEST(ScaleStrokesTest, ZeroSizeBoxesAndMalformedLists) {
+  const auto dot = StrokeListBuilder().AddStroke({{7, 9}}).Build();
+  const auto one = ScaleStrokesInto(dot, {0, 0, 101, 51});
+  ASSERT_EQ(one.size(), 3u);
+  EXPECT_EQ(one[1].x, 50);
+  EXPECT_EQ(one[1].y, 25);
+  const auto vertical = StrokeListBuilder().AddStroke({{5, 0}, {5, 10}}).Build();
+  const auto line = ScaleStrokesInto(vertical, {0, 0, 101, 51});
+  ASSERT_EQ(line.size(), 4u);
+  EXPECT_EQ(line[1].x, 50);
+  EXPECT_EQ(line[2].y, 50);
+  EXPECT_EQ(ScaleStrokesInto(vertical, {0, 0, 0, 0}).size(), 4u) << "an empty client divides nothing";
+  const std::vector<StrokeEntry> bad{{9, 0}, {0, 0}};
+  EXPECT_TRUE(ScaleStrokesInto(bad, {0, 0, 10, 10}).empty());
+}
+
 TEST(PlaceBubbleTest, TriesFourCornersInOrder) {
   const Rect screen{0, 0, 800, 600};
   const Point cursor_size{32, 32};
