@@ -20,9 +20,16 @@ CJebBitmapButton* g_hover = nullptr;
 DWORD g_click_quiet_until = 0;
 bool g_click_quiet = false;
 std::unique_ptr<framework::ThreadHookScope> g_keyboard_hook;
+// The button whose hover a key ended: it hovers again only once the mouse
+// has left it (the move that the system sends when the capture goes does
+// not count).
+CJebBitmapButton* g_key_ended = nullptr;
 
 LRESULT CALLBACK KeyboardHook(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HC_ACTION) CJebBitmapButton::EndAnyHover();
+  if (code == HC_ACTION && CJebBitmapButton::hover_button() != nullptr) {
+    g_key_ended = CJebBitmapButton::hover_button();
+    CJebBitmapButton::EndAnyHover();
+  }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
@@ -182,6 +189,7 @@ CJebBitmapButton::CJebBitmapButton(bool tooltip) : tooltip_(tooltip) {
 
 CJebBitmapButton::~CJebBitmapButton() {
   if (g_hover == this) g_hover = nullptr;
+  if (g_key_ended == this) g_key_ended = nullptr;
   if (--g_bitmap_buttons == 0) g_keyboard_hook.reset();
 }
 
@@ -212,8 +220,13 @@ bool CJebBitmapButton::SetBitmaps(UINT normal_id, UINT pressed_id, UINT third_id
   return true;
 }
 
+void CJebBitmapButton::ShowPicture(HBITMAP picture) {
+  shown_ = picture;
+  if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
 void CJebBitmapButton::PaintFace(HDC dc, const RECT& client) {
-  HBITMAP picture = normal_.get();
+  HBITMAP picture = shown_ != nullptr ? shown_ : normal_.get();
   if ((state() & kPressed) != 0 && pressed_) {
     picture = pressed_.get();
   } else if ((state() & kDisabled) != 0 && third_) {
@@ -255,7 +268,11 @@ void CJebBitmapButton::OnMouseMove(UINT flags, POINT point) {
   if (g_click_quiet && static_cast<LONG>(GetTickCount() - g_click_quiet_until) < 0) return;
   g_click_quiet = false;
   if (!hovering()) {
-    if (Inside(point)) StartHover(point);
+    if (!Inside(point)) {
+      if (g_key_ended == this) g_key_ended = nullptr;
+      return;
+    }
+    if (g_key_ended != this) StartHover(point);
     return;
   }
   if (Inside(point)) return;

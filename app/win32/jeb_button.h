@@ -63,6 +63,9 @@ class CJebBitmapButton : public CJebButton {
   // Loads the bitmaps from the resource module (0 skips one) and sizes the
   // button to the normal one.
   bool SetBitmaps(UINT normal_id, UINT pressed_id, UINT third_id);
+  // Shows `picture` (owned by the caller) in place of the normal bitmap;
+  // null goes back to the normal one.
+  void ShowPicture(HBITMAP picture);
 
   bool hovering() const;
   // The button that holds the hover, null when none.
@@ -88,6 +91,7 @@ class CJebBitmapButton : public CJebButton {
   framework::CBitmap normal_;
   framework::CBitmap pressed_;
   framework::CBitmap third_;
+  HBITMAP shown_ = nullptr;
 };
 
 }  // namespace wrendle::app
