@@ -17,6 +17,9 @@ class HookLibrary {
   // Puts the text into the composition string of that window; false when
   // the library could not take it.
   virtual bool PostImeString(std::string_view text) = 0;
+  // The wait button's call: `waiting` and `flag` 0 end the capture that
+  // waits for the button and recognize it; what the library returns.
+  virtual int SetWaitingRecognize(int waiting, int flag, platform::WindowHandle window) = 0;
 };
 
 }  // namespace wrendle::app

@@ -168,6 +168,20 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CANCELMODE:
       OnCancelMode();
       return 0;
+    case WM_NCLBUTTONDOWN:
+      OnNcLButtonDown(flags, point);
+      return 0;
+    case WM_NCLBUTTONDBLCLK:
+      OnNcLButtonDblClk(flags, point);
+      return 0;
+    case WM_NCRBUTTONDOWN:
+      OnNcRButtonDown(flags, point);
+      return 0;
+    case WM_SETTEXT:
+      return OnSetText(reinterpret_cast<const char*>(lparam));
+    case WM_CAPTURECHANGED:
+      OnCaptureChanged(reinterpret_cast<HWND>(lparam));
+      return 0;
     case WM_COMMAND:
       if (OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam))) return 0;
       return Default();
@@ -212,6 +226,11 @@ void CWnd::OnLButtonDblClk(UINT, POINT) { Default(); }
 void CWnd::OnRButtonDown(UINT, POINT) { Default(); }
 void CWnd::OnRButtonUp(UINT, POINT) { Default(); }
 void CWnd::OnCancelMode() { Default(); }
+void CWnd::OnNcLButtonDown(UINT, POINT) { Default(); }
+void CWnd::OnNcLButtonDblClk(UINT, POINT) { Default(); }
+void CWnd::OnNcRButtonDown(UINT, POINT) { Default(); }
+LRESULT CWnd::OnSetText(const char*) { return Default(); }
+void CWnd::OnCaptureChanged(HWND) { Default(); }
 bool CWnd::OnCommand(UINT, UINT, HWND) { return false; }
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 void CWnd::OnSize(UINT, int, int) { Default(); }

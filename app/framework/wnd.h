@@ -62,6 +62,14 @@ class CWnd {
   virtual void OnRButtonDown(UINT flags, POINT point);
   virtual void OnRButtonUp(UINT flags, POINT point);
   virtual void OnCancelMode();
+  // Non-client presses: the hit-test code and the point in screen pixels.
+  virtual void OnNcLButtonDown(UINT hit_test, POINT screen_point);
+  virtual void OnNcLButtonDblClk(UINT hit_test, POINT screen_point);
+  virtual void OnNcRButtonDown(UINT hit_test, POINT screen_point);
+  // WM_SETTEXT; the default handling stores the text.
+  virtual LRESULT OnSetText(const char* text);
+  // The mouse capture went to `gaining` (null when released).
+  virtual void OnCaptureChanged(HWND gaining);
   // WM_COMMAND; true when handled.
   virtual bool OnCommand(UINT id, UINT notify_code, HWND control);
   virtual void OnSysCommand(UINT id, LPARAM lparam);

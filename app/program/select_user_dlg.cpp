@@ -21,7 +21,7 @@ constexpr unsigned kStringAskAdd = 85;
 constexpr unsigned kStringAskRemove = 86;
 constexpr unsigned kStringAskOverwrite = 87;
 constexpr unsigned kStringNoImport = 88;
-constexpr unsigned kStringBadName = 89;
+constexpr unsigned kStringBadName = 190;
 constexpr unsigned kStringNameTaken = 90;
 
 // The folder of a file picked in a file-open dialog; false on cancel.

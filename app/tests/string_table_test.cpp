@@ -18,6 +18,39 @@ TEST(StringTableTest, QuotedTextsAreExact) {
   EXPECT_EQ(FindString(0, 85), "\"%s\" is a new user, do you want this name to be added to the User List?");
 }
 
+TEST(StringTableTest, PopupMenuTextsAreExact) {
+  const struct {
+    unsigned id;
+    const char* text;
+  } kMenu[] = {{36, "On-screen Keyboard"},
+               {37, "Symbols"},
+               {38, "Half &Width"},
+               {39, "F&ull Width"},
+               {40, "&Setup..."},
+               {42, "&Window Mode"},
+               {44, "&Close"},
+               {65, "Mi&nimize"},
+               {66, "&Training..."},
+               {72, "&Sign and Draw"},
+               {74, "Associate Phrase"},
+               {82, "&Adapting"},
+               {89, "Homophones"},
+               {91, "Training Data Editor"},
+               {92, "About"},
+               {95, "Cursive"},
+               {96, "Full Strokes"},
+               {99, "Fuzzy Mode"},
+               {1119, "Use &Wait Button"}};
+  for (const auto& entry : kMenu) {
+    EXPECT_EQ(FindString(0, entry.id), entry.text) << entry.id;
+    EXPECT_NE(FindString(2000, entry.id), FindString(0, entry.id)) << "Big5 text of its own: " << entry.id;
+    EXPECT_NE(FindString(4000, entry.id), FindString(0, entry.id)) << "GB2312 text of its own: " << entry.id;
+  }
+  EXPECT_TRUE(FindString(0, 502));
+  EXPECT_EQ(FindString(2000, 89), "\xA6P\xAD\xB5\xA6r");  // Big5, written out by hand
+  EXPECT_EQ(FindString(0, 190)->substr(0, 11), "A user name") << "the bad-name message moved off 89";
+}
+
 TEST(StringTableTest, ChineseTextsArriveInTheirCodePage) {
   // "No" ... in Big5 and in GB2312, bytes written out by hand.
   EXPECT_EQ(FindString(2000, 70)->substr(0, 4), "\xA8\x53\xA6\xB3");

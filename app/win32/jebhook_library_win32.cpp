@@ -24,9 +24,13 @@ class JebHookLibrary final : public HookLibrary {
     const std::string terminated(text);
     return JebPostIMEStringChar(terminated.c_str()) > 0;
   }
+  int SetWaitingRecognize(int waiting, int flag, platform::WindowHandle window) override {
+    return JebExSetWaittingRecognize(waiting, flag, reinterpret_cast<HWND>(window));
+  }
 #else
   platform::WindowHandle GetFocusWindow() override { return 0; }
   bool PostImeString(std::string_view) override { return false; }
+  int SetWaitingRecognize(int, int, platform::WindowHandle) override { return 0; }
 #endif
 };
 

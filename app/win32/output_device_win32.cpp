@@ -43,8 +43,8 @@ std::wstring Widen(std::string_view bytes, int code_page) {
                                          static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
   if (length > 0) {
-    MultiByteToWideChar(static_cast<UINT>(code_page), 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
-                        length);
+    MultiByteToWideChar(static_cast<UINT>(code_page), 0, bytes.data(), static_cast<int>(bytes.size()),
+                        wide.data(), length);
   }
   return wide;
 }
@@ -70,7 +70,9 @@ void Win32OutputDevice::PostKey(WindowHandle target, bool down, std::uint8_t vk,
   PostMessageA(AsWindow(target), down ? WM_KEYDOWN : WM_KEYUP, vk, lparam);
 }
 
-bool Win32OutputDevice::OpenClipboard(WindowHandle owner) { return ::OpenClipboard(AsWindow(owner)) != FALSE; }
+bool Win32OutputDevice::OpenClipboard(WindowHandle owner) {
+  return ::OpenClipboard(AsWindow(owner)) != FALSE;
+}
 
 bool Win32OutputDevice::EmptyClipboard() { return ::EmptyClipboard() != FALSE; }
 

@@ -15,7 +15,8 @@ class QueuedSendResults final : public PendingSends {
 
   std::optional<Send> Peek() override {
     MSG message;
-    if (!PeekMessageA(&message, window_, kSendResultMessage, kSendResultMessage, PM_NOREMOVE)) return std::nullopt;
+    if (!PeekMessageA(&message, window_, kSendResultMessage, kSendResultMessage, PM_NOREMOVE))
+      return std::nullopt;
     return Send{static_cast<std::uint16_t>(message.wParam), static_cast<WindowHandle>(message.lParam)};
   }
   void Remove() override {

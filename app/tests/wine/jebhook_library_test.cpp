@@ -20,12 +20,21 @@ TEST(JebHookLibraryTest, WithoutAForeignFocusWindowNoTextIsTaken) {
   }
 }
 
+// The wait button's call reaches the library: a waiting or flagged call
+// answers with that value and ends no capture.
+TEST(JebHookLibraryTest, WaitButtonCallReachesTheLibrary) {
+  auto hook = wrendle::app::MakeJebHookLibrary();
+  EXPECT_EQ(hook->SetWaitingRecognize(1, 0, 0), 1);
+  EXPECT_EQ(hook->SetWaitingRecognize(0, 1, 0), 1);
+}
+
 #else
 
 TEST(JebHookLibraryTest, UnwiredBindingHasNoFocusWindowAndTakesNoText) {
   auto hook = wrendle::app::MakeJebHookLibrary();
   EXPECT_EQ(hook->GetFocusWindow(), 0u);
   EXPECT_FALSE(hook->PostImeString("x"));
+  EXPECT_EQ(hook->SetWaitingRecognize(0, 1, 0), 0);
 }
 
 #endif

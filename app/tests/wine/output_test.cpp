@@ -34,6 +34,7 @@ class RecordingHook final : public HookLibrary {
     ime_texts.emplace_back(text);
     return true;
   }
+  int SetWaitingRecognize(int, int, platform::WindowHandle) override { return 0; }
 };
 
 // The target program, started once for all tests of the process.

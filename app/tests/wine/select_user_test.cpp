@@ -110,7 +110,7 @@ TEST_F(SelectUserDialogTest, BadNameIsRefusedWithAMessage) {
     Press(WaitForDialog(kCombo), IDCANCEL);
   });
   EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(shown, Message(89));
+  EXPECT_EQ(shown, Message(190));
   EXPECT_EQ(Store().UserCount(), 1);
 }
 

@@ -17,6 +17,7 @@ class FixedHook final : public wrendle::app::HookLibrary {
   HWND focus = nullptr;
   platform::WindowHandle GetFocusWindow() override { return reinterpret_cast<platform::WindowHandle>(focus); }
   bool PostImeString(std::string_view) override { return false; }
+  int SetWaitingRecognize(int, int, platform::WindowHandle) override { return 0; }
 };
 
 class Plain final : public CFrameWnd {};

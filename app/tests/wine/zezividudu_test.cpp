@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/zezividudu/zezividudu_api.h"
@@ -19,13 +20,29 @@ TEST(ZezividuduTest, ServesStringsInTheirCodePageUnderTheSizeContract) {
   EXPECT_EQ(LoadStringEx(2000, 70, big5, 4), 4);
   EXPECT_STREQ(big5, "\xA8\x53\xA6\xB3");
   EXPECT_EQ(LoadStringEx(4000, 9999, nullptr, 0), 0);
+  char homophones[16] = {};
+  EXPECT_EQ(LoadStringEx(0, 89, homophones, sizeof homophones - 1), 10);
+  EXPECT_STREQ(homophones, "Homophones");
+}
+
+TEST(ZezividuduTest, PopupTemplateIsAnEmptyBorderedPopup) {
+  HINSTANCE module = GetResourceHandle();
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(5));
+  ASSERT_NE(found, nullptr);
+  const auto* words = static_cast<const WORD*>(LockResource(LoadResource(module, found)));
+  ASSERT_NE(words, nullptr);
+  ASSERT_EQ(words[1], 0xFFFF) << "an extended template";
+  DWORD style = 0;
+  std::memcpy(&style, words + 6, sizeof style);
+  EXPECT_EQ(style & (WS_POPUP | WS_BORDER | WS_CAPTION), static_cast<DWORD>(WS_POPUP | WS_BORDER));
+  EXPECT_EQ(words[8], 0) << "no controls";
 }
 
 TEST(ZezividuduTest, HoldsTheDialogsBitmapsCursorsAndIcon) {
   HINSTANCE module = GetResourceHandle();
   ASSERT_NE(module, nullptr);
   EXPECT_EQ(module, GetModuleHandleA("zezividudu.dll"));
-  for (const int dialog : {105, 185, 186}) {
+  for (const int dialog : {102, 105, 185, 186}) {
     EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(dialog), MAKEINTRESOURCEA(5)), nullptr) << dialog;
   }
   for (const int bitmap : {111, 124, 137, 138, 145, 146, 179, 184, 204, 205}) {
@@ -35,6 +52,15 @@ TEST(ZezividuduTest, HoldsTheDialogsBitmapsCursorsAndIcon) {
     GetObjectA(handle, sizeof info, &info);
     EXPECT_EQ(info.bmWidth, 20) << bitmap;
     EXPECT_EQ(info.bmHeight, 20) << bitmap;
+    DeleteObject(handle);
+  }
+  for (const int bitmap : {213, 214}) {
+    HBITMAP handle = LoadBitmapA(module, MAKEINTRESOURCEA(bitmap));
+    ASSERT_NE(handle, nullptr) << bitmap;
+    BITMAP info = {};
+    GetObjectA(handle, sizeof info, &info);
+    EXPECT_EQ(info.bmWidth, 32) << bitmap;
+    EXPECT_EQ(info.bmHeight, 32) << bitmap;
     DeleteObject(handle);
   }
   for (const int cursor : {101, 147})

@@ -66,6 +66,36 @@ colours = [(200, 60, 60), (60, 160, 60), (60, 90, 200), (200, 160, 40), (140, 60
 ids = list(range(111, 125)) + [137, 138, 145, 146] + list(range(179, 185)) + [204, 205]
 for n, resource in enumerate(ids):
     bmp('bitmap_%d.bmp' % resource, colours[n // 2 % len(colours)], n % 2 == 1)
+# The wait button's two pictures: a 32 x 32 round "recognize" button whose
+# ring turns, on the button face; the corners stay the face colour, which
+# the round window region cuts away.
+def wait_picture(path, frame):
+    import math
+    w = h = 32
+    rows = []
+    for y in range(h):
+        row = b''
+        for x in range(w):
+            dx, dy = x - 15.5, y - 15.5
+            r = math.hypot(dx, dy)
+            angle = (math.degrees(math.atan2(dy, dx)) + 360 + 45 * frame) % 90
+            if r > 15.5:
+                pixel = (192, 192, 192)
+            elif r > 12:
+                pixel = (40, 40, 200) if angle < 45 else (240, 200, 40)
+            elif abs(dx) < 6 and abs(dy - 2) < 2 or abs(dx + dy - 3) < 1.5 and dy < 2:
+                pixel = (255, 255, 255)
+            else:
+                pixel = (40, 140, 40)
+            row += bytes((pixel[2], pixel[1], pixel[0]))
+        rows.append(row)
+    data = b''.join(reversed(rows))
+    header = struct.pack('<2sIHHI', b'BM', 54 + len(data), 0, 0, 54)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(data), 0, 0, 0, 0)
+    open(path, 'wb').write(header + info + data)
+
+wait_picture('bitmap_213.bmp', 0)
+wait_picture('bitmap_214.bmp', 1)
 cursor('cursor_101.cur', pen, 0, 0)
 cursor('cursor_147.cur', cross, 15, 15)
 icon('icon_31234.ico')

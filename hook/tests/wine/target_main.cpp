@@ -10,6 +10,7 @@
 #include <string>
 
 #include "hook/tests/wine/test_channel.h"
+#include "tests/support/mouse_driver.h"
 
 namespace {
 
@@ -47,13 +48,7 @@ void RunCommand(const std::string& command) {
     SetFocus(words.size() > 1 && words[1] == "button" ? g_button : g_main);
     Report("focused " + HexHandle(GetFocus()));
   } else if (words[0] == "clip") {
-    // Confines the cursor to the screen less its last row and column. The
-    // driver's SendInput moves the X pointer too, and without the clip the X
-    // server's reports of those motions now and then reached this window late,
-    // as moves of their own to positions already passed; with it (wine then
-    // holds a pointer grab) they no longer do.
-    RECT clip{0, 0, GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1};
-    Report("clipped " + std::to_string(ClipCursor(&clip)));
+    Report("clipped " + std::to_string(testing_support::ClipCursorForTests() ? 1 : 0));
   } else if (words[0] == "quit") {
     PostQuitMessage(0);
   }

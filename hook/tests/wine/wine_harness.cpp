@@ -140,33 +140,4 @@ std::unique_ptr<SharedView> SharedView::Open() {
   return view;
 }
 
-POINT Driver::MoveTo(int x, int y) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  // Absolute coordinates run from 0 to 65535 over the screen. Rounded up,
-  // they land on (x, y) whether the system truncates or rounds them back.
-  input.mi.dx = static_cast<LONG>((x * 65536LL + width - 1) / width);
-  input.mi.dy = static_cast<LONG>((y * 65536LL + height - 1) / height);
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof input);
-  // Not GetCursorPos: under wine it may still give the previous position.
-  return POINT{x, y};
-}
-
-void Driver::Press() {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  SendInput(1, &input, sizeof input);
-}
-
-void Driver::Release() {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &input, sizeof input);
-}
-
 }  // namespace jebhook::wine_test

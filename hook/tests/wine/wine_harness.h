@@ -16,6 +16,7 @@
 
 #include "hook/core/shared_block.h"
 #include "platform/win32/handles.h"
+#include "tests/support/mouse_driver.h"
 
 // Found by argument-dependent lookup, as POINT is a global type.
 inline bool operator==(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
@@ -102,13 +103,7 @@ class SharedView {
 };
 
 // The system's mouse, moved with SendInput.
-class Driver {
- public:
-  // Moves to (x, y), which it returns.
-  POINT MoveTo(int x, int y);
-  void Press();
-  void Release();
-};
+using Driver = testing_support::MouseDriver;
 
 template <typename Function>
 Function Entry(HMODULE module, const char* name) {
