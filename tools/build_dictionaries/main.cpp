@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "kernel/kernel_core.h"
 #include "platform/file_access.h"
@@ -64,7 +65,12 @@ int main(int argc, char** argv) {
     std::cerr << "build_dictionaries: no " << code_page_name << " conversion in the C library\n";
     return 1;
   }
-  const auto characters = build_dictionaries::LoadStrokeData(data);
+  std::vector<std::string> rejected;
+  const auto characters = build_dictionaries::LoadStrokeData(data, &rejected);
+  for (const std::string& file : rejected) {
+    std::cerr << "build_dictionaries: " << file
+              << ": no \"medians\" array of strokes of [x, y] points, skipped\n";
+  }
   if (characters.empty()) {
     std::cerr << "build_dictionaries: no stroke data in " << data << "\n";
     return 1;

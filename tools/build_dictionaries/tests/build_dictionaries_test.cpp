@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -32,11 +33,42 @@ TEST(StrokeDataTest, ParsesMedians) {
   EXPECT_DOUBLE_EQ((*medians)[1][1].x, 7.5);
 }
 
+TEST(StrokeDataTest, TakesTheTopLevelMediansOnly) {
+  const auto medians = build_dictionaries::ParseMedians(
+      R"({"radical": {"medians": [[[1, 2]]]}, "note": "\"medians\": [[[3, 4]]]", "medians": [[[5, 6]]]})");
+  ASSERT_TRUE(medians);
+  ASSERT_EQ(medians->size(), 1u);
+  EXPECT_DOUBLE_EQ((*medians)[0][0].x, 5);
+}
+
 TEST(StrokeDataTest, RefusesMalformedMedians) {
-  for (const char* json : {R"({"strokes": []})", R"({"medians": []})", R"({"medians": [[[1, 2], [3]]]})",
-                           R"({"medians": [[]]})", R"({"medians": [[[1, 2]])"}) {
+  for (const char* json :
+       {"", "[]", R"({"strokes": []})", R"({"medians": []})", R"({"medians": [[[1, 2], [3]]]})",
+        R"({"medians": [[]]})", R"({"medians": [[[1, 2]])", R"({"medians": [[[1, 2]]]} x)",
+        R"({"radical": {"medians": [[[1, 2]]]}})", R"({"note": "\"medians\": [[[3, 4]]]"})",
+        R"({"medians": "[[[1, 2]]]"})"}) {
     EXPECT_FALSE(build_dictionaries::ParseMedians(json)) << json;
   }
+}
+
+TEST(StrokeDataTest, LoadsOneCharacterFilesAndListsTheRejected) {
+  testing_support::TemporaryDirectory directory;
+  const auto write = [&](const char* name, const char* text) {
+    std::ofstream(directory.path() / name, std::ios::binary) << text;
+  };
+  write("十.json", R"({"medians": [[[100, 400], [900, 400]], [[500, 850], [500, -50]]]})");
+  write("一.json", R"({"medians": [[[100, 400], [900, 400]]]})");
+  write("二.json", R"({"medians": [[[100, 400], [900]]]})");
+  write("all.json", R"({"medians": [[[1, 2]]]})");
+  write("口.txt", R"({"medians": [[[1, 2]]]})");
+  std::vector<std::string> rejected;
+  const auto characters = build_dictionaries::LoadStrokeData(directory.path().string(), &rejected);
+  ASSERT_EQ(characters.size(), 2u);
+  EXPECT_EQ(characters[0].utf8, "一");
+  EXPECT_EQ(characters[1].utf8, "十");
+  EXPECT_EQ(characters[1].medians.size(), 2u);
+  ASSERT_EQ(rejected.size(), 1u);
+  EXPECT_EQ(std::filesystem::path(rejected[0]).filename(), "二.json");
 }
 
 TEST(CodePageMapTest, CodesInTheCallersForm) {
