@@ -42,9 +42,9 @@ kernel::DictionaryLayout UnitLayout(kernel::CodePage code_page) {
   return layout;
 }
 
-void Analyse(AnalysedSample& sample, const std::vector<Median>& medians, std::uint64_t seed,
-             const kernel::DictionaryLayout& layout) {
-  const auto ink = SynthesizeInk(medians, DictionaryStyle(), seed);
+void Analyse(AnalysedSample& sample, const std::vector<Median>& medians, const InkStyle& style,
+             std::uint64_t seed, const kernel::DictionaryLayout& layout) {
+  const auto ink = SynthesizeInk(medians, style, seed);
   const auto view = wrendle::StrokeListView::Parse(ink);
   if (!view) return;
   const std::optional<kernel::Cell> cell = kernel::TakeCell(*view);
@@ -148,7 +148,7 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
       AnalysedSample& sample = all[c * variants + v];
       sample.character = c;
       sample.code = *code;
-      Analyse(sample, characters[c].medians, DictionarySeed(c, v), unit);
+      Analyse(sample, characters[c].medians, DictionaryStyle(v), DictionarySeed(c, v), unit);
     }
   });
   std::vector<AnalysedSample> samples;

@@ -99,7 +99,7 @@ TEST(CodePageMapTest, CodesInTheCallersForm) {
 TEST(InkSynthesisTest, SameSeedSameInkOtherSeedOtherInk) {
   const std::vector<build_dictionaries::Median> medians = {{{100, 800}, {900, 800}},
                                                            {{500, 850}, {500, -50}}};
-  const auto style = build_dictionaries::HandwritingStyle();
+  const auto style = build_dictionaries::VeryHastyStyle();
   const auto a = build_dictionaries::SynthesizeInk(medians, style, 7);
   const auto b = build_dictionaries::SynthesizeInk(medians, style, 7);
   const auto c = build_dictionaries::SynthesizeInk(medians, style, 8);
@@ -154,7 +154,7 @@ TEST(DictionaryBuilderTest, BuiltFilesLoadAndRecognizeTheirCharacters) {
     olzun->SetRange(kernel::kRangeChinese);
     for (std::size_t c = 0; c < 4; ++c) {
       const auto ink =
-          build_dictionaries::SynthesizeInk(characters[c].medians, build_dictionaries::DictionaryStyle(),
+          build_dictionaries::SynthesizeInk(characters[c].medians, build_dictionaries::DictionaryStyle(0),
                                             build_dictionaries::DictionarySeed(c, 0));
       std::array<std::uint16_t, 10> codes{};
       ASSERT_GE(olzun->Recognize(ink, codes, 0), 1) << characters[c].utf8;
