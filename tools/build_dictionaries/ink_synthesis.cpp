@@ -49,7 +49,29 @@ InkStyle VeryHastyStyle() {
   return style;
 }
 
-InkStyle DictionaryStyle(std::size_t /*variant*/) { return {}; }
+// Eight steps from neat to hasty; the later half joins most strokes.
+constexpr std::size_t kSteps = 8;
+
+bool IsNeatDictionaryVariant(std::size_t variant) { return variant % kSteps < 2; }
+
+InkStyle DictionaryStyle(std::size_t variant) {
+  const double f = static_cast<double>(variant % kSteps) / (kSteps - 1);
+  InkStyle style;
+  style.size_low = 70;
+  style.size_high = 190;
+  style.point_jitter = 0.012 + 0.008 * f;
+  style.shear = 0.06 + 0.1 * f;
+  style.aspect = 0.08 + 0.12 * f;
+  style.rotation = 0.04 + 0.06 * f;
+  style.wobble = 0.02 * f;
+  style.wobble_period_low = 0.3;
+  style.wobble_period_high = 1.5;
+  style.spacing_low = 2;
+  style.spacing_high = 6;
+  style.speed_change = 0.4 * f;
+  style.connect = 0.8 * f;
+  return style;
+}
 
 std::vector<wrendle::StrokeEntry> SynthesizeInk(const std::vector<Median>& medians, const InkStyle& style,
                                                 std::uint64_t seed) {

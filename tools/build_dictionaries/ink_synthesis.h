@@ -42,6 +42,9 @@ InkStyle VeryHastyStyle();
 // The styles of the dictionary samples: `variant` runs from neat, separate
 // strokes to hasty, mostly joined ones.
 InkStyle DictionaryStyle(std::size_t variant);
+// Whether that style is one of the neat ones (separate strokes, little
+// distortion).
+bool IsNeatDictionaryVariant(std::size_t variant);
 
 // Seeds of the dictionary builder are below this value; the benchmark's
 // are above it.
