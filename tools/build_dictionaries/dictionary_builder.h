@@ -18,11 +18,11 @@
 namespace build_dictionaries {
 
 struct BuildOptions {
-  int samples = 24;  // written per character, at most kMaxDictionaryVariants
+  int samples = 32;  // written per character, at most kMaxDictionaryVariants
   // Records per character, at most: groups of its neat samples, and of the
   // hasty ones.
   int neat_records = 2;
-  int hasty_records = 4;
+  int hasty_records = 6;
   // Enough clusters that the merged ones mostly stay within the first
   // stage's capacity of 5000 records.
   std::size_t clusters = 400;

@@ -135,7 +135,7 @@ TEST(DictionaryBuilderTest, BuiltFilesLoadAndRecognizeTheirCharacters) {
     const auto dictionary = build_dictionaries::BuildBaseDictionary(code_page, characters, map, options);
     const std::size_t expected = code_page == CodePage::kGb2312 ? 4 : 5;
     EXPECT_EQ(dictionary.characters, expected);
-    EXPECT_EQ(dictionary.records, expected * 6);  // two neat and four hasty groups each
+    EXPECT_EQ(dictionary.records, expected * 8);  // two neat and six hasty groups each
     EXPECT_TRUE(std::holds_alternative<kernel::FeatureFile>(
         kernel::ParseFeatureFile(dictionary.features, code_page)));
     EXPECT_TRUE(std::holds_alternative<kernel::SegmentListFile>(
