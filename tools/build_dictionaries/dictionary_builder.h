@@ -1,7 +1,9 @@
 // Builds the three base dictionary files of a code page from stroke data:
-// several jittered samples per character, analysed by the kernel's own
-// stages, feature divisors from the data, and k-means clusters of the coarse
-// vectors whose masks keep every record reachable from its samples.
+// many samples per character in styles from neat to hasty and joined-up,
+// analysed by the kernel's own stages; feature divisors from the data; a few
+// records per character, one per group of its samples (k-medoids over their
+// fine vectors); and k-means clusters of the coarse vectors whose masks put
+// each record where its samples lie, so every record stays reachable.
 #pragma once
 
 #include <cstddef>
@@ -16,11 +18,18 @@
 namespace build_dictionaries {
 
 struct BuildOptions {
-  int variants = 4;
-  // Enough clusters that the fifteen merged ones stay within the first
+  int samples = 32;  // written per character, at most kMaxDictionaryVariants
+  // Records per character, at most: groups of its neat samples, and of the
+  // hasty ones.
+  int neat_records = 2;
+  int hasty_records = 6;
+  // Enough clusters that the merged ones mostly stay within the first
   // stage's capacity of 5000 records.
   std::size_t clusters = 400;
   int iterations = 8;
+  // k-means runs on at most this many samples, taken evenly; every sample
+  // then places its record in the clusters nearest to it.
+  std::size_t clustering_samples = 60000;
   unsigned jobs = 1;
 };
 

@@ -6,9 +6,17 @@
 
 namespace build_dictionaries {
 
-InkStyle DictionaryStyle() { return {}; }
+InkStyle NeatStyle() {
+  InkStyle style;
+  style.size_low = 70;
+  style.size_high = 180;
+  style.wobble = 0.005;
+  style.spacing_low = 2;
+  style.spacing_high = 5;
+  return style;
+}
 
-InkStyle HandwritingStyle() {
+InkStyle HastyStyle() {
   InkStyle style;
   style.size_low = 70;
   style.size_high = 180;
@@ -20,6 +28,48 @@ InkStyle HandwritingStyle() {
   style.spacing_low = 1.5;
   style.spacing_high = 7;
   style.connect = 0.15;
+  return style;
+}
+
+InkStyle VeryHastyStyle() {
+  InkStyle style;
+  style.size_low = 60;
+  style.size_high = 200;
+  style.point_jitter = 0.02;
+  style.shear = 0.16;
+  style.aspect = 0.2;
+  style.rotation = 0.1;
+  style.wobble = 0.025;
+  style.wobble_period_low = 0.8;
+  style.wobble_period_high = 2;
+  style.spacing_low = 1.5;
+  style.spacing_high = 8;
+  style.speed_change = 0.5;
+  style.connect = 0.6;
+  return style;
+}
+
+// Eight steps from neat to hasty; the later half joins most strokes.
+constexpr std::size_t kSteps = 8;
+
+bool IsNeatDictionaryVariant(std::size_t variant) { return variant % kSteps < 2; }
+
+InkStyle DictionaryStyle(std::size_t variant) {
+  const double f = static_cast<double>(variant % kSteps) / (kSteps - 1);
+  InkStyle style;
+  style.size_low = 70;
+  style.size_high = 190;
+  style.point_jitter = 0.012 + 0.008 * f;
+  style.shear = 0.06 + 0.1 * f;
+  style.aspect = 0.08 + 0.12 * f;
+  style.rotation = 0.04 + 0.06 * f;
+  style.wobble = 0.02 * f;
+  style.wobble_period_low = 0.3;
+  style.wobble_period_high = 1.5;
+  style.spacing_low = 2;
+  style.spacing_high = 6;
+  style.speed_change = 0.4 * f;
+  style.connect = 0.8 * f;
   return style;
 }
 
@@ -37,7 +87,7 @@ std::vector<wrendle::StrokeEntry> SynthesizeInk(const std::vector<Median>& media
   const double origin_x = uniform(50, 150);
   const double origin_y = uniform(50, 150);
   const double wobble_phase = uniform(0, 6.283);
-  const double wobble_period = uniform(0.2, 0.5) * size;
+  const double wobble_period = uniform(style.wobble_period_low, style.wobble_period_high) * size;
 
   // Centre lines into pixels, y downwards, each corner jittered.
   std::vector<std::vector<MedianPoint>> strokes;
@@ -68,11 +118,32 @@ std::vector<wrendle::StrokeEntry> SynthesizeInk(const std::vector<Median>& media
       if (points.empty() || point.x != points.back().x || point.y != points.back().y) points.push_back(point);
     };
     add(corners[0].x, corners[0].y);
-    for (std::size_t i = 1; i < corners.size(); ++i) {
-      const MedianPoint a = corners[i - 1];
-      const MedianPoint b = corners[i];
-      const int steps = std::max(1, static_cast<int>(std::hypot(b.x - a.x, b.y - a.y) / spacing));
-      for (int k = 1; k <= steps; ++k) add(a.x + (b.x - a.x) * k / steps, a.y + (b.y - a.y) * k / steps);
+    if (style.speed_change == 0) {
+      for (std::size_t i = 1; i < corners.size(); ++i) {
+        const MedianPoint a = corners[i - 1];
+        const MedianPoint b = corners[i];
+        const int steps = std::max(1, static_cast<int>(std::hypot(b.x - a.x, b.y - a.y) / spacing));
+        for (int k = 1; k <= steps; ++k) add(a.x + (b.x - a.x) * k / steps, a.y + (b.y - a.y) * k / steps);
+      }
+    } else {
+      // Points at a spacing that changes smoothly with the distance written.
+      const double speed_phase = uniform(0, 6.283);
+      const auto step = [&](double written) {
+        return spacing * (1 + style.speed_change * std::sin(speed_phase + written / (0.3 * size)));
+      };
+      double written = 0;
+      double next = step(0);
+      for (std::size_t i = 1; i < corners.size(); ++i) {
+        const MedianPoint a = corners[i - 1];
+        const MedianPoint b = corners[i];
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        for (; next < written + length; next += step(next)) {
+          const double t = (next - written) / length;
+          add(a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t);
+        }
+        written += length;
+      }
+      add(corners.back().x, corners.back().y);
     }
     builder.AddStroke(points);
   }

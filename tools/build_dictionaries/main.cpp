@@ -6,17 +6,20 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "kernel/kernel_core.h"
 #include "platform/file_access.h"
 #include "platform/system_info.h"
 #include "tools/build_dictionaries/dictionary_builder.h"
+#include "tools/build_dictionaries/ink_synthesis.h"
 
 namespace {
 
 void PrintUsage() {
   std::cerr << "usage: build_dictionaries --data PACKAGE-DIR --code-page gb2312|big5 --out DIR\n"
-               "                          [--variants N] [--clusters K] [--jobs N]\n";
+               "                          [--samples N] [--neat-records N] [--hasty-records N]\n"
+               "                          [--clusters K] [--jobs N]\n";
 }
 
 bool ParseCount(std::string_view text, int& value) {
@@ -41,8 +44,13 @@ int main(int argc, char** argv) {
       out = argv[i + 1];
     } else if (arg == "--code-page") {
       code_page_name = argv[i + 1];
-    } else if (arg == "--variants" && ParseCount(argv[i + 1], count)) {
-      options.variants = count;
+    } else if (arg == "--samples" && ParseCount(argv[i + 1], count) &&
+               count <= static_cast<int>(build_dictionaries::kMaxDictionaryVariants)) {
+      options.samples = count;
+    } else if (arg == "--neat-records" && ParseCount(argv[i + 1], count)) {
+      options.neat_records = count;
+    } else if (arg == "--hasty-records" && ParseCount(argv[i + 1], count)) {
+      options.hasty_records = count;
     } else if (arg == "--clusters" && ParseCount(argv[i + 1], count)) {
       options.clusters = static_cast<std::size_t>(count);
     } else if (arg == "--jobs" && ParseCount(argv[i + 1], count)) {
@@ -64,7 +72,12 @@ int main(int argc, char** argv) {
     std::cerr << "build_dictionaries: no " << code_page_name << " conversion in the C library\n";
     return 1;
   }
-  const auto characters = build_dictionaries::LoadStrokeData(data);
+  std::vector<std::string> rejected;
+  const auto characters = build_dictionaries::LoadStrokeData(data, &rejected);
+  for (const std::string& file : rejected) {
+    std::cerr << "build_dictionaries: " << file
+              << ": no \"medians\" array of strokes of [x, y] points, skipped\n";
+  }
   if (characters.empty()) {
     std::cerr << "build_dictionaries: no stroke data in " << data << "\n";
     return 1;

@@ -5,22 +5,24 @@
 #include <fstream>
 #include <iterator>
 
+#include <nlohmann/json.hpp>
+
 #include "tools/recognize/point_arrays.h"
 
 namespace build_dictionaries {
+
 std::optional<std::vector<Median>> ParseMedians(std::string_view json) {
-  constexpr std::string_view kKey = "\"medians\"";
-  const std::size_t key = json.find(kKey);
-  if (key == std::string_view::npos) return std::nullopt;
-  std::string_view rest = json.substr(key + kKey.size());
-  const std::size_t colon = rest.find(':');
-  if (colon == std::string_view::npos || rest.find_first_not_of(" \t\r\n") != colon) return std::nullopt;
-  auto medians = wrendle::ParsePointArrays(rest.substr(colon + 1));
-  if (!medians || medians->empty()) return std::nullopt;
-  return medians;
+  const auto value = nlohmann::json::parse(json.begin(), json.end(), nullptr, /*allow_exceptions=*/false);
+  if (!value.is_object()) return std::nullopt;
+  const auto medians = value.find("medians");
+  if (medians == value.end()) return std::nullopt;
+  auto lists = wrendle::PointArrays(*medians);
+  if (!lists || lists->empty()) return std::nullopt;
+  return lists;
 }
 
-std::vector<StrokeCharacter> LoadStrokeData(const std::string& directory) {
+std::vector<StrokeCharacter> LoadStrokeData(const std::string& directory,
+                                            std::vector<std::string>* rejected) {
   std::vector<StrokeCharacter> characters;
   for (const auto& entry : std::filesystem::directory_iterator(directory)) {
     const std::filesystem::path& path = entry.path();
@@ -34,7 +36,11 @@ std::vector<StrokeCharacter> LoadStrokeData(const std::string& directory) {
     std::ifstream file(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     auto medians = ParseMedians(text);
-    if (medians) characters.push_back({name, std::move(*medians)});
+    if (medians) {
+      characters.push_back({name, std::move(*medians)});
+    } else if (rejected != nullptr) {
+      rejected->push_back(path.string());
+    }
   }
   std::sort(characters.begin(), characters.end(),
             [](const StrokeCharacter& a, const StrokeCharacter& b) { return a.utf8 < b.utf8; });

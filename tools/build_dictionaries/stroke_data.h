@@ -24,7 +24,9 @@ struct StrokeCharacter {
 std::optional<std::vector<Median>> ParseMedians(std::string_view json);
 
 // Every "<character>.json" of the package folder whose name is one
-// character, sorted by name.
-std::vector<StrokeCharacter> LoadStrokeData(const std::string& directory);
+// character, sorted by name. Files without valid medians are left out and,
+// when `rejected` is given, listed there.
+std::vector<StrokeCharacter> LoadStrokeData(const std::string& directory,
+                                            std::vector<std::string>* rejected = nullptr);
 
 }  // namespace build_dictionaries

@@ -2,10 +2,12 @@
 // one line of handwriting as JSON, an array of strokes, each an array of
 // [x, y] points in screen pixels. Prints one line per cell: the candidates
 // in UTF-8, best first, separated by single spaces ("<gesture N>" for a
-// gesture, an empty line for none). Without --lang the language is that of
-// the base dictionaries beside the program. The other options serve tests and
-// experiments: the recognizer mode and range, where the modules and the
-// Windows directory are, and the screen size that scales segmentation.
+// gesture, an empty line for none). A line that cannot be read is reported
+// on stderr with its number and skipped; the exit status is then 1. Without
+// --lang the language is that of the base dictionaries beside the program.
+// The other options serve tests and experiments: the recognizer mode and
+// range, where the modules and the Windows directory are, and the screen size
+// that scales segmentation.
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -172,18 +174,21 @@ int main(int argc, char** argv) {
   wrendle::CharacterSegmenter& segmenter = wrendle::ProcessSegmenter();
   segmenter.InitSegment(options.screen_width, options.screen_height);
 
+  bool all_read = true;
   std::string text;
   for (int number = 1; std::getline(in, text); ++number) {
     if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
     const auto strokes = wrendle::ParsePointArrays(text);
     if (!strokes) {
-      std::cerr << "recognize: line " << number << ": not an array of strokes of [x, y] points\n";
-      return 2;
+      std::cerr << "recognize: line " << number << ": not an array of strokes of [x, y] points, skipped\n";
+      all_read = false;
+      continue;
     }
     if (!InScreenRange(*strokes)) {
       std::cerr << "recognize: line " << number << ": a point lies outside +-" << kMaxCoordinate
-                << " pixels\n";
-      return 2;
+                << " pixels, skipped\n";
+      all_read = false;
+      continue;
     }
     if (strokes->empty()) continue;
     const auto whole = Strokes(*strokes, 0, strokes->size());
@@ -200,5 +205,5 @@ int main(int argc, char** argv) {
       first = end;
     }
   }
-  return 0;
+  return all_read ? 0 : 1;
 }

@@ -1,6 +1,8 @@
-// Reads JSON text of the form [[[x, y], ...], ...]: a list of point lists,
-// as the stroke data and the recognizer's line input write them.
+// Lists of [x, y] points in JSON, [[[x, y], ...], ...], as the stroke data and
+// the recognizer's line input write them.
 #pragma once
+
+#include <nlohmann/json_fwd.hpp>
 
 #include <optional>
 #include <string_view>
@@ -14,10 +16,12 @@ struct JsonPoint {
 };
 using JsonPointList = std::vector<JsonPoint>;
 
-// The lists and what follows them in `text` (after `consumed` characters);
-// nullopt when the text does not start (after blanks) with such an array or a
-// list is empty.
-std::optional<std::vector<JsonPointList>> ParsePointArrays(std::string_view text,
-                                                           std::size_t* consumed = nullptr);
+// The lists held by `value`; nullopt unless it is an array of non-empty
+// arrays of [x, y] number pairs.
+std::optional<std::vector<JsonPointList>> PointArrays(const nlohmann::json& value);
+
+// The lists of a whole JSON text (blanks around it allowed); nullopt when the
+// text is not JSON or not such an array.
+std::optional<std::vector<JsonPointList>> ParsePointArrays(std::string_view text);
 
 }  // namespace wrendle

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -32,11 +33,42 @@ TEST(StrokeDataTest, ParsesMedians) {
   EXPECT_DOUBLE_EQ((*medians)[1][1].x, 7.5);
 }
 
+TEST(StrokeDataTest, TakesTheTopLevelMediansOnly) {
+  const auto medians = build_dictionaries::ParseMedians(
+      R"({"radical": {"medians": [[[1, 2]]]}, "note": "\"medians\": [[[3, 4]]]", "medians": [[[5, 6]]]})");
+  ASSERT_TRUE(medians);
+  ASSERT_EQ(medians->size(), 1u);
+  EXPECT_DOUBLE_EQ((*medians)[0][0].x, 5);
+}
+
 TEST(StrokeDataTest, RefusesMalformedMedians) {
-  for (const char* json : {R"({"strokes": []})", R"({"medians": []})", R"({"medians": [[[1, 2], [3]]]})",
-                           R"({"medians": [[]]})", R"({"medians": [[[1, 2]])"}) {
+  for (const char* json :
+       {"", "[]", R"({"strokes": []})", R"({"medians": []})", R"({"medians": [[[1, 2], [3]]]})",
+        R"({"medians": [[]]})", R"({"medians": [[[1, 2]])", R"({"medians": [[[1, 2]]]} x)",
+        R"({"radical": {"medians": [[[1, 2]]]}})", R"({"note": "\"medians\": [[[3, 4]]]"})",
+        R"({"medians": "[[[1, 2]]]"})"}) {
     EXPECT_FALSE(build_dictionaries::ParseMedians(json)) << json;
   }
+}
+
+TEST(StrokeDataTest, LoadsOneCharacterFilesAndListsTheRejected) {
+  testing_support::TemporaryDirectory directory;
+  const auto write = [&](const char* name, const char* text) {
+    std::ofstream(directory.path() / name, std::ios::binary) << text;
+  };
+  write("十.json", R"({"medians": [[[100, 400], [900, 400]], [[500, 850], [500, -50]]]})");
+  write("一.json", R"({"medians": [[[100, 400], [900, 400]]]})");
+  write("二.json", R"({"medians": [[[100, 400], [900]]]})");
+  write("all.json", R"({"medians": [[[1, 2]]]})");
+  write("口.txt", R"({"medians": [[[1, 2]]]})");
+  std::vector<std::string> rejected;
+  const auto characters = build_dictionaries::LoadStrokeData(directory.path().string(), &rejected);
+  ASSERT_EQ(characters.size(), 2u);
+  EXPECT_EQ(characters[0].utf8, "一");
+  EXPECT_EQ(characters[1].utf8, "十");
+  EXPECT_EQ(characters[1].medians.size(), 2u);
+  ASSERT_EQ(rejected.size(), 1u);
+  EXPECT_EQ(std::filesystem::path(rejected[0]).filename(), "二.json");
 }
 
 TEST(CodePageMapTest, CodesInTheCallersForm) {
@@ -67,7 +99,7 @@ TEST(CodePageMapTest, CodesInTheCallersForm) {
 TEST(InkSynthesisTest, SameSeedSameInkOtherSeedOtherInk) {
   const std::vector<build_dictionaries::Median> medians = {{{100, 800}, {900, 800}},
                                                            {{500, 850}, {500, -50}}};
-  const auto style = build_dictionaries::HandwritingStyle();
+  const auto style = build_dictionaries::VeryHastyStyle();
   const auto a = build_dictionaries::SynthesizeInk(medians, style, 7);
   const auto b = build_dictionaries::SynthesizeInk(medians, style, 7);
   const auto c = build_dictionaries::SynthesizeInk(medians, style, 8);
@@ -103,7 +135,7 @@ TEST(DictionaryBuilderTest, BuiltFilesLoadAndRecognizeTheirCharacters) {
     const auto dictionary = build_dictionaries::BuildBaseDictionary(code_page, characters, map, options);
     const std::size_t expected = code_page == CodePage::kGb2312 ? 4 : 5;
     EXPECT_EQ(dictionary.characters, expected);
-    EXPECT_EQ(dictionary.records, expected * 4);
+    EXPECT_EQ(dictionary.records, expected * 8);  // two neat and six hasty groups each
     EXPECT_TRUE(std::holds_alternative<kernel::FeatureFile>(
         kernel::ParseFeatureFile(dictionary.features, code_page)));
     EXPECT_TRUE(std::holds_alternative<kernel::SegmentListFile>(
@@ -122,7 +154,7 @@ TEST(DictionaryBuilderTest, BuiltFilesLoadAndRecognizeTheirCharacters) {
     olzun->SetRange(kernel::kRangeChinese);
     for (std::size_t c = 0; c < 4; ++c) {
       const auto ink =
-          build_dictionaries::SynthesizeInk(characters[c].medians, build_dictionaries::DictionaryStyle(),
+          build_dictionaries::SynthesizeInk(characters[c].medians, build_dictionaries::DictionaryStyle(0),
                                             build_dictionaries::DictionarySeed(c, 0));
       std::array<std::uint16_t, 10> codes{};
       ASSERT_GE(olzun->Recognize(ink, codes, 0), 1) << characters[c].utf8;
