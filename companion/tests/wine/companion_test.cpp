@@ -223,6 +223,22 @@ TEST_F(CompanionTest, HiddenToolWindowWithTrayIconThatGoesWithIt) {
   EXPECT_FALSE(TrayIconPresent(frame));
 }
 
+TEST_F(CompanionTest, IconComesBackWhenTheTaskbarIsCreatedAgain) {
+  Companion companion(Folder());
+  HWND frame = companion.Frame();
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return TrayIconPresent(frame); }));
+  // A restarted taskbar has lost every icon and announces itself.
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = frame;
+  data.uID = kTrayIconId;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+  EXPECT_FALSE(TrayIconPresent(frame));
+  PostMessageA(frame, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return TrayIconPresent(frame); }));
+}
+
 TEST_F(CompanionTest, OnePerSessionAndRemovedClosesIt) {
   {
     // No companion running: "/Removed" ends without effect.
