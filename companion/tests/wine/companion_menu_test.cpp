@@ -97,6 +97,40 @@ std::string DescribeMenu(HMENU menu) {
   return text;
 }
 
+// The menu texts in the system's language, in its ANSI code page, as the
+// frame loads them.
+struct MenuTexts {
+  std::string write_pad, full_screen, inkpost, reading, exit;
+};
+
+std::string Ansi(const wchar_t* text) {
+  char bytes[128] = {};
+  WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+  return bytes;
+}
+
+MenuTexts ExpectedTexts() {
+  const LANGID language = GetUserDefaultUILanguage();
+  if (PRIMARYLANGID(language) == LANG_CHINESE && SUBLANGID(language) == SUBLANG_CHINESE_SIMPLIFIED) {
+    return {Ansi(L"\x5199\x5b57\x677f\x6a21\x5f0f"), Ansi(L"\x5168\x5c4f\x6a21\x5f0f"),
+            Ansi(L"\x58a8\x8ff9\x4fbf\x7b3a"), Ansi(L"\x6717\x8bfb"), Ansi(L"\x9000\x51fa")};
+  }
+  if (PRIMARYLANGID(language) == LANG_CHINESE) {
+    return {Ansi(L"\x5beb\x5b57\x677f\x6a21\x5f0f"), Ansi(L"\x5168\x87a2\x5e55\x6a21\x5f0f"),
+            Ansi(L"\x58a8\x8de1\x4fbf\x7b8b"), Ansi(L"\x6717\x8b80"), Ansi(L"\x7d50\x675f")};
+  }
+  return {"Write Pad Mode", "Full Screen Mode", "Inkpost", "Reading", "Exit"};
+}
+
+std::string Items(const char* marks, bool reading) {
+  const MenuTexts texts = ExpectedTexts();
+  const std::string m = marks;
+  std::string out = "102" + m + " " + texts.write_pad + "\n103" + m + " " + texts.full_screen + "\n104cb " +
+                    texts.inkpost + "\n";
+  if (reading) out += "106cb " + texts.reading + "\n";
+  return out + "107cb " + texts.exit + "\n";
+}
+
 // Opens the menu from the icon's message and describes it.
 std::string OpenAndDescribe(HWND frame, LPARAM mouse_message, const char* screenshot = nullptr);
 
@@ -147,8 +181,7 @@ TEST(CompanionMenu, ItemsByPadStateWithTheirBitmaps) {
   fs::remove(testing_support::ExecutableDirectory() / "Rirudarave.exe", ignored);
   FrameThread frame;
   ASSERT_NE(frame.window(), nullptr);
-  EXPECT_EQ(OpenAndDescribe(frame.window(), WM_LBUTTONDOWN, "companion_menu.bmp"),
-            "102cb Write Pad Mode\n103cb Full Screen Mode\n104cb Inkpost\n107cb Exit\n");
+  EXPECT_EQ(OpenAndDescribe(frame.window(), WM_LBUTTONDOWN, "companion_menu.bmp"), Items("cb", false));
   // Another mouse message opens nothing.
   EXPECT_EQ(OpenAndDescribe(frame.window(), WM_RBUTTONDOWN), "none");
 
@@ -161,12 +194,10 @@ TEST(CompanionMenu, ItemsByPadStateWithTheirBitmaps) {
   HWND main_window = CreateWindowExA(0, "ZEZIRAREVI", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                      GetModuleHandleA(nullptr), nullptr);
   SendMessageA(frame.window(), companion::WM_PADMINIMIZED, 0, 0);
-  EXPECT_EQ(OpenAndDescribe(frame.window(), WM_LBUTTONDBLCLK),
-            "102gb Write Pad Mode\n103gb Full Screen Mode\n104cb Inkpost\n107cb Exit\n");
+  EXPECT_EQ(OpenAndDescribe(frame.window(), WM_LBUTTONDBLCLK), Items("gb", false));
   // The program ended while minimised: the modes are offered again.
   DestroyWindow(main_window);
-  EXPECT_EQ(OpenAndDescribe(frame.window(), WM_LBUTTONDOWN),
-            "102cb Write Pad Mode\n103cb Full Screen Mode\n104cb Inkpost\n107cb Exit\n");
+  EXPECT_EQ(OpenAndDescribe(frame.window(), WM_LBUTTONDOWN), Items("cb", false));
 }
 
 TEST(CompanionMenu, ReadingOnlyBesideItsProgram) {
@@ -175,7 +206,7 @@ TEST(CompanionMenu, ReadingOnlyBesideItsProgram) {
   {
     FrameThread frame;
     EXPECT_EQ(OpenAndDescribe(frame.window(), WM_LBUTTONDOWN, "companion_menu_reading.bmp"),
-              "102cb Write Pad Mode\n103cb Full Screen Mode\n104cb Inkpost\n106cb Reading\n107cb Exit\n");
+              Items("cb", true));
   }
   fs::remove(reader);
 }
