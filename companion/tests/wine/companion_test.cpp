@@ -291,6 +291,27 @@ TEST_F(CompanionTest, ModesReachTheRunningProgram) {
   EXPECT_EQ(recorder.received[3].message, kShowPad);
 }
 
+TEST_F(CompanionTest, AHungProgramDoesNotHangTheCompanion) {
+  Recorder recorder;
+  Companion companion(Folder());
+  HWND frame = companion.Frame();
+  ASSERT_NE(frame, nullptr);
+  PostMessageA(frame, WM_COMMAND, 102, 0);
+  // This thread stops answering: the recorder hangs. Meanwhile another
+  // thread asks the companion something; it must answer once its own
+  // message to the recorder has given up.
+  bool answered = false;
+  std::thread asker([&] {
+    std::this_thread::sleep_for(milliseconds(6500));
+    DWORD_PTR ignored = 0;
+    answered = SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &ignored) != 0;
+  });
+  std::this_thread::sleep_for(milliseconds(10000));
+  asker.join();
+  EXPECT_TRUE(answered);
+  PumpFor(milliseconds(200));
+}
+
 TEST_F(CompanionTest, SessionEndClosesBothOnlyWhenTheSessionEnds) {
   Recorder recorder;
   Companion companion(Folder());
