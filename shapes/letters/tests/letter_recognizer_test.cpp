@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shapes/letters/helvane_library.h"
@@ -232,6 +233,25 @@ TEST_F(HelvaneLibraryTest, TheLastFreeReleasesAndLaterCallsAnswerNothing) {
   std::remove(folder_.File("HELVANE.TPL").c_str());
   EXPECT_EQ(library_.Create(prefix_.c_str()), nullptr);
   EXPECT_EQ(sink_.messages.size(), 1u);
+}
+
+TEST_F(HelvaneLibraryTest, CallsFromSeveralThreadsShareOneTable) {
+  const auto strokes = DrawLetter('O', 5, 5, 70);
+  std::vector<std::thread> threads;
+  std::vector<int> right(4);
+  for (std::size_t t = 0; t < right.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 20; ++i) {
+        const void* table = library_.Create(prefix_.c_str());
+        std::uint8_t codes[20] = {};
+        right[t] += library_.Recognize(nullptr, strokes.data(), codes) > 0 && codes[0] == 'O';
+        library_.Free(table);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (const int count : right) EXPECT_EQ(count, 20);
+  EXPECT_EQ(library_.reference_count(), 0);
 }
 
 }  // namespace
