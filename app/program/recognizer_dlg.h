@@ -1,7 +1,9 @@
 // The recognizer-kernel dialog: the recognizer language among those whose
-// kernel module is installed.
+// kernel module is installed and, in localised templates, the display
+// language. Alt-clicks in a hidden order show the credits (app/core/credits.h).
 #pragma once
 
+#include "app/core/credits.h"
 #include "app/core/settings.h"
 #include "app/framework/dialog.h"
 
@@ -18,9 +20,11 @@ class CRecognizerDlg : public framework::CDialog {
   bool OnInitDialog() override;
   // Stores the choice and ends with the cancel result, as Close does.
   void OnOK() override;
+  void OnLButtonDown(UINT flags, POINT point) override;
 
  private:
   Settings& settings_;
+  CreditsGesture credits_;
 };
 
 }  // namespace wrendle::app
