@@ -63,7 +63,7 @@ AnalysedInk AnalyseInk(const EngineInk& ink, int class_index) {
 }
 
 build_dictionaries::InkStyle CursiveStyle() {
-  build_dictionaries::InkStyle style = build_dictionaries::DictionaryStyle();
+  build_dictionaries::InkStyle style;
   style.connect = 0.6;
   return style;
 }

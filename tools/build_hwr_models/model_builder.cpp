@@ -200,7 +200,7 @@ vok::HwrCharacterModel BuildChineseModel(const std::vector<build_dictionaries::S
     const bool cursive = v >= options.variants;
     const auto& medians = characters[s.character].medians;
     const auto ink = build_dictionaries::SynthesizeInk(
-        medians, cursive ? CursiveStyle() : build_dictionaries::DictionaryStyle(),
+        medians, cursive ? CursiveStyle() : build_dictionaries::InkStyle{},
         cursive ? CursiveSeed(s.character, v - options.variants) : PrintSeed(s.character, v));
     const AnalysedInk analysed = AnalyseInk(ToEngineInk(ink), s.class_index);
     Sample& sample = samples[i];
