@@ -234,6 +234,64 @@ CoreLM::WordEntry CoreLM::entry(int id) const {
   return w < kWordCapacity ? entries_[w] : WordEntry{};
 }
 
+int CoreLM::ReadLexiconSection(std::FILE* stream) {
+  int32_t values[5];
+  uint32_t floor_bits = 0;
+  uint32_t ceiling_bits = 0;
+  for (int32_t& v : values)
+    if (FileReadInt32(stream, &v) != 0) return -1;
+  if (FileReadInt(stream, &floor_bits, 4) != 0 || FileReadInt(stream, &ceiling_bits, 4) != 0) return -1;
+  if (values[2] < 0 || values[2] > kMaxScoreShift || values[4] < 0 || values[4] > kMaxScoreShift) return -1;
+  std::vector<int32_t> class_totals(static_cast<std::size_t>(class_count_));
+  for (int32_t& t : class_totals)
+    if (FileReadInt32(stream, &t) != 0) return -1;
+  total_ = values[0];
+  in_class_bias_ = values[1];
+  in_class_shift_ = values[2];
+  unigram_bias_ = values[3];
+  unigram_shift_ = values[4];
+  std::memcpy(&in_class_floor_, &floor_bits, 4);
+  std::memcpy(&in_class_ceiling_, &ceiling_bits, 4);
+  class_totals_ = std::move(class_totals);
+  total_reciprocal_ = total_ > 0 ? 1.0f / static_cast<float>(total_) : 0.0f;
+  return 0;
+}
+
+int CoreLM::WriteLexiconSection(std::FILE* stream) const {
+  uint32_t floor_bits = 0;
+  uint32_t ceiling_bits = 0;
+  std::memcpy(&floor_bits, &in_class_floor_, 4);
+  std::memcpy(&ceiling_bits, &in_class_ceiling_, 4);
+  for (int32_t v : {total_, in_class_bias_, in_class_shift_, unigram_bias_, unigram_shift_,
+                    static_cast<int32_t>(floor_bits), static_cast<int32_t>(ceiling_bits)})
+    if (FileWriteInt32(stream, v) != 0) return -1;
+  for (int c = 0; c < class_count_; ++c)
+    if (FileWriteInt32(stream, class_total(c)) != 0) return -1;
+  return 0;
+}
+
+int CoreLM::ReadWordData(std::FILE* stream, int id) {
+  int32_t count = 0;
+  unsigned char bytes[4];
+  if (FileReadInt32(stream, &count) != 0 || std::fread(bytes, 1, 4, stream) != 4) return -1;
+  const auto w = static_cast<uint16_t>(id);
+  if (w >= kWordCapacity) return 0;
+  counts_[w] = count;
+  entries_[w].word_class = static_cast<uint16_t>(CheckedClass((bytes[0] << 8) | bytes[1]));
+  entries_[w].in_class = bytes[2];
+  entries_[w].unigram = bytes[3];
+  largest_count_ = std::max(largest_count_, count);
+  return 0;
+}
+
+int CoreLM::WriteWordData(std::FILE* stream, int id) const {
+  const WordEntry e = entry(id);
+  const unsigned char bytes[4] = {static_cast<unsigned char>(e.word_class >> 8),
+                                  static_cast<unsigned char>(e.word_class), e.in_class, e.unigram};
+  if (FileWriteInt32(stream, word_count_of(id)) != 0) return -1;
+  return std::fwrite(bytes, 1, 4, stream) == 4 ? 0 : -1;
+}
+
 int CoreLM::ScoringClass(int w) const {
   const auto id = static_cast<uint16_t>(w);
   const int c = id < kWordCapacity ? entries_[id].word_class : kNoClass;

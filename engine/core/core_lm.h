@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,19 @@ class CoreLM {
   void ComputeScores();
   int AddPseudoWords(int score);
   void ApplySentenceEndRule();
+
+  // The binary lexicon's core section (big-endian): total, in-class bias and
+  // shift, unigram bias and shift, float floor and ceiling, the class totals.
+  // 0, or -1 on a short read or write or a shift outside 0..30.
+  int ReadLexiconSection(std::FILE* stream);
+  int WriteLexiconSection(std::FILE* stream) const;
+  // A word's entry data: int32 count, uint16 class, uint8 in-class and
+  // unigram bytes. A class beyond the model's is stored as unset.
+  int ReadWordData(std::FILE* stream, int id);
+  int WriteWordData(std::FILE* stream, int id) const;
+  // Bytes of the core section for `classes` classes, and of one word's data.
+  static constexpr long long SectionBytes(long long classes) { return 28 + 4 * classes; }
+  static constexpr int kWordDataBytes = 8;
 
   // Scores: int16 at most 0, or kForbidden.
   int16_t GetUnigramScore(int w) const;

@@ -55,7 +55,8 @@ class OlderModelWriter {
 };
 
 std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
-  const std::string path = ::testing::TempDir() + name;
+  const std::string path =
+      ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return path;
