@@ -104,7 +104,7 @@ TEST(CoreLMFileTest, CorruptFilesAreRefused) {
   const std::vector<unsigned char> good = writer.Bytes();
   auto with_int = [&](std::size_t at, uint32_t v) {
     std::vector<unsigned char> b = good;
-    for (int k = 0; k < 4; ++k) b[at + k] = static_cast<unsigned char>(v >> (24 - 8 * k));
+    for (int k = 0; k < 4; ++k) b.at(at + k) = static_cast<unsigned char>(v >> (24 - 8 * k));
     return b;
   };
   struct Case {

@@ -194,7 +194,7 @@ TEST_F(LexiconTest, CorruptBinariesAreRefused) {
   for (const char* w : {"<S>", "</S>", "<UNK>", "a", "b", "a"}) at += 2 + std::strlen(w);
   auto with32 = [&](std::size_t p, uint32_t v) {
     Bytes b = good;
-    for (int k = 0; k < 4; ++k) b[p + k] = static_cast<unsigned char>(v >> (24 - 8 * k));
+    for (int k = 0; k < 4; ++k) b.at(p + k) = static_cast<unsigned char>(v >> (24 - 8 * k));
     return b;
   };
   struct Case {

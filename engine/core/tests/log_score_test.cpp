@@ -54,11 +54,19 @@ TEST(ScoreByteTest, EdgeCases) {
     int32_t bias;
     int expected;
   } cases[] = {
-      {1.0, 0, 0, 0},      {1.0, 5, 0, 0},       {0.5, 5, 0, 217},     // -6931 >> 5 rounds toward -inf
-      {0.5, 5, 100, 117},  {0.5, 5, 200, 17},    {0.5, 2, 6000, 233},  // a bias above 255 is shifted too:
-                                                                       // 1733 - 1500
-      {0.5, 2, 7000, 0},   {0.01, 2, 1000, 255}, {0.9, 0, 0, 255},    {0.9, 0, 900, 153},
-      {1e-30, 10, 0, 255}, {2.0, 0, 0, 0},
+      {1.0, 0, 0, 0},
+      {1.0, 5, 0, 0},
+      {0.5, 5, 0, 217},  // -6931 >> 5 rounds toward -inf
+      {0.5, 5, 100, 117},
+      {0.5, 5, 200, 17},
+      {0.5, 2, 6000, 233},  // a bias above 255 is shifted too:
+                            // 1733 - 1500
+      {0.5, 2, 7000, 0},
+      {0.01, 2, 1000, 255},
+      {0.9, 0, 0, 255},
+      {0.9, 0, 900, 153},
+      {1e-30, 10, 0, 255},
+      {2.0, 0, 0, 0},
   };
   for (const Case& c : cases) {
     const int64_t v =
@@ -118,9 +126,9 @@ TEST(CostHistogramTest, OffsetScaleUnderflowAndOverflow) {
   h.Add(-100);          // bin 0
   EXPECT_EQ(h.total(), 4);
   EXPECT_EQ(h.underflow(), 2);
-  EXPECT_FLOAT_EQ(h.ValueAt(0.25), -100.0f);           // bin 0
+  EXPECT_FLOAT_EQ(h.ValueAt(0.25), -100.0f);            // bin 0
   EXPECT_FLOAT_EQ(h.ValueAt(0.5), 10000 / 0.5f - 100);  // last bin
-  EXPECT_EQ(h.ValueAt(0.75), -1);  // the underflow counts in the total only
+  EXPECT_EQ(h.ValueAt(0.75), -1);                       // the underflow counts in the total only
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(UserLexiconTest, CorruptFilesAreRefusedAndKeepWhatWasHeld) {
   const Bytes golden = Golden();
   auto with = [&](std::size_t at, unsigned char value) {
     Bytes b = golden;
-    b[at] = value;
+    b.at(at) = value;
     return b;
   };
   struct Case {
