@@ -136,10 +136,21 @@ int SymbolTable::Remove(const char* name) {
   --count_;
   for (int i = id; i < count_; ++i) {
     ids_[i] = ids_[i + 1];
-    ids_[i]->id = i;
+    if (ids_[i]) ids_[i]->id = i;
   }
   ids_[count_] = nullptr;
   return 0;
+}
+
+int SymbolTable::RemoveKeepingId(const char* name) {
+  const int id = Find(name);
+  if (id < 0) return -1;
+  Entry* entry = ids_[id];
+  Entry** link = &buckets_[BucketHash(entry->name, static_cast<uint32_t>(bucket_count_))];
+  while (*link && *link != entry) link = &(*link)->next;
+  if (*link) *link = entry->next;
+  ids_[id] = nullptr;
+  return id;
 }
 
 std::unique_ptr<SymbolTable> SymbolTable::Copy(int n) const {

@@ -64,6 +64,9 @@ class SymbolTable {
   int GetBucketCount() const { return bucket_count_; }
   // Removes the name; every later id moves down by one. 0, or -1 when absent.
   int Remove(const char* name);
+  // Removes the name leaving its id unused (later ids keep theirs, the count
+  // stays). The id, or -1 when absent.
+  int RemoveKeepingId(const char* name);
   // A new table sized for n (the current count when n is 0) with the same
   // names in id order; null when it cannot be made.
   std::unique_ptr<SymbolTable> Copy(int n = 0) const;

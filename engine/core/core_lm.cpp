@@ -1,0 +1,372 @@
+#include "engine/core/core_lm.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/core/file_io.h"
+#include "engine/core/log_score.h"
+#include "engine/core/messages.h"
+#include "engine/core/resources.h"
+#include "engine/core/symbol_table.h"
+
+namespace vok {
+
+namespace {
+
+constexpr const char* kSection = "LMBackend";
+constexpr const char* kTokenNames[CoreLM::kTokens] = {
+    "<S>", "</S>", "<PERSON>", "<PLACE>", "<IDIOM>", "<ORGANIZATION>", "<DATE>", "<TIME>", nullptr, "<UNK>"};
+
+// trunc(x) in int32; NaN gives 0 and out-of-range values the nearest limit,
+// so no float outside int range reaches a conversion.
+int32_t TruncToInt(double x) {
+  if (!(x == x)) return 0;
+  if (x >= 2147483647.0) return 2147483647;
+  if (x <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int32_t>(x);
+}
+
+int16_t Saturate16(int64_t x) { return static_cast<int16_t>(std::clamp<int64_t>(x, -32768, 32767)); }
+
+// -trunc(byte x weight), never below the int16 range.
+int16_t WeightedScore(int bytes, float weight) {
+  return Saturate16(-int64_t{TruncToInt(bytes * double{weight})});
+}
+
+}  // namespace
+
+CoreLM::CoreLM(const Resources* resources, const char* path) {
+  std::fill_n(token_ids_, kTokens, kNoWord);
+  std::fill_n(token_classes_, kTokens, kNoClass);
+  if (resources) ReadOptions(*resources);
+  entries_.assign(kWordCapacity, WordEntry{});
+  counts_.assign(kWordCapacity, -1);
+  status_ = path ? ReadOlderForm(path) : -1;
+}
+
+void CoreLM::ReadOptions(const Resources& resources) {
+  resources.GetFloat(kSection, "ClassBigramWeight", &class_bigram_weight_);
+  resources.GetFloat(kSection, "WordProbWeight", &word_prob_weight_);
+  int value = unknown_word_class_prob_;
+  if (resources.GetInt(kSection, "UnknownWordClassProb", &value) == 0) unknown_word_class_prob_ = value;
+  resources.GetFloat(kSection, "ClassBigramProbFloorRate", &class_bigram_floor_rate_);
+  resources.GetFloat(kSection, "WordProbFloorRate", &word_prob_floor_rate_);
+}
+
+int CoreLM::ReadOlderForm(const char* path) {
+  std::FILE* stream = FileOpen(path, "rb");
+  if (!stream) return -1;
+  int result = -1;
+  int32_t header_length = 0;
+  unsigned char unused[252];
+  int32_t words = 0, classes = 0, bias = 0, shift = 0, log_base_bits = 0;
+  uint16_t person = 0, place = 0, discarded = 0;
+  if (FileReadInt32(stream, &header_length) != 0) {
+  } else if (header_length != kHeaderBytes) {
+    WarningMessage("header length = %d", header_length);
+  } else if (std::fread(unused, 1, 252, stream) == 252 && FileReadInt32(stream, &words) == 0 &&
+             FileReadInt32(stream, &classes) == 0 && FileReadInt32(stream, &bias) == 0 &&
+             FileReadInt32(stream, &shift) == 0 && FileReadInt32(stream, &log_base_bits) == 0 &&
+             FileReadUInt16(stream, &person) == 0 && FileReadUInt16(stream, &place) == 0 &&
+             FileReadUInt16(stream, &discarded) == 0 && std::fread(unused, 1, 230, stream) == 230) {
+    const long long left = FileRemainingBytes(stream);
+    // Class ids are 16 bits with 65535 for "none"; the table must be in the file.
+    if (classes >= 0 && classes < 65535 && shift >= 0 && shift <= kMaxScoreShift &&
+        (left < 0 || static_cast<long long>(classes) * classes <= left)) {
+      table_.assign(static_cast<std::size_t>(classes) * static_cast<std::size_t>(classes), 255);
+      if (table_.empty() || std::fread(table_.data(), 1, table_.size(), stream) == table_.size()) {
+        file_word_count_ = words;
+        class_count_ = classes;
+        bigram_bias_ = bias;
+        bigram_shift_ = shift;
+        std::memcpy(&log_base_, &log_base_bits, 4);
+        token_classes_[kPerson] = person;
+        token_classes_[kPlace] = place;
+        result = 0;
+      } else {
+        table_.clear();
+      }
+    }
+  }
+  FileClose(stream);
+  return result;
+}
+
+void CoreLM::AllocWords(int n) {
+  word_count_ = std::clamp(n, 0, kFirstPseudoWord);
+  entries_.assign(kWordCapacity, WordEntry{});
+  counts_.assign(kWordCapacity, -1);
+  class_totals_.assign(static_cast<std::size_t>(class_count_), 0);
+  total_ = 0;
+  largest_count_ = 0;
+}
+
+int32_t CoreLM::class_total(int c) const {
+  return ValidClass(c) ? class_totals_[static_cast<std::size_t>(c)] : 0;
+}
+
+void CoreLM::SetWordCount(int id, int word_class, int32_t count) {
+  const int w = static_cast<uint16_t>(id);
+  if (w >= kWordCapacity) return;
+  const int c = CheckedClass(word_class);
+  entries_[w].word_class = static_cast<uint16_t>(c);
+  counts_[w] = count;
+  if (count <= 0) return;
+  if (ValidClass(c)) {
+    int32_t& class_total = class_totals_[static_cast<std::size_t>(c)];
+    class_total = static_cast<int32_t>(std::min<int64_t>(int64_t{class_total} + count, INT32_MAX));
+  }
+  total_ = static_cast<int32_t>(std::min<int64_t>(int64_t{total_} + count, INT32_MAX));
+  largest_count_ = std::max(largest_count_, count);
+}
+
+void CoreLM::AddWord(int id, int word_class, int score) {
+  const int w = static_cast<uint16_t>(id);
+  if (w >= kWordCapacity) return;
+  WordEntry& e = entries_[w];
+  const auto s = static_cast<uint8_t>(std::clamp(score, 0, 255));
+  e.unigram = std::min(e.unigram, s);
+  e.in_class = std::min(e.in_class, s);
+  e.word_class = static_cast<uint16_t>(CheckedClass(word_class));
+}
+
+void CoreLM::BoostWord(int id, int amount) {
+  const int w = static_cast<uint16_t>(id);
+  if (w >= kWordCapacity) return;
+  WordEntry& e = entries_[w];
+  e.unigram = static_cast<uint8_t>(std::clamp(e.unigram - amount, 0, 255));
+  e.in_class = static_cast<uint8_t>(std::clamp(e.in_class - amount, 0, 255));
+}
+
+void CoreLM::ResetWord(int id) {
+  const int w = static_cast<uint16_t>(id);
+  if (w < kWordCapacity) entries_[w] = WordEntry{};
+}
+
+void CoreLM::BindClassTokens(const SymbolTable& words) {
+  const int unknown = words.Find(kTokenNames[kUnknown]);
+  token_ids_[kUnknown] = unknown >= 0 ? static_cast<uint16_t>(unknown) : kFirstPseudoWord;
+  token_classes_[kUnknown] = unknown >= 0 ? entry(unknown).word_class : kNoClass;
+  if (!ValidClass(token_classes_[kUnknown])) token_classes_[kUnknown] = kNoClass;
+  token_ids_[kUnused] = kNoWord;
+  token_classes_[kUnused] = token_classes_[kUnknown];
+  static constexpr int kPseudoIds[kTokens] = {-1, -1, 65501, 65502, 65504, 65503, 65505, 65506, -1, 65500};
+  for (int t = 0; t < kTokens; ++t) {
+    if (t == kUnknown || t == kUnused) continue;
+    const int id = words.Find(kTokenNames[t]);
+    if (id >= 0) {
+      token_ids_[t] = static_cast<uint16_t>(id);
+      token_classes_[t] = static_cast<uint16_t>(CheckedClass(entry(id).word_class));
+    } else {
+      token_ids_[t] = kPseudoIds[t] >= 0 ? static_cast<uint16_t>(kPseudoIds[t]) : kNoWord;
+      token_classes_[t] = token_classes_[kUnknown];
+    }
+  }
+}
+
+int CoreLM::AddPseudoWords(int score) {
+  // Pseudo-word id and the token whose class it takes.
+  static constexpr struct {
+    int id;
+    Token token;
+  } kPseudo[kPseudoWords] = {{65500, kUnknown}, {65501, kPerson},  {65502, kPlace},  {65503, kUnknown},
+                             {65504, kIdiom},   {65505, kUnknown}, {65506, kUnknown}};
+  for (const auto& p : kPseudo) AddWord(p.id, token_classes_[p.token], score);
+  return kPseudoWords;
+}
+
+void CoreLM::ComputeScores() {
+  const int unknown = token_classes_[kUnknown];
+  for (int w = word_count_; w < kWordCapacity; ++w) SetWordCount(w, unknown, 1);
+  const int s = std::clamp(bigram_shift_, 0, kMaxScoreShift);
+  in_class_shift_ = s;
+  unigram_shift_ = s;
+  in_class_floor_ = static_cast<float>(std::pow(1.0001, -static_cast<double>(int64_t{255} << s)));
+
+  auto in_class_p = [&](int w) {
+    const int32_t class_total =
+        ValidClass(entries_[w].word_class) ? class_totals_[entries_[w].word_class] : 0;
+    return class_total > 0 ? static_cast<double>(counts_[w]) / class_total : 0.0;
+  };
+  auto unigram_p = [&](int w) { return total_ > 0 ? static_cast<double>(counts_[w]) / total_ : 0.0; };
+  const double largest_p = total_ > 0 ? static_cast<double>(largest_count_) / total_ : 0.0;
+  CostHistogram in_class_costs(0.0f, 1.0f);
+  CostHistogram unigram_costs(static_cast<float>(-((-int64_t{LogValue(largest_p)}) >> s)), 1.0f);
+  for (int w = 0; w < kWordCapacity; ++w) {
+    if (counts_[w] <= 0) continue;
+    in_class_costs.Add(static_cast<double>((-int64_t{LogValue(in_class_p(w))}) >> s));
+    unigram_costs.Add(static_cast<double>((-int64_t{LogValue(unigram_p(w))}) >> s));
+  }
+  in_class_bias_ = TruncToInt(in_class_costs.ValueAt(1.0 - class_bigram_floor_rate_) - 255.0);
+  unigram_bias_ = TruncToInt(unigram_costs.ValueAt(1.0 - word_prob_floor_rate_) - 255.0);
+
+  for (int w = 0; w < word_count_; ++w) {
+    entries_[w].unigram = ScoreByte(unigram_p(w), unigram_shift_, unigram_bias_);
+    entries_[w].in_class = ScoreByte(in_class_p(w), in_class_shift_, in_class_bias_);
+  }
+  for (int w = word_count_; w < kWordCapacity; ++w) {
+    entries_[w].unigram = 240;
+    entries_[w].in_class = 240;
+  }
+  const int unknown_byte = std::clamp(-unknown_word_class_prob_, 0, 255);
+  for (int w = 0; w < word_count_; ++w) {
+    if (entries_[w].word_class == unknown && entries_[w].in_class > unknown_byte) {
+      entries_[w].in_class = static_cast<uint8_t>(unknown_byte);
+    }
+  }
+  total_reciprocal_ = total_ > 0 ? 1.0f / static_cast<float>(total_) : 0.0f;
+}
+
+void CoreLM::ApplySentenceEndRule() {
+  const int end = token_classes_[kEnd];
+  const int start = token_classes_[kStart];
+  const auto row = static_cast<std::size_t>(class_count_);
+  if (ValidClass(end)) {
+    std::fill_n(table_.begin() + static_cast<std::ptrdiff_t>(end * row), row, 255);
+    table_[end * row + end] = 0;
+  }
+  if (ValidClass(start) && ValidClass(end)) table_[start * row + end] = 255;
+}
+
+CoreLM::WordEntry CoreLM::entry(int id) const {
+  const auto w = static_cast<uint16_t>(id);
+  return w < kWordCapacity ? entries_[w] : WordEntry{};
+}
+
+int CoreLM::ReadLexiconSection(std::FILE* stream) {
+  int32_t values[5];
+  uint32_t floor_bits = 0;
+  uint32_t ceiling_bits = 0;
+  for (int32_t& v : values)
+    if (FileReadInt32(stream, &v) != 0) return -1;
+  if (FileReadInt(stream, &floor_bits, 4) != 0 || FileReadInt(stream, &ceiling_bits, 4) != 0) return -1;
+  if (values[2] < 0 || values[2] > kMaxScoreShift || values[4] < 0 || values[4] > kMaxScoreShift) return -1;
+  std::vector<int32_t> class_totals(static_cast<std::size_t>(class_count_));
+  for (int32_t& t : class_totals)
+    if (FileReadInt32(stream, &t) != 0) return -1;
+  total_ = values[0];
+  in_class_bias_ = values[1];
+  in_class_shift_ = values[2];
+  unigram_bias_ = values[3];
+  unigram_shift_ = values[4];
+  std::memcpy(&in_class_floor_, &floor_bits, 4);
+  std::memcpy(&in_class_ceiling_, &ceiling_bits, 4);
+  class_totals_ = std::move(class_totals);
+  total_reciprocal_ = total_ > 0 ? 1.0f / static_cast<float>(total_) : 0.0f;
+  return 0;
+}
+
+int CoreLM::WriteLexiconSection(std::FILE* stream) const {
+  uint32_t floor_bits = 0;
+  uint32_t ceiling_bits = 0;
+  std::memcpy(&floor_bits, &in_class_floor_, 4);
+  std::memcpy(&ceiling_bits, &in_class_ceiling_, 4);
+  for (int32_t v : {total_, in_class_bias_, in_class_shift_, unigram_bias_, unigram_shift_,
+                    static_cast<int32_t>(floor_bits), static_cast<int32_t>(ceiling_bits)})
+    if (FileWriteInt32(stream, v) != 0) return -1;
+  for (int c = 0; c < class_count_; ++c)
+    if (FileWriteInt32(stream, class_total(c)) != 0) return -1;
+  return 0;
+}
+
+int CoreLM::ReadWordData(std::FILE* stream, int id) {
+  int32_t count = 0;
+  unsigned char bytes[4];
+  if (FileReadInt32(stream, &count) != 0 || std::fread(bytes, 1, 4, stream) != 4) return -1;
+  const auto w = static_cast<uint16_t>(id);
+  if (w >= kWordCapacity) return 0;
+  counts_[w] = count;
+  entries_[w].word_class = static_cast<uint16_t>(CheckedClass((bytes[0] << 8) | bytes[1]));
+  entries_[w].in_class = bytes[2];
+  entries_[w].unigram = bytes[3];
+  largest_count_ = std::max(largest_count_, count);
+  return 0;
+}
+
+int CoreLM::WriteWordData(std::FILE* stream, int id) const {
+  const WordEntry e = entry(id);
+  const unsigned char bytes[4] = {static_cast<unsigned char>(e.word_class >> 8),
+                                  static_cast<unsigned char>(e.word_class), e.in_class, e.unigram};
+  if (FileWriteInt32(stream, word_count_of(id)) != 0) return -1;
+  return std::fwrite(bytes, 1, 4, stream) == 4 ? 0 : -1;
+}
+
+int CoreLM::ScoringClass(int w) const {
+  const auto id = static_cast<uint16_t>(w);
+  const int c = id < kWordCapacity ? entries_[id].word_class : kNoClass;
+  return ValidClass(c) ? c : token_classes_[kUnknown];
+}
+
+uint8_t CoreLM::InClassByte(int w) const {
+  const auto id = static_cast<uint16_t>(w);
+  if (id >= kWordCapacity || !ValidClass(entries_[id].word_class)) return 255;
+  return entries_[id].in_class;
+}
+
+uint8_t CoreLM::table_byte(int c1, int c2) const {
+  if (!ValidClass(c1) || !ValidClass(c2)) return 255;
+  return table_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(class_count_) +
+                static_cast<std::size_t>(c2)];
+}
+
+int16_t CoreLM::GetUnigramScore(int w) const {
+  const auto id = static_cast<uint16_t>(w);
+  const int byte = id < kWordCapacity ? entries_[id].unigram : 255;
+  return WeightedScore(byte, word_prob_weight_);
+}
+
+int16_t CoreLM::GetBigramScore(int w1, int w2) const {
+  const int c1 = ScoringClass(w1);
+  const int c2 = ScoringClass(w2);
+  if (c1 == token_classes_[kEnd] && c2 != c1) return kForbidden;
+  return WeightedScore(table_byte(c1, c2) + InClassByte(w2), class_bigram_weight_);
+}
+
+int16_t CoreLM::GetContinuationScore(int w, int next_class) const {
+  const int c = ScoringClass(w);
+  if (c == token_classes_[kEnd] && next_class != c) return kForbidden;
+  return WeightedScore(table_byte(c, next_class) + InClassByte(w), class_bigram_weight_);
+}
+
+int16_t CoreLM::GetWordScore(int previous_class, int w, WordTerms* terms) const {
+  const int c = ScoringClass(w);
+  const auto id = static_cast<uint16_t>(w);
+  const int b = -table_byte(previous_class, c);
+  const int i = -InClassByte(w);
+  const int u = -(id < kWordCapacity ? entries_[id].unigram : 255);
+  const int16_t total =
+      Saturate16(TruncToInt((b + i) * double{class_bigram_weight_} + u * double{word_prob_weight_}));
+  if (terms)
+    *terms = WordTerms{static_cast<int16_t>(c), total, static_cast<int16_t>(b), static_cast<int16_t>(i),
+                       static_cast<int16_t>(u)};
+  return total;
+}
+
+int16_t CoreLM::GetSentenceScore(const uint16_t* ids, int n, WordTerms* terms) const {
+  int previous = token_classes_[kStart];
+  int64_t sum = 0;
+  for (int k = 0; k < n; ++k) {
+    sum += GetWordScore(previous, ids[k], terms ? &terms[k] : nullptr);
+    previous = ScoringClass(ids[k]);
+  }
+  return Saturate16(sum);
+}
+
+int16_t CoreLM::GetUnigramSum(const uint16_t* ids, int n) const {
+  int64_t sum = 0;
+  for (int k = 0; k < n; ++k) sum += GetUnigramScore(ids[k]);
+  return Saturate16(sum);
+}
+
+int16_t CoreLM::GetBigramSum(const uint16_t* ids, int n) const {
+  int64_t sum = 0;
+  int previous = token_ids_[kStart];
+  for (int k = 0; k < n; ++k) {
+    sum += GetBigramScore(previous, ids[k]);
+    previous = ids[k];
+  }
+  return Saturate16(sum);
+}
+
+}  // namespace vok

@@ -1,0 +1,161 @@
+// The class bigram core language model: per-word classes, counts and score
+// bytes (filled by the lexicon) and a table of class bigram score bytes read
+// from the model file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vok {
+
+class Resources;
+class SymbolTable;
+
+class CoreLM {
+ public:
+  // A word's entry: class (65535 = unset) and its two score bytes.
+  struct WordEntry {
+    uint16_t word_class = 65535;
+    uint8_t unigram = 255;
+    uint8_t in_class = 255;
+  };
+  // The terms of one word of a sentence score.
+  struct WordTerms {
+    int16_t word_class = 0;
+    int16_t total = 0;
+    int16_t bigram = 0;
+    int16_t in_class = 0;
+    int16_t unigram = 0;
+  };
+  enum Token {
+    kStart,
+    kEnd,
+    kPerson,
+    kPlace,
+    kIdiom,
+    kOrganization,
+    kDate,
+    kTime,
+    kUnused,
+    kUnknown,
+    kTokens
+  };
+
+  static constexpr int kWordCapacity = 65535;
+  static constexpr uint16_t kNoWord = 65535;
+  static constexpr uint16_t kNoClass = 65535;
+  static constexpr int kFirstPseudoWord = 65500;
+  static constexpr int kPseudoWords = 7;
+  static constexpr int kHeaderBytes = 512;
+  // The score of a transition that may not happen (after "</S>").
+  static constexpr int16_t kForbidden = -27768;
+
+  // Options from section "LMBackend" (absent keys keep the defaults; a null
+  // store keeps them all), then the model file. status() tells whether the
+  // file was read.
+  CoreLM(const Resources* resources, const char* path);
+  CoreLM(const CoreLM&) = delete;
+  CoreLM& operator=(const CoreLM&) = delete;
+
+  // 0 when the model file was read; -1 when it failed (the model is then not
+  // to be used).
+  int status() const { return status_; }
+  // Reads the options from section "LMBackend" again.
+  void ReadOptions(const Resources& resources);
+  void SetClassBigramWeight(float weight) { class_bigram_weight_ = weight; }
+  void SetWordProbWeight(float weight) { word_prob_weight_ = weight; }
+
+  // Word data, as the lexicon fills it.
+  void AllocWords(int n);
+  void SetWordCount(int id, int word_class, int32_t count);
+  void AddWord(int id, int word_class, int score);
+  void BoostWord(int id, int amount);
+  void ResetWord(int id);
+  void BindClassTokens(const SymbolTable& words);
+  void ComputeScores();
+  int AddPseudoWords(int score);
+  void ApplySentenceEndRule();
+
+  // The binary lexicon's core section (big-endian): total, in-class bias and
+  // shift, unigram bias and shift, float floor and ceiling, the class totals.
+  // 0, or -1 on a short read or write or a shift outside 0..30.
+  int ReadLexiconSection(std::FILE* stream);
+  int WriteLexiconSection(std::FILE* stream) const;
+  // A word's entry data: int32 count, uint16 class, uint8 in-class and
+  // unigram bytes. A class beyond the model's is stored as unset.
+  int ReadWordData(std::FILE* stream, int id);
+  int WriteWordData(std::FILE* stream, int id) const;
+  // Bytes of the core section for `classes` classes, and of one word's data.
+  static constexpr long long SectionBytes(long long classes) { return 28 + 4 * classes; }
+  static constexpr int kWordDataBytes = 8;
+
+  // Scores: int16 at most 0, or kForbidden.
+  int16_t GetUnigramScore(int w) const;
+  int16_t GetBigramScore(int w1, int w2) const;
+  int16_t GetContinuationScore(int w, int next_class) const;
+  int16_t GetWordScore(int previous_class, int w, WordTerms* terms) const;
+  // Sums saturate in int16.
+  int16_t GetSentenceScore(const uint16_t* ids, int n, WordTerms* terms) const;
+  int16_t GetUnigramSum(const uint16_t* ids, int n) const;
+  int16_t GetBigramSum(const uint16_t* ids, int n) const;
+
+  int word_count() const { return word_count_; }
+  int class_count() const { return class_count_; }
+  WordEntry entry(int id) const;
+  int32_t word_count_of(int id) const {
+    const auto w = static_cast<uint16_t>(id);
+    return w < kWordCapacity ? counts_[w] : -1;
+  }
+  uint16_t token_id(Token t) const { return token_ids_[t]; }
+  uint16_t token_class(Token t) const { return token_classes_[t]; }
+  // The class a word scores with: its own, or the "<UNK>" class when unset or
+  // beyond the class count.
+  int ScoringClass(int w) const;
+  uint8_t table_byte(int c1, int c2) const;
+  int32_t in_class_bias() const { return in_class_bias_; }
+  int32_t in_class_shift() const { return in_class_shift_; }
+  int32_t unigram_bias() const { return unigram_bias_; }
+  int32_t unigram_shift() const { return unigram_shift_; }
+  int32_t bigram_shift() const { return bigram_shift_; }
+  int32_t total() const { return total_; }
+  int32_t class_total(int c) const;
+
+ private:
+  int ReadOlderForm(const char* path);
+  bool ValidClass(int c) const { return c >= 0 && c < class_count_; }
+  // Classes beyond the class count are stored as unset (they score as "<UNK>").
+  int CheckedClass(int c) const { return ValidClass(c) ? c : kNoClass; }
+  uint8_t InClassByte(int w) const;
+
+  int status_ = -1;
+  int word_count_ = 0;
+  int class_count_ = 0;
+  int file_word_count_ = 0;
+  uint16_t token_ids_[kTokens] = {};
+  uint16_t token_classes_[kTokens] = {};
+  std::vector<WordEntry> entries_;
+  std::vector<uint8_t> table_;  // class_count_ rows of class_count_ bytes
+  int32_t total_ = 0;
+  int32_t largest_count_ = 0;
+  std::vector<int32_t> class_totals_;
+  std::vector<int32_t> counts_;
+  int32_t bigram_bias_ = 0;
+  int32_t bigram_shift_ = 0;
+  float log_base_ = 1.0001f;
+  float class_bigram_floor_rate_ = 0.3f;
+  float word_prob_floor_rate_ = 0.85f;
+  int32_t in_class_bias_ = 0;
+  int32_t in_class_shift_ = 0;
+  float in_class_ceiling_ = 0.3f;
+  float in_class_floor_ = 0.001462f;
+  int32_t unigram_bias_ = 0;
+  int32_t unigram_shift_ = 0;
+  float total_reciprocal_ = 0;
+  float class_bigram_weight_ = 1.0f;
+  float word_prob_weight_ = 0.5f;
+  int32_t unknown_word_class_prob_ = -120;
+};
+
+}  // namespace vok

@@ -1,0 +1,308 @@
+#include "engine/core/lexicon.h"
+
+#include <cinttypes>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "engine/core/core_lm.h"
+#include "engine/core/file_io.h"
+#include "engine/core/messages.h"
+#include "engine/core/replacing_file.h"
+#include "engine/core/resources.h"
+#include "engine/core/token_scan.h"
+
+namespace vok {
+
+namespace {
+
+constexpr int kPseudoWordScore = 240;
+
+// The integer before a field's first "/" (so "12/7" reads as 12); false when
+// the field does not start with a number.
+bool ReadNumberField(const char* field, long* value) {
+  if (!field) return false;
+  char* end = nullptr;
+  *value = std::strtol(field, &end, 10);
+  return end != field && (*end == '\0' || *end == '/');
+}
+
+int ClampToInt(long v) { return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : static_cast<int>(v); }
+
+}  // namespace
+
+CLexicon::CLexicon() = default;
+
+CLexicon::CLexicon(const Resources* resources, const char* text_path, CoreLM* core) : core_(core) {
+  if (resources) resources->GetInt("LMBackend", "PrintLMScores", &print_lm_scores_);
+  status_ = ReadText(text_path);
+  if (status_ == 0) BindAfterText();
+}
+
+CLexicon::CLexicon(const char* binary_path, CoreLM* core, uint16_t tag) {
+  status_ = Load(binary_path, core, tag);
+}
+
+bool CLexicon::CoreUsable() const { return core_ && core_->status() == 0; }
+
+int CLexicon::ReadText(const char* path) {
+  std::FILE* stream = FileOpen(path, "rb");
+  if (!stream) return -1;
+  std::string line;
+  char label[kLineBytes];
+  int n = 0;
+  int classes = 0;
+  int result = -1;
+  if (FileReadLine(stream, &line) < 0 || line.size() >= kLineBytes ||
+      std::sscanf(line.c_str(), "%511s%d", label, &n) != 2 || n < 0 || n > kMaxEntries) {
+    ErrorMessage("CLexicon: bad entry count line");
+  } else if (FileReadLine(stream, &line) < 0 || line.size() >= kLineBytes ||
+             std::sscanf(line.c_str(), "%511s%d", label, &classes) != 2) {
+    ErrorMessage("CLexicon: bad class count line");
+  } else {
+    if (CoreUsable() && classes != core_->class_count())
+      ErrorMessage("CLexicon::ReadHeader: # classes (%d & %d) not ==", classes, core_->class_count());
+    words_ = std::make_unique<SymbolTable>(kTextCapacity);
+    if (CoreUsable()) core_->AllocWords(n);
+    int i = 0;
+    for (; i < n && FileReadLine(stream, &line) >= 0; ++i) {
+      std::vector<char> copy(line.begin(), line.end());
+      copy.push_back('\0');
+      const char* fields[5] = {};
+      int count = 0;
+      for (char* p = copy.data(); count < 5;) {
+        p += std::strspn(p, " \t\n");
+        if (*p == '\0') break;
+        fields[count++] = p;
+        p += std::strcspn(p, " \t\n");
+        if (*p != '\0') *p++ = '\0';
+      }
+      long core_class = 0;
+      long word_count = 0;
+      if (count < 4 || !ReadNumberField(fields[2], &core_class) || !ReadNumberField(fields[3], &word_count)) {
+        ErrorMessage("CLexicon: bad entry line %d", i + 3);
+        break;
+      }
+      if (words_->Find(fields[1]) >= 0) LogPrint("Word %s already in the lexicon!\n", fields[1]);
+      // Entries go by line: a repeated word takes its line's id too, so ids,
+      // entries and pronunciation lines stay aligned.
+      if (words_->AddNew(fields[1]) != i) {
+        ErrorMessage("CLexicon: word of line %d cannot be stored", i + 3);
+        break;
+      }
+      if (CoreUsable()) core_->SetWordCount(i, ClampToInt(core_class), ClampToInt(word_count));
+    }
+    if (i == n) {
+      entry_count_ = n;
+      result = 0;
+    } else if (i < n) {
+      ErrorMessage("CLexicon: %d entries announced, %d read", n, i);
+    }
+  }
+  FileClose(stream);
+  if (result != 0) words_.reset();
+  return result;
+}
+
+void CLexicon::BindAfterText() {
+  if (!CoreUsable()) return;
+  core_->BindClassTokens(*words_);
+  core_->ComputeScores();
+  core_->AddPseudoWords(kPseudoWordScore);
+  core_->ApplySentenceEndRule();
+}
+
+void CLexicon::BindAfterBinary() {
+  if (!CoreUsable()) return;
+  core_->BindClassTokens(*words_);
+  core_->AddPseudoWords(kPseudoWordScore);
+  core_->ApplySentenceEndRule();
+}
+
+int CLexicon::Load(const char* binary_path, CoreLM* core, uint16_t tag) {
+  core_ = core;
+  std::FILE* stream = FileOpen(binary_path, "rb");
+  if (!stream) return -1;
+  const int result = ReadBinary(stream, tag);
+  FileClose(stream);
+  if (result != 0) {
+    words_.reset();
+    entry_count_ = 0;
+    return result;
+  }
+  BindAfterBinary();
+  return 0;
+}
+
+int CLexicon::ReadBinary(std::FILE* stream, uint16_t tag) {
+  auto words = std::make_unique<SymbolTable>();
+  const int table = words->Read(stream, tag);
+  if (table < 0) return table;
+  int32_t n = 0;
+  int32_t classes = 0;
+  int32_t page_classes = 0;
+  if (FileReadInt32(stream, &n) != 0 || FileReadInt32(stream, &classes) != 0 ||
+      FileReadInt32(stream, &page_classes) != 0)
+    return -1;
+  if (n < 0 || n > kMaxEntries || classes < 0 || page_classes < 0) return -1;
+  // The stored class count must be the bound model's, else the rest would be
+  // misparsed; without a core model its bytes are skipped by the stored count.
+  const bool core = CoreUsable();
+  if (core && classes != core_->class_count()) {
+    ErrorMessage("CLexicon: stored class count %d differs from the model's %d", classes,
+                 core_->class_count());
+    return -1;
+  }
+  const long long left = FileRemainingBytes(stream);
+  const long long needed = CoreLM::SectionBytes(classes) + 4LL * page_classes +
+                           static_cast<long long>(n) * (CoreLM::kWordDataBytes + 3);
+  if (left >= 0 && left < needed) return -1;
+  if (core) {
+    core_->AllocWords(n);
+    if (core_->ReadLexiconSection(stream) != 0) return -1;
+  } else if (std::fseek(stream, static_cast<long>(CoreLM::SectionBytes(classes)), SEEK_CUR) != 0) {
+    return -1;
+  }
+  // The page model's class totals and entry bytes are not used here.
+  if (std::fseek(stream, static_cast<long>(4LL * page_classes), SEEK_CUR) != 0) return -1;
+  unsigned char page_entry[3];
+  unsigned char skipped[CoreLM::kWordDataBytes];
+  for (int i = 0; i < n; ++i) {
+    if (core) {
+      if (core_->ReadWordData(stream, i) != 0) return -1;
+    } else if (std::fread(skipped, 1, sizeof skipped, stream) != sizeof skipped) {
+      return -1;
+    }
+    if (std::fread(page_entry, 1, 3, stream) != 3) return -1;
+  }
+  words_ = std::move(words);
+  entry_count_ = n;
+  return 0;
+}
+
+int CLexicon::WriteBinary(const char* path, uint16_t tag, uint8_t flag) const {
+  if (!CoreUsable() || !words_) return -1;
+  ReplacingFile file(path);
+  std::FILE* stream = file.stream();
+  if (!stream) return -1;
+  if (words_->Write(stream, tag, flag) != 0) return -1;
+  if (FileWriteInt32(stream, entry_count_) != 0 || FileWriteInt32(stream, core_->class_count()) != 0 ||
+      FileWriteInt32(stream, 0) != 0 || core_->WriteLexiconSection(stream) != 0)
+    return -1;
+  static constexpr unsigned char kNoPageEntry[3] = {0, 0, 0};
+  for (int i = 0; i < entry_count_; ++i) {
+    if (core_->WriteWordData(stream, i) != 0 || std::fwrite(kNoPageEntry, 1, 3, stream) != 3) return -1;
+  }
+  return file.Commit();
+}
+
+uint16_t CLexicon::StringToWordID(const char* word) const {
+  if (!words_ || !word) return kNoWord;
+  const int id = words_->Find(word);
+  return id < 0 || id >= kNoWord ? kNoWord : static_cast<uint16_t>(id);
+}
+
+const char* CLexicon::WordIDToString(int id) const {
+  return words_ ? words_->GetName(static_cast<uint16_t>(id)) : nullptr;
+}
+
+int CLexicon::AddWord(const char* word, int core_class, int core_score) {
+  if (!word) return -1;
+  if (!words_) words_ = std::make_unique<SymbolTable>(kTextCapacity);
+  const uint16_t existing = StringToWordID(word);
+  if (existing != kNoWord) {
+    BoostWord(existing, 10);
+    return 0;
+  }
+  if (words_->GetCount() >= kMaxEntries) return -1;
+  const int id = words_->AddNew(word);
+  if (id < 0) return -1;
+  ++entry_count_;
+  if (CoreUsable()) core_->AddWord(id, core_class, core_score);
+  return 1;
+}
+
+int CLexicon::BoostWord(int id, int amount) {
+  if (CoreUsable()) core_->BoostWord(static_cast<uint16_t>(id), amount);
+  return 0;
+}
+
+int CLexicon::RemoveWord(const char* word) {
+  if (!words_ || !word) return -1;
+  const int id = words_->RemoveKeepingId(word);
+  if (id < 0) return -1;
+  if (CoreUsable()) core_->ResetWord(id);
+  return id;
+}
+
+const uint16_t* CLexicon::TextToWordIDs(const char* text) const {
+  thread_local uint16_t list[kMaxTextIds + 2];
+  if (!text) return nullptr;
+  std::vector<char> copy(text, text + std::strlen(text) + 1);
+  int count = 0;
+  for (char* piece = TokenScanFirst(copy.data(), " \n\t"); piece; piece = TokenScanNext(" \n\t")) {
+    const uint16_t id = StringToWordID(piece);
+    if (id == kNoWord) {
+      WarningMessage("Word %s not in lexicon", piece);
+      return nullptr;
+    }
+    if (count >= kMaxTextIds) {
+      WarningMessage("More than %d words in a text", kMaxTextIds);
+      return nullptr;
+    }
+    list[1 + count++] = id;
+  }
+  list[0] = static_cast<uint16_t>(count);
+  list[1 + count] = kNoWord;
+  return list;
+}
+
+int CLexicon::WordIDsToText(const uint16_t* list, std::string* out, const char* separator) const {
+  out->clear();
+  for (int k = 0; k < list[0]; ++k) {
+    const char* word = WordIDToString(list[1 + k]);
+    if (!word) return -1;
+    out->append(word);
+    out->append(separator);
+  }
+  if (!out->empty() && out->back() == ' ') out->pop_back();
+  return 0;
+}
+
+int64_t CLexicon::GetMemoryUsage() const { return (words_ ? words_->MemoryUse() : 0) + 4; }
+
+void CLexicon::PrintHeader() const {
+  const std::string rule(38, '-');
+  LogPrint("\nLexicon Header\n%s\n", rule.c_str());
+  LogPrint("%-25s    %d\n", "# Entries:", entry_count_);
+  LogPrint("%-25s    %d\n", "Memory usage:", static_cast<int>(GetMemoryUsage()));
+  LogPrint("%-25s    %d\n", "Word Table count:", words_ ? words_->GetCount() : 0);
+  LogPrint("%-25s    %d\n", "Word Table memory:", words_ ? static_cast<int>(words_->MemoryUse()) : 0);
+  LogPrint("%s\n", rule.c_str());
+}
+
+void SplitIntoCharacters(const char* text, std::string* out, const char* separator) {
+  std::string compact;
+  for (const char* p = text; *p; ++p)
+    if (*p != ' ') compact.push_back(*p);
+  out->clear();
+  for (std::size_t i = 0; i < compact.size(); i += 2) {
+    out->append(compact, i, 2);
+    out->append(separator);
+  }
+}
+
+void WordToCodePron(const char* word, std::string* out) {
+  out->clear();
+  const std::size_t length = std::strlen(word);
+  char code[8];
+  for (std::size_t i = 0; i < length; i += 2) {
+    const auto high = static_cast<unsigned char>(word[i]);
+    const auto low = i + 1 < length ? static_cast<unsigned char>(word[i + 1]) : 0;
+    std::snprintf(code, sizeof code, "%02x%02x", high, low);
+    if (!out->empty()) out->push_back('-');
+    out->append(code);
+  }
+}
+
+}  // namespace vok

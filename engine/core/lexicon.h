@@ -1,0 +1,89 @@
+// The engine's word list: word strings to 16-bit word ids and back, with each
+// word's entry in the class bigram core model.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "engine/core/symbol_table.h"
+
+namespace vok {
+
+class CoreLM;
+class Resources;
+
+class CLexicon {
+ public:
+  static constexpr uint16_t kNoWord = 65535;
+  // Ids from 65500 up are the models' pseudo-words.
+  static constexpr int kMaxEntries = 65500;
+  static constexpr int kTextCapacity = 65535;
+  static constexpr int kLineBytes = 512;
+  // Ids TextToWordIDs returns at most.
+  static constexpr int kMaxTextIds = 200;
+
+  CLexicon();
+  // The text form; `PrintLMScores` from section "LMBackend" when a store is
+  // given. status() tells whether the file was read.
+  CLexicon(const Resources* resources, const char* text_path, CoreLM* core);
+  // The binary form.
+  CLexicon(const char* binary_path, CoreLM* core, uint16_t tag);
+  CLexicon(const CLexicon&) = delete;
+  CLexicon& operator=(const CLexicon&) = delete;
+
+  int status() const { return status_; }
+  // Reads the binary form and binds the model; 0 or a negative value (the
+  // lexicon is then empty).
+  int Load(const char* binary_path, CoreLM* core, uint16_t tag);
+  // Writes the binary form through a new file that replaces the old one. 0,
+  // or -1 (no core model bound, or the file could not be written; the old
+  // file is then untouched).
+  int WriteBinary(const char* path, uint16_t tag, uint8_t flag) const;
+
+  // 65535 when absent.
+  uint16_t StringToWordID(const char* word) const;
+  // Null when the id has no word.
+  const char* WordIDToString(int id) const;
+  // 1 when added, 0 when the word existed (then boosted by 10), -1 when it
+  // cannot be added (the word table or the ids below 65500 are full).
+  int AddWord(const char* word, int core_class, int core_score);
+  int BoostWord(int id, int amount);
+  // The id, or -1 when absent; later ids keep theirs.
+  int RemoveWord(const char* word);
+  // {count, ids..., 65535} in this thread's buffer; null (with a warning) when
+  // a piece is not a word or there are more than kMaxTextIds pieces.
+  const uint16_t* TextToWordIDs(const char* text) const;
+  // Each id's string and the separator; a final blank is removed. -1 when an
+  // id has no string.
+  int WordIDsToText(const uint16_t* list, std::string* out, const char* separator) const;
+
+  int entry_count() const { return entry_count_; }
+  const SymbolTable* words() const { return words_.get(); }
+  int print_lm_scores() const { return print_lm_scores_; }
+  int64_t GetMemoryUsage() const;
+  void PrintHeader() const;
+
+ private:
+  int ReadText(const char* path);
+  int ReadBinary(std::FILE* stream, uint16_t tag);
+  void BindAfterText();
+  void BindAfterBinary();
+  bool CoreUsable() const;
+
+  int entry_count_ = 0;
+  std::unique_ptr<SymbolTable> words_;
+  CoreLM* core_ = nullptr;
+  int print_lm_scores_ = 0;
+  int status_ = 0;
+};
+
+// Removes every blank, then writes each pair of bytes followed by the
+// separator.
+void SplitIntoCharacters(const char* text, std::string* out, const char* separator);
+// Each pair of bytes as "%02x%02x", joined by "-" (an odd last byte pairs with
+// 0).
+void WordToCodePron(const char* word, std::string* out);
+
+}  // namespace vok

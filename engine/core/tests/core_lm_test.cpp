@@ -1,0 +1,299 @@
+#include "engine/core/core_lm.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/core/log_score.h"
+#include "engine/core/resources.h"
+#include "engine/core/symbol_table.h"
+#include "test_support.h"
+
+namespace {
+
+using vok::CoreLM;
+
+// Writes the older class bigram form independently of the reader.
+class OlderModelWriter {
+ public:
+  OlderModelWriter(int classes, int bias, int shift) : classes_(classes), bias_(bias), shift_(shift) {
+    table_.assign(static_cast<std::size_t>(classes) * classes, 0);
+  }
+  void Set(int c1, int c2, uint8_t v) { table_[static_cast<std::size_t>(c1) * classes_ + c2] = v; }
+  std::vector<unsigned char> Bytes(int header_length = 512) const {
+    std::vector<unsigned char> b;
+    auto i32 = [&](uint32_t v) {
+      for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<unsigned char>(v >> s));
+    };
+    auto u16 = [&](uint16_t v) {
+      b.push_back(static_cast<unsigned char>(v >> 8));
+      b.push_back(static_cast<unsigned char>(v));
+    };
+    i32(static_cast<uint32_t>(header_length));
+    b.insert(b.end(), 252, 0xAA);
+    i32(1234);
+    i32(static_cast<uint32_t>(classes_));
+    i32(static_cast<uint32_t>(bias_));
+    i32(static_cast<uint32_t>(shift_));
+    i32(0x3F800347);  // 1.0001f
+    u16(7);
+    u16(8);
+    u16(9);
+    b.insert(b.end(), 230, 0);
+    b.insert(b.end(), table_.begin(), table_.end());
+    return b;
+  }
+
+ private:
+  int classes_, bias_, shift_;
+  std::vector<uint8_t> table_;
+};
+
+std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
+  const std::string path =
+      ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+// Words "<S>" 0, "</S>" 1, "<UNK>" 2, "a" 3, "b" 4, "c" 5 in classes 0, 1,
+// 2, 3, 3, 2 over four classes.
+class CoreLMTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    OlderModelWriter writer(4, 0, 2);
+    for (int c1 = 0; c1 < 4; ++c1)
+      for (int c2 = 0; c2 < 4; ++c2) writer.Set(c1, c2, static_cast<uint8_t>(10 * c1 + c2));
+    path_ = WriteFile("core_lm_small.bin", writer.Bytes());
+    lm_ = std::make_unique<CoreLM>(nullptr, path_.c_str());
+    ASSERT_EQ(lm_->status(), 0);
+    words_.Init(16);
+    const char* names[] = {"<S>", "</S>", "<UNK>", "a", "b", "c"};
+    const int classes[] = {0, 1, 2, 3, 3, 2};
+    const int counts[] = {50, 50, 5, 30, 10, 3};
+    lm_->AllocWords(6);
+    for (int i = 0; i < 6; ++i) {
+      words_.Add(names[i]);
+      lm_->SetWordCount(i, classes[i], counts[i]);
+    }
+    lm_->BindClassTokens(words_);
+  }
+  void TearDown() override { std::remove(path_.c_str()); }
+
+  std::string path_;
+  std::unique_ptr<CoreLM> lm_;
+  vok::SymbolTable words_;
+};
+
+TEST_F(CoreLMTest, ReadsTheOlderForm) {
+  EXPECT_EQ(lm_->class_count(), 4);
+  EXPECT_EQ(lm_->bigram_shift(), 2);
+  EXPECT_EQ(lm_->table_byte(2, 3), 23);
+  EXPECT_EQ(lm_->table_byte(4, 0), 255);  // beyond the classes
+  EXPECT_EQ(lm_->table_byte(65535, 0), 255);
+}
+
+TEST(CoreLMFileTest, CorruptFilesAreRefused) {
+  OlderModelWriter writer(3, 0, 2);
+  const std::vector<unsigned char> good = writer.Bytes();
+  auto with_int = [&](std::size_t at, uint32_t v) {
+    std::vector<unsigned char> b = good;
+    for (int k = 0; k < 4; ++k) b.at(at + k) = static_cast<unsigned char>(v >> (24 - 8 * k));
+    return b;
+  };
+  struct Case {
+    const char* name;
+    std::vector<unsigned char> bytes;
+  } cases[] = {
+      {"empty", {}},
+      {"header length 511", writer.Bytes(511)},
+      {"short header", std::vector<unsigned char>(good.begin(), good.begin() + 300)},
+      {"short table", std::vector<unsigned char>(good.begin(), good.end() - 1)},
+      {"negative class count", with_int(260, 0xFFFFFFFF)},
+      {"class count beyond the file", with_int(260, 40000)},
+      {"class count 65535", with_int(260, 65535)},
+      {"shift 31", with_int(268, 31)},
+      {"negative shift", with_int(268, 0xFFFFFFFE)},
+  };
+  vok_test::CapturedMessages messages;
+  for (const Case& c : cases) {
+    const std::string path = WriteFile("core_lm_corrupt.bin", c.bytes);
+    CoreLM lm(nullptr, path.c_str());
+    EXPECT_EQ(lm.status(), -1) << c.name;
+    std::remove(path.c_str());
+  }
+  EXPECT_NE(messages.Errors().find("header length = 511"), std::string::npos);
+  CoreLM missing(nullptr, "/nonexistent/core.lm");
+  EXPECT_EQ(missing.status(), -1);
+  const std::string path = WriteFile("core_lm_good.bin", good);
+  EXPECT_EQ(CoreLM(nullptr, path.c_str()).status(), 0);
+  std::remove(path.c_str());
+}
+
+TEST_F(CoreLMTest, ClassTokensAndPseudoWords) {
+  EXPECT_EQ(lm_->token_id(CoreLM::kStart), 0);
+  EXPECT_EQ(lm_->token_class(CoreLM::kEnd), 1);
+  EXPECT_EQ(lm_->token_id(CoreLM::kUnknown), 2);
+  EXPECT_EQ(lm_->token_id(CoreLM::kPerson), 65501);  // absent: pseudo-word
+  EXPECT_EQ(lm_->token_class(CoreLM::kPerson), 2);   // with the class of "<UNK>"
+  EXPECT_EQ(lm_->AddPseudoWords(240), 7);
+  for (int id = 65500; id <= 65506; ++id) {
+    EXPECT_EQ(lm_->entry(id).word_class, 2) << id;
+    EXPECT_EQ(lm_->entry(id).unigram, 240) << id;
+    EXPECT_EQ(lm_->entry(id).in_class, 240) << id;
+  }
+}
+
+TEST_F(CoreLMTest, WordEditing) {
+  lm_->AddWord(3, 1, 100);
+  EXPECT_EQ(lm_->entry(3).in_class, 100);
+  lm_->AddWord(3, 2, 200);  // a higher score changes only the class
+  EXPECT_EQ(lm_->entry(3).word_class, 2);
+  EXPECT_EQ(lm_->entry(3).in_class, 100);
+  lm_->BoostWord(3, 150);
+  EXPECT_EQ(lm_->entry(3).in_class, 0);
+  lm_->BoostWord(3, -300);
+  EXPECT_EQ(lm_->entry(3).unigram, 255);
+  lm_->AddWord(4, 1000, 5);  // a class beyond the model's: unset, scores as "<UNK>"
+  EXPECT_EQ(lm_->entry(4).word_class, 65535);
+  EXPECT_EQ(lm_->ScoringClass(4), 2);
+  lm_->ResetWord(4);
+  EXPECT_EQ(lm_->entry(4).in_class, 255);
+  lm_->AddWord(65535, 1, 0);  // never indexes
+  EXPECT_EQ(lm_->entry(65535).word_class, 65535);
+  EXPECT_EQ(lm_->word_count_of(65535), -1);
+}
+
+TEST_F(CoreLMTest, Scores) {
+  lm_->ComputeScores();
+  lm_->AddPseudoWords(240);
+  lm_->ApplySentenceEndRule();
+  EXPECT_EQ(lm_->table_byte(1, 0), 255);
+  EXPECT_EQ(lm_->table_byte(1, 1), 0);
+  EXPECT_EQ(lm_->table_byte(0, 1), 255);
+  // After "</S>" only "</S>" may follow.
+  EXPECT_EQ(lm_->GetBigramScore(1, 3), CoreLM::kForbidden);
+  EXPECT_NE(lm_->GetBigramScore(1, 1), CoreLM::kForbidden);
+  EXPECT_EQ(lm_->GetContinuationScore(1, 3), CoreLM::kForbidden);
+
+  const int b = lm_->table_byte(3, 2) + lm_->entry(5).in_class;
+  EXPECT_EQ(lm_->GetBigramScore(3, 5), -b);
+  EXPECT_EQ(lm_->GetUnigramScore(3), -static_cast<int>(lm_->entry(3).unigram * 0.5f));
+  CoreLM::WordTerms terms;
+  const int16_t total = lm_->GetWordScore(0, 3, &terms);
+  EXPECT_EQ(terms.bigram, -lm_->table_byte(0, 3));
+  EXPECT_EQ(terms.in_class, -lm_->entry(3).in_class);
+  EXPECT_EQ(terms.unigram, -lm_->entry(3).unigram);
+  EXPECT_EQ(total, static_cast<int>((terms.bigram + terms.in_class) * 1.0f + terms.unigram * 0.5f));
+  EXPECT_EQ(terms.word_class, 3);
+  // A reset word scores as "<UNK>" with the floor byte.
+  lm_->ResetWord(4);
+  EXPECT_EQ(lm_->GetBigramScore(3, 4), -(lm_->table_byte(3, 2) + 255));
+  EXPECT_EQ(lm_->GetBigramScore(3, 65535), -(lm_->table_byte(3, 2) + 255));
+
+  const uint16_t sentence[] = {3, 5, 4};
+  CoreLM::WordTerms per_word[3];
+  int sum = 0, previous = 0;
+  for (int k = 0; k < 3; ++k) {
+    sum += lm_->GetWordScore(previous, sentence[k], nullptr);
+    previous = lm_->ScoringClass(sentence[k]);
+  }
+  EXPECT_EQ(lm_->GetSentenceScore(sentence, 3, per_word), sum);
+  EXPECT_EQ(per_word[1].word_class, 2);
+  EXPECT_EQ(lm_->GetBigramSum(sentence, 3),
+            lm_->GetBigramScore(0, 3) + lm_->GetBigramScore(3, 5) + lm_->GetBigramScore(5, 4));
+  // Long sums saturate instead of wrapping.
+  const std::vector<uint16_t> long_sentence(400, 4);
+  EXPECT_EQ(lm_->GetSentenceScore(long_sentence.data(), 400, nullptr), -32768);
+  EXPECT_EQ(lm_->GetUnigramSum(long_sentence.data(), 400), -32768);
+}
+
+// Independent reimplementation of the count-to-byte conversion.
+struct Oracle {
+  static int Quantile(std::vector<int> costs, double offset, double f, int total) {
+    for (int& c : costs) c = static_cast<int>(std::min(c + offset, 10000.0));
+    std::sort(costs.begin(), costs.end());
+    const double target = f * total;
+    for (std::size_t k = 0; k < costs.size(); ++k)
+      if (static_cast<double>(k + 1) >= target) return static_cast<int>(costs[k] - offset);
+    return -1;
+  }
+};
+
+TEST_F(CoreLMTest, ComputeScoresMatchesAnIndependentReimplementation) {
+  lm_->ComputeScores();
+  const int s = 2;
+  // Counts: the six words, then 65535 - 6 words of "<UNK>" with count 1.
+  std::vector<int> word_class = {0, 1, 2, 3, 3, 2};
+  std::vector<long long> count = {50, 50, 5, 30, 10, 3};
+  for (int w = 6; w < 65535; ++w) {
+    word_class.push_back(2);
+    count.push_back(1);
+  }
+  long long total = 0, largest = 0;
+  std::vector<long long> class_total(4, 0);
+  for (std::size_t w = 0; w < count.size(); ++w) {
+    total += count[w];
+    largest = std::max(largest, count[w]);
+    class_total[word_class[w]] += count[w];
+  }
+  auto cost = [](double p) { return static_cast<int>(-std::trunc(std::log(p) / std::log1p(1e-4L) + 0.5)); };
+  std::vector<int> in_class_costs, unigram_costs;
+  for (std::size_t w = 0; w < count.size(); ++w) {
+    in_class_costs.push_back(cost(double(count[w]) / class_total[word_class[w]]) >> s);
+    unigram_costs.push_back(cost(double(count[w]) / total) >> s);
+  }
+  const int offset = -(cost(double(largest) / total) >> s);
+  const int in_class_bias = Oracle::Quantile(in_class_costs, 0, 1 - 0.3f, 65535) - 255;
+  const int unigram_bias = Oracle::Quantile(unigram_costs, offset, 1 - 0.85f, 65535) - 255;
+  EXPECT_EQ(lm_->in_class_bias(), in_class_bias);
+  EXPECT_EQ(lm_->unigram_bias(), unigram_bias);
+  EXPECT_EQ(lm_->in_class_shift(), s);
+  EXPECT_EQ(lm_->unigram_shift(), s);
+  auto byte = [&](double p, int bias) {
+    const long long b = bias > 255 ? bias >> s : bias;
+    const long long v = -((-static_cast<long long>(cost(p)) >> s) + b);
+    return static_cast<int>(std::clamp<long long>(v, 0, 255));
+  };
+  for (int w = 0; w < 6; ++w) {
+    EXPECT_EQ(lm_->entry(w).unigram, byte(double(count[w]) / total, unigram_bias)) << w;
+    int in_class = byte(double(count[w]) / class_total[word_class[w]], in_class_bias);
+    if (word_class[w] == 2) in_class = std::min(in_class, 120);
+    EXPECT_EQ(lm_->entry(w).in_class, in_class) << w;
+  }
+  for (int w : {6, 1000, 65499, 65534}) {
+    EXPECT_EQ(lm_->entry(w).word_class, 2) << w;
+    EXPECT_EQ(lm_->entry(w).unigram, 240) << w;
+    EXPECT_EQ(lm_->entry(w).in_class, 240) << w;
+  }
+}
+
+TEST(CoreLMOptionsTest, ReadFromTheStoreAndSetters) {
+  vok::Resources resources;
+  resources.Put("LMBackend", "ClassBigramWeight", "2.0");
+  resources.Put("LMBackend", "WordProbWeight", "1.0");
+  OlderModelWriter writer(2, 0, 0);
+  writer.Set(0, 1, 10);
+  const std::string path = WriteFile("core_lm_options.bin", writer.Bytes());
+  CoreLM lm(&resources, path.c_str());
+  std::remove(path.c_str());
+  vok::SymbolTable words(4);
+  words.Add("<S>");
+  words.Add("x");
+  lm.AllocWords(2);
+  lm.SetWordCount(0, 0, 1);
+  lm.SetWordCount(1, 1, 1);
+  lm.AddWord(1, 1, 7);
+  EXPECT_EQ(lm.GetBigramScore(0, 1), -34);  // (10 + 7) x 2
+  EXPECT_EQ(lm.GetUnigramScore(1), -7);
+  lm.SetClassBigramWeight(0.5f);
+  EXPECT_EQ(lm.GetBigramScore(0, 1), -8);
+}
+
+}  // namespace
