@@ -55,7 +55,7 @@ std::vector<Ink> BenchmarkInks(kernel::CodePage code_page,
   for (std::size_t i = 0; i < count; ++i) {
     const auto& [code, character] = in_page[i * in_page.size() / count];
     inks.push_back(
-        {build_dictionaries::SynthesizeInk(character->medians, build_dictionaries::HandwritingStyle(),
+        {build_dictionaries::SynthesizeInk(character->medians, build_dictionaries::HastyStyle(),
                                            build_dictionaries::kBenchmarkSeedBase + i),
          code, character->utf8});
   }
