@@ -28,27 +28,30 @@ namespace {
 using namespace wrendle;
 using namespace wrendle::app;
 
+struct DialogSearch {
+  int control;
+  HWND found;
+};
+
+// A visible dialog of this process holding the control.
+BOOL CALLBACK FindDialogWithControl(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<DialogSearch*>(data);
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() || lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) ||
+      GetDlgItem(window, s->control) == nullptr) {
+    return TRUE;
+  }
+  s->found = window;
+  return FALSE;
+}
+
 HWND WaitForDialog(int control) {
   for (int i = 0; i < 200; ++i) {
-    struct Search {
-      int control;
-      HWND found;
-    } search{control, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(data);
-          char name[16] = {};
-          GetClassNameA(window, name, sizeof name);
-          DWORD process = 0;
-          GetWindowThreadProcessId(window, &process);
-          if (process != GetCurrentProcessId() || lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) ||
-              GetDlgItem(window, s->control) == nullptr) {
-            return TRUE;
-          }
-          s->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{control, nullptr};
+    EnumWindows(FindDialogWithControl, reinterpret_cast<LPARAM>(&search));
     if (search.found != nullptr) return search.found;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }

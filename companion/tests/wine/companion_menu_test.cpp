@@ -63,20 +63,20 @@ class FrameThread {
   std::thread thread_;
 };
 
+// A visible popup menu window of this process.
+BOOL CALLBACK FindOpenMenu(HWND window, LPARAM data) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (lstrcmpA(name, "#32768") != 0 || !IsWindowVisible(window) || process != GetCurrentProcessId()) return TRUE;
+  *reinterpret_cast<HWND*>(data) = window;
+  return FALSE;
+}
+
 HWND FindOpenMenuWindow() {
   HWND found = nullptr;
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        char name[16] = {};
-        GetClassNameA(window, name, sizeof name);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (lstrcmpA(name, "#32768") != 0 || !IsWindowVisible(window) || process != GetCurrentProcessId())
-          return TRUE;
-        *reinterpret_cast<HWND*>(data) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(FindOpenMenu, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

@@ -52,22 +52,24 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
   return done();
 }
 
+struct WindowSearch {
+  DWORD process;
+  const std::function<bool(HWND)>* match;
+  HWND found;
+};
+
+BOOL CALLBACK FindMatchingWindow(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != s->process || !(*s->match)(window)) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
 HWND FindWindowOf(DWORD process, const std::function<bool(HWND)>& match) {
-  struct Search {
-    DWORD process;
-    const std::function<bool(HWND)>* match;
-    HWND found;
-  } search{process, &match, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->process || !(*s->match)(window)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{process, &match, nullptr};
+  EnumWindows(FindMatchingWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
