@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -225,9 +226,9 @@ TEST_F(LexiconTest, CorruptBinariesAreRefused) {
 TEST_F(LexiconTest, FailedWriteKeepsTheOldFile) {
   WriteBytes(binary_path_, Bytes{1, 2, 3});
   const std::string blocked = binary_path_ + ".new";
-  ASSERT_EQ(std::system(("mkdir -p '" + blocked + "'").c_str()), 0);
+  ASSERT_TRUE(std::filesystem::create_directories(blocked));
   EXPECT_EQ(lexicon_->WriteBinary(binary_path_.c_str(), 0, 0), -1);
-  std::system(("rmdir '" + blocked + "'").c_str());
+  std::filesystem::remove(blocked);
   EXPECT_EQ(ReadBytes(binary_path_), (Bytes{1, 2, 3}));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -137,10 +138,10 @@ TEST_F(UserLexiconTest, FailedWriteKeepsTheOldFile) {
   ASSERT_EQ(lexicon.Write(path_.c_str(), 0, 0), 0);
   // The new file cannot be made where a directory stands in its way.
   const std::string blocked = path_ + ".new";
-  ASSERT_EQ(std::system(("mkdir -p '" + blocked + "'").c_str()), 0);
+  ASSERT_TRUE(std::filesystem::create_directories(blocked));
   CUserLexicon other(4);
   EXPECT_EQ(other.Write(path_.c_str(), 0, 0), -1);
-  std::system(("rmdir '" + blocked + "'").c_str());
+  std::filesystem::remove(blocked);
   EXPECT_EQ(ReadBytes(), Golden());
 }
 
