@@ -1,60 +1,10 @@
 // The lexicon's text form over a small class bigram model; whatever loads is
 // looked up, edited and written.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
 
-#include "engine/core/core_lm.h"
-#include "engine/core/lexicon.h"
-#include "engine/core/messages.h"
-
-namespace {
-
-// An older-form model of 4 classes.
-std::string WriteModel() {
-  const std::string path = "/tmp/fuzz_lexicon_text_model_" + std::to_string(getpid());
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return path;
-  unsigned char header[512] = {0, 0, 2, 0};
-  const unsigned char fields[] = {0, 0, 0, 100, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 2, 0x3F, 0x80, 0x03, 0x47};
-  for (std::size_t i = 0; i < sizeof fields; ++i) header[256 + i] = fields[i];
-  std::fwrite(header, 1, sizeof header, file);
-  unsigned char table[16];
-  for (int i = 0; i < 16; ++i) table[i] = static_cast<unsigned char>(i * 7);
-  std::fwrite(table, 1, sizeof table, file);
-  std::fclose(file);
-  return path;
-}
-
-}  // namespace
+#include "fuzz/lexicon_fuzz_run.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static std::FILE* quiet = std::fopen("/dev/null", "w");
-  vok::SetMessageStreams(quiet, quiet);
-  static const std::string model = WriteModel();
-  const std::string path = "/tmp/fuzz_lexicon_text_" + std::to_string(getpid());
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return 0;
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
-  {
-    vok::CoreLM core(nullptr, model.c_str());
-    vok::CLexicon lexicon(nullptr, path.c_str(), &core);
-    if (lexicon.status() == 0) {
-      for (int id = 0; id < lexicon.entry_count() && id < 256; ++id) {
-        const char* word = lexicon.WordIDToString(id);
-        if (word) lexicon.StringToWordID(word);
-        core.GetBigramScore(id, id + 1);
-      }
-      lexicon.TextToWordIDs("<S> </S>");
-      lexicon.AddWord("zz", 3, 10);
-      lexicon.RemoveWord("<S>");
-      lexicon.WriteBinary(path.c_str(), 0, 0);
-    }
-  }
-  std::remove(path.c_str());
-  return 0;
+  return lexicon_fuzz::Run(data, size, lexicon_fuzz::Form::kText);
 }

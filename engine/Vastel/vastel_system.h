@@ -37,7 +37,7 @@ class VastelSystem {
  private:
   int LoadSingle(const vok::Resources& resources);
   int LoadMultiple(const vok::Resources& resources);
-  // Front end from the spec file (null: the built-in set-up).
+  // Front end from its specification file (null: the built-in set-up).
   int LoadFrontEnd(const char* spec_path);
   int LoadSyllableTable(const vok::Resources& resources);
   void ReleaseDataBase();
