@@ -22,6 +22,7 @@
 #include "platform/profile_store.h"
 #include "platform/system_info.h"
 #include "tests/support/executable_directory.h"
+#include "tests/support/window_search.h"
 
 namespace {
 
@@ -54,27 +55,7 @@ int ExpectedRecognizer() {
 }
 int ExpectedDisplay() { return HasKernel(SystemLanguage()) ? SystemLanguage() : kNoSystemLanguage; }
 
-struct WindowSearch {
-  DWORD process;
-  const std::function<bool(HWND)>* match;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<WindowSearch*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != search->process || !(*search->match)(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-// A top-level window of `process` for which `match` holds.
-HWND FindWindowOf(DWORD process, const std::function<bool(HWND)>& match) {
-  WindowSearch search{process, &match, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+using testing_support::FindWindowOf;
 
 bool HasClass(HWND window, const char* name) {
   char text[64] = {};

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/support/executable_directory.h"
+#include "tests/support/window_search.h"
 
 namespace {
 
@@ -52,26 +53,7 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
   return done();
 }
 
-struct WindowSearch {
-  DWORD process;
-  const std::function<bool(HWND)>* match;
-  HWND found;
-};
-
-BOOL CALLBACK FindMatchingWindow(HWND window, LPARAM data) {
-  auto* s = reinterpret_cast<WindowSearch*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != s->process || !(*s->match)(window)) return TRUE;
-  s->found = window;
-  return FALSE;
-}
-
-HWND FindWindowOf(DWORD process, const std::function<bool(HWND)>& match) {
-  WindowSearch search{process, &match, nullptr};
-  EnumWindows(FindMatchingWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+using testing_support::FindWindowOf;
 
 bool HasClass(HWND window, const char* name) {
   char text[64] = {};
