@@ -11,7 +11,9 @@
 
 namespace vok {
 
+class CLexTree;
 class CoreLM;
+class PageLM;
 class Resources;
 
 class CLexicon {
@@ -26,17 +28,18 @@ class CLexicon {
 
   CLexicon();
   // The text form; `PrintLMScores` from section "LMBackend" when a store is
-  // given. status() tells whether the file was read.
-  CLexicon(const Resources* resources, const char* text_path, CoreLM* core);
+  // given. status() tells whether the file was read. Either model may be null.
+  CLexicon(const Resources* resources, const char* text_path, CoreLM* core, PageLM* page);
   // The binary form.
-  CLexicon(const char* binary_path, CoreLM* core, uint16_t tag);
+  CLexicon(const char* binary_path, CoreLM* core, PageLM* page, uint16_t tag);
   CLexicon(const CLexicon&) = delete;
   CLexicon& operator=(const CLexicon&) = delete;
 
   int status() const { return status_; }
-  // Reads the binary form and binds the model; 0 or a negative value (the
-  // lexicon is then empty).
-  int Load(const char* binary_path, CoreLM* core, uint16_t tag);
+  // Reads the binary form and binds the models; 0 or a negative value (the
+  // lexicon is then empty). A stored core class count, or a page class count
+  // above 0, that differs from the bound model's is refused.
+  int Load(const char* binary_path, CoreLM* core, PageLM* page, uint16_t tag);
   // Writes the binary form through a new file that replaces the old one. 0,
   // or -1 (no core model bound, or the file could not be written; the old
   // file is then untouched).
@@ -48,7 +51,13 @@ class CLexicon {
   const char* WordIDToString(int id) const;
   // 1 when added, 0 when the word existed (then boosted by 10), -1 when it
   // cannot be added (the word table or the ids below 65500 are full).
-  int AddWord(const char* word, int core_class, int core_score);
+  int AddWord(const char* word, int core_class, int core_score, int page_class, int page_score);
+  int AddNewWord(const char* word, int core_class, int page_class, int core_score, int page_score) {
+    return AddWord(word, core_class, core_score, page_class, page_score);
+  }
+  // The classes of a client's word category in both models: 0 "<PERSON>",
+  // 1 "<PLACE>", 2 "<IDIOM>", any other "<UNK>" (65535 without the model).
+  void CategoryClasses(int category, uint16_t* core_class, uint16_t* page_class) const;
   int BoostWord(int id, int amount);
   // The id, or -1 when absent; later ids keep theirs.
   int RemoveWord(const char* word);
@@ -61,6 +70,8 @@ class CLexicon {
 
   int entry_count() const { return entry_count_; }
   const SymbolTable* words() const { return words_.get(); }
+  CoreLM* core_lm() const { return core_; }
+  PageLM* page_lm() const { return page_; }
   int print_lm_scores() const { return print_lm_scores_; }
   int64_t GetMemoryUsage() const;
   void PrintHeader() const;
@@ -71,10 +82,12 @@ class CLexicon {
   void BindAfterText();
   void BindAfterBinary();
   bool CoreUsable() const;
+  bool PageUsable() const;
 
   int entry_count_ = 0;
   std::unique_ptr<SymbolTable> words_;
   CoreLM* core_ = nullptr;
+  PageLM* page_ = nullptr;
   int print_lm_scores_ = 0;
   int status_ = 0;
 };

@@ -13,12 +13,16 @@
 #include <vector>
 
 #include "engine/core/core_lm.h"
+#include "engine/core/log_score.h"
+#include "engine/core/page_lm.h"
+#include "engine/core/testing/lm_file_writers.h"
 #include "test_support.h"
 
 namespace {
 
 using vok::CLexicon;
 using vok::CoreLM;
+using vok::PageLM;
 using Bytes = std::vector<unsigned char>;
 
 // Unique per test, so that tests may run in parallel processes.
@@ -75,7 +79,7 @@ class LexiconTest : public ::testing::Test {
     std::ofstream(text_path_) << kText;
     core_ = std::make_unique<CoreLM>(nullptr, model_path_.c_str());
     ASSERT_EQ(core_->status(), 0);
-    lexicon_ = std::make_unique<CLexicon>(nullptr, text_path_.c_str(), core_.get());
+    lexicon_ = std::make_unique<CLexicon>(nullptr, text_path_.c_str(), core_.get(), nullptr);
     ASSERT_EQ(lexicon_->status(), 0);
   }
   void TearDown() override {
@@ -123,13 +127,13 @@ TEST_F(LexiconTest, TextFormErrors) {
   for (const Case& c : cases) {
     std::ofstream(text_path_, std::ios::trunc) << c.text;
     CoreLM core(nullptr, model_path_.c_str());
-    CLexicon lexicon(nullptr, text_path_.c_str(), &core);
+    CLexicon lexicon(nullptr, text_path_.c_str(), &core, nullptr);
     EXPECT_EQ(lexicon.status(), -1) << c.name;
     EXPECT_EQ(lexicon.StringToWordID("<S>"), 65535) << c.name;
   }
   std::ofstream(text_path_, std::ios::trunc) << "entries 2\nclasses 5\nx <S> 0 1\nx </S> 1 1\n";
   CoreLM core(nullptr, model_path_.c_str());
-  CLexicon lexicon(nullptr, text_path_.c_str(), &core);
+  CLexicon lexicon(nullptr, text_path_.c_str(), &core, nullptr);
   EXPECT_EQ(lexicon.status(), 0);  // reported, reading goes on
   EXPECT_NE(messages_.Errors().find("CLexicon::ReadHeader: # classes (5 & 4) not =="), std::string::npos);
 }
@@ -160,7 +164,7 @@ TEST_F(LexiconTest, BinaryLayoutAndRoundTrip) {
   EXPECT_EQ(Bytes(bytes.begin() + e3 + 8, bytes.begin() + e3 + 11), (Bytes{0, 0, 0}));
 
   CoreLM core(nullptr, model_path_.c_str());
-  CLexicon read(binary_path_.c_str(), &core, 0);
+  CLexicon read(binary_path_.c_str(), &core, nullptr, 0);
   ASSERT_EQ(read.status(), 0);
   EXPECT_EQ(read.entry_count(), 6);
   for (int id = 0; id < 6; ++id) {
@@ -180,9 +184,80 @@ TEST_F(LexiconTest, BinaryLayoutAndRoundTrip) {
   std::remove(again.c_str());
 }
 
+// A page model of `classes` classes (older form; no blocks needed here).
+std::string WritePageModel(int classes) {
+  vok_testing::OlderPageModel m;
+  m.classes = classes;
+  m.unigrams.assign(static_cast<std::size_t>(classes), 9);
+  m.backoffs.assign(static_cast<std::size_t>(classes), 0);
+  const std::string path = TempPath("page_" + std::to_string(classes) + ".plm");
+  vok_testing::WriteFileBytes(path, m.Write());
+  return path;
+}
+
+TEST_F(LexiconTest, PageModelEntriesFromTextAndBinary) {
+  const std::string page_path = WritePageModel(5);
+  CoreLM core(nullptr, model_path_.c_str());
+  PageLM page(page_path.c_str(), 3, 1.0f, 0);
+  ASSERT_EQ(page.status(), 0);
+  CLexicon lexicon(nullptr, text_path_.c_str(), &core, &page);
+  ASSERT_EQ(lexicon.status(), 0);
+  // The fifth field is the page class, else the core class.
+  EXPECT_EQ(page.entry(4).word_class, PageLM::kNoClass);  // its page class 7 is beyond the five
+  EXPECT_EQ(page.entry(3).word_class, 3);
+  EXPECT_EQ(page.entry(5).word_class, 2);
+  EXPECT_EQ(page.class_total(2), 5 + 3);
+  EXPECT_EQ(page.in_class_shift(), core.in_class_shift());
+  EXPECT_EQ(page.entry(3).in_class, vok::ScoreByte(1.0, core.in_class_shift(), core.in_class_bias()));
+  EXPECT_EQ(page.entry(65502).in_class, 240);
+  EXPECT_EQ(page.token_id(PageLM::kEnd), 1);
+
+  // Binary round trip with the page section and entries.
+  ASSERT_EQ(lexicon.WriteBinary(binary_path_.c_str(), 0, 0), 0);
+  CoreLM core2(nullptr, model_path_.c_str());
+  PageLM page2(page_path.c_str(), 3, 1.0f, 0);
+  CLexicon read(binary_path_.c_str(), &core2, &page2, 0);
+  ASSERT_EQ(read.status(), 0);
+  for (int id = 0; id < 6; ++id) {
+    EXPECT_EQ(page2.entry(id).word_class, page.entry(id).word_class) << id;
+    EXPECT_EQ(page2.entry(id).in_class, page.entry(id).in_class) << id;
+  }
+  for (int c = 0; c < 5; ++c) EXPECT_EQ(page2.class_total(c), page.class_total(c));
+  EXPECT_EQ(page2.entry(65500).in_class, 240);
+
+  // Without a page model the page bytes are skipped by the stored count.
+  CoreLM core3(nullptr, model_path_.c_str());
+  CLexicon skipped(binary_path_.c_str(), &core3, nullptr, 0);
+  ASSERT_EQ(skipped.status(), 0);
+  EXPECT_EQ(core3.entry(4).in_class, core.entry(4).in_class);
+
+  // A page model of another class count is refused (the rest would be misparsed).
+  const std::string other_path = WritePageModel(6);
+  CoreLM core4(nullptr, model_path_.c_str());
+  PageLM other(other_path.c_str(), 3, 1.0f, 0);
+  EXPECT_LT(CLexicon(binary_path_.c_str(), &core4, &other, 0).status(), 0);
+
+  // Editing reaches both models; categories take the token classes.
+  EXPECT_EQ(lexicon.AddWord("new", 3, 50, 4, 60), 1);
+  EXPECT_EQ(page.entry(6).word_class, 4);
+  EXPECT_EQ(page.entry(6).in_class, 60);
+  lexicon.BoostWord(6, 10);
+  EXPECT_EQ(page.entry(6).in_class, 50);
+  EXPECT_EQ(lexicon.RemoveWord("new"), 6);
+  EXPECT_EQ(page.entry(6).word_class, PageLM::kNoClass);
+  uint16_t core_class = 0, page_class = 0;
+  lexicon.CategoryClasses(0, &core_class, &page_class);
+  EXPECT_EQ(core_class, core.token_class(CoreLM::kPerson));
+  EXPECT_EQ(page_class, page.token_class(PageLM::kPerson));
+  lexicon.CategoryClasses(7, &core_class, &page_class);
+  EXPECT_EQ(core_class, core.token_class(CoreLM::kUnknown));
+  EXPECT_EQ(page_class, page.token_class(PageLM::kUnknown));
+  for (const std::string& p : {page_path, other_path}) std::remove(p.c_str());
+}
+
 TEST_F(LexiconTest, BinaryWithoutCoreModelSkipsItsBytes) {
   ASSERT_EQ(lexicon_->WriteBinary(binary_path_.c_str(), 0, 0), 0);
-  CLexicon read(binary_path_.c_str(), nullptr, 0);
+  CLexicon read(binary_path_.c_str(), nullptr, nullptr, 0);
   EXPECT_EQ(read.status(), 0);
   EXPECT_EQ(read.StringToWordID("b"), 4);
   EXPECT_EQ(read.WriteBinary(binary_path_.c_str(), 0, 0), -1);  // the writer needs the model
@@ -217,7 +292,7 @@ TEST_F(LexiconTest, CorruptBinariesAreRefused) {
   for (const Case& c : cases) {
     WriteBytes(binary_path_, c.bytes);
     CoreLM core(nullptr, model_path_.c_str());
-    CLexicon read(binary_path_.c_str(), &core, 0);
+    CLexicon read(binary_path_.c_str(), &core, nullptr, 0);
     EXPECT_NE(read.status(), 0) << c.name;
     EXPECT_EQ(read.StringToWordID("<S>"), 65535) << c.name;
   }
@@ -234,10 +309,10 @@ TEST_F(LexiconTest, FailedWriteKeepsTheOldFile) {
 
 TEST_F(LexiconTest, EditingWords) {
   const uint8_t before = core_->entry(4).in_class;
-  EXPECT_EQ(lexicon_->AddWord("b", 0, 0), 0);  // exists: boosted by 10, class kept
+  EXPECT_EQ(lexicon_->AddWord("b", 0, 0, 0, 0), 0);  // exists: boosted by 10, class kept
   EXPECT_EQ(core_->entry(4).word_class, 3);
   EXPECT_EQ(core_->entry(4).in_class, before >= 10 ? before - 10 : 0);
-  EXPECT_EQ(lexicon_->AddWord("new", 3, 50), 1);
+  EXPECT_EQ(lexicon_->AddWord("new", 3, 50, 3, 50), 1);
   EXPECT_EQ(lexicon_->StringToWordID("new"), 6);
   EXPECT_EQ(lexicon_->entry_count(), 7);
   EXPECT_EQ(core_->entry(6).in_class, 50);
@@ -251,7 +326,7 @@ TEST_F(LexiconTest, EditingWords) {
   // The hole survives a binary round trip.
   ASSERT_EQ(lexicon_->WriteBinary(binary_path_.c_str(), 0, 0), 0);
   CoreLM core(nullptr, model_path_.c_str());
-  CLexicon read(binary_path_.c_str(), &core, 0);
+  CLexicon read(binary_path_.c_str(), &core, nullptr, 0);
   ASSERT_EQ(read.status(), 0);
   EXPECT_EQ(read.WordIDToString(2), nullptr);
   EXPECT_EQ(read.StringToWordID("new"), 6);
