@@ -1,5 +1,6 @@
 #include "engine/core/lexicon.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
@@ -7,10 +8,13 @@
 
 #include "engine/core/core_lm.h"
 #include "engine/core/file_io.h"
+#include "engine/core/hypothesis.h"
+#include "engine/core/lex_tree.h"
 #include "engine/core/messages.h"
 #include "engine/core/page_lm.h"
 #include "engine/core/replacing_file.h"
 #include "engine/core/resources.h"
+#include "engine/core/scoring.h"
 #include "engine/core/token_scan.h"
 
 namespace vok {
@@ -336,6 +340,100 @@ void CLexicon::PrintHeader() const {
   LogPrint("%-25s    %d\n", "Word Table count:", words_ ? words_->GetCount() : 0);
   LogPrint("%-25s    %d\n", "Word Table memory:", words_ ? static_cast<int>(words_->MemoryUse()) : 0);
   LogPrint("%s\n", rule.c_str());
+}
+
+void CLexicon::HypothesisToText(const Hypothesis& hypothesis, std::string* out, const char* separator) const {
+  out->clear();
+  for (int k = 0; k < hypothesis.count && k < Hypothesis::kMaxIds; ++k) {
+    const char* word = WordIDToString(hypothesis.ids[k]);
+    if (!word) continue;
+    out->append(word);
+    out->append(separator);
+  }
+}
+
+int CLexicon::StringToPron(const char* text, std::string* out) const {
+  out->clear();
+  if (!tree_ || !text) return -1;
+  const std::size_t length = std::strlen(text);
+  for (std::size_t i = 0; i < length; i += 2) {
+    const std::string character(text + i, std::min<std::size_t>(2, length - i));
+    const uint16_t id = StringToWordID(character.c_str());
+    const char* pron = id == kNoWord ? nullptr : tree_->GetEntryPron(id);
+    if (!pron) return -1;
+    if (!out->empty()) out->push_back('-');
+    out->append(pron);
+  }
+  return 0;
+}
+
+std::unique_ptr<CLexTree> CLexicon::BuildCodeTree(const char* separator, bool backward) const {
+  auto tree = std::make_unique<CLexTree>(entry_count_, separator, backward);
+  if (tree->status() != 0) return nullptr;
+  std::string pron;
+  for (int id = 0; id < entry_count_; ++id) {
+    const char* word = WordIDToString(id);
+    if (!word || word[0] == '<' || word[0] == '_') {
+      tree->AddPronsAt(id, "XX", false);
+    } else {
+      WordToCodePron(word, &pron);
+      tree->AddPronsAt(id, pron.c_str(), true);
+    }
+  }
+  return tree;
+}
+
+int16_t CLexicon::ListingScore(const uint16_t* ids, int n, int model, const char* prefix) const {
+  if (!CoreUsable()) return 0;
+  if (model == 2) {
+    int64_t sum = core_->GetUnigramSum(ids, n);
+    if (PageUsable()) sum += page_->GetSentenceScore(ids, n);
+    return static_cast<int16_t>(std::clamp<int64_t>(sum, -32768, 32767));
+  }
+  std::vector<CoreLM::WordTerms> terms(static_cast<std::size_t>(std::max(n, 1)));
+  const int16_t score = core_->GetSentenceScore(ids, n, terms.data());
+  if (model == 1 && print_lm_scores_ && prefix) CoreLM::PrintWordTerms(terms.data(), n, prefix);
+  return score;
+}
+
+int CLexicon::PrintNBest(const uint16_t* reference, int utterance, NBestList* list, Scoring* scoring, int n,
+                         int model) const {
+  if (!list) return 0;
+  std::string text;
+  int16_t reference_score = 0;
+  if (reference) {
+    WordIDsToText(reference, &text, " ");
+    const int16_t score = reference_score = ListingScore(reference + 1, reference[0], model, nullptr);
+    LogPrint("  0: %7d (%5d): %s\n", utterance, score, text.c_str());
+    if (model == 1 && print_lm_scores_)
+      ListingScore(reference + 1, reference[0], model, "++p(c2|c1),p(w|c),p(w) ");
+  }
+  const int shown = std::min(n, list->count());
+  int listed = 0;
+  for (; listed < shown; ++listed) {
+    const Hypothesis& h = list->Get(listed);
+    if (h.count == 0) break;
+    HypothesisToText(h, &text, " ");
+    LogPrint("%3ld: ", static_cast<long>(listed + 1));
+    LogPrint("%7d (%5d): ", static_cast<int>(list->best_score() + h.score),
+             ListingScore(h.ids, h.count, model, nullptr));
+    LogPrint("%s\n", text.c_str());
+    if (model == 1 && print_lm_scores_) ListingScore(h.ids, h.count, model, std::string(23, ' ').c_str());
+  }
+  if (!reference) return shown;
+  int rank = -1;
+  for (int i = 0; i < list->count() && rank < 0; ++i)
+    if (list->Get(i).Equals(reference + 1, reference[0])) rank = i;
+  list->UpdateStatistics(rank, reference_score);
+  if (scoring && list->count() > 0) {
+    std::string reference_text, best_text;
+    WordIDsToText(reference, &reference_text, " ");
+    HypothesisToText(list->Get(0), &best_text, " ");
+    scoring->CompareSentences(reference_text.c_str(), best_text.c_str(), true);
+    scoring->PrintSentenceStats();
+    scoring->PrintTotalStats();
+  }
+  return 0;
 }
 
 void SplitIntoCharacters(const char* text, std::string* out, const char* separator) {

@@ -13,8 +13,11 @@ namespace vok {
 
 class CLexTree;
 class CoreLM;
+class Hypothesis;
+class NBestList;
 class PageLM;
 class Resources;
+class Scoring;
 
 class CLexicon {
  public:
@@ -68,6 +71,27 @@ class CLexicon {
   // id has no string.
   int WordIDsToText(const uint16_t* list, std::string* out, const char* separator) const;
 
+  // The ids' strings each followed by the separator (ids without a string
+  // skipped, a final blank kept).
+  void HypothesisToText(const Hypothesis& hypothesis, std::string* out, const char* separator) const;
+  // Each character's first pronunciation in the tree, joined by "-". 0, or
+  // -1 without a tree or when a character is not a word.
+  int StringToPron(const char* text, std::string* out) const;
+  // A tree of every word's character codes (WordToCodePron) under its word
+  // id; words without a string or beginning with '<' or '_' get the text
+  // "XX". Null when the tree cannot be made.
+  std::unique_ptr<CLexTree> BuildCodeTree(const char* separator, bool backward) const;
+  // The N-best listing through the log, with model 1 (core) or 2 (core
+  // unigrams plus the page model) scores; `reference` is {count, ids...} or
+  // null. With a reference: the reference's rank is counted in the list's
+  // statistics, the texts go to `scoring` (may be null) and 0 is returned;
+  // without: the number of hypotheses listed.
+  int PrintNBest(const uint16_t* reference, int utterance, NBestList* list, Scoring* scoring, int n,
+                 int model) const;
+
+  // The pronunciation tree whose entry ids are word ids; not owned.
+  void set_tree(CLexTree* tree) { tree_ = tree; }
+  CLexTree* tree() const { return tree_; }
   int entry_count() const { return entry_count_; }
   const SymbolTable* words() const { return words_.get(); }
   CoreLM* core_lm() const { return core_; }
@@ -83,11 +107,15 @@ class CLexicon {
   void BindAfterBinary();
   bool CoreUsable() const;
   bool PageUsable() const;
+  // The language-model score of a sentence for the listing; with model 1 and
+  // `PrintLMScores` set its per-word terms follow after `prefix`.
+  int16_t ListingScore(const uint16_t* ids, int n, int model, const char* prefix) const;
 
   int entry_count_ = 0;
   std::unique_ptr<SymbolTable> words_;
   CoreLM* core_ = nullptr;
   PageLM* page_ = nullptr;
+  CLexTree* tree_ = nullptr;
   int print_lm_scores_ = 0;
   int status_ = 0;
 };

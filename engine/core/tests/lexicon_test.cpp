@@ -13,8 +13,11 @@
 #include <vector>
 
 #include "engine/core/core_lm.h"
+#include "engine/core/hypothesis.h"
+#include "engine/core/lex_tree.h"
 #include "engine/core/log_score.h"
 #include "engine/core/page_lm.h"
+#include "engine/core/scoring.h"
 #include "engine/core/testing/lm_file_writers.h"
 #include "test_support.h"
 
@@ -366,6 +369,67 @@ TEST(LexiconHelpersTest, CharactersAndCodes) {
       "A",
       &out);
   EXPECT_EQ(out, "b0a1-4100");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LexiconTest, CodeTreeHoldsEveryWordUnderItsId) {
+  ASSERT_EQ(lexicon_->AddWord("\xb0\xa1\xb0\xa2", 3, 10, 3, 10), 1);  // id 6
+  lexicon_->RemoveWord("b");                                          // id 4 has no string
+  const std::unique_ptr<vok::CLexTree> tree = lexicon_->BuildCodeTree("-", true);
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(tree->entry_count(), 7);
+  EXPECT_STREQ(tree->GetEntryPron(6), "b0a1-b0a2");
+  EXPECT_STREQ(tree->GetEntryPron(3), "6100");  // "a": an odd last byte pairs with 0
+  // Tokens and the removed word share one leaf labelled 65535 under the root.
+  std::vector<uint16_t> entries(16);
+  const int leaf = tree->GetLeaf(0);
+  ASSERT_GT(leaf, 0);
+  EXPECT_EQ(tree->GetNode(leaf)->label, 65535);
+  EXPECT_EQ(tree->GetNode(leaf)->parent, 0);
+  for (int id : {1, 2, 4}) EXPECT_EQ(tree->GetLeaf(id), leaf) << id;
+
+  // StringToPron goes through the lexicon's tree.
+  std::string pron;
+  EXPECT_EQ(lexicon_->StringToPron("a", &pron), -1);  // no tree yet
+  lexicon_->set_tree(tree.get());
+  EXPECT_EQ(lexicon_->StringToPron("\xb0\xa1\xb0\xa2", &pron), -1);  // its characters are not words
+  lexicon_->AddWord("\xb0\xa1", 3, 10, 3, 10);
+  lexicon_->AddWord("\xb0\xa2", 3, 10, 3, 10);
+  const std::unique_ptr<vok::CLexTree> grown = lexicon_->BuildCodeTree("-", false);
+  lexicon_->set_tree(grown.get());
+  EXPECT_EQ(lexicon_->StringToPron("\xb0\xa1\xb0\xa2", &pron), 0);
+  EXPECT_EQ(pron, "b0a1-b0a2");
+}
+
+TEST_F(LexiconTest, NBestListing) {
+  core_->AddWord(3, 3, 0);
+  vok::NBestList list(10);
+  const uint16_t first[] = {3, 4};
+  const uint16_t second[] = {4, 3, 3};
+  list.Append(-5, first, 2);
+  list.Append(-9, second, 3);
+  list.set_best_score(100);
+  vok_test::CapturedLogStream log;
+  EXPECT_EQ(lexicon_->PrintNBest(nullptr, 7, &list, nullptr, 5, 1), 2);
+  const std::string text = log.Text();
+  char line[128];
+  std::snprintf(line, sizeof line, "  1:      95 (%5d): a b \n", core_->GetSentenceScore(first, 2, nullptr));
+  EXPECT_NE(text.find(line), std::string::npos) << text;
+  std::snprintf(line, sizeof line, "  2:      91 (%5d): b a a \n",
+                core_->GetSentenceScore(second, 3, nullptr));
+  EXPECT_NE(text.find(line), std::string::npos) << text;
+
+  // With a reference: its line, its rank in the statistics, the scoring lines.
+  const uint16_t reference[] = {3, 4, 3, 3};
+  vok::Scoring scoring;
+  EXPECT_EQ(lexicon_->PrintNBest(reference, 7, &list, &scoring, 5, 1), 0);
+  EXPECT_NE(log.Text().find("  0:       7 ("), std::string::npos);
+  EXPECT_EQ(list.rank_count(1), 1);
+  EXPECT_EQ(scoring.sentences(), 1);
+  EXPECT_NE(log.Text().find("TOTALS"), std::string::npos);
 }
 
 }  // namespace
