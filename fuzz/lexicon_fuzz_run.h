@@ -48,8 +48,8 @@ inline int Run(const std::uint8_t* data, std::size_t size, Form form) {
   std::fclose(file);
   {
     vok::CoreLM core(nullptr, model.c_str());
-    vok::CLexicon lexicon = form == Form::kText ? vok::CLexicon(nullptr, path.c_str(), &core)
-                                                : vok::CLexicon(path.c_str(), &core, 0);
+    vok::CLexicon lexicon = form == Form::kText ? vok::CLexicon(nullptr, path.c_str(), &core, nullptr)
+                                                : vok::CLexicon(path.c_str(), &core, nullptr, 0);
     if (lexicon.status() == 0) {
       for (int id = 0; id < lexicon.entry_count() && id < 256; ++id) {
         const char* word = lexicon.WordIDToString(id);
@@ -57,7 +57,7 @@ inline int Run(const std::uint8_t* data, std::size_t size, Form form) {
         core.GetBigramScore(id, id + 1);
       }
       lexicon.TextToWordIDs("<S> </S>");
-      lexicon.AddWord("zz", 3, 10);
+      lexicon.AddWord("zz", 3, 10, 3, 10);
       lexicon.RemoveWord("<S>");
       lexicon.WriteBinary(path.c_str(), 0, 0);
     }

@@ -1,10 +1,13 @@
 // Loading the syllable table and the 60,000-word pronunciation tree of the
 // generated China folder, walking the tree, and the back-trace table's record
-// and path enumeration rates. The folder may be given as the first argument.
+// and path enumeration rates; loading the binary lexicon with its core class
+// bigram model, the core model's score rates and the cache model's update.
+// The folder may be given as the first argument.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -14,7 +17,10 @@
 #include <vector>
 
 #include "engine/core/back_trace_table.h"
+#include "engine/core/cache_lm.h"
+#include "engine/core/core_lm.h"
 #include "engine/core/lex_tree.h"
+#include "engine/core/lexicon.h"
 #include "engine/core/syllable_table.h"
 #include "engine/core/symbol_table.h"
 
@@ -183,6 +189,89 @@ void BM_BackTraceEnumerate100Best(benchmark::State& state) {
   state.counters["paths"] = paths;
 }
 BENCHMARK(BM_BackTraceEnumerate100Best)->Unit(benchmark::kMillisecond);
+
+// The binary lexicon bound to its core model (class bigram table read from
+// "CoreLM"); the target is below 200 ms and 40 MB with the page model.
+void BM_LexiconAndCoreModelLoad(benchmark::State& state) {
+  if (!NeedData(state, "Lexicon") || !NeedData(state, "CoreLM")) return;
+  const std::string lexicon_path = DataPath("Lexicon");
+  const std::string model_path = DataPath("CoreLM");
+  long long heap = 0;
+  int entries = 0, classes = 0;
+  {
+    const long long before = HeapBytes();
+    vok::CoreLM core(nullptr, model_path.c_str());
+    vok::CLexicon lexicon(lexicon_path.c_str(), &core, nullptr, 0);
+    heap = HeapBytes() - before;
+    entries = lexicon.entry_count();
+    classes = core.class_count();
+  }
+  for (auto _ : state) {
+    vok::CoreLM core(nullptr, model_path.c_str());
+    vok::CLexicon lexicon(lexicon_path.c_str(), &core, nullptr, 0);
+    benchmark::DoNotOptimize(lexicon.entry_count());
+  }
+  state.counters["entries"] = entries;
+  state.counters["classes"] = classes;
+  state.counters["heap_MB"] = static_cast<double>(heap) / 1e6;
+}
+BENCHMARK(BM_LexiconAndCoreModelLoad)->Unit(benchmark::kMillisecond);
+
+// A loaded core model and a stream of word ids drawn from the lexicon.
+struct CoreModelFixture {
+  std::unique_ptr<vok::CoreLM> core;
+  std::unique_ptr<vok::CLexicon> lexicon;
+  std::vector<uint16_t> ids;
+  bool Load(benchmark::State& state) {
+    if (!NeedData(state, "Lexicon") || !NeedData(state, "CoreLM")) return false;
+    core = std::make_unique<vok::CoreLM>(nullptr, DataPath("CoreLM").c_str());
+    lexicon = std::make_unique<vok::CLexicon>(DataPath("Lexicon").c_str(), core.get(), nullptr, 0);
+    std::mt19937 random(7);
+    // Frequent words more often: ids are by falling frequency.
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    for (int k = 0; k < 1 << 16; ++k)
+      ids.push_back(static_cast<uint16_t>(std::pow(u(random), 3.0) * (lexicon->entry_count() - 1)));
+    return lexicon->status() == 0;
+  }
+};
+
+void BM_CoreGetWordScore(benchmark::State& state) {
+  CoreModelFixture f;
+  if (!f.Load(state)) return;
+  std::size_t k = 0;
+  int previous = f.core->ScoringClass(f.ids[0]);
+  for (auto _ : state) {
+    const uint16_t w = f.ids[k++ & 0xFFFF];
+    benchmark::DoNotOptimize(f.core->GetWordScore(previous, w, nullptr));
+    previous = f.core->ScoringClass(w);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_CoreGetWordScore);
+
+void BM_CoreGetBigramScore(benchmark::State& state) {
+  CoreModelFixture f;
+  if (!f.Load(state)) return;
+  std::size_t k = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(f.core->GetBigramScore(f.ids[k & 0xFFFF], f.ids[(k + 1) & 0xFFFF]));
+    ++k;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_CoreGetBigramScore);
+
+// A full ring of 200 accepted words turned into score bytes.
+void BM_CacheLMUpdate(benchmark::State& state) {
+  CoreModelFixture f;
+  if (!f.Load(state)) return;
+  vok::CacheLM cache(nullptr, 65535, f.core->in_class_bias(), f.core->in_class_shift());
+  std::vector<uint16_t> list{200};
+  list.insert(list.end(), f.ids.begin(), f.ids.begin() + 200);
+  cache.AddWords(list.data());
+  for (auto _ : state) benchmark::DoNotOptimize(cache.Update());
+}
+BENCHMARK(BM_CacheLMUpdate)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -4,10 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/core/cache_lm.h"
 #include "engine/core/file_io.h"
+#include "engine/core/hypothesis.h"
 #include "engine/core/log_score.h"
 #include "engine/core/messages.h"
 #include "engine/core/resources.h"
+#include "engine/core/semi_class_bigram.h"
 #include "engine/core/symbol_table.h"
 
 namespace vok {
@@ -15,6 +18,7 @@ namespace vok {
 namespace {
 
 constexpr const char* kSection = "LMBackend";
+constexpr int32_t kNotLookedUp = -2;
 constexpr const char* kTokenNames[CoreLM::kTokens] = {
     "<S>", "</S>", "<PERSON>", "<PLACE>", "<IDIOM>", "<ORGANIZATION>", "<DATE>", "<TIME>", nullptr, "<UNK>"};
 
@@ -42,8 +46,23 @@ CoreLM::CoreLM(const Resources* resources, const char* path) {
   if (resources) ReadOptions(*resources);
   entries_.assign(kWordCapacity, WordEntry{});
   counts_.assign(kWordCapacity, -1);
-  status_ = path ? ReadOlderForm(path) : -1;
+  semi_ids_.assign(kWordCapacity, kNotLookedUp);
+  if (!path) return;
+  if (SemiClassBigram::HasMagic(path)) {
+    semi_class_ = std::make_unique<SemiClassBigram>(path);
+    status_ = semi_class_->status();
+    if (status_ == 0) {
+      class_count_ = semi_class_->class_count();
+      file_word_count_ = semi_class_->word_count();
+      // The word scores computed from lexicon counts share the model's shift.
+      bigram_shift_ = semi_class_->shift();
+    }
+  } else {
+    status_ = ReadOlderForm(path);
+  }
 }
+
+CoreLM::~CoreLM() = default;
 
 void CoreLM::ReadOptions(const Resources& resources) {
   resources.GetFloat(kSection, "ClassBigramWeight", &class_bigram_weight_);
@@ -124,6 +143,7 @@ void CoreLM::SetWordCount(int id, int word_class, int32_t count) {
 void CoreLM::AddWord(int id, int word_class, int score) {
   const int w = static_cast<uint16_t>(id);
   if (w >= kWordCapacity) return;
+  semi_ids_[w] = kNotLookedUp;
   WordEntry& e = entries_[w];
   const auto s = static_cast<uint8_t>(std::clamp(score, 0, 255));
   e.unigram = std::min(e.unigram, s);
@@ -141,10 +161,14 @@ void CoreLM::BoostWord(int id, int amount) {
 
 void CoreLM::ResetWord(int id) {
   const int w = static_cast<uint16_t>(id);
-  if (w < kWordCapacity) entries_[w] = WordEntry{};
+  if (w >= kWordCapacity) return;
+  entries_[w] = WordEntry{};
+  semi_ids_[w] = kNotLookedUp;
 }
 
 void CoreLM::BindClassTokens(const SymbolTable& words) {
+  words_ = &words;
+  std::fill(semi_ids_.begin(), semi_ids_.end(), kNotLookedUp);
   const int unknown = words.Find(kTokenNames[kUnknown]);
   token_ids_[kUnknown] = unknown >= 0 ? static_cast<uint16_t>(unknown) : kFirstPseudoWord;
   token_classes_[kUnknown] = unknown >= 0 ? entry(unknown).word_class : kNoClass;
@@ -219,6 +243,7 @@ void CoreLM::ComputeScores() {
 }
 
 void CoreLM::ApplySentenceEndRule() {
+  if (table_.empty()) return;
   const int end = token_classes_[kEnd];
   const int start = token_classes_[kStart];
   const auto row = static_cast<std::size_t>(class_count_);
@@ -305,38 +330,57 @@ uint8_t CoreLM::InClassByte(int w) const {
 }
 
 uint8_t CoreLM::table_byte(int c1, int c2) const {
-  if (!ValidClass(c1) || !ValidClass(c2)) return 255;
+  if (!ValidClass(c1) || !ValidClass(c2) || table_.empty()) return 255;
   return table_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(class_count_) +
                 static_cast<std::size_t>(c2)];
+}
+
+int CoreLM::SemiClassByte(int h, int w) const {
+  const auto id = static_cast<uint16_t>(w);
+  if (id >= kWordCapacity) return 255;
+  int32_t& semi_id = semi_ids_[id];
+  if (semi_id == kNotLookedUp) semi_id = words_ ? semi_class_->WordId(words_->GetName(id)) : -1;
+  return semi_class_->Lookup(h, ScoringClass(w), semi_id);
 }
 
 int16_t CoreLM::GetUnigramScore(int w) const {
   const auto id = static_cast<uint16_t>(w);
   const int byte = id < kWordCapacity ? entries_[id].unigram : 255;
-  return WeightedScore(byte, word_prob_weight_);
+  const int16_t own = WeightedScore(byte, word_prob_weight_);
+  if (!cache_lm_) return own;
+  return std::max(own, WeightedScore(cache_lm_->GetScoreByte(id), cache_lm_->weight()));
 }
 
 int16_t CoreLM::GetBigramScore(int w1, int w2) const {
   const int c1 = ScoringClass(w1);
   const int c2 = ScoringClass(w2);
   if (c1 == token_classes_[kEnd] && c2 != c1) return kForbidden;
+  if (semi_class_) return WeightedScore(SemiClassByte(c1, w2), class_bigram_weight_);
   return WeightedScore(table_byte(c1, c2) + InClassByte(w2), class_bigram_weight_);
 }
 
-int16_t CoreLM::GetContinuationScore(int w, int next_class) const {
+int16_t CoreLM::GetContinuationScore(int w, int next_class, int next_word) const {
   const int c = ScoringClass(w);
   if (c == token_classes_[kEnd] && next_class != c) return kForbidden;
+  if (semi_class_) return WeightedScore(SemiClassByte(c, next_word), class_bigram_weight_);
   return WeightedScore(table_byte(c, next_class) + InClassByte(w), class_bigram_weight_);
 }
 
 int16_t CoreLM::GetWordScore(int previous_class, int w, WordTerms* terms) const {
   const int c = ScoringClass(w);
   const auto id = static_cast<uint16_t>(w);
-  const int b = -table_byte(previous_class, c);
-  const int i = -InClassByte(w);
   const int u = -(id < kWordCapacity ? entries_[id].unigram : 255);
-  const int16_t total =
-      Saturate16(TruncToInt((b + i) * double{class_bigram_weight_} + u * double{word_prob_weight_}));
+  int b = 0;
+  int i = 0;
+  int16_t total = 0;
+  if (semi_class_) {
+    b = -SemiClassByte(previous_class, w);
+    total = Saturate16(TruncToInt(u * double{word_prob_weight_} + b * double{class_bigram_weight_}));
+  } else {
+    b = -table_byte(previous_class, c);
+    i = -InClassByte(w);
+    total = Saturate16(TruncToInt((b + i) * double{class_bigram_weight_} + u * double{word_prob_weight_}));
+  }
   if (terms)
     *terms = WordTerms{static_cast<int16_t>(c), total, static_cast<int16_t>(b), static_cast<int16_t>(i),
                        static_cast<int16_t>(u)};
@@ -367,6 +411,66 @@ int16_t CoreLM::GetBigramSum(const uint16_t* ids, int n) const {
     previous = ids[k];
   }
   return Saturate16(sum);
+}
+
+void CoreLM::RemoveScoresFromNBest(NBestList* list, bool bigram) const {
+  if (!list) return;
+  for (int k = 0; k < list->count(); ++k) {
+    Hypothesis& h = list->Mutable(k);
+    const int16_t sum = bigram ? GetBigramSum(h.ids, h.count) : GetUnigramSum(h.ids, h.count);
+    h.score = Saturate16(int64_t{h.score} - sum);
+  }
+}
+
+void CoreLM::PrintWordTerms(const WordTerms* terms, int n, const char* title) {
+  LogPrint("%s", title ? title : "");
+  for (int k = 0; k < n; ++k)
+    LogPrint("%d(%d,%d,%d) ", terms[k].total, terms[k].bigram, terms[k].in_class, terms[k].unigram);
+  LogPrint("\n");
+}
+
+int64_t CoreLM::GetMemoryUsage() const {
+  const int64_t c = class_count_;
+  return (c + 4) * c + 4 * int64_t{kWordCapacity} + 4;
+}
+
+void CoreLM::PrintHeader() const {
+  if (semi_class_) return;
+  const std::string rule(37, '-');
+  const auto percent = [](int64_t part, int64_t whole) {
+    return whole > 0 ? 100.0 * double(part) / double(whole) : 0.0;
+  };
+  int in_class_floor = 0, in_class_ceiling = 0;
+  for (int w = 0; w < word_count_; ++w) {
+    in_class_floor += entries_[w].in_class == 255;
+    in_class_ceiling += entries_[w].in_class == 0;
+  }
+  const int64_t cells = static_cast<int64_t>(table_.size());
+  const auto table_floor = std::count_if(table_.begin(), table_.end(), [](uint8_t v) { return v > 254; });
+  const auto table_ceiling = std::count(table_.begin(), table_.end(), uint8_t{0});
+  LogPrint("\nCoreLM Header\n");
+  LogPrint("%s\n", rule.c_str());
+  LogPrint("%-15s    %d\n", "# Words:", word_count_);
+  LogPrint("%-15s    %d\n", "# Classes:", class_count_);
+  LogPrint("%-15s    %d\n", "Pr(w) shift:", unigram_shift_);
+  LogPrint("%-15s    %d\n", "Pr(w) bias:", unigram_bias_);
+  LogPrint("%-15s    %d\n", "Pr(w|c) shift:", in_class_shift_);
+  LogPrint("%-15s    %d\n", "Pr(w|c) bias:", in_class_bias_);
+  LogPrint("%-15s    %d\n", "Pr(c2|c1) shift:", bigram_shift_);
+  LogPrint("%-15s    %d\n", "Pr(c2|c1) bias:", bigram_bias_);
+  LogPrint("%-25s    %f\n", "Pr(w|c) prob floor:", double{in_class_floor_});
+  LogPrint("%-25s    %f\n", "Pr(w|c) prob ceiling:", double{in_class_ceiling_});
+  LogPrint("%-25s    %d (%.1f perc)\n", "Pr(w|c) floor cnt:", in_class_floor,
+           percent(in_class_floor, word_count_));
+  LogPrint("%-25s    %d (%.1f perc)\n", "Pr(w|c) ceiling cnt:", in_class_ceiling,
+           percent(in_class_ceiling, word_count_));
+  LogPrint("%-25s    %d (%.1f perc)\n", "Pr(c2|c1) floor cnt:", static_cast<int>(table_floor),
+           percent(table_floor, cells));
+  LogPrint("%-25s    %d (%.1f perc)\n", "Pr(c2|c1) ceiling cnt:", static_cast<int>(table_ceiling),
+           percent(table_ceiling, cells));
+  LogPrint("%-15s    %f\n", "Log base:", double{log_base_});
+  LogPrint("%-15s    %f\n", "Memory usage:", static_cast<double>(GetMemoryUsage()));
+  LogPrint("%s\n", rule.c_str());
 }
 
 }  // namespace vok

@@ -5,12 +5,16 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace vok {
 
+class CacheLM;
+class NBestList;
 class Resources;
+class SemiClassBigram;
 class SymbolTable;
 
 class CoreLM {
@@ -53,9 +57,11 @@ class CoreLM {
   static constexpr int16_t kForbidden = -27768;
 
   // Options from section "LMBackend" (absent keys keep the defaults; a null
-  // store keeps them all), then the model file. status() tells whether the
-  // file was read.
+  // store keeps them all), then the model file: the semi-class bigram form
+  // when it begins with its magic, else the older form. status() tells
+  // whether the file was read.
   CoreLM(const Resources* resources, const char* path);
+  ~CoreLM();
   CoreLM(const CoreLM&) = delete;
   CoreLM& operator=(const CoreLM&) = delete;
 
@@ -66,6 +72,15 @@ class CoreLM {
   void ReadOptions(const Resources& resources);
   void SetClassBigramWeight(float weight) { class_bigram_weight_ = weight; }
   void SetWordProbWeight(float weight) { word_prob_weight_ = weight; }
+  float class_bigram_weight() const { return class_bigram_weight_; }
+  float word_prob_weight() const { return word_prob_weight_; }
+  int32_t unknown_word_class_prob() const { return unknown_word_class_prob_; }
+  // The cache model whose term the unigram score may prefer; null for none.
+  // Not owned.
+  void SetCacheLM(const CacheLM* cache_lm) { cache_lm_ = cache_lm; }
+  const CacheLM* cache_lm() const { return cache_lm_; }
+  // Null for the older form.
+  const SemiClassBigram* semi_class_bigram() const { return semi_class_.get(); }
 
   // Word data, as the lexicon fills it.
   void AllocWords(int n);
@@ -73,6 +88,8 @@ class CoreLM {
   void AddWord(int id, int word_class, int score);
   void BoostWord(int id, int amount);
   void ResetWord(int id);
+  // Records the token ids and classes, and keeps the word list for the word
+  // strings the semi-class form looks up (it must outlive its use here).
   void BindClassTokens(const SymbolTable& words);
   void ComputeScores();
   int AddPseudoWords(int score);
@@ -94,12 +111,22 @@ class CoreLM {
   // Scores: int16 at most 0, or kForbidden.
   int16_t GetUnigramScore(int w) const;
   int16_t GetBigramScore(int w1, int w2) const;
-  int16_t GetContinuationScore(int w, int next_class) const;
+  // The transition from w to a next word of class next_class; the
+  // semi-class form also needs that word.
+  int16_t GetContinuationScore(int w, int next_class, int next_word = kNoWord) const;
   int16_t GetWordScore(int previous_class, int w, WordTerms* terms) const;
   // Sums saturate in int16.
   int16_t GetSentenceScore(const uint16_t* ids, int n, WordTerms* terms) const;
   int16_t GetUnigramSum(const uint16_t* ids, int n) const;
   int16_t GetBigramSum(const uint16_t* ids, int n) const;
+  // Subtracts from every hypothesis its bigram sum (bigram true) or its
+  // unigram sum, saturating in int16.
+  void RemoveScoresFromNBest(NBestList* list, bool bigram) const;
+  // "%s" title, then "%d(%d,%d,%d) " per word (total, bigram, in-class,
+  // unigram), then a newline, through the log.
+  static void PrintWordTerms(const WordTerms* terms, int n, const char* title);
+  int64_t GetMemoryUsage() const;
+  void PrintHeader() const;
 
   int word_count() const { return word_count_; }
   int class_count() const { return class_count_; }
@@ -128,6 +155,8 @@ class CoreLM {
   // Classes beyond the class count are stored as unset (they score as "<UNK>").
   int CheckedClass(int c) const { return ValidClass(c) ? c : kNoClass; }
   uint8_t InClassByte(int w) const;
+  // The semi-class bigram byte of word w after class h.
+  int SemiClassByte(int h, int w) const;
 
   int status_ = -1;
   int word_count_ = 0;
@@ -156,6 +185,12 @@ class CoreLM {
   float class_bigram_weight_ = 1.0f;
   float word_prob_weight_ = 0.5f;
   int32_t unknown_word_class_prob_ = -120;
+  const CacheLM* cache_lm_ = nullptr;
+  std::unique_ptr<SemiClassBigram> semi_class_;
+  const SymbolTable* words_ = nullptr;
+  // Each word's id in the semi-class bigram (-1 not listed, -2 not looked up
+  // yet), filled on first use.
+  mutable std::vector<int32_t> semi_ids_;
 };
 
 }  // namespace vok

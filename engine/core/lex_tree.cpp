@@ -354,6 +354,30 @@ int CLexTree::AddProns(const char* text, bool add_unknown) {
   return failed ? -1 : added;
 }
 
+int CLexTree::AddPronsAt(int entry, const char* text, bool add_unknown) {
+  if (!pool_ || !text || entry < 0 || entry >= kMaxEntries) return -1;
+  int added = 0;
+  bool failed = false;
+  const std::vector<std::string> prons = SplitAt(text, '/');
+  for (std::size_t i = 0; i < prons.size(); ++i) {
+    std::vector<uint16_t> ids;
+    const int parsed = ParsePron(prons[i].c_str(), add_unknown, &ids);
+    if (backward_) std::reverse(ids.begin(), ids.end());
+    const int node = ids.empty() ? -1 : Insert(ids, entry);
+    if (node < 0) {
+      if (i == 0) return -1;
+      failed = true;
+      continue;
+    }
+    if (i == 0) SetLeaf(entry, node);
+    if (parsed < 0)
+      failed = true;
+    else
+      ++added;
+  }
+  return failed ? -1 : added;
+}
+
 int CLexTree::RemoveEntry(int entry) {
   if (GetLeaf(entry) < 0) return -1;
   leaves_[static_cast<std::size_t>(entry)] = -1;

@@ -96,6 +96,10 @@ class CLexTree {
   int AddPron(const char* text, bool add_unknown, bool further);
   // Pronunciations joined by "/": the number added, or -1 when any failed.
   int AddProns(const char* text, bool add_unknown);
+  // As AddProns, under the given entry id instead of the next one (a word
+  // added to a lexicon keeps its word id here); the first pronunciation
+  // becomes the entry's leaf. -1 when the first could not be inserted.
+  int AddPronsAt(int entry, const char* text, bool add_unknown);
   // The syllable's id (also added to the linked syllable table); -1 when
   // either table refuses it.
   int AddSyllable(const char* name);

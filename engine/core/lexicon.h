@@ -11,8 +11,13 @@
 
 namespace vok {
 
+class CLexTree;
 class CoreLM;
+class Hypothesis;
+class NBestList;
+class PageLM;
 class Resources;
+class Scoring;
 
 class CLexicon {
  public:
@@ -26,17 +31,18 @@ class CLexicon {
 
   CLexicon();
   // The text form; `PrintLMScores` from section "LMBackend" when a store is
-  // given. status() tells whether the file was read.
-  CLexicon(const Resources* resources, const char* text_path, CoreLM* core);
+  // given. status() tells whether the file was read. Either model may be null.
+  CLexicon(const Resources* resources, const char* text_path, CoreLM* core, PageLM* page);
   // The binary form.
-  CLexicon(const char* binary_path, CoreLM* core, uint16_t tag);
+  CLexicon(const char* binary_path, CoreLM* core, PageLM* page, uint16_t tag);
   CLexicon(const CLexicon&) = delete;
   CLexicon& operator=(const CLexicon&) = delete;
 
   int status() const { return status_; }
-  // Reads the binary form and binds the model; 0 or a negative value (the
-  // lexicon is then empty).
-  int Load(const char* binary_path, CoreLM* core, uint16_t tag);
+  // Reads the binary form and binds the models; 0 or a negative value (the
+  // lexicon is then empty). A stored core class count, or a page class count
+  // above 0, that differs from the bound model's is refused.
+  int Load(const char* binary_path, CoreLM* core, PageLM* page, uint16_t tag);
   // Writes the binary form through a new file that replaces the old one. 0,
   // or -1 (no core model bound, or the file could not be written; the old
   // file is then untouched).
@@ -48,7 +54,13 @@ class CLexicon {
   const char* WordIDToString(int id) const;
   // 1 when added, 0 when the word existed (then boosted by 10), -1 when it
   // cannot be added (the word table or the ids below 65500 are full).
-  int AddWord(const char* word, int core_class, int core_score);
+  int AddWord(const char* word, int core_class, int core_score, int page_class, int page_score);
+  int AddNewWord(const char* word, int core_class, int page_class, int core_score, int page_score) {
+    return AddWord(word, core_class, core_score, page_class, page_score);
+  }
+  // The classes of a client's word category in both models: 0 "<PERSON>",
+  // 1 "<PLACE>", 2 "<IDIOM>", any other "<UNK>" (65535 without the model).
+  void CategoryClasses(int category, uint16_t* core_class, uint16_t* page_class) const;
   int BoostWord(int id, int amount);
   // The id, or -1 when absent; later ids keep theirs.
   int RemoveWord(const char* word);
@@ -59,8 +71,31 @@ class CLexicon {
   // id has no string.
   int WordIDsToText(const uint16_t* list, std::string* out, const char* separator) const;
 
+  // The ids' strings each followed by the separator (ids without a string
+  // skipped, a final blank kept).
+  void HypothesisToText(const Hypothesis& hypothesis, std::string* out, const char* separator) const;
+  // Each character's first pronunciation in the tree, joined by "-". 0, or
+  // -1 without a tree or when a character is not a word.
+  int StringToPron(const char* text, std::string* out) const;
+  // A tree of every word's character codes (WordToCodePron) under its word
+  // id; words without a string or beginning with '<' or '_' get the text
+  // "XX". Null when the tree cannot be made.
+  std::unique_ptr<CLexTree> BuildCodeTree(const char* separator, bool backward) const;
+  // The N-best listing through the log, with model 1 (core) or 2 (core
+  // unigrams plus the page model) scores; `reference` is {count, ids...} or
+  // null. With a reference: the reference's rank is counted in the list's
+  // statistics, the texts go to `scoring` (may be null) and 0 is returned;
+  // without: the number of hypotheses listed.
+  int PrintNBest(const uint16_t* reference, int utterance, NBestList* list, Scoring* scoring, int n,
+                 int model) const;
+
+  // The pronunciation tree whose entry ids are word ids; not owned.
+  void set_tree(CLexTree* tree) { tree_ = tree; }
+  CLexTree* tree() const { return tree_; }
   int entry_count() const { return entry_count_; }
   const SymbolTable* words() const { return words_.get(); }
+  CoreLM* core_lm() const { return core_; }
+  PageLM* page_lm() const { return page_; }
   int print_lm_scores() const { return print_lm_scores_; }
   int64_t GetMemoryUsage() const;
   void PrintHeader() const;
@@ -71,10 +106,16 @@ class CLexicon {
   void BindAfterText();
   void BindAfterBinary();
   bool CoreUsable() const;
+  bool PageUsable() const;
+  // The language-model score of a sentence for the listing; with model 1 and
+  // `PrintLMScores` set its per-word terms follow after `prefix`.
+  int16_t ListingScore(const uint16_t* ids, int n, int model, const char* prefix) const;
 
   int entry_count_ = 0;
   std::unique_ptr<SymbolTable> words_;
   CoreLM* core_ = nullptr;
+  PageLM* page_ = nullptr;
+  CLexTree* tree_ = nullptr;
   int print_lm_scores_ = 0;
   int status_ = 0;
 };

@@ -5,6 +5,8 @@
 
 #include "engine/core/byte_order.h"
 #include "engine/core/file_io.h"
+#include "engine/core/lex_tree.h"
+#include "engine/core/lexicon.h"
 #include "engine/core/replacing_file.h"
 
 namespace vok {
@@ -145,6 +147,44 @@ int CUserLexicon::Write(const char* path, uint16_t tag, uint8_t flag) const {
     }
   }
   return file.Commit();
+}
+
+int CUserLexicon::ApplyTo(CLexicon* lexicon, CLexTree* tree) {
+  ApplyDeletions(lexicon, tree);
+  AddWordsTo(lexicon, tree);
+  return 0;
+}
+
+int CUserLexicon::ApplyDeletions(CLexicon* lexicon, CLexTree* tree) {
+  if (!lexicon) return 0;
+  int removed = 0;
+  // Forgetting a deletion moves the later ones down: walk a copy.
+  std::vector<std::string> words;
+  for (int i = 0; i < deleted_->GetCount(); ++i)
+    if (const char* w = deleted_->GetName(i)) words.emplace_back(w);
+  for (const std::string& word : words) {
+    const int id = lexicon->RemoveWord(word.c_str());
+    if (id < 0) {
+      deleted_->Remove(word.c_str());
+      continue;
+    }
+    if (tree) tree->RemoveEntry(id);
+    ++removed;
+  }
+  return removed;
+}
+
+int CUserLexicon::AddWordsTo(CLexicon* lexicon, CLexTree* tree) const {
+  if (!lexicon) return 0;
+  for (int i = 0; i < added_->GetCount(); ++i) {
+    const char* word = added_->GetName(i);
+    if (!word) continue;
+    const auto k = static_cast<std::size_t>(i);
+    const int added = lexicon->AddWord(word, core_[k].word_class, core_[k].in_class, page_[k].word_class,
+                                       page_[k].in_class);
+    if (added == 1 && tree) tree->AddPronsAt(lexicon->StringToWordID(word), prons_[k].c_str(), false);
+  }
+  return 0;
 }
 
 }  // namespace vok

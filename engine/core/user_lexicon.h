@@ -13,6 +13,9 @@
 
 namespace vok {
 
+class CLexicon;
+class CLexTree;
+
 class CUserLexicon {
  public:
   // A word's entry in one language model as the user lexicon keeps it.
@@ -43,6 +46,18 @@ class CUserLexicon {
   int DeleteWord(const char* word);
   int HasWord(const char* word) const { return added_->Find(word) >= 0 ? 1 : 0; }
   int IsDeleted(const char* word) const { return deleted_->Find(word) >= 0 ? 1 : 0; }
+
+  // ApplyDeletions, then AddWordsTo; 0. The tree (may be null) holds the
+  // lexicon's pronunciations under word ids.
+  int ApplyTo(CLexicon* lexicon, CLexTree* tree);
+  // Removes every deleted word the lexicon holds from the lexicon and its
+  // entry from the tree; deleted words the lexicon does not hold are
+  // forgotten. The number removed from the lexicon.
+  int ApplyDeletions(CLexicon* lexicon, CLexTree* tree);
+  // Adds every added word to the lexicon with its classes and in-class bytes;
+  // a word new to the lexicon gets its pronunciation in the tree under its
+  // word id (unknown syllables not added). 0.
+  int AddWordsTo(CLexicon* lexicon, CLexTree* tree) const;
 
   // Reads the file; all or nothing: on failure the object keeps what it held.
   // 0, or a negative value.

@@ -1,6 +1,7 @@
 // build_language_data: the vocabulary of one dialect folder: "Syllable",
 // "Pron.txt" and "Pron", from the open word lists (word frequencies, the
-// CC-CEDICT dictionary, the character database's readings).
+// CC-CEDICT dictionary, the character database's readings); with n-gram
+// statistics also its language model: "Lexicon.txt", "Lexicon", "CoreLM".
 #include <charconv>
 #include <cstdio>
 #include <iostream>
@@ -12,6 +13,7 @@
 
 #include "platform/file_access.h"
 #include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/language_model.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/build_language_data/pronunciation_sources.h"
 #include "tools/build_language_data/vocabulary.h"
@@ -25,7 +27,8 @@ void PrintUsage() {
   std::cerr
       << "usage: build_language_data --script simplified|traditional --frequencies FILE\n"
          "                           --dictionary cedict_ts.u8.js --readings Unihan_Readings.txt[.bz2]\n"
-         "                           --out DIR [--models HMM-NAMES] [--words N]\n";
+         "                           --out DIR [--models HMM-NAMES] [--words N]\n"
+         "                           [--ngrams NGRAM-LISTING --ngram-words WORD-TABLE]\n";
 }
 
 std::optional<std::string> ReadText(const std::string& path) {
@@ -55,7 +58,7 @@ std::string Unwrapped(const std::string& module) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string script_name, frequencies, dictionary, readings, out, models_path;
+  std::string script_name, frequencies, dictionary, readings, out, models_path, ngrams, ngram_words;
   int words = bld::kDefaultLexiconWords;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string_view flag = argv[i];
@@ -70,6 +73,10 @@ int main(int argc, char** argv) {
       readings = value;
     } else if (flag == "--out") {
       out = value;
+    } else if (flag == "--ngrams") {
+      ngrams = value;
+    } else if (flag == "--ngram-words") {
+      ngram_words = value;
     } else if (flag == "--models") {
       models_path = value;
     } else if (flag == "--words") {
@@ -119,7 +126,8 @@ int main(int argc, char** argv) {
   const auto spellable = [&](const std::string& syllable) {
     return bld::SpellSyllable(syllable, model_list).has_value();
   };
-  const auto lexicon = bld::SelectLexicon(bld::ReadWordCounts(*frequency_text), sources,
+  const auto word_counts = bld::ReadWordCounts(*frequency_text);
+  const auto lexicon = bld::SelectLexicon(word_counts, sources,
                                           simplified ? bld::PronunciationSources::Script::kSimplified
                                                      : bld::PronunciationSources::Script::kTraditional,
                                           code_page, words, spellable);
@@ -130,5 +138,26 @@ int main(int argc, char** argv) {
   }
   std::cout << out << ": " << lexicon.size() << " words, " << bld::LexiconSyllables(lexicon).size()
             << " syllables (" << entries << " dictionary entries, " << characters << " character readings)\n";
+  if (ngrams.empty() != ngram_words.empty()) {
+    PrintUsage();
+    return 2;
+  }
+  if (ngrams.empty()) return 0;
+  const auto ngram_text = ReadText(ngrams);
+  const auto word_table = ReadText(ngram_words);
+  if (!ngram_text || !word_table) {
+    std::cerr << "build_language_data: cannot read the n-gram statistics\n";
+    return 1;
+  }
+  bld::NgramStatistics statistics;
+  std::string lm_error = bld::ReadNgramStatistics(*ngram_text, *word_table, &statistics);
+  if (lm_error.empty())
+    lm_error = bld::WriteLanguageModel(lexicon, word_counts, statistics, code_page,
+                                       bld::LanguageModelOptions(), out);
+  if (!lm_error.empty()) {
+    std::cerr << "build_language_data: " << lm_error << "\n";
+    return 1;
+  }
+  std::cout << out << ": language model of " << statistics.bigrams.size() << " bigrams checked\n";
   return 0;
 }

@@ -6,16 +6,22 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "engine/core/cache_lm.h"
+#include "engine/core/hypothesis.h"
 #include "engine/core/log_score.h"
 #include "engine/core/resources.h"
+#include "engine/core/semi_class_bigram.h"
 #include "engine/core/symbol_table.h"
+#include "engine/core/testing/lm_file_writers.h"
 #include "test_support.h"
 
 namespace {
 
+using vok::CacheLM;
 using vok::CoreLM;
 
 // Writes the older class bigram form independently of the reader.
@@ -294,6 +300,170 @@ TEST(CoreLMOptionsTest, ReadFromTheStoreAndSetters) {
   EXPECT_EQ(lm.GetUnigramScore(1), -7);
   lm.SetClassBigramWeight(0.5f);
   EXPECT_EQ(lm.GetBigramScore(0, 1), -8);
+}
+
+TEST_F(CoreLMTest, CacheModelTermWinsWhenBetter) {
+  lm_->ComputeScores();
+  CacheLM cache(nullptr, 65535, lm_->in_class_bias(), lm_->in_class_shift());
+  cache.set_weight(0.25f);
+  const uint16_t list[] = {2, 3, 3};
+  cache.AddWords(list);
+  ASSERT_EQ(cache.Update(), 0);
+  const int own3 = -static_cast<int>(lm_->entry(3).unigram * 0.5f);
+  const int own4 = -static_cast<int>(lm_->entry(4).unigram * 0.5f);
+  lm_->SetCacheLM(&cache);
+  EXPECT_EQ(lm_->GetUnigramScore(3), std::max(own3, -static_cast<int>(cache.GetScoreByte(3) * 0.25f)));
+  // Absent from the ring: byte 255 x 0.25 = -63 only wins over a worse own term.
+  EXPECT_EQ(lm_->GetUnigramScore(4), std::max(own4, -63));
+  lm_->SetCacheLM(nullptr);
+  EXPECT_EQ(lm_->GetUnigramScore(3), own3);
+}
+
+TEST_F(CoreLMTest, RemoveScoresFromNBestAndPrintTexts) {
+  lm_->ComputeScores();
+  vok::NBestList list(4);
+  const uint16_t a[] = {3, 4};
+  list.Append(-50, a, 2);
+  lm_->RemoveScoresFromNBest(&list, true);
+  EXPECT_EQ(list.Get(0).score, -50 - lm_->GetBigramSum(a, 2));
+  lm_->RemoveScoresFromNBest(&list, false);
+  EXPECT_EQ(list.Get(0).score, -50 - lm_->GetBigramSum(a, 2) - lm_->GetUnigramSum(a, 2));
+  EXPECT_EQ(lm_->GetMemoryUsage(), (4 + 4) * 4 + 4 * 65535 + 4);
+
+  vok_test::CapturedLogStream log;
+  const CoreLM::WordTerms terms[] = {{3, -10, -1, -2, -3}, {2, -20, -4, -5, -6}};
+  CoreLM::PrintWordTerms(terms, 2, "++");
+  lm_->PrintHeader();
+  const std::string text = log.Text();
+  EXPECT_EQ(text.substr(0, 30), "++-10(-1,-2,-3) -20(-4,-5,-6) ");
+  EXPECT_NE(text.find("\nCoreLM Header\n" + std::string(37, '-') +
+                      "\n# Words:           6\n# Classes:         4\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("Pr(c2|c1) ceiling cnt:       1 (6.2 perc)\n"), std::string::npos);
+}
+
+// Words "<S>" 0, "</S>" 1, "<UNK>" 2, "a" 3, "b" 4 (listed by the model) and
+// "x" 5 (not listed), over 300 classes so that the second list is used.
+class SemiClassBigramTest : public ::testing::Test {
+ protected:
+  static constexpr int kClasses = 300;
+  void SetUp() override {
+    model_.classes = kClasses;
+    model_.bias = 100;
+    model_.shift = 3;
+    for (const char* text : {"<S>", "</S>", "a", "b"}) {
+      vok_testing::SemiClassBigramModel::Word w;
+      w.text = text;
+      w.weight = 2.0f;
+      model_.words.push_back(w);
+    }
+    model_.words[2].scores = {{0, 7}, {3, 9}, {260, 11}};
+    model_.words[3].scores = {{0, 17}, {259, 4}, {260, 33}};
+    model_.words[3].weight = 100.0f;
+    for (int c = 0; c < kClasses; ++c) model_.masses.push_back(1.0f + static_cast<float>(c));
+    path_ = WriteFile("semi_bigram.bin", model_.Write());
+    lm_ = std::make_unique<CoreLM>(nullptr, path_.c_str());
+    ASSERT_EQ(lm_->status(), 0);
+    ASSERT_NE(lm_->semi_class_bigram(), nullptr);
+    words_.Init(16);
+    const char* names[] = {"<S>", "</S>", "<UNK>", "a", "b", "x"};
+    const int classes[] = {0, 1, 2, 3, 260, 3};
+    lm_->AllocWords(6);
+    for (int i = 0; i < 6; ++i) {
+      words_.Add(names[i]);
+      lm_->SetWordCount(i, classes[i], 10 + i);
+    }
+    lm_->BindClassTokens(words_);
+    lm_->ComputeScores();
+  }
+  void TearDown() override { std::remove(path_.c_str()); }
+
+  // The lookup from the maps.
+  int Expected(int h, const std::string& word) const {
+    for (const auto& w : model_.words) {
+      if (w.text != word) continue;
+      const auto it = w.scores.find(static_cast<uint16_t>(h));
+      if (it != w.scores.end()) return it->second;
+      auto value =
+          static_cast<uint32_t>(vok::LogValue(double{model_.masses[static_cast<std::size_t>(h)]} * w.weight));
+      value = value < 100u ? 0 : value - 100u;
+      return static_cast<int>(std::min<uint32_t>(value >> 3, 255));
+    }
+    return 255;
+  }
+
+  vok_testing::SemiClassBigramModel model_;
+  std::string path_;
+  std::unique_ptr<CoreLM> lm_;
+  vok::SymbolTable words_;
+};
+
+TEST_F(SemiClassBigramTest, ScoresMatchTheReference) {
+  EXPECT_EQ(lm_->class_count(), kClasses);
+  const char* names[] = {"<S>", "</S>", "<UNK>", "a", "b", "x"};
+  for (int w1 = 0; w1 < 6; ++w1)
+    for (int w2 = 0; w2 < 6; ++w2) {
+      const int c1 = lm_->ScoringClass(w1);
+      if (c1 == 1 && lm_->ScoringClass(w2) != 1) {
+        EXPECT_EQ(lm_->GetBigramScore(w1, w2), CoreLM::kForbidden);
+        continue;
+      }
+      EXPECT_EQ(lm_->GetBigramScore(w1, w2), -Expected(c1, names[w2])) << w1 << " " << w2;
+      EXPECT_EQ(lm_->GetContinuationScore(w1, lm_->ScoringClass(w2), w2), -Expected(c1, names[w2]));
+    }
+  // Every history class, both lists.
+  for (int h = 0; h < kClasses; ++h) {
+    CoreLM::WordTerms terms;
+    const int16_t total = lm_->GetWordScore(h, 4, &terms);
+    EXPECT_EQ(terms.bigram, -Expected(h, "b")) << h;
+    EXPECT_EQ(terms.in_class, 0);
+    EXPECT_EQ(total, static_cast<int>(terms.unigram * 0.5f + terms.bigram * 1.0f));
+  }
+  // A word the model does not list scores the floor.
+  EXPECT_EQ(lm_->GetWordScore(0, 5, nullptr), static_cast<int>(-lm_->entry(5).unigram * 0.5f - 255));
+  EXPECT_EQ(lm_->semi_class_bigram()->Lookup(0, 3, "nothing"), 255);
+}
+
+TEST(SemiClassBigramFileTest, DamagedFilesAreRefusedOrScoreWithoutACrash) {
+  vok_testing::SemiClassBigramModel model;
+  model.classes = 2048;
+  model.shift = 2;
+  for (int i = 0; i < 5; ++i) {
+    vok_testing::SemiClassBigramModel::Word w;
+    w.text = "w" + std::to_string(i);
+    for (int k = 0; k < 20; ++k) w.scores[static_cast<uint16_t>(k * 97 % 2048)] = static_cast<uint8_t>(k);
+    model.words.push_back(w);
+  }
+  model.masses.assign(2048, 3.0f);
+  const vok_testing::Bytes good = model.Write();
+  {
+    vok_testing::SemiClassBigramModel too_many = model;
+    too_many.classes = 2049;  // beyond eight lists of 256
+    const std::string path = WriteFile("semi_bigram_classes.bin", too_many.Write());
+    vok_test::CapturedMessages messages;
+    EXPECT_EQ(CoreLM(nullptr, path.c_str()).status(), -1);
+  }
+  std::mt19937 rng(8);
+  vok_test::CapturedMessages messages;
+  for (int round = 0; round < 60; ++round) {
+    vok_testing::Bytes bytes = good;
+    if (round < 20)
+      bytes.resize(26 + rng() % (bytes.size() - 26));
+    else
+      for (int k = 0; k < 1 + round % 4; ++k)
+        bytes[64 + rng() % (bytes.size() - 64)] = static_cast<uint8_t>(rng());
+    const std::string path = WriteFile("semi_bigram_damaged.bin", bytes);
+    CoreLM lm(nullptr, path.c_str());
+    vok::SymbolTable words(8);
+    lm.AllocWords(5);
+    for (int i = 0; i < 5; ++i) {
+      words.Add(("w" + std::to_string(i)).c_str());
+      lm.SetWordCount(i, i * 500, 1);
+    }
+    lm.BindClassTokens(words);
+    for (int w1 = 0; w1 < 5; ++w1)
+      for (int w2 = 0; w2 < 5; ++w2) EXPECT_LE(lm.GetBigramScore(w1, w2), 0);
+  }
 }
 
 }  // namespace

@@ -13,12 +13,19 @@
 #include <vector>
 
 #include "engine/core/core_lm.h"
+#include "engine/core/hypothesis.h"
+#include "engine/core/lex_tree.h"
+#include "engine/core/log_score.h"
+#include "engine/core/page_lm.h"
+#include "engine/core/scoring.h"
+#include "engine/core/testing/lm_file_writers.h"
 #include "test_support.h"
 
 namespace {
 
 using vok::CLexicon;
 using vok::CoreLM;
+using vok::PageLM;
 using Bytes = std::vector<unsigned char>;
 
 // Unique per test, so that tests may run in parallel processes.
@@ -75,7 +82,7 @@ class LexiconTest : public ::testing::Test {
     std::ofstream(text_path_) << kText;
     core_ = std::make_unique<CoreLM>(nullptr, model_path_.c_str());
     ASSERT_EQ(core_->status(), 0);
-    lexicon_ = std::make_unique<CLexicon>(nullptr, text_path_.c_str(), core_.get());
+    lexicon_ = std::make_unique<CLexicon>(nullptr, text_path_.c_str(), core_.get(), nullptr);
     ASSERT_EQ(lexicon_->status(), 0);
   }
   void TearDown() override {
@@ -123,13 +130,13 @@ TEST_F(LexiconTest, TextFormErrors) {
   for (const Case& c : cases) {
     std::ofstream(text_path_, std::ios::trunc) << c.text;
     CoreLM core(nullptr, model_path_.c_str());
-    CLexicon lexicon(nullptr, text_path_.c_str(), &core);
+    CLexicon lexicon(nullptr, text_path_.c_str(), &core, nullptr);
     EXPECT_EQ(lexicon.status(), -1) << c.name;
     EXPECT_EQ(lexicon.StringToWordID("<S>"), 65535) << c.name;
   }
   std::ofstream(text_path_, std::ios::trunc) << "entries 2\nclasses 5\nx <S> 0 1\nx </S> 1 1\n";
   CoreLM core(nullptr, model_path_.c_str());
-  CLexicon lexicon(nullptr, text_path_.c_str(), &core);
+  CLexicon lexicon(nullptr, text_path_.c_str(), &core, nullptr);
   EXPECT_EQ(lexicon.status(), 0);  // reported, reading goes on
   EXPECT_NE(messages_.Errors().find("CLexicon::ReadHeader: # classes (5 & 4) not =="), std::string::npos);
 }
@@ -160,7 +167,7 @@ TEST_F(LexiconTest, BinaryLayoutAndRoundTrip) {
   EXPECT_EQ(Bytes(bytes.begin() + e3 + 8, bytes.begin() + e3 + 11), (Bytes{0, 0, 0}));
 
   CoreLM core(nullptr, model_path_.c_str());
-  CLexicon read(binary_path_.c_str(), &core, 0);
+  CLexicon read(binary_path_.c_str(), &core, nullptr, 0);
   ASSERT_EQ(read.status(), 0);
   EXPECT_EQ(read.entry_count(), 6);
   for (int id = 0; id < 6; ++id) {
@@ -180,9 +187,80 @@ TEST_F(LexiconTest, BinaryLayoutAndRoundTrip) {
   std::remove(again.c_str());
 }
 
+// A page model of `classes` classes (older form; no blocks needed here).
+std::string WritePageModel(int classes) {
+  vok_testing::OlderPageModel m;
+  m.classes = classes;
+  m.unigrams.assign(static_cast<std::size_t>(classes), 9);
+  m.backoffs.assign(static_cast<std::size_t>(classes), 0);
+  const std::string path = TempPath("page_" + std::to_string(classes) + ".plm");
+  vok_testing::WriteFileBytes(path, m.Write());
+  return path;
+}
+
+TEST_F(LexiconTest, PageModelEntriesFromTextAndBinary) {
+  const std::string page_path = WritePageModel(5);
+  CoreLM core(nullptr, model_path_.c_str());
+  PageLM page(page_path.c_str(), 3, 1.0f, 0);
+  ASSERT_EQ(page.status(), 0);
+  CLexicon lexicon(nullptr, text_path_.c_str(), &core, &page);
+  ASSERT_EQ(lexicon.status(), 0);
+  // The fifth field is the page class, else the core class.
+  EXPECT_EQ(page.entry(4).word_class, PageLM::kNoClass);  // its page class 7 is beyond the five
+  EXPECT_EQ(page.entry(3).word_class, 3);
+  EXPECT_EQ(page.entry(5).word_class, 2);
+  EXPECT_EQ(page.class_total(2), 5 + 3);
+  EXPECT_EQ(page.in_class_shift(), core.in_class_shift());
+  EXPECT_EQ(page.entry(3).in_class, vok::ScoreByte(1.0, core.in_class_shift(), core.in_class_bias()));
+  EXPECT_EQ(page.entry(65502).in_class, 240);
+  EXPECT_EQ(page.token_id(PageLM::kEnd), 1);
+
+  // Binary round trip with the page section and entries.
+  ASSERT_EQ(lexicon.WriteBinary(binary_path_.c_str(), 0, 0), 0);
+  CoreLM core2(nullptr, model_path_.c_str());
+  PageLM page2(page_path.c_str(), 3, 1.0f, 0);
+  CLexicon read(binary_path_.c_str(), &core2, &page2, 0);
+  ASSERT_EQ(read.status(), 0);
+  for (int id = 0; id < 6; ++id) {
+    EXPECT_EQ(page2.entry(id).word_class, page.entry(id).word_class) << id;
+    EXPECT_EQ(page2.entry(id).in_class, page.entry(id).in_class) << id;
+  }
+  for (int c = 0; c < 5; ++c) EXPECT_EQ(page2.class_total(c), page.class_total(c));
+  EXPECT_EQ(page2.entry(65500).in_class, 240);
+
+  // Without a page model the page bytes are skipped by the stored count.
+  CoreLM core3(nullptr, model_path_.c_str());
+  CLexicon skipped(binary_path_.c_str(), &core3, nullptr, 0);
+  ASSERT_EQ(skipped.status(), 0);
+  EXPECT_EQ(core3.entry(4).in_class, core.entry(4).in_class);
+
+  // A page model of another class count is refused (the rest would be misparsed).
+  const std::string other_path = WritePageModel(6);
+  CoreLM core4(nullptr, model_path_.c_str());
+  PageLM other(other_path.c_str(), 3, 1.0f, 0);
+  EXPECT_LT(CLexicon(binary_path_.c_str(), &core4, &other, 0).status(), 0);
+
+  // Editing reaches both models; categories take the token classes.
+  EXPECT_EQ(lexicon.AddWord("new", 3, 50, 4, 60), 1);
+  EXPECT_EQ(page.entry(6).word_class, 4);
+  EXPECT_EQ(page.entry(6).in_class, 60);
+  lexicon.BoostWord(6, 10);
+  EXPECT_EQ(page.entry(6).in_class, 50);
+  EXPECT_EQ(lexicon.RemoveWord("new"), 6);
+  EXPECT_EQ(page.entry(6).word_class, PageLM::kNoClass);
+  uint16_t core_class = 0, page_class = 0;
+  lexicon.CategoryClasses(0, &core_class, &page_class);
+  EXPECT_EQ(core_class, core.token_class(CoreLM::kPerson));
+  EXPECT_EQ(page_class, page.token_class(PageLM::kPerson));
+  lexicon.CategoryClasses(7, &core_class, &page_class);
+  EXPECT_EQ(core_class, core.token_class(CoreLM::kUnknown));
+  EXPECT_EQ(page_class, page.token_class(PageLM::kUnknown));
+  for (const std::string& p : {page_path, other_path}) std::remove(p.c_str());
+}
+
 TEST_F(LexiconTest, BinaryWithoutCoreModelSkipsItsBytes) {
   ASSERT_EQ(lexicon_->WriteBinary(binary_path_.c_str(), 0, 0), 0);
-  CLexicon read(binary_path_.c_str(), nullptr, 0);
+  CLexicon read(binary_path_.c_str(), nullptr, nullptr, 0);
   EXPECT_EQ(read.status(), 0);
   EXPECT_EQ(read.StringToWordID("b"), 4);
   EXPECT_EQ(read.WriteBinary(binary_path_.c_str(), 0, 0), -1);  // the writer needs the model
@@ -217,7 +295,7 @@ TEST_F(LexiconTest, CorruptBinariesAreRefused) {
   for (const Case& c : cases) {
     WriteBytes(binary_path_, c.bytes);
     CoreLM core(nullptr, model_path_.c_str());
-    CLexicon read(binary_path_.c_str(), &core, 0);
+    CLexicon read(binary_path_.c_str(), &core, nullptr, 0);
     EXPECT_NE(read.status(), 0) << c.name;
     EXPECT_EQ(read.StringToWordID("<S>"), 65535) << c.name;
   }
@@ -234,10 +312,10 @@ TEST_F(LexiconTest, FailedWriteKeepsTheOldFile) {
 
 TEST_F(LexiconTest, EditingWords) {
   const uint8_t before = core_->entry(4).in_class;
-  EXPECT_EQ(lexicon_->AddWord("b", 0, 0), 0);  // exists: boosted by 10, class kept
+  EXPECT_EQ(lexicon_->AddWord("b", 0, 0, 0, 0), 0);  // exists: boosted by 10, class kept
   EXPECT_EQ(core_->entry(4).word_class, 3);
   EXPECT_EQ(core_->entry(4).in_class, before >= 10 ? before - 10 : 0);
-  EXPECT_EQ(lexicon_->AddWord("new", 3, 50), 1);
+  EXPECT_EQ(lexicon_->AddWord("new", 3, 50, 3, 50), 1);
   EXPECT_EQ(lexicon_->StringToWordID("new"), 6);
   EXPECT_EQ(lexicon_->entry_count(), 7);
   EXPECT_EQ(core_->entry(6).in_class, 50);
@@ -251,7 +329,7 @@ TEST_F(LexiconTest, EditingWords) {
   // The hole survives a binary round trip.
   ASSERT_EQ(lexicon_->WriteBinary(binary_path_.c_str(), 0, 0), 0);
   CoreLM core(nullptr, model_path_.c_str());
-  CLexicon read(binary_path_.c_str(), &core, 0);
+  CLexicon read(binary_path_.c_str(), &core, nullptr, 0);
   ASSERT_EQ(read.status(), 0);
   EXPECT_EQ(read.WordIDToString(2), nullptr);
   EXPECT_EQ(read.StringToWordID("new"), 6);
@@ -291,6 +369,67 @@ TEST(LexiconHelpersTest, CharactersAndCodes) {
       "A",
       &out);
   EXPECT_EQ(out, "b0a1-4100");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LexiconTest, CodeTreeHoldsEveryWordUnderItsId) {
+  ASSERT_EQ(lexicon_->AddWord("\xb0\xa1\xb0\xa2", 3, 10, 3, 10), 1);  // id 6
+  lexicon_->RemoveWord("b");                                          // id 4 has no string
+  const std::unique_ptr<vok::CLexTree> tree = lexicon_->BuildCodeTree("-", true);
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(tree->entry_count(), 7);
+  EXPECT_STREQ(tree->GetEntryPron(6), "b0a1-b0a2");
+  EXPECT_STREQ(tree->GetEntryPron(3), "6100");  // "a": an odd last byte pairs with 0
+  // Tokens and the removed word share one leaf labelled 65535 under the root.
+  std::vector<uint16_t> entries(16);
+  const int leaf = tree->GetLeaf(0);
+  ASSERT_GT(leaf, 0);
+  EXPECT_EQ(tree->GetNode(leaf)->label, 65535);
+  EXPECT_EQ(tree->GetNode(leaf)->parent, 0);
+  for (int id : {1, 2, 4}) EXPECT_EQ(tree->GetLeaf(id), leaf) << id;
+
+  // StringToPron goes through the lexicon's tree.
+  std::string pron;
+  EXPECT_EQ(lexicon_->StringToPron("a", &pron), -1);  // no tree yet
+  lexicon_->set_tree(tree.get());
+  EXPECT_EQ(lexicon_->StringToPron("\xb0\xa1\xb0\xa2", &pron), -1);  // its characters are not words
+  lexicon_->AddWord("\xb0\xa1", 3, 10, 3, 10);
+  lexicon_->AddWord("\xb0\xa2", 3, 10, 3, 10);
+  const std::unique_ptr<vok::CLexTree> grown = lexicon_->BuildCodeTree("-", false);
+  lexicon_->set_tree(grown.get());
+  EXPECT_EQ(lexicon_->StringToPron("\xb0\xa1\xb0\xa2", &pron), 0);
+  EXPECT_EQ(pron, "b0a1-b0a2");
+}
+
+TEST_F(LexiconTest, NBestListing) {
+  core_->AddWord(3, 3, 0);
+  vok::NBestList list(10);
+  const uint16_t first[] = {3, 4};
+  const uint16_t second[] = {4, 3, 3};
+  list.Append(-5, first, 2);
+  list.Append(-9, second, 3);
+  list.set_best_score(100);
+  vok_test::CapturedLogStream log;
+  EXPECT_EQ(lexicon_->PrintNBest(nullptr, 7, &list, nullptr, 5, 1), 2);
+  const std::string text = log.Text();
+  char line[128];
+  std::snprintf(line, sizeof line, "  1:      95 (%5d): a b \n", core_->GetSentenceScore(first, 2, nullptr));
+  EXPECT_NE(text.find(line), std::string::npos) << text;
+  std::snprintf(line, sizeof line, "  2:      91 (%5d): b a a \n",
+                core_->GetSentenceScore(second, 3, nullptr));
+  EXPECT_NE(text.find(line), std::string::npos) << text;
+
+  // With a reference: its line, its rank in the statistics, the scoring lines.
+  const uint16_t reference[] = {3, 4, 3, 3};
+  vok::Scoring scoring;
+  EXPECT_EQ(lexicon_->PrintNBest(reference, 7, &list, &scoring, 5, 1), 0);
+  EXPECT_NE(log.Text().find("  0:       7 ("), std::string::npos);
+  EXPECT_EQ(list.rank_count(1), 1);
+  EXPECT_EQ(scoring.sentences(), 1);
+  EXPECT_NE(log.Text().find("TOTALS"), std::string::npos);
 }
 
 }  // namespace

@@ -43,6 +43,32 @@ class CapturedMessages {
   std::FILE* err_;
 };
 
+// Sends the log stream to a temporary file for the life of the object.
+class CapturedLogStream {
+ public:
+  CapturedLogStream() : file_(std::tmpfile()) { vok::SetLogStream(file_); }
+  ~CapturedLogStream() {
+    vok::SetLogStream(nullptr);
+    if (file_) std::fclose(file_);
+  }
+  CapturedLogStream(const CapturedLogStream&) = delete;
+  CapturedLogStream& operator=(const CapturedLogStream&) = delete;
+
+  std::string Text() const {
+    if (!file_) return std::string();
+    std::fflush(file_);
+    std::rewind(file_);
+    std::string text;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) text.append(buffer, n);
+    return text;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
 inline void SetEnvironment(const char* name, const char* value) {
 #if defined(_WIN32)
   _putenv_s(name, value ? value : "");

@@ -1,11 +1,16 @@
 #include "engine/core/user_lexicon.h"
 
+#include "engine/core/lex_tree.h"
+#include "engine/core/lexicon.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -188,6 +193,70 @@ TEST_F(UserLexiconTest, DeleteWordReportsAFullDeletedTable) {
   EXPECT_EQ(lexicon.DeleteWord("keep"), -1);
   EXPECT_EQ(lexicon.HasWord("keep"), 1);  // nothing changed
   EXPECT_EQ(lexicon.IsDeleted("keep"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A lexicon "<S>" 0, "</S>" 1, "<UNK>" 2, "ka" 3, "kb" 4, "kc" 5 over an
+// empty-table core model, with its tree (entry ids = word ids).
+class ApplyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = ::testing::TempDir() + "apply_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::string text = dir_ + ".txt";
+    std::ofstream(text) << "n 6\nc 0\nx <S> 0 1\nx </S> 0 1\nx <UNK> 0 1\nx ka 0 1\nx kb 0 1\nx kc 0 1\n";
+    lexicon_ = std::make_unique<vok::CLexicon>(nullptr, text.c_str(), nullptr, nullptr);
+    ASSERT_EQ(lexicon_->status(), 0);
+    std::remove(text.c_str());
+    for (const char* pron : {"s", "e", "u", "k-a", "k-b", "k-c"}) ASSERT_GE(tree_.AddProns(pron, true), 1);
+    for (const char* syllable : {"n", "w", "x"}) ASSERT_GE(tree_.AddSyllable(syllable), 0);
+  }
+  // The word ids whose entries lie under the pronunciation's node.
+  std::vector<int> EntriesOf(const char* pron) {
+    int node = 0;
+    std::string rest = pron;
+    for (std::size_t at = 0; at <= rest.size();) {
+      const std::size_t end = std::min(rest.find('-', at), rest.size());
+      node = tree_.FindChild(node, tree_.FindSyllable(rest.substr(at, end - at).c_str()));
+      if (node < 0) return {};
+      at = end + 1;
+    }
+    std::vector<int> ids;
+    for (int link = tree_.GetNode(node)->links; link != -1; link = tree_.GetNextLink(link))
+      if (tree_.GetLinkEntry(link) != 65535) ids.push_back(tree_.GetLinkEntry(link));
+    return ids;
+  }
+
+  std::string dir_;
+  std::unique_ptr<vok::CLexicon> lexicon_;
+  vok::CLexTree tree_{20, "-", false};
+};
+
+TEST_F(ApplyTest, DeletionsAndAdditionsKeepTreeIdsEqualToWordIds) {
+  CUserLexicon user(8);
+  user.DeleteWord("kb");
+  user.DeleteWord("never");  // not in the lexicon: forgotten
+  ASSERT_EQ(user.AddWord("new", "n-w/n-x", 1, 20, 2, 30), 0);
+  ASSERT_EQ(user.AddWord("ka", "k-a", 1, 20, 2, 30), 1);  // already a word: boosted only
+  // The tree's next entry (8) is not the lexicon's next id (6): the new
+  // word's pronunciation must still go under its word id.
+  ASSERT_EQ(tree_.AddProns("z", true), 1);
+  ASSERT_EQ(tree_.AddProns("z", true), 1);
+  EXPECT_EQ(user.ApplyTo(lexicon_.get(), &tree_), 0);
+  EXPECT_EQ(lexicon_->StringToWordID("kb"), 65535);
+  EXPECT_EQ(EntriesOf("k-b"), std::vector<int>{});
+  EXPECT_EQ(user.deleted_count(), 1);
+  EXPECT_STREQ(user.deleted_word(0), "kb");
+  const int id = lexicon_->StringToWordID("new");
+  EXPECT_EQ(id, 6);
+  EXPECT_EQ(EntriesOf("n-w"), std::vector<int>{6});
+  EXPECT_EQ(EntriesOf("n-x"), std::vector<int>{6});
+  EXPECT_EQ(EntriesOf("k-a"), std::vector<int>{3});  // not added twice
+  EXPECT_EQ(EntriesOf("k-c"), std::vector<int>{5});
+  // Applying again changes nothing in the tree.
+  EXPECT_EQ(user.ApplyDeletions(lexicon_.get(), &tree_), 0);
 }
 
 }  // namespace
