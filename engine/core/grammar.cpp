@@ -66,8 +66,8 @@ CGrammar::~CGrammar() = default;
 void CGrammar::MakeEmpty(const char* name) {
   for (auto& slot : units_) slot.reset();
   expanded_.reset();
-  words_ = std::make_unique<SymbolTable>(kWordTableSize);
-  unit_names_ = std::make_unique<SymbolTable>(kUnitNameTableSize);
+  words_->Clear();
+  unit_names_->Clear();
   unit_count_ = 0;
   std::string kept(name ? name : "");
   if (kept.size() > static_cast<std::size_t>(kMaxUnitNameLength)) kept.resize(kMaxUnitNameLength);

@@ -56,23 +56,22 @@ class CandidateSegmentations {
 
   void Fill(NBestList* list) {
     list->Reset(kEmptyScore, 1);
-    list_ = list;
-    if (fewest_[0] < kUnreachable) Walk(0, true);
+    if (fewest_[0] < kUnreachable) Walk(list, 0, true);
   }
 
  private:
-  void Walk(int pos, bool on_last) {
+  void Walk(NBestList* list, int pos, bool on_last) {
     if (pos == n_) {
-      Emit();
+      Emit(list);
       return;
     }
     const int depth = static_cast<int>(path_.size());
     for (int j = pos + 1; j <= n_; ++j) {
       if (lattice_[pos][j] == kNoWord || fewest_[j] >= kUnreachable) continue;
       const bool next_on_last = on_last && last_next_[pos] == j;
-      if (!next_on_last && Held() && depth + 1 + fewest_[j] >= *kept_.rbegin()) continue;
+      if (!next_on_last && Held(*list) && depth + 1 + fewest_[j] >= *kept_.rbegin()) continue;
       path_.push_back(static_cast<uint16_t>(lattice_[pos][j]));
-      Walk(j, next_on_last);
+      Walk(list, j, next_on_last);
       path_.pop_back();
     }
   }
@@ -80,12 +79,12 @@ class CandidateSegmentations {
   // Once the list is full, each new sequence takes the place of the last
   // record, so what stays is the list's limit less one of the fewest-word
   // sequences (earlier ones first among equals) and the newest.
-  bool Held() const { return static_cast<int>(kept_.size()) == list_->limit() - 1; }
+  bool Held(const NBestList& list) const { return static_cast<int>(kept_.size()) == list.limit() - 1; }
 
-  void Emit() {
+  void Emit(NBestList* list) {
     const int count = static_cast<int>(path_.size());
-    list_->Insert(0, path_.data(), count);
-    if (!Held()) {
+    list->Insert(0, path_.data(), count);
+    if (!Held(*list)) {
       kept_.insert(count);
     } else if (count < *kept_.rbegin()) {
       kept_.erase(std::prev(kept_.end()));
@@ -99,7 +98,6 @@ class CandidateSegmentations {
   int last_next_[CGrammar::kParseLattice] = {};
   std::vector<uint16_t> path_;
   std::multiset<int> kept_;
-  NBestList* list_ = nullptr;
 };
 
 // Matching of a word sequence against the units. The ways of reaching a
