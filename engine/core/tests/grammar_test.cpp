@@ -713,3 +713,40 @@ TEST_F(GrammarTest, MatchLatticeLimits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GrammarTest, PoolLimitsFailCleanly) {
+  // One block per pool: 30 nodes and 100 transitions a unit.
+  CGrammar grammar("<TOP>", 1);
+  int added = 0;
+  while (added < 200 && grammar.AddItem(("w" + std::to_string(added)).c_str(), 0) == 0) ++added;
+  EXPECT_EQ(added, 100);
+  EXPECT_EQ(grammar.unit(0)->TransitionCount(), 100);
+  // Expansion that outgrows the pools gives no network.
+  auto nested = std::make_unique<CGrammar>(
+      WriteFile(
+          "nested.txt",
+          "%BEGIN <TOP>\n<A> <A> <A> <A>\n%END\n%BEGIN <A>\n<B> <B> <B>\n%END\n%BEGIN <B>\nqu ha ng\n%END\n")
+          .c_str(),
+      1);
+  vok::SetLogStream(std::tmpfile());
+  EXPECT_EQ(nested->GetNetwork(), nullptr);
+  std::fclose(vok::GetLogStream());
+  vok::SetLogStream(nullptr);
+}
+
+TEST_F(GrammarTest, MergeReportsNamesThatFindNoSlot) {
+  std::string text;
+  for (int i = 0; i < 500; ++i) text += "%BEGIN <U" + std::to_string(i) + ">\nw\n%END\n";
+  auto full = Load(text);
+  auto other = std::make_unique<CGrammar>(WriteFile("o.txt", "%BEGIN <NEW>\nqu\n%END\n").c_str(), 600);
+  vok::SetLogStream(std::tmpfile());
+  EXPECT_EQ(full->AddGrammar(*other), -1);
+  std::fclose(vok::GetLogStream());
+  vok::SetLogStream(nullptr);
+  EXPECT_EQ(full->unit_count(), 500);
+  EXPECT_EQ(full->words().Find("qu"), 1);  // words still merge
+}
+
+}  // namespace
