@@ -14,6 +14,7 @@
 #include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
+#include "engine/core/testing/grammar_writer.h"
 #include "engine/core/symbol_table.h"
 #include "kernel/pen_ink_file.h"
 #include "kernel/tests/synthetic_dictionary.h"
@@ -241,6 +242,24 @@ void EngineSeeds(const fs::path& root, const fs::path& scratch) {
   }
 }
 
+void GrammarSeeds(const fs::path& root) {
+  const std::string units =
+      "# travel\n%BEGIN <TOP>\nqu <CITY> [ aa ] ( bb | cc- ) <*>\n| aa* bb+$0.5 cc?\n%END\n"
+      "%BEGIN <CITY>\nbeij | shan\n%END\n";
+  const SeedFolder texts(root, "fuzz_grammar_text");
+  texts.WriteText("units.txt", units);
+  texts.WriteText("bigram.txt", "%BIGRAM names\naabb\naacc\n# skipped\nbb\xA1\xA4" "cc\n");
+  texts.WriteText("bigram_end.txt", "%bigram+end names\naaqubeij\nccshan\nbbcc\n");
+  vok_testing::BinaryGrammar grammar;
+  grammar.words = {"qu", "beij", "shan", "aa"};
+  grammar.unit_names = {"<TOP>", "<CITY>"};
+  grammar.units = {{"<TOP>", 3, {{0, 0, 0, 2}, {static_cast<int32_t>(0x80000001), -28, 2, 1}, {65531, 0, 0, 1}}},
+                   {"<CITY>", 3, {{1, 0, 0, 1}, {2, 0, 0, 2}, {3, 0, 2, 2}, {65533, 0, 2, 1}}}};
+  const std::string bytes = vok_testing::WriteBinaryGrammar(grammar);
+  texts.WriteText("binary.bin", bytes);
+  SeedFolder(root, "fuzz_grammar_binary").WriteText("units.bin", bytes.substr(19));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -256,6 +275,7 @@ int main(int argc, char** argv) {
   StrokeSeeds(root);
   ProgramSeeds(root, scratch);
   EngineSeeds(root, scratch);
+  GrammarSeeds(root);
   fs::remove_all(scratch);
   return 0;
 }

@@ -1,5 +1,8 @@
 #include "engine/core/grammar_unit.h"
 
+#include "engine/core/grammar_phrase.h"
+#include "engine/core/grammar_word_token.h"
+
 namespace vok {
 
 GrammarUnit::GrammarUnit(CGrammar* grammar, int max_blocks)
@@ -14,8 +17,11 @@ GrammarUnit::GrammarUnit(const char* name, CGrammar* grammar, int max_blocks)
   SetName(name);
 }
 
-GrammarUnit::GrammarUnit(const GrammarUnit& unit)
-    : GrammarUnit(unit.name(), unit.grammar_, unit.max_blocks()) {
+GrammarUnit::GrammarUnit(const GrammarUnit& unit) : GrammarUnit(unit, unit.grammar_, unit.max_blocks()) {}
+
+GrammarUnit::GrammarUnit(const GrammarUnit& unit, CGrammar* grammar, int max_blocks)
+    : GrammarUnit(unit.name(), grammar, max_blocks) {
+  complete_ = false;
   while (node_count_ < unit.node_count_) {
     if (!NewNode()) return;
   }
@@ -29,6 +35,7 @@ GrammarUnit::GrammarUnit(const GrammarUnit& unit)
     if (from->label == kDeletedRecord) continue;
     Connect(Node(from->source->id), Node(from->target->id), to, from->weight);
   }
+  complete_ = start() && end();
 }
 
 bool GrammarUnit::MakeStartAndEnd() {
@@ -133,6 +140,56 @@ UnitTransition* GrammarUnit::AddPath(const int32_t* labels, int count, UnitNode*
     from = to;
   }
   return last;
+}
+
+namespace {
+
+bool HasSelfLoop(const NetworkNode* node, int32_t label) {
+  for (const NetworkTransition* t = node->first_out; t; t = t->next_out) {
+    if (t->label == label && t->target == node) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+UnitTransition* GrammarUnit::AddFlaggedTransition(UnitNode* source, UnitNode* target, int32_t label,
+                                                  int16_t weight, int32_t flags) {
+  UnitTransition* labelled = nullptr;
+  if (flags & kTokenRepeated) {
+    auto* loop = static_cast<UnitNode*>(NewNode());
+    if (!loop) return nullptr;
+    labelled = AddTransition(source, loop, label, weight);
+    if (!labelled || !AddTransition(loop, loop, label, 0) || !AddTransition(loop, target, kLabelEmpty, 0)) {
+      return nullptr;
+    }
+  } else {
+    labelled = AddTransition(source, target, label, weight);
+    if (!labelled) return nullptr;
+  }
+  if ((flags & kTokenOptional) && !AddTransition(source, target, kLabelEmpty, 0)) return nullptr;
+  if ((flags & kTokenFillerInstead) && !AddTransition(source, target, kLabelFiller, 0)) return nullptr;
+  if (flags & kTokenFillerAround) {
+    for (UnitNode* node : {source, target}) {
+      if (!HasSelfLoop(node, kLabelFiller) && !AddTransition(node, node, kLabelFiller, 0)) return nullptr;
+    }
+  }
+  return labelled;
+}
+
+bool GrammarUnit::AddPhrase(const GrammarPhrase& phrase) {
+  if (phrase.count <= 0 || !phrase.first) return false;
+  UnitNode* from = start_node();
+  for (const GrammarToken* token = phrase.first; token; token = token->next) {
+    UnitNode* to = end_node();
+    if (token->next) {
+      to = static_cast<UnitNode*>(NewNode());
+      if (!to) return false;
+    }
+    if (!AddFlaggedTransition(from, to, token->label, 0, token->flags)) return false;
+    from = to;
+  }
+  return true;
 }
 
 UnitNode* GrammarUnit::FindPath(const int32_t* labels, int count) const {

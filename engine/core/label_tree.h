@@ -185,6 +185,20 @@ struct CParseToken {
   const SymbolTable* units = nullptr;
 
   void Reset() { *this = CParseToken(); }
+  // A word token covers one word; a unit token (children, or a unit matched
+  // by an empty path) names its unit.
+  bool IsWord() const;
+  // The unit name of a unit token, else the word, into the buffer of `size`
+  // bytes: 0, or -1 when a table or the name is missing or it does not fit
+  // (the buffer then holds what fits, cut at a character boundary).
+  int GetName(char* buffer, int size) const;
+  // The words the token covers, concatenated in order without separator: 0,
+  // or -1 as GetName.
+  int GetText(char* buffer, int size) const;
+  // The n-th child (0-based) into `child`, and its position in the token
+  // array relative to this token (1 plus the subtree sizes of the children
+  // before it); 1, or 0 when there is no such child.
+  int GetChild(int n, CParseToken* child, int* position) const;
 };
 
 class ParseNodePool : public NodePoolT<ParseNode> {

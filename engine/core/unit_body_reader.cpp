@@ -16,7 +16,9 @@ namespace {
 
 inline constexpr int kUnitSlots = 500;
 
-std::vector<std::string> SplitLine(const std::string& line) {
+}  // namespace
+
+std::vector<std::string> SplitGrammarLine(const std::string& line) {
   std::vector<std::string> tokens;
   std::size_t pos = 0;
   while (pos < line.size()) {
@@ -30,12 +32,7 @@ std::vector<std::string> SplitLine(const std::string& line) {
   return tokens;
 }
 
-bool HasSelfLoop(const NetworkNode* node, int32_t label) {
-  for (const NetworkTransition* t = node->first_out; t; t = t->next_out) {
-    if (t->label == label && t->target == node) return true;
-  }
-  return false;
-}
+namespace {
 
 bool LeadsElsewhere(const NetworkNode* node) {
   for (const NetworkTransition* t = node->first_out; t; t = t->next_out) {
@@ -154,21 +151,7 @@ class BodyBuilder {
     }
     auto* next = static_cast<UnitNode*>(unit_->NewNode());
     if (!next) return true;
-    if (word.flags & kTokenRepeated) {
-      auto* loop = static_cast<UnitNode*>(unit_->NewNode());
-      if (!loop) return true;
-      unit_->AddTransition(current_, loop, label, word.weight);
-      unit_->AddTransition(loop, loop, label, 0);
-      unit_->AddTransition(loop, next, kLabelEmpty, 0);
-    } else {
-      unit_->AddTransition(current_, next, label, word.weight);
-    }
-    if (word.flags & kTokenOptional) unit_->AddTransition(current_, next, kLabelEmpty, 0);
-    if (word.flags & kTokenFillerInstead) unit_->AddTransition(current_, next, kLabelFiller, 0);
-    if (word.flags & kTokenFillerAround) {
-      if (!HasSelfLoop(current_, kLabelFiller)) unit_->AddTransition(current_, current_, kLabelFiller, 0);
-      unit_->AddTransition(next, next, kLabelFiller, 0);
-    }
+    unit_->AddFlaggedTransition(current_, next, label, word.weight, word.flags);
     current_ = next;
     return true;
   }
@@ -191,7 +174,7 @@ bool ReadUnitBody(std::FILE* stream, GrammarUnit* unit, SymbolTable* words, cons
   while (FileReadLine(stream, &line) >= 0) {
     if (!line.empty() && line[0] == '#') continue;
     bool end = false;
-    for (const std::string& token : SplitLine(line)) {
+    for (const std::string& token : SplitGrammarLine(line)) {
       if (token == "%END") {
         end = true;
         break;

@@ -4,11 +4,16 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace vok {
 
 class GrammarUnit;
 class SymbolTable;
+
+// The tokens of a grammar line, cut at blanks, tabs, CR and LF.
+std::vector<std::string> SplitGrammarLine(const std::string& line);
 
 // Words enter `words`; a reference must name an entry of `unit_names` below
 // 500. Returns false when the body ended at an unknown reference ("Bad

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -139,6 +140,92 @@ TEST_F(UnitBodyTest, WeightsAndNodesOfTheReadUnit) {
 TEST_F(UnitBodyTest, SharedNodeAfterAGroup) {
   Read("a ( b | c ) d\n");
   EXPECT_EQ(last_nodes_, 4);  // start, end, after a, after the group
+}
+
+}  // namespace
+
+namespace {
+
+// Random bodies of top-level alternatives, each a run of words, alternative
+// groups and optional groups (groups do not nest), against the language
+// written out directly from the same description.
+struct RandomBody {
+  std::string text;
+  Sequences language;
+};
+
+Sequences Concatenate(const Sequences& left, const Sequences& right) {
+  Sequences joined;
+  for (const std::string& a : left) {
+    for (const std::string& b : right) {
+      const std::string s = a.empty() ? b : (b.empty() ? a : a + " " + b);
+      if (std::count(s.begin(), s.end(), ' ') < 5) joined.insert(s);
+    }
+  }
+  return joined;
+}
+
+RandomBody MakeRandomBody(uint32_t seed) {
+  uint32_t state = seed;
+  auto next = [&state](int n) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<uint32_t>(n));
+  };
+  const char* words[] = {"a", "b", "c"};
+  auto run = [&](std::string* text, int max_words) {
+    Sequences language{""};
+    const int n = next(max_words + 1);
+    for (int i = 0; i < n; ++i) {
+      const std::string w = words[next(3)];
+      *text += " " + w;
+      language = Concatenate(language, {w});
+    }
+    return language;
+  };
+  RandomBody body;
+  const int alternatives = 1 + next(3);
+  for (int a = 0; a < alternatives; ++a) {
+    if (a) body.text += next(2) ? "\n|" : " |";
+    Sequences language{""};
+    const int elements = 1 + next(3);
+    bool has_word = false;
+    for (int e = 0; e < elements; ++e) {
+      const int kind = next(3);
+      if (kind == 0 || (e == elements - 1 && !has_word)) {
+        const std::string w = words[next(3)];
+        body.text += " " + w;
+        language = Concatenate(language, {w});
+        has_word = true;
+      } else if (kind == 1) {
+        body.text += " (";
+        Sequences group;
+        const int branches = 1 + next(3);
+        for (int b = 0; b < branches; ++b) {
+          if (b) body.text += " |";
+          const Sequences branch = run(&body.text, 2);
+          group.insert(branch.begin(), branch.end());
+        }
+        body.text += " )";
+        language = Concatenate(language, group);
+      } else {
+        body.text += " [";
+        Sequences optional = run(&body.text, 2);
+        optional.insert("");
+        body.text += " ]";
+        language = Concatenate(language, optional);
+      }
+    }
+    body.language.insert(language.begin(), language.end());
+  }
+  body.text += "\n%END\n";
+  return body;
+}
+
+TEST_F(UnitBodyTest, RandomBodiesAcceptTheirLanguage) {
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    const RandomBody body = MakeRandomBody(seed);
+    EXPECT_EQ(Read(body.text), body.language) << body.text;
+  }
 }
 
 }  // namespace
