@@ -21,21 +21,24 @@ class RecombinationTable {
   // Keys {state, word-graph field} in a hash table.
   void UseHash();
   void Clear();
-  // The head of the theory's key, or null; a null head makes the theory the
-  // head of its key.
-  Theory* FindOrInsert(Theory* theory);
-  // Puts the theory into the chain behind every theory of an equal or higher
-  // score; returns the chain's head.
-  static Theory* AddToChain(Theory* head, Theory* theory);
+  // Theories come best first. The first theory of a key becomes its head
+  // (returns null); a later one joins the end of the head's chain, behind
+  // every theory of an equal or higher score (returns the head).
+  Theory* Add(Theory* theory);
 
  private:
+  struct Chain {
+    Theory* head = nullptr;
+    Theory* tail = nullptr;
+  };
   int SlotOf(int32_t state) const;
+  static Theory* Join(Chain* chain, Theory* theory);
 
   bool hashed_ = false;
   int unknown_slot_ = 0;
-  std::vector<Theory*> slots_;
+  std::vector<Chain> slots_;
   std::vector<int> used_slots_;
-  std::unordered_map<uint64_t, Theory*> hash_;
+  std::unordered_map<uint64_t, Chain> hash_;
 };
 
 }  // namespace vok

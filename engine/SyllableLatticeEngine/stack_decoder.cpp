@@ -120,6 +120,7 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   max_extend_ = Clamp16(max_extend);
   table_ = table;
   constraint_ = constraint;
+  child_cache_.clear();
   hypothesis_mode_ = table->hypothesis_mode();
   recombination_.UseSlots(core_->class_count(), core_->token_class(CoreLM::kUnknown));
   last_frame_ = last;
@@ -184,7 +185,7 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
     for (int i = 0; i < count; ++i) {
       const SortedRecord& entry = list[i];
       if (entry.back >= arc.frame) continue;
-      const int child = constraint_->FindChild(arc.node, entry.label);
+      const int child = FindChild(arc.node, entry.label);
       if (child < 0) continue;
       const int32_t score = arc.score + entry.score;
       const int start = entry.back;
@@ -206,6 +207,13 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
   return static_cast<int>(items_.size());
 }
 
+int StackDecoder::FindChild(int node, uint16_t syllable) {
+  const uint64_t key = (uint64_t{static_cast<uint32_t>(node)} << 16) | syllable;
+  auto [it, inserted] = child_cache_.emplace(key, 0);
+  if (inserted) it->second = constraint_->FindChild(node, syllable);
+  return it->second;
+}
+
 void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
   const int64_t threshold = int64_t{stack->best()} - beam_;
   recombination_.Clear();
@@ -216,11 +224,7 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
       ReleaseTheory(theory);
       break;
     }
-    theory->next = nullptr;
-    if (Theory* head = recombination_.FindOrInsert(theory)) {
-      RecombinationTable::AddToChain(head, theory);
-      continue;
-    }
+    if (recombination_.Add(theory)) continue;  // joined the chain of a better theory
     int made = 0;
     for (const WordEntryItem& item : items_) made += ExtendTheory(theory, item, t);
     if (made > 0) {
@@ -233,10 +237,16 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
 }
 
 int StackDecoder::ExtendTheory(Theory* theory, const WordEntryItem& item, int t) {
+  const int start = item.start;
+  if (left_window_ <= 0 && right_window_ <= 0) {
+    // Language-model scores are never above 0: a theory that falls out of the
+    // beam without one needs no score.
+    const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
+    if (target && !(int64_t{theory->score} + item.score > int64_t{target->best()} - beam_)) return 0;
+  }
   const int lm = core_->GetContinuationScore(item.word, theory->state);
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
-  const int start = item.start;
   int pushed = PushTheory(item.word, theory, start, score);
   if (start < 0) return pushed;
   for (int k = 1; left_window_ > 0 && k <= left_window_ && start - k >= 0; ++k) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/SyllableLatticeEngine/recombination_table.h"
@@ -99,6 +100,8 @@ class StackDecoder {
   int32_t StateOf(uint16_t word) const;
   void ExpandFrame(int t, const TheoryStack& stack);
   int ExpandThroughTree(int t, const TheoryStack& stack);
+  // The tree's child, remembered for the rest of the decode.
+  int FindChild(int node, uint16_t syllable);
   void ExtendStack(TheoryStack* stack, int t);
   int ExtendTheory(Theory* theory, const WordEntryItem& item, int t);
   int PushTheory(uint16_t word, Theory* parent, int start, int32_t score);
@@ -124,6 +127,7 @@ class StackDecoder {
   const CLexicon* lexicon_ = nullptr;
   const CoreLM* core_ = nullptr;
   const CLexTree* constraint_ = nullptr;
+  std::unordered_map<uint64_t, int> child_cache_;
   BackTraceTable* table_ = nullptr;
   Theory* seed_ = nullptr;
   TheoryStack* stacks_[kStacks] = {};

@@ -1,12 +1,13 @@
-// The theories whose words start at one frame, best first.
+// The theories whose words start at one frame, best first: a binary heap
+// with the score comparison inlined, as every theory passes through it.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
 
 #include "engine/SyllableLatticeEngine/theory.h"
-#include "engine/core/priority_queue.h"
 
 namespace vok {
 
@@ -17,58 +18,58 @@ class TheoryStack {
   // in range.
   static constexpr int32_t kEmptyBest = INT32_MIN + 100000;
 
-  TheoryStack() : queue_(kCapacity, &CompareScores) {}
+  TheoryStack() { heap_.reserve(kCapacity); }
   TheoryStack(const TheoryStack&) = delete;
   TheoryStack& operator=(const TheoryStack&) = delete;
 
   void Reset() {
-    queue_.Clear();
+    heap_.clear();
     best_ = kEmptyBest;
     extended_ = 0;
   }
-  // 0, or -1 when the queue cannot grow.
+  // Always 0: the heap grows as needed.
   int Push(Theory* theory) {
-    if (queue_.Push(theory) < 0) return -1;
+    heap_.push_back(theory);
+    std::push_heap(heap_.begin(), heap_.end(), Lower);
     if (theory->score > best_) best_ = theory->score;
     return 0;
   }
-  Theory* Pop() { return queue_.Pop(); }
+  // The best theory (removed), or null when empty.
+  Theory* Pop() {
+    if (heap_.empty()) return nullptr;
+    std::pop_heap(heap_.begin(), heap_.end(), Lower);
+    Theory* top = heap_.back();
+    heap_.pop_back();
+    return top;
+  }
   // Every theory, best first, without changing the stack's records.
   std::vector<Theory*> Snapshot() {
-    std::vector<Theory*> theories;
-    theories.reserve(static_cast<std::size_t>(queue_.count()));
-    while (Theory* t = queue_.Pop()) theories.push_back(t);
-    for (Theory* t : theories) queue_.Push(t);
+    std::vector<Theory*> theories = heap_;
+    std::sort(theories.begin(), theories.end(), [](const Theory* a, const Theory* b) { return Lower(b, a); });
     return theories;
   }
   // Keeps the `keep` best theories; the others are handed to `release`.
   template <class Release>
   void KeepBest(int keep, Release&& release) {
-    std::vector<Theory*> theories;
-    theories.reserve(static_cast<std::size_t>(queue_.count()));
-    while (Theory* t = queue_.Pop()) theories.push_back(t);
-    for (std::size_t i = 0; i < theories.size(); ++i) {
-      if (static_cast<int>(i) < keep) {
-        queue_.Push(theories[i]);
-      } else {
-        release(theories[i]);
-      }
-    }
+    if (static_cast<int>(heap_.size()) <= keep) return;
+    std::nth_element(heap_.begin(), heap_.begin() + keep, heap_.end(),
+                     [](const Theory* a, const Theory* b) { return Lower(b, a); });
+    for (std::size_t i = static_cast<std::size_t>(keep); i < heap_.size(); ++i) release(heap_[i]);
+    heap_.resize(static_cast<std::size_t>(keep));
+    std::make_heap(heap_.begin(), heap_.end(), Lower);
   }
 
   int32_t best() const { return best_; }
-  int count() const { return queue_.count(); }
+  int count() const { return static_cast<int>(heap_.size()); }
   int32_t extended() const { return extended_; }
   void CountExtended() { ++extended_; }
 
  private:
-  static int CompareScores(Theory* const& a, Theory* const& b, void*) {
-    return a->score > b->score ? 1 : (a->score < b->score ? -1 : 0);
-  }
+  static bool Lower(const Theory* a, const Theory* b) { return a->score < b->score; }
 
   int32_t best_ = kEmptyBest;
   int32_t extended_ = 0;
-  PriorityQueue<Theory*> queue_;
+  std::vector<Theory*> heap_;
 };
 
 }  // namespace vok
