@@ -223,6 +223,11 @@ void EngineSeeds(const fs::path& root, const fs::path& scratch) {
     }
   }
   {
+    const SeedFolder confusion(root, "fuzz_confusion_lattice");
+    confusion.WriteText("confusion.txt",
+                        "\xb1\xa1 \xb0\xa1 \xb0\xa3\n\xb1\xa2 \xb0\xa2\n\xb1\xa1\xb1\xa2 \xb0\xa1\xb0\xa2\nab a\xb0\xa2 AB\n");
+  }
+  {
     hmm_model_writer::SyntheticShape shape;
     shape.dims = {3, 2};
     shape.codeBooksPerStream = 1;

@@ -66,6 +66,11 @@ NBestList::NBestList(int limit, int32_t mode)
   Reset(kEmptyScore, mode);
 }
 
+void NBestList::set_limit(int limit) {
+  limit_ = std::clamp(limit, 1, kRecords);
+  if (count_ > limit_) count_ = limit_;
+}
+
 void NBestList::Reset(int32_t best_score, int32_t mode) {
   count_ = 0;
   best_score_ = best_score;

@@ -79,6 +79,8 @@ class NBestList {
 
   int count() const { return count_; }
   int limit() const { return limit_; }
+  // The N of the list, kept within 1 to 400; records beyond it stay unused.
+  void set_limit(int limit);
   int32_t best_score() const { return best_score_; }
   void set_best_score(int32_t score) { best_score_ = score; }
   // The score a new sentence must reach: that of record [limit - 1].

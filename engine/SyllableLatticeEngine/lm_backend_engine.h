@@ -1,0 +1,89 @@
+// The language-model back end: it loads and owns the lexicon and the
+// language models, and runs the stack decoder over a lattice to give N-best
+// sentences and per-word alternatives.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/SyllableLatticeEngine/stack_decoder.h"
+
+namespace vok {
+
+class BackTraceTable;
+class CAlternativeList;
+class CLexTree;
+class CLexicon;
+class CoreLM;
+class NBestList;
+class Resources;
+
+class CLMBackendEngine {
+ public:
+  static constexpr int kFileNameBytes = 260;
+  static constexpr int kNBestFloor = -10000;
+  static constexpr int kNoClass = 65535;
+
+  // Nothing loaded.
+  CLMBackendEngine();
+  // Loads everything the store names (see Load).
+  explicit CLMBackendEngine(const Resources& resources);
+  // Shares the caller's lexicon and core model (not owned) and makes its own
+  // decoder on the store.
+  CLMBackendEngine(const Resources& resources, CLexicon* lexicon, CoreLM* core);
+  ~CLMBackendEngine();
+  CLMBackendEngine(const CLMBackendEngine&) = delete;
+  CLMBackendEngine& operator=(const CLMBackendEngine&) = delete;
+
+  // Section "LMBackend"; on a reload the decoder's and the core model's
+  // options too. -1 when a required option is missing.
+  int ReadOptions(const Resources& resources, bool reload);
+  // Options, core model, lexicon, decoder. 0 when the lexicon and the core
+  // model were loaded, else -1 (loading goes on with what is there).
+  int Load(const Resources& resources);
+
+  // -1 when the table holds no frames (the stacks are cleared) or the decoder
+  // cannot run.
+  int Decode(BackTraceTable* table, const CLexTree* constraint, int beam, int max_extend);
+  // Resets the list (best 0, the mode) and reads the sentences with a floor of
+  // -10000; -1 when no sentence reached the start of the utterance.
+  int GetNBest(NBestList* list, int mode);
+  // -1 for an empty word list or one that is no path of the last decode.
+  int GetAlternatives(const uint16_t* word_ids, CAlternativeList* records);
+
+  // The class of "<PERSON>", "<PLACE>", "<IDIOM>" and "<UNK>"; 65535 without
+  // the model.
+  int GetCorePersonClass() const;
+  int GetCorePlaceClass() const;
+  int GetCoreIdiomClass() const;
+  int GetCoreUnknownClass() const;
+
+  int64_t GetMemoryUsage() const;
+  void PrintSummary() const;
+  void PrintReport() const;
+
+  CLexicon* lexicon() const { return lexicon_; }
+  CoreLM* core() const { return core_; }
+  StackDecoder* decoder() const { return decoder_.get(); }
+  const char* lexicon_file() const { return lexicon_file_; }
+  const char* core_lm_file() const { return core_lm_file_; }
+  const char* page_lm_file() const { return page_lm_file_; }
+  const char* cache_lm_file() const { return cache_lm_file_; }
+  int32_t page_lm_word_gram_beam() const { return page_lm_word_gram_beam_; }
+
+ private:
+  void ReadFileName(const Resources& resources, const char* key, char* out);
+
+  std::unique_ptr<CLexicon> owned_lexicon_;
+  std::unique_ptr<CoreLM> owned_core_;
+  CLexicon* lexicon_ = nullptr;
+  CoreLM* core_ = nullptr;
+  std::unique_ptr<StackDecoder> decoder_;
+  int32_t page_lm_word_gram_beam_ = 0;
+  char lexicon_file_[kFileNameBytes] = {};
+  char core_lm_file_[kFileNameBytes] = {};
+  char page_lm_file_[kFileNameBytes] = {};
+  char cache_lm_file_[kFileNameBytes] = {};
+};
+
+}  // namespace vok

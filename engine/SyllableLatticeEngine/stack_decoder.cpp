@@ -1,0 +1,433 @@
+#include "engine/SyllableLatticeEngine/stack_decoder.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "engine/SyllableLatticeEngine/required_option.h"
+#include "engine/core/core_lm.h"
+#include "engine/core/hypothesis.h"
+#include "engine/core/lex_tree.h"
+#include "engine/core/lexicon.h"
+#include "engine/core/messages.h"
+#include "engine/core/resources.h"
+
+namespace vok {
+
+namespace {
+
+constexpr const char* kSection = "LMBackend";
+
+int16_t Saturate16(int64_t value) {
+  return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
+}
+
+int16_t Clamp16(int value) { return static_cast<int16_t>(std::clamp(value, 0, 32767)); }
+
+}  // namespace
+
+StackDecoder::StackDecoder(const Resources* resources, const CoreLM* core)
+    : core_(core), stack_pool_(kStackBlock, kStackBytes), theory_pool_(kTheoryBlock, kTheoryBytes, true) {
+  if (resources) ReadOptions(*resources, false);
+  PrintHeader();
+}
+
+int StackDecoder::ReadOptions(const Resources& resources, bool reload) {
+  int result = 0;
+  int value = word_insertion_penalty_;
+  if (ReadRequiredInt(resources, kSection, "WordInsertionPenalty", &value) == 0) {
+    set_word_insertion_penalty(value);
+  } else {
+    result = -1;
+  }
+  value = 0;
+  resources.GetInt(kSection, "WordStartOffsetPen", &value);
+  word_start_offset_pen_ = value;
+  FlushOptionErrors(reload);
+  return result;
+}
+
+void StackDecoder::set_word_insertion_penalty(int penalty) { word_insertion_penalty_ = Saturate16(penalty); }
+
+TheoryStack* StackDecoder::StackAt(int frame) const {
+  if (frame == -1) return const_cast<TheoryStack*>(&final_stack_);
+  if (frame < 0 || frame >= kStacks) return nullptr;
+  return stacks_[frame];
+}
+
+TheoryStack* StackDecoder::MakeStack(int frame) {
+  if (frame == -1) return &final_stack_;
+  if (frame < 0 || frame >= kStacks) return nullptr;
+  if (!stacks_[frame]) {
+    TheoryStack* stack = nullptr;
+    if (stack_pool_.New(&stack) < 0) return nullptr;
+    stack->Reset();
+    stacks_[frame] = stack;
+  }
+  return stacks_[frame];
+}
+
+Theory* StackDecoder::NewTheory(uint16_t word, int frame, int32_t score, Theory* parent) {
+  Theory* theory = nullptr;
+  const int id = theory_pool_.New(&theory);
+  if (id < 0) return nullptr;
+  *theory = Theory{};
+  theory->id = id;
+  theory->word = word;
+  theory->frame = static_cast<int16_t>(frame);
+  theory->score = score;
+  theory->state = StateOf(word);
+  theory->parent = parent;
+  return theory;
+}
+
+void StackDecoder::ReleaseTheory(Theory* theory) { theory_pool_.Delete(theory->id); }
+
+int32_t StackDecoder::StateOf(uint16_t word) const { return core_ ? core_->ScoringClass(word) : 0; }
+
+void StackDecoder::ClearStacks(int last) {
+  // Stacks of a longer earlier utterance go too: their records return to the pools.
+  const int through = std::min(std::max(last, cleared_through_) + 1, kStacks - 1);
+  cleared_through_ = last;
+  for (int f = 0; f <= through; ++f) {
+    stacks_[f] = nullptr;
+    frame_best_[f] = kEmptyScore;
+  }
+  final_stack_.Reset();
+  stack_pool_.Clear();
+  theory_pool_.Clear();
+  seed_ = nullptr;
+}
+
+int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int beam, int max_extend) {
+  if (!core_ || !lexicon_) {
+    ErrorSet("StackDecoder::Decode", -1, "errNoLanguageModel");
+    ClearStacks(-1);
+    return -1;
+  }
+  if (constraint && !constraint->backward()) {
+    ErrorSet("StackDecoder::Decode", -1, "errForwardLexicalTree");
+    ClearStacks(-1);
+    return -1;
+  }
+  const int last = table ? table->frames_completed() - 1 : -1;
+  if (last < 0 || last > BackTraceTable::kMaxFrame) {
+    ErrorSet("StackDecoder::Decode", -1, "errBadFrameCount");
+    ClearStacks(std::clamp(last, -1, BackTraceTable::kMaxFrame));
+    last_frame_ = -1;
+    return -1;
+  }
+  beam_ = Clamp16(beam);
+  max_extend_ = Clamp16(max_extend);
+  table_ = table;
+  constraint_ = constraint;
+  child_cache_.clear();
+  hypothesis_mode_ = table->hypothesis_mode();
+  recombination_.UseSlots(core_->class_count(), core_->token_class(CoreLM::kUnknown));
+  last_frame_ = last;
+
+  timing_.Start();
+  theories_ = 0;
+  entries_ = 0;
+  ClearStacks(last);
+  const uint16_t end_word = core_->token_id(CoreLM::kEnd);
+  const uint16_t start_word = core_->token_id(CoreLM::kStart);
+  seed_ = NewTheory(end_word, last, 0, nullptr);
+  TheoryStack* seed_stack = MakeStack(last);
+  if (seed_ && seed_stack) seed_stack->Push(seed_);
+
+  for (int t = last; t >= 1; --t) {
+    TheoryStack* stack = stacks_[t];
+    if (!stack || stack->count() == 0) continue;
+    ExpandFrame(t, *stack);
+    entries_ += static_cast<int32_t>(items_.size());
+    ExtendStack(stack, t);
+  }
+  items_.assign(1, WordEntryItem{-1, start_word, 0});
+  if (stacks_[0]) ExtendStack(stacks_[0], 0);
+
+  total_theories_ += theories_;
+  total_entries_ += entries_;
+  timing_.set_last_frames(last + 1);
+  timing_.Stop();
+  return 0;
+}
+
+void StackDecoder::ExpandFrame(int t, const TheoryStack& stack) {
+  items_.clear();
+  if (constraint_) {
+    ExpandThroughTree(t, stack);
+    return;
+  }
+  int count = 0;
+  const SortedRecord* list = table_->SortedList(t, &count);
+  for (int i = 0; i < count; ++i) {
+    const SortedRecord& entry = list[i];
+    if (entry.back >= t) continue;  // a word must start before it ends
+    const int32_t score = entry.score + core_->GetUnigramScore(entry.label) + word_insertion_penalty_;
+    items_.push_back(WordEntryItem{static_cast<int16_t>(entry.back), entry.label, score});
+  }
+}
+
+int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
+  struct Arc {
+    int node;
+    int frame;
+    int32_t score;
+  };
+  const int64_t stack_best = stack.best();
+  std::vector<Arc> arcs{{0, t, 0}};
+  std::vector<WordEntryItem> found;
+  while (!arcs.empty()) {
+    const Arc arc = arcs.back();
+    arcs.pop_back();
+    int count = 0;
+    const SortedRecord* list = table_->SortedList(arc.frame, &count);
+    for (int i = 0; i < count; ++i) {
+      const SortedRecord& entry = list[i];
+      if (entry.back >= arc.frame) continue;
+      const int child = FindChild(arc.node, entry.label);
+      if (child < 0) continue;
+      const int32_t score = arc.score + entry.score;
+      const int start = entry.back;
+      if (!(score + stack_best + beam_ > frame_best_[start])) continue;
+      for (int link = constraint_->GetNode(child)->links; link >= 0; link = constraint_->GetNextLink(link)) {
+        const uint16_t word = constraint_->GetLinkEntry(link);
+        if (word == CLexTree::kNone) continue;
+        const int32_t item_score = score + core_->GetUnigramScore(word) + word_insertion_penalty_;
+        found.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
+        const int64_t reached = item_score + stack_best;
+        if (reached > frame_best_[start]) frame_best_[start] = static_cast<int32_t>(reached);
+      }
+      if (constraint_->GetNode(child)->child >= 0 && start > 0) arcs.push_back(Arc{child, start, score});
+    }
+  }
+  for (const WordEntryItem& item : found) {
+    if (item.score + stack_best + beam_ > frame_best_[item.start]) items_.push_back(item);
+  }
+  return static_cast<int>(items_.size());
+}
+
+int StackDecoder::FindChild(int node, uint16_t syllable) {
+  const uint64_t key = (uint64_t{static_cast<uint32_t>(node)} << 16) | syllable;
+  auto [it, inserted] = child_cache_.emplace(key, 0);
+  if (inserted) it->second = constraint_->FindChild(node, syllable);
+  return it->second;
+}
+
+void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
+  const int64_t threshold = int64_t{stack->best()} - beam_;
+  recombination_.Clear();
+  std::vector<Theory*> kept;
+  int taken = 0;
+  while (Theory* theory = stack->Pop()) {
+    if (theory->score < threshold || ++taken > max_extend_) {
+      ReleaseTheory(theory);
+      break;
+    }
+    if (recombination_.Add(theory)) continue;  // joined the chain of a better theory
+    int made = 0;
+    for (const WordEntryItem& item : items_) made += ExtendTheory(theory, item, t);
+    if (made > 0) {
+      stack->CountExtended();
+      kept.push_back(theory);
+    }
+  }
+  while (Theory* theory = stack->Pop()) ReleaseTheory(theory);
+  for (Theory* theory : kept) stack->Push(theory);
+}
+
+int StackDecoder::ExtendTheory(Theory* theory, const WordEntryItem& item, int t) {
+  const int start = item.start;
+  if (left_window_ <= 0 && right_window_ <= 0) {
+    // Language-model scores are never above 0: a theory that falls out of the
+    // beam without one needs no score.
+    const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
+    if (target && !(int64_t{theory->score} + item.score > int64_t{target->best()} - beam_)) return 0;
+  }
+  const int lm = core_->GetContinuationScore(item.word, theory->state);
+  if (lm < -27767) return 0;
+  const int32_t score = theory->score + item.score + lm;
+  int pushed = PushTheory(item.word, theory, start, score);
+  if (start < 0) return pushed;
+  for (int k = 1; left_window_ > 0 && k <= left_window_ && start - k >= 0; ++k) {
+    pushed += PushTheory(item.word, theory, start - k, score + k * word_start_offset_pen_);
+  }
+  for (int k = 1; right_window_ > 0 && k <= right_window_ && start + k <= t - kRightWindowGap; ++k) {
+    pushed += PushTheory(item.word, theory, start + k, score + k * word_start_offset_pen_);
+  }
+  return pushed;
+}
+
+int StackDecoder::PushTheory(uint16_t word, Theory* parent, int start, int32_t score) {
+  TheoryStack* stack = MakeStack(start);
+  if (!stack) return 0;
+  if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
+  Theory* theory = NewTheory(word, start, score, parent);
+  if (!theory) return 0;
+  if (stack->Push(theory) < 0) {
+    ReleaseTheory(theory);
+    return 0;
+  }
+  ++theories_;
+  // Nothing beyond the first max_extend + 1 theories of a stack is ever
+  // extended, so the rest are dropped before they fill the pool.
+  const int keep = max_extend_ + 1;
+  if (start >= 0 && stack->count() >= 2 * keep) {
+    stack->KeepBest(keep, [this](Theory* dropped) { ReleaseTheory(dropped); });
+  }
+  return 1;
+}
+
+std::vector<Theory*> StackDecoder::FinalTheories() { return final_stack_.Snapshot(); }
+
+bool StackDecoder::ReadPath(Theory* head, int32_t relative, int floor, uint16_t* path, int depth,
+                            NBestList* list) {
+  bool produced_any = false;
+  for (Theory* alt = head; alt; alt = alt->next) {
+    const int32_t score = relative + (alt->score - head->score);
+    if (score < floor || score <= list->AdmissionScore()) break;
+    bool produced;
+    if (!alt->parent) {
+      produced = list->Insert(score, path, depth) == 1;
+    } else if (depth >= kMaxPathWords) {
+      produced = false;  // longer than a hypothesis holds
+    } else {
+      path[depth] = alt->word;
+      produced = ReadPath(alt->parent, score, floor, path, depth + 1, list);
+    }
+    if (!produced) break;
+    produced_any = true;
+  }
+  return produced_any;
+}
+
+int StackDecoder::GetNBest(NBestList* list, int floor) {
+  const std::vector<Theory*> finals = FinalTheories();
+  if (finals.empty() || !list) return -1;
+  const int32_t best = finals.front()->score;
+  list->set_best_score(best);
+  uint16_t path[kMaxPathWords];
+  for (Theory* final : finals) {
+    const int64_t relative = int64_t{final->score} - best;
+    if (relative < floor) break;
+    if (final->parent) ReadPath(final->parent, static_cast<int32_t>(relative), floor, path, 0, list);
+  }
+  return list->count() > 0 ? 0 : -1;
+}
+
+bool StackDecoder::MatchPath(Theory* head, const uint16_t* ids, int n, int i, std::vector<Theory*>* chosen) {
+  for (Theory* alt = head; alt; alt = alt->next) {
+    if (i == n) {
+      if (!alt->parent) return true;
+      continue;
+    }
+    if (!alt->parent || alt->word != ids[i]) continue;
+    (*chosen)[static_cast<std::size_t>(i)] = alt;
+    if (MatchPath(alt->parent, ids, n, i + 1, chosen)) return true;
+  }
+  return false;
+}
+
+int StackDecoder::GetAlternatives(const uint16_t* word_ids, CAlternativeList* records) {
+  if (!word_ids || !records || word_ids[0] == 0 || word_ids[0] > kMaxPathWords) return -1;
+  const int n = word_ids[0];
+  const uint16_t* ids = word_ids + 1;
+  std::vector<Theory*> chosen(static_cast<std::size_t>(n), nullptr);
+  bool found = false;
+  for (Theory* final : FinalTheories()) {
+    if (final->parent && MatchPath(final->parent, ids, n, 0, &chosen)) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) return -1;
+  for (int i = 0; i < n; ++i) {
+    const Theory* spoken = chosen[static_cast<std::size_t>(i)];
+    CAlternativeList& record = records[i];
+    record = CAlternativeList();
+    record.Add(ids[i], 0);
+    TheoryStack* stack = StackAt(spoken->frame);
+    if (!stack) continue;
+    const int next_start = spoken->parent->frame;
+    bool full = false;
+    for (Theory* head : stack->Snapshot()) {
+      for (Theory* theory = head; theory && !full; theory = theory->next) {
+        int32_t score = theory->score - stack->best();
+        if (!theory->parent || theory->parent->frame != next_start) score -= kAlternativePenalty;
+        full = record.Add(theory->word, Saturate16(score)) < 0;
+      }
+      if (full) break;
+    }
+  }
+  records[n] = CAlternativeList();
+  return 0;
+}
+
+int32_t StackDecoder::GetReferenceScore(const uint16_t* word_ids) {
+  if (!word_ids || word_ids[0] > kMaxPathWords) return kNoReference;
+  const int n = word_ids[0];
+  const uint16_t* ids = word_ids + 1;
+  // Best relative score from a head at word i to the end, by depth-first
+  // search; each chain switch costs the difference to its head.
+  struct Search {
+    const uint16_t* ids;
+    int n;
+    int64_t Best(const Theory* head, int i) const {
+      int64_t best = INT64_MIN;
+      for (const Theory* alt = head; alt; alt = alt->next) {
+        const int64_t switch_cost = int64_t{alt->score} - head->score;
+        if (i == n) {
+          if (!alt->parent) best = std::max(best, switch_cost);
+          continue;
+        }
+        if (!alt->parent || alt->word != ids[i]) continue;
+        const int64_t rest = Best(alt->parent, i + 1);
+        if (rest != INT64_MIN) best = std::max(best, switch_cost + rest);
+      }
+      return best;
+    }
+  } search{ids, n};
+  int64_t best = INT64_MIN;
+  for (Theory* final : FinalTheories()) {
+    if (!final->parent) continue;
+    const int64_t rest = search.Best(final->parent, 0);
+    if (rest != INT64_MIN) best = std::max(best, final->score + rest);
+  }
+  return best == INT64_MIN ? kNoReference
+                           : static_cast<int32_t>(std::clamp<int64_t>(best, INT32_MIN + 1, INT32_MAX));
+}
+
+int64_t StackDecoder::GetMemoryUsage() const {
+  return int64_t{kStacks} * 6 + theory_pool_.PoolMemoryUse() + stack_pool_.PoolMemoryUse();
+}
+
+void StackDecoder::PrintHeader() const {
+  LogPrint("\nCLMBackendEngine Header\n");
+  LogPrint("---------------------------\n");
+  LogPrint("%-12s    %d\n", "Memory usage:", static_cast<int>(GetMemoryUsage()));
+  LogPrint("--------------------------\n");
+}
+
+void StackDecoder::PrintSummary() const {
+  const int frames = timing_.last_frames();
+  if (frames <= 0) return;
+  LogPrint("Stack decode summary:\n");
+  timing_.PrintUtterance();
+  LogPrint("Theories evaluated = %d (%d per frame)\n", theories_, theories_ / frames);
+  LogPrint("Word entries = %d (%d per frame)\n", entries_, entries_ / frames);
+}
+
+void StackDecoder::PrintReport() const {
+  const int utterances = timing_.utterances();
+  if (utterances <= 0) return;
+  LogPrint("\nStack Search Engine Report\n");
+  LogPrint("--------------------------------------------------------\n");
+  timing_.PrintTotals();
+  const int frames = timing_.total_frames();
+  LogPrint("Total theories evaluated = %d (%d per utt, %4.1f per frame)\n", total_theories_,
+           total_theories_ / utterances, frames > 0 ? static_cast<double>(total_theories_) / frames : 0.0);
+  LogPrint("Total word entries = %d (%d per utt, %4.1f per frame)\n", total_entries_,
+           total_entries_ / utterances, frames > 0 ? static_cast<double>(total_entries_) / frames : 0.0);
+}
+
+}  // namespace vok

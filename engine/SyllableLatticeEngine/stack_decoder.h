@@ -1,0 +1,141 @@
+// The stack decoder: searches a back-trace table of word (or syllable)
+// entries from the end of the utterance to its start, one stack of sentence
+// theories per frame, with a language model, a beam and an extension limit,
+// and reads N-best sentences and per-word alternatives from the result.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/SyllableLatticeEngine/recombination_table.h"
+#include "engine/SyllableLatticeEngine/theory.h"
+#include "engine/SyllableLatticeEngine/theory_stack.h"
+#include "engine/core/back_trace_table.h"
+#include "engine/core/object_mem_mgr.h"
+#include "engine/core/timing_stats.h"
+
+namespace vok {
+
+class CAlternativeList;
+class CLexTree;
+class CLexicon;
+class CoreLM;
+class NBestList;
+class Resources;
+
+class StackDecoder {
+ public:
+  // Stacks for frames 0 to 2000, and one more for the frame after the last.
+  static constexpr int kStacks = BackTraceTable::kFrames + 1;
+  static constexpr int kTheoryBlock = 2000;
+  static constexpr int kStackBlock = 200;
+  static constexpr int kTheoryBytes = 28;
+  static constexpr int kStackBytes = 16;
+  static constexpr int kAlternativePenalty = 300;
+  static constexpr int kRightWindowGap = 6;
+  static constexpr int32_t kNoReference = INT32_MIN;
+  static constexpr int kMaxPathWords = 200;
+
+  // Reads the options, builds the pools and prints the header.
+  StackDecoder(const Resources* resources, const CoreLM* core);
+  StackDecoder(const StackDecoder&) = delete;
+  StackDecoder& operator=(const StackDecoder&) = delete;
+
+  // Section "LMBackend": "WordInsertionPenalty" (required) and
+  // "WordStartOffsetPen". -1 when a required option is missing.
+  int ReadOptions(const Resources& resources, bool reload);
+
+  void set_lexicon(const CLexicon* lexicon) { lexicon_ = lexicon; }
+  void set_core(const CoreLM* core) { core_ = core; }
+  void set_word_insertion_penalty(int penalty);
+  void set_word_start_windows(int left, int right) {
+    left_window_ = left;
+    right_window_ = right;
+  }
+  void set_word_start_offset_pen(int penalty) { word_start_offset_pen_ = penalty; }
+
+  // Decodes frames T (the table's last frame) down to 0. -1 with an error
+  // recorded when the language model or the lexicon is missing, the table
+  // holds no frames or more than 2000, or the constraint is a forward tree.
+  // Beam and limit are clamped to 0..32767.
+  int Decode(BackTraceTable* table, const CLexTree* constraint, int beam, int max_extend);
+  // Clears the stacks of frames 0 to `last`.
+  void ClearStacks(int last);
+  // Sentences from the final stack into the list (relative scores, the best
+  // 0, the list's best score the absolute best); -1 when no sentence reached
+  // the start of the utterance.
+  int GetNBest(NBestList* list, int floor);
+  // For each word of the count-first sequence, the words that could stand in
+  // its place, into records[0 .. count] (the last record cleared). -1 when
+  // the sequence is not a path of the last decode.
+  int GetAlternatives(const uint16_t* word_ids, CAlternativeList* records);
+  // The best absolute score of a path that spells exactly the count-first
+  // sequence, or kNoReference.
+  int32_t GetReferenceScore(const uint16_t* word_ids);
+
+  void PrintHeader() const;
+  void PrintSummary() const;
+  void PrintReport() const;
+  int64_t GetMemoryUsage() const;
+
+  const TimingStats& timing() const { return timing_; }
+  int32_t theories_extended() const { return theories_; }
+  int32_t entries_offered() const { return entries_; }
+  int32_t total_theories() const { return total_theories_; }
+  int32_t total_entries() const { return total_entries_; }
+  int16_t word_insertion_penalty() const { return word_insertion_penalty_; }
+  int32_t word_start_offset_pen() const { return word_start_offset_pen_; }
+  int last_frame() const { return last_frame_; }
+  int16_t beam() const { return beam_; }
+  int16_t max_extend() const { return max_extend_; }
+  // The stack of a frame (-1: the final stack), or null.
+  TheoryStack* StackAt(int frame) const;
+
+ private:
+  Theory* NewTheory(uint16_t word, int frame, int32_t score, Theory* parent);
+  void ReleaseTheory(Theory* theory);
+  TheoryStack* MakeStack(int frame);
+  int32_t StateOf(uint16_t word) const;
+  void ExpandFrame(int t, const TheoryStack& stack);
+  int ExpandThroughTree(int t, const TheoryStack& stack);
+  // The tree's child, remembered for the rest of the decode.
+  int FindChild(int node, uint16_t syllable);
+  void ExtendStack(TheoryStack* stack, int t);
+  int ExtendTheory(Theory* theory, const WordEntryItem& item, int t);
+  int PushTheory(uint16_t word, Theory* parent, int start, int32_t score);
+  bool ReadPath(Theory* head, int32_t relative, int floor, uint16_t* path, int depth, NBestList* list);
+  bool MatchPath(Theory* head, const uint16_t* ids, int n, int i, std::vector<Theory*>* chosen);
+  std::vector<Theory*> FinalTheories();
+
+  TimingStats timing_;
+  int32_t theories_ = 0;
+  int32_t entries_ = 0;
+  int32_t total_theories_ = 0;
+  int32_t total_entries_ = 0;
+  int last_frame_ = -1;
+  int cleared_through_ = BackTraceTable::kMaxFrame;
+  int16_t beam_ = 0;
+  int16_t max_extend_ = 5000;
+  int16_t word_insertion_penalty_ = 0;
+  int32_t hypothesis_mode_ = 1;
+  int32_t left_window_ = 0;
+  int32_t right_window_ = 0;
+  int32_t word_start_offset_pen_ = 0;
+  std::vector<WordEntryItem> items_;
+  const CLexicon* lexicon_ = nullptr;
+  const CoreLM* core_ = nullptr;
+  const CLexTree* constraint_ = nullptr;
+  std::unordered_map<uint64_t, int> child_cache_;
+  BackTraceTable* table_ = nullptr;
+  Theory* seed_ = nullptr;
+  TheoryStack* stacks_[kStacks] = {};
+  int32_t frame_best_[kStacks] = {};
+  TheoryStack final_stack_;
+  RecombinationTable recombination_;
+  ObjectMemMgr<TheoryStack> stack_pool_;
+  ObjectMemMgr<Theory> theory_pool_;
+};
+
+}  // namespace vok

@@ -1,0 +1,91 @@
+// Shared set-up of the lattice tests: a small language on disk (class bigram
+// model and text lexicon) loaded into a core model and a lexicon, and the
+// log captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/SyllableLatticeEngine/testing/language_fixture.h"
+#include "engine/core/core_lm.h"
+#include "engine/core/lexicon.h"
+#include "engine/core/messages.h"
+#include "engine/core/tests/test_support.h"
+
+namespace vok_test {
+
+// Unique per test, so that tests may run in parallel processes.
+inline std::string LatticeTempPath(const std::string& name) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return ::testing::TempDir() + "lattice_" + info->test_suite_name() + "_" + info->name() + "_" + name;
+}
+
+struct SmallLanguage {
+  std::string model_path;
+  std::string lexicon_path;
+  std::unique_ptr<vok::CoreLM> core;
+  std::unique_ptr<vok::CLexicon> lexicon;
+
+  // Classes 0 "<S>", 1 "</S>", 2 "<UNK>", words from class 3 on.
+  bool Load(int classes, const std::vector<uint8_t>& bytes,
+            const std::vector<vok_testing::FixtureWord>& words) {
+    model_path = LatticeTempPath("model.bin");
+    lexicon_path = LatticeTempPath("lexicon.txt");
+    if (!vok_testing::WriteClassBigramModel(model_path, classes, bytes)) return false;
+    if (!vok_testing::WriteTextLexicon(lexicon_path, classes, words)) return false;
+    core = std::make_unique<vok::CoreLM>(nullptr, model_path.c_str());
+    if (core->status() != 0) return false;
+    lexicon = std::make_unique<vok::CLexicon>(nullptr, lexicon_path.c_str(), core.get());
+    return lexicon->status() == 0;
+  }
+  ~SmallLanguage() {
+    if (!model_path.empty()) std::remove(model_path.c_str());
+    if (!lexicon_path.empty()) std::remove(lexicon_path.c_str());
+  }
+};
+
+// The words of a lexicon whose first three lines are the sentence ends and
+// "<UNK>".
+inline std::vector<vok_testing::FixtureWord> WithSentenceWords(
+    const std::vector<vok_testing::FixtureWord>& words) {
+  std::vector<vok_testing::FixtureWord> all = {{"<S>", 0, 50}, {"</S>", 1, 50}, {"<UNK>", 2, 5}};
+  all.insert(all.end(), words.begin(), words.end());
+  return all;
+}
+
+// Sends the log to a temporary file while the object lives.
+class CapturedLog {
+ public:
+  CapturedLog() : file_(std::tmpfile()) { vok::SetLogStream(file_); }
+  ~CapturedLog() {
+    vok::SetLogStream(nullptr);
+    if (file_) std::fclose(file_);
+  }
+  CapturedLog(const CapturedLog&) = delete;
+  CapturedLog& operator=(const CapturedLog&) = delete;
+  std::string Text() const { return ReadAll(file_); }
+  void Clear() {
+    if (file_) std::fclose(file_);
+    file_ = std::tmpfile();
+    vok::SetLogStream(file_);
+  }
+  static std::string ReadAll(std::FILE* f) {
+    if (!f) return std::string();
+    std::fflush(f);
+    std::rewind(f);
+    std::string text;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    return text;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+}  // namespace vok_test

@@ -1,0 +1,27 @@
+// The records of the stack decoder: a sentence theory (one word and the path
+// from it to the end of the utterance) and a word entry item of a frame.
+#pragma once
+
+#include <cstdint>
+
+namespace vok {
+
+struct Theory {
+  uint16_t word = 0;
+  int16_t frame = 0;  // where the word starts; -1 for the sentence start
+  int32_t score = 0;
+  int32_t state = 0;         // the language-model state: the word's class
+  int32_t word_graph = -2;   // the page-model pass's field
+  Theory* parent = nullptr;  // the theory to the right, nearer the end
+  Theory* next = nullptr;    // the next theory of its recombination chain
+  int32_t id = -1;           // the theory's id in its pool
+};
+
+// A word that ends at the frame being expanded.
+struct WordEntryItem {
+  int16_t start = 0;
+  uint16_t word = 0;
+  int32_t score = 0;  // entry score, class score and insertion penalty
+};
+
+}  // namespace vok
