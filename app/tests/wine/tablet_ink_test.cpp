@@ -173,7 +173,7 @@ TEST_F(TabletInkTest, PointsComeFromPacketsInClientCoordinates) {
   EXPECT_TRUE(inked(30 + 2 * 45, 30 + 45 + 4));
   EXPECT_FALSE(inked(30 + 2 * 5, 30 + 5 + 4));
   RECT area{100, 300, 300, 500};
-  testing_support::SaveScreenshot("pressure_ink", &area);
+  testing_support::SaveScreenshot("pressure_ink_tablet", &area);
 }
 
 TEST_F(TabletInkTest, ADisabledContextLeavesTheStrokeToTheMouse) {
