@@ -25,7 +25,7 @@ std::optional<int> ExpectedCodeToCompare(std::string_view text, const CUserMap& 
   if (const auto own = OwnCode(trimmed, is_lead_byte)) return own;
   if (trimmed.empty()) return std::nullopt;
   for (const auto& [code, entry] : map.entries()) {
-    if (platform::SameTextIgnoringCase(entry, trimmed)) return static_cast<int>(code);
+    if (platform::SameTextIgnoringCase(entry, trimmed)) return SwapBytes(static_cast<std::uint16_t>(code));
   }
   return std::nullopt;
 }
@@ -37,7 +37,7 @@ std::optional<int> ExpectedCodeToTrain(std::string_view text, CUserMap& map,
   if (trimmed.empty()) return std::nullopt;
   const int code = map.AllocateCode(std::string(trimmed));
   if (code < 0) return std::nullopt;
-  return code;
+  return SwapBytes(static_cast<std::uint16_t>(code));
 }
 
 RecognitionVerdict JudgeRecognition(int result, std::span<const std::uint16_t> codes,
@@ -48,7 +48,8 @@ RecognitionVerdict JudgeRecognition(int result, std::span<const std::uint16_t> c
 
 std::string ResultMessage(const std::string& format, std::uint16_t candidate, const CUserMap& map) {
   std::string shown;
-  if (!IsUserCode(candidate) || map.GetText(candidate, &shown) == 0) {
+  const std::uint16_t user_code = SwapBytes(candidate);
+  if (!IsUserCode(user_code) || map.GetText(user_code, &shown) == 0) {
     shown.assign(1, static_cast<char>(candidate & 0xFF));
     if ((candidate >> 8) != 0) shown.push_back(static_cast<char>(candidate >> 8));
   }
@@ -56,6 +57,16 @@ std::string ResultMessage(const std::string& format, std::uint16_t candidate, co
   const std::size_t at = message.find("%c%c");
   if (at != std::string::npos) message.replace(at, 4, shown);
   return message;
+}
+
+std::string OpeningTrainingText(const std::string& text, const CUserMap& map) {
+  if (text.size() != 2) return text;
+  const auto candidate = static_cast<std::uint16_t>(static_cast<unsigned char>(text[0]) |
+                                                    (static_cast<unsigned char>(text[1]) << 8));
+  const std::uint16_t user_code = SwapBytes(candidate);
+  std::string shown;
+  if (!IsUserCode(user_code) || map.GetText(user_code, &shown) == 0) return text;
+  return shown;
 }
 
 }  // namespace wrendle::app

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/char_codes.h"
 #include "app/core/credits.h"
 #include "app/core/format_text.h"
 #include "app/core/logon_start.h"
@@ -124,6 +125,26 @@ TEST(TrainingCodes, OwnCodesAndUserCodes) {
   EXPECT_EQ(ExpectedCodeToCompare("AB", map, Big5Lead), trained);
   EXPECT_EQ(ExpectedCodeToTrain("ab", map, Big5Lead), trained);
   EXPECT_EQ(map.entries().size(), 1u);
+  // In candidate form, as the kernel gives back what it learned: the user
+  // code's bytes swapped.
+  const int user_code = map.entries().begin()->first;
+  EXPECT_TRUE(IsUserCode(user_code));
+  EXPECT_EQ(*trained, SwapBytes(static_cast<std::uint16_t>(user_code)));
+}
+
+TEST(TrainingCodes, OpeningTextOfAUserCodeCellIsItsText) {
+  testing_support::TemporaryDirectory folder;
+  CUserMap map(folder.path().string());
+  map.SetUser("writer");
+  const int code = map.AllocateCode("hello");
+  const std::uint16_t cell = SwapBytes(static_cast<std::uint16_t>(code));
+  const std::string cell_text{static_cast<char>(cell & 0xFF), static_cast<char>(cell >> 8)};
+  EXPECT_EQ(OpeningTrainingText(cell_text, map), "hello");
+  EXPECT_EQ(OpeningTrainingText("¤@", map), "¤@");
+  EXPECT_EQ(OpeningTrainingText("ab", map), "ab");
+  // A two-byte text that would be a user code the map does not have.
+  const std::string unknown{'\x02', '\x01'};
+  EXPECT_EQ(OpeningTrainingText(unknown, map), unknown);
 }
 
 TEST(TrainingCodes, VerdictsAndMessages) {
@@ -142,7 +163,7 @@ TEST(TrainingCodes, VerdictsAndMessages) {
   EXPECT_EQ(ResultMessage(format, 0x40A4, map), "Result is : \xA4\x40\nRecognized OK!!! 100%s");
   EXPECT_EQ(ResultMessage(format, 'x', map), "Result is : x\nRecognized OK!!! 100%s");
   const int code = map.AllocateCode("hello");
-  EXPECT_EQ(ResultMessage(format, static_cast<std::uint16_t>(code), map),
+  EXPECT_EQ(ResultMessage(format, SwapBytes(static_cast<std::uint16_t>(code)), map),
             "Result is : hello\nRecognized OK!!! 100%s");
 }
 

@@ -63,7 +63,9 @@ CInkBox::CInkBox(std::uint32_t pause_ms, int pen_width, COLORREF pen_colour)
     : pause_ms_(pause_ms),
       pen_width_(pen_width),
       pen_colour_(pen_colour),
-      pen_(MakeInkPen(pen_width, pen_colour)) {}
+      pen_(MakeInkPen(pen_width, pen_colour)) {
+  tablet_.SetPen(pen_width, pen_colour);
+}
 
 CInkBox::~CInkBox() {
   if (hwnd() != nullptr) Arbiter().Forget(KeyOf(hwnd()));
@@ -84,6 +86,7 @@ void CInkBox::SetPen(int width, COLORREF colour) {
   pen_width_ = width;
   pen_colour_ = colour;
   pen_ = MakeInkPen(width, colour);
+  tablet_.SetPen(width, colour);
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
@@ -110,7 +113,13 @@ bool CInkBox::ShowStrokes(const StrokeEntry* list, std::size_t bytes) {
 
 void CInkBox::OnLButtonDown(UINT, POINT point) {
   Arbiter().Press(KeyOf(hwnd()), pause_ms_);
-  CollectMouseStroke(point);
+  bool from_tablet = false;
+  if (pressure_ && tablet_.is_open()) {
+    SetCapture(hwnd());
+    from_tablet = tablet_.PollTablet(buffer_, point);
+    if (GetCapture() == hwnd()) ReleaseCapture();
+  }
+  if (!from_tablet) CollectMouseStroke(point);
   Arbiter().PenUp(KeyOf(hwnd()), pause_ms_);
 }
 
@@ -161,7 +170,15 @@ void CInkBox::OnPaint() {
   }
 }
 
+int CInkBox::OnCreate(CREATESTRUCTA* create) {
+  if (CWnd::OnCreate(create) == -1) return -1;
+  // Without a tablet every press takes the mouse stroke.
+  tablet_.Open(hwnd());
+  return 0;
+}
+
 void CInkBox::OnDestroy() {
+  tablet_.Close();
   Arbiter().Forget(KeyOf(hwnd()));
   CWnd::OnDestroy();
 }

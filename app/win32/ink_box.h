@@ -1,5 +1,6 @@
 // CInkBox: the program's own writing area (window class "JebWrite"). Each
-// press collects one stroke while the box holds the mouse capture; after
+// press collects one stroke while the box holds the mouse capture, from the
+// tablet's packets when pressure is chosen and the pen sends some; after
 // the writing pause the box sends its control id to its parent as a
 // command, and the parent recognizes the point buffer.
 #pragma once
@@ -13,6 +14,7 @@
 #include "app/core/ink_point_buffer.h"
 #include "app/framework/gdi.h"
 #include "app/framework/wnd.h"
+#include "app/win32/tablet_context.h"
 
 namespace wrendle::app {
 
@@ -35,6 +37,10 @@ class CInkBox : public framework::CWnd {
   void StopPauseTimer();
   void SetPen(int width, COLORREF colour);
   void set_pause(std::uint32_t ms) { pause_ms_ = ms; }
+  // The pressure choice: strokes from the tablet's packets when it has some.
+  void set_pressure(bool on) { pressure_ = on; }
+  // The box's own tablet context, opened with the window.
+  CTabletContext& tablet() { return tablet_; }
   std::uint32_t pause() const { return pause_ms_; }
   // Empties the buffer and repaints at once.
   void Clear();
@@ -51,6 +57,7 @@ class CInkBox : public framework::CWnd {
   void OnLButtonDown(UINT flags, POINT point) override;
   void OnTimer(UINT_PTR id) override;
   void OnPaint() override;
+  int OnCreate(CREATESTRUCTA* create) override;
   void OnDestroy() override;
 
  private:
@@ -61,6 +68,8 @@ class CInkBox : public framework::CWnd {
   COLORREF pen_colour_;
   framework::CPen pen_;
   CInkPointBuffer buffer_;
+  bool pressure_ = false;
+  CTabletContext tablet_;
 };
 
 }  // namespace wrendle::app

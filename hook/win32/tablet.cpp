@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <type_traits>
 
 #include "hook/core/capture.h"
 #include "hook/core/owner_table.h"
@@ -13,13 +11,13 @@
 #include "hook/win32/ink.h"
 #include "hook/win32/module_state.h"
 #include "hook/win32/pause_timer_win32.h"
-#include "hook/win32/wintab.h"
 #include "platform/win32/gdi_objects.h"
+#include "platform/win32/wintab_library.h"
 
 namespace jebhook::win32 {
 namespace {
 
-using namespace wintab;
+using namespace platform::win32::wintab;
 using platform::win32::GdiObject;
 using platform::win32::SelectedObject;
 using platform::win32::WindowDc;
@@ -29,87 +27,6 @@ constexpr DWORD kTipCheckMs = 100;
 constexpr DWORD kQuietPenMs = 200;
 // More than any tablet queue holds: flushing asks for this many.
 constexpr int kFlushPackets = 4096;
-// Cursors looked at for one device.
-constexpr UINT kMaxCursors = 64;
-
-// "Wintab32" of this process and the functions bound from it by ordinal, each
-// on first use. A function that cannot be bound makes its call return 0.
-class WintabLibrary {
- public:
-  UINT InfoA(UINT category, UINT index, void* output) {
-    return Call<UINT(WINAPI*)(UINT, UINT, LPVOID)>(kOrdinalInfoA, category, index, output);
-  }
-  Hctx OpenA(HWND window, LogContextA* context, BOOL enable) {
-    return Call<Hctx(WINAPI*)(HWND, LogContextA*, BOOL)>(kOrdinalOpenA, window, context, enable);
-  }
-  BOOL Close(Hctx context) { return Call<BOOL(WINAPI*)(Hctx)>(kOrdinalClose, context); }
-  int PacketsGet(Hctx context, int count, void* packets) {
-    return Call<int(WINAPI*)(Hctx, int, LPVOID)>(kOrdinalPacketsGet, context, count, packets);
-  }
-  BOOL GetA(Hctx context, LogContextA* record) {
-    return Call<BOOL(WINAPI*)(Hctx, LogContextA*)>(kOrdinalGetA, context, record);
-  }
-  BOOL SetA(Hctx context, LogContextA* record) {
-    return Call<BOOL(WINAPI*)(Hctx, LogContextA*)>(kOrdinalSetA, context, record);
-  }
-
-  bool Loaded() {
-    AcquireSRWLockShared(&lock_);
-    const bool loaded = module_ != nullptr;
-    ReleaseSRWLockShared(&lock_);
-    return loaded;
-  }
-
-  void Unload() {
-    AcquireSRWLockExclusive(&lock_);
-    if (module_ != nullptr) FreeLibrary(module_);
-    module_ = nullptr;
-    tried_ = false;
-    bound_count_ = 0;
-    ReleaseSRWLockExclusive(&lock_);
-  }
-
- private:
-  struct Bound {
-    WORD ordinal;
-    FARPROC procedure;
-  };
-
-  template <typename Function, typename... Args>
-  std::invoke_result_t<Function, Args...> Call(WORD ordinal, Args... args) {
-    using Result = std::invoke_result_t<Function, Args...>;
-    const FARPROC procedure = Bind(ordinal);
-    if (procedure == nullptr) return Result{};
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(procedure))(args...);
-  }
-
-  FARPROC Bind(WORD ordinal) {
-    AcquireSRWLockExclusive(&lock_);
-    if (!tried_) {
-      tried_ = true;
-      module_ = LoadLibraryA("Wintab32");
-    }
-    FARPROC procedure = nullptr;
-    if (module_ != nullptr) {
-      for (int i = 0; i < bound_count_; ++i) {
-        if (bound_[i].ordinal == ordinal) procedure = bound_[i].procedure;
-      }
-      if (procedure == nullptr) {
-        procedure = GetProcAddress(module_, MAKEINTRESOURCEA(ordinal));
-        if (procedure != nullptr && bound_count_ < kMaxBound) bound_[bound_count_++] = {ordinal, procedure};
-      }
-    }
-    ReleaseSRWLockExclusive(&lock_);
-    return procedure;
-  }
-
-  static constexpr int kMaxBound = 8;
-  SRWLOCK lock_ = SRWLOCK_INIT;
-  HMODULE module_ = nullptr;
-  bool tried_ = false;
-  Bound bound_[kMaxBound] = {};
-  int bound_count_ = 0;
-};
 
 WintabLibrary g_wintab;
 
@@ -277,59 +194,23 @@ HANDLE InitialWintab(HWND window) {
   // A second initialisation replaces the first context.
   if (previous != nullptr) g_wintab.Close(previous);
 
-  LogContextA record{};
-  if (g_wintab.InfoA(kWtiDefSysCtx, 0, &record) == 0) return nullptr;
-  std::strncpy(record.lcName, kContextName, kContextNameLength - 1);
-  record.lcPktData = kPacketData;
-  record.lcMoveMask = kPacketData;
-  record.lcPktMode = 0;  // absolute
-  record.lcOutOrgX = 0;
-  record.lcOutOrgY = 0;
-  record.lcOutExtX = GetSystemMetrics(SM_CXSCREEN);
-  record.lcOutExtY = -GetSystemMetrics(SM_CYSCREEN);  // screen pixels, y downwards
   {
     BlockLock block;
     if (!block) return nullptr;
     block->tablet.window = ToValue(window);
   }
-  Hctx context = g_wintab.OpenA(window, &record, TRUE);
-  if (context == nullptr) return nullptr;
-  g_wintab.GetA(context, &record);
-
-  const UINT device = record.lcDevice;
-  UINT cursor_count = 0;
-  UINT first_cursor = 0;
-  g_wintab.InfoA(kWtiDevices + device, kDvcNCsrTypes, &cursor_count);
-  g_wintab.InfoA(kWtiDevices + device, kDvcFirstCsr, &first_cursor);
-  for (UINT c = first_cursor; c < first_cursor + std::min(cursor_count, kMaxCursors); ++c) {
-    BOOL active = FALSE;
-    WtPkt packet_data = 0;
-    g_wintab.InfoA(kWtiCursors + c, kCsrActive, &active);
-    g_wintab.InfoA(kWtiCursors + c, kCsrPktData, &packet_data);
-    if (active && (packet_data & kPkNormalPressure) != 0) {
-      cursor = static_cast<std::int32_t>(c);
-      break;
-    }
-  }
-  const UINT cursor_category = kWtiCursors + static_cast<UINT>(cursor);
-  BYTE pressure_button = 0;
-  BYTE button_map[32] = {};
-  UINT marks[2] = {};
-  Axis axis{};
-  g_wintab.InfoA(cursor_category, kCsrNpButton, &pressure_button);
-  g_wintab.InfoA(cursor_category, kCsrButtonMap, button_map);
-  g_wintab.InfoA(kWtiDevices + device, kDvcNPressure, &axis);
-  g_wintab.InfoA(cursor_category, kCsrNpBtnMarks, marks);
+  const PenContext opened = OpenPenContext(g_wintab, window, kContextName, cursor);
+  if (opened.context == nullptr) return nullptr;
 
   BlockLock block;
-  if (!block) return context;
+  if (!block) return opened.context;
   TabletState& tablet = block->tablet;
-  tablet.context = ToValue(context);
-  tablet.cursor = cursor;
-  tablet.button_bit = button_map[pressure_button & 31];
-  tablet.press_mark = static_cast<std::int32_t>(marks[1]);
-  tablet.pressure_range = axis.axMax - tablet.press_mark;
-  return context;
+  tablet.context = ToValue(opened.context);
+  tablet.cursor = opened.cursor;
+  tablet.button_bit = opened.button_bit;
+  tablet.press_mark = opened.press_mark;
+  tablet.pressure_range = opened.pressure_range;
+  return opened.context;
 }
 
 bool TabletTipIsDown() {

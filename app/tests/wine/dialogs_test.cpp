@@ -14,14 +14,19 @@
 #include <string>
 #include <thread>
 
+#include "app/core/char_codes.h"
 #include "app/core/logon_start.h"
 #include "app/core/settings.h"
 #include "app/framework/win_app.h"
 #include "app/program/about_dlg.h"
 #include "app/program/recognizer_dlg.h"
 #include "app/program/setup_dlg.h"
+#include "app/program/training_dlg.h"
+#include "app/tests/fakes.h"
 #include "app/zezividudu/zezividudu_api.h"
 #include "tests/support/executable_directory.h"
+#include "tests/support/mouse_driver.h"
+#include "tests/support/temporary_directory.h"
 
 namespace {
 
@@ -267,6 +272,198 @@ TEST_F(DialogTest, RecognizerChoicesFollowTheKernelFiles) {
     EXPECT_EQ(settings.display_language, localised ? kLanguageTraditionalChinese : 1234);
     for (const auto& path : made) std::filesystem::remove(path);
   }
+}
+
+// A visible message box of this process owned by `owner`.
+struct OwnedSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<OwnedSearch*>(data);
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) || GetWindow(window, GW_OWNER) != s->owner)
+    return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+// Presses a button of `dialog` without waiting for it (it may open a
+// message box), then reads the message box it opens and closes it; empty
+// when none came.
+std::string PressForMessage(HWND dialog, int button) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  for (int i = 0; i < 100; ++i) {
+    OwnedSearch search{dialog, nullptr};
+    EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      const std::string text = Text(GetDlgItem(search.found, 0xFFFF));
+      PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+      for (int j = 0; j < 100 && IsWindow(search.found); ++j) Sleep(20);
+      return text;
+    }
+    Sleep(50);
+  }
+  return {};
+}
+
+// Waits until the control is enabled (or the time is up).
+bool WaitEnabled(HWND dialog, int control) {
+  for (int i = 0; i < 100; ++i) {
+    if (Enabled(dialog, control)) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+class TrainingTest : public DialogTest {
+ protected:
+  TrainingTest() {
+    map_.SetUser("writer");
+    settings_.display_language = 0;
+    settings_.delay = 30;  // a 300 ms pause
+    settings_.pen_width = 3;
+    settings_.pen_color = RGB(0, 0, 255);
+  }
+
+  // A stroke in the dialog's ink box, drawn with the system mouse.
+  static void DrawInBox(HWND dialog) {
+    RECT box{};
+    GetWindowRect(GetDlgItem(dialog, CTrainingDlg::kInkBoxId), &box);
+    testing_support::MouseDriver mouse;
+    mouse.MoveTo(box.left + 30, box.top + 30);
+    Sleep(60);
+    mouse.Press();
+    Sleep(60);
+    for (int i = 1; i <= 5; ++i) {
+      mouse.MoveTo(box.left + 30 + 12 * i, box.top + 30 + 8 * i);
+      Sleep(60);
+    }
+    mouse.Release();
+    Sleep(60);
+  }
+
+  testing_support::TemporaryDirectory folder_;
+  CUserMap map_{folder_.path().string()};
+  Settings settings_;
+  app_testing::FakeDispatcher dispatcher_;
+};
+
+TEST_F(TrainingTest, RecognizeSaysWhatTheRecognizerMadeOfTheInkAndTrainTeachesIt) {
+  testing_support::ClipCursorForTests();
+  dispatcher_.Will({0x40A4, 'x'});
+  dispatcher_.Will({'x'});
+  dispatcher_.WillReturn(0);
+  dispatcher_.WillReturn(14);  // a gesture: no candidate array to read
+  CTrainingDlg dialog(settings_, dispatcher_, map_, "\xA4\x40", {});
+  std::vector<std::string> messages;
+  bool still_open_after_train = false;
+  Run(dialog, 1075, [&](HWND window) {
+    EXPECT_EQ(Text(GetDlgItem(window, 1041)), "\xA4\x40");
+    RECT box{}, place{};
+    GetWindowRect(GetDlgItem(window, CTrainingDlg::kInkBoxId), &box);
+    GetWindowRect(GetDlgItem(window, 1043), &place);
+    EXPECT_TRUE(EqualRect(&box, &place)) << "the ink box lies over static 1043";
+    EXPECT_FALSE(Enabled(window, 1075)) << "no ink yet";
+    EXPECT_FALSE(Enabled(window, 1042));
+    const bool localised = GetDlgItem(window, 1094) != nullptr;
+
+    DrawInBox(window);
+    ASSERT_TRUE(WaitEnabled(window, 1075)) << "the pause enables Recognize";
+    EXPECT_TRUE(Enabled(window, 1042));
+    messages.push_back(PressForMessage(window, 1075));
+    EXPECT_FALSE(Enabled(window, 1075)) << "until the next change";
+    if (localised) {
+      EXPECT_FALSE(Enabled(window, 1094)) << "recognized right: no second training";
+    }
+
+    for (int i = 0; i < 3; ++i) {
+      SetDlgItemTextA(window, 1041, "\xA4\x40");  // an edit change runs the update rule
+      ASSERT_TRUE(Enabled(window, 1075));
+      messages.push_back(PressForMessage(window, 1075));
+      if (i == 0 && localised) {
+        EXPECT_TRUE(Enabled(window, 1094)) << "recognized wrong: train again";
+      }
+    }
+
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
+    Sleep(300);
+    still_open_after_train = IsWindowVisible(window) != FALSE;
+    if (localised) {
+      EXPECT_FALSE(Enabled(window, 1094));
+    }
+
+    SetDlgItemTextA(window, 1041, "");
+    EXPECT_FALSE(Enabled(window, 1075)) << "no text";
+    SetDlgItemTextA(window, 1041, "\xA4\x40");
+    EXPECT_TRUE(Enabled(window, 1075));
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1042, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, 1042)));
+    Sleep(200);
+    EXPECT_FALSE(Enabled(window, 1075)) << "Rewrite cleared the ink";
+  });
+  ASSERT_EQ(messages.size(), 4u);
+  EXPECT_EQ(messages[0], "Result is : \xA4\x40\nRecognized OK!!!");
+  EXPECT_EQ(messages[1], "Result is : x\nRecognized Error!!!");
+  EXPECT_EQ(messages[2], "Error, can't recognize!!!");
+  EXPECT_EQ(messages[3], "Error, can't recognize!!!");
+  EXPECT_TRUE(still_open_after_train);
+
+  ASSERT_EQ(dispatcher_.calls.size(), 5u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(dispatcher_.calls[i].learn_code, 0);
+  EXPECT_EQ(dispatcher_.calls[4].learn_code, 0xA440) << "the character with its two bytes swapped";
+  const auto view = wrendle::StrokeListView::Parse(dispatcher_.calls[4].strokes);
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->stroke_count(), 1u);
+  EXPECT_GE(view->strokes()[0].points.size(), 3u);
+}
+
+TEST_F(TrainingTest, ALongerTextTrainsAUserCodeThatCloseSaves) {
+  const auto strokes = wrendle::StrokeListBuilder().AddStroke({{10, 10}, {40, 50}, {80, 20}}).Build();
+  dispatcher_.Will({'h'});
+  std::string message;
+  std::size_t codes_after_recognize = 99;
+  {
+    CTrainingDlg dialog(settings_, dispatcher_, map_, " hello ", strokes);
+    Run(dialog, 1075, [&](HWND window) {
+      ASSERT_TRUE(Enabled(window, 1075)) << "the opener's strokes are ink";
+      message = PressForMessage(window, 1075);
+      codes_after_recognize = map_.entries().size();
+      PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
+      Sleep(300);
+      PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    });
+  }
+  EXPECT_EQ(message, "Result is : h\nRecognized Error!!!");
+  EXPECT_EQ(codes_after_recognize, 0u) << "only training gives a text a user code";
+  ASSERT_EQ(map_.entries().size(), 1u);
+  const int code = static_cast<int>(map_.entries().begin()->first);
+  ASSERT_EQ(dispatcher_.calls.size(), 2u);
+  EXPECT_EQ(dispatcher_.calls[1].learn_code, code);
+  EXPECT_FALSE(map_.modified()) << "Close saved the map";
+  CUserMap reread(folder_.path().string());
+  reread.SetUser("writer");
+  std::string text;
+  EXPECT_GT(reread.GetText(code, &text), 0);
+  EXPECT_EQ(text, "hello");
+
+  // Opened on a cell of that user code, the edit shows its text, selected.
+  const std::uint16_t cell = SwapBytes(static_cast<std::uint16_t>(code));
+  CTrainingDlg again(settings_, dispatcher_, map_,
+                     std::string{static_cast<char>(cell & 0xFF), static_cast<char>(cell >> 8)}, strokes);
+  std::string shown;
+  DWORD selection = 0;
+  Run(again, 1075, [&](HWND window) {
+    shown = Text(GetDlgItem(window, 1041));
+    selection = static_cast<DWORD>(SendMessageA(GetDlgItem(window, 1041), EM_GETSEL, 0, 0));
+  });
+  EXPECT_EQ(shown, "hello");
+  EXPECT_EQ(selection, MAKELONG(0, 5));
 }
 
 }  // namespace

@@ -214,4 +214,93 @@ TEST(PopupMenuTest, ItemsAndTextsOnAWin32MenuTrackedUnderTheMouse) {
   SwallowClickOn(host.hwnd());
 }
 
+// A white 24-bit bitmap on a memory DC with a black 1-pixel pen.
+class Canvas {
+ public:
+  Canvas(int width, int height) : screen_(nullptr), dc_(CreateCompatibleDC(screen_.get())) {
+    bitmap_ = CreateCompatibleBitmap(screen_.get(), width, height);
+    old_bitmap_ = SelectObject(dc_, bitmap_);
+    const RECT all{0, 0, width, height};
+    FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    old_pen_ = SelectObject(dc_, GetStockObject(BLACK_PEN));
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_pen_);
+    SelectObject(dc_, old_bitmap_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC dc() const { return dc_; }
+  bool Inked(int x, int y) const { return GetPixel(dc_, x, y) == RGB(0, 0, 0); }
+  int InkedCount(int width, int height) const {
+    int n = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) n += Inked(x, y) ? 1 : 0;
+    return n;
+  }
+
+ private:
+  wrendle::framework::CClientDC screen_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_bitmap_ = nullptr;
+  HGDIOBJ old_pen_ = nullptr;
+};
+
+TEST(ReplayStrokesTest, DrawsEveryStrokeAfterItsDelayAndNothingOfABadList) {
+  Canvas canvas(60, 60);
+  const auto list = StrokeListBuilder()
+                        .AddStroke({{5, 10}, {40, 10}})
+                        .AddStroke({{20, 20}, {20, 50}})
+                        .AddStroke({{50, 50}})
+                        .Build();
+  const DWORD start = GetTickCount();
+  ReplayStrokes(canvas.dc(), list, 50);
+  EXPECT_GE(GetTickCount() - start, 140u) << "the delay comes before each of the three strokes";
+  EXPECT_TRUE(canvas.Inked(5, 10));
+  EXPECT_TRUE(canvas.Inked(30, 10));
+  EXPECT_TRUE(canvas.Inked(20, 35));
+  EXPECT_TRUE(canvas.Inked(50, 50)) << "a one-point stroke still shows";
+  EXPECT_FALSE(canvas.Inked(30, 30)) << "no line joins one stroke to the next";
+
+  Canvas untouched(60, 60);
+  const std::vector<StrokeEntry> bad{{500, 0}, {1, 1}, {2, 2}, {0, 0}};
+  ReplayStrokes(untouched.dc(), bad, 0);
+  EXPECT_EQ(untouched.InkedCount(60, 60), 0);
+}
+
+TEST(ForegroundTest, RestoreBringsBackTheRememberedWindowOnlyWhenAnotherCameInFront) {
+  app_testing::ForegroundWindow target;
+  ASSERT_EQ(GetForegroundWindow(), target.get());
+  RememberForeground();
+
+  RestoreForeground();
+  EXPECT_EQ(GetForegroundWindow(), target.get()) << "already in front: nothing changes";
+
+  {
+    HWND other = CreateWindowExA(0, "ControlsTestTarget", "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200,
+                                 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    PumpFor(100);
+    ASSERT_EQ(GetForegroundWindow(), other);
+    RestoreForeground();
+    PumpFor(100);
+    EXPECT_EQ(GetForegroundWindow(), target.get());
+    DestroyWindow(other);
+  }
+
+  // A remembered window that is gone is left alone.
+  HWND gone = CreateWindowExA(0, "ControlsTestTarget", "Gone", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300,
+                              200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetForegroundWindow(gone);
+  PumpFor(100);
+  RememberForeground();
+  DestroyWindow(gone);
+  target.Activate();
+  RestoreForeground();
+  PumpFor(50);
+  EXPECT_EQ(GetForegroundWindow(), target.get());
+}
+
 }  // namespace

@@ -494,6 +494,12 @@ class TabletTest : public HookWineTest {
     read_state_(&state);
     return state;
   }
+  // The hook library's context.
+  StandInContext HookContext() const {
+    const StandInState state = State();
+    const StandInContext* context = FindContext(state, "JebHooK_32");
+    return context != nullptr ? *context : StandInContext{};
+  }
 
   void OpenContext() {
     const std::size_t from = Lines().size();
@@ -569,14 +575,15 @@ class TabletTest : public HookWineTest {
 
 TEST_F(TabletTest, OpensTheContextItAsksFor) {
   OpenContext();
-  const StandInState state = State();
-  EXPECT_EQ(state.opens, 1);
-  EXPECT_STREQ(state.context_name, "JebHooK_32");
-  EXPECT_EQ(state.packet_data, 0x5C0u);
-  EXPECT_EQ(state.move_mask, 0x5C0u);
-  EXPECT_EQ(state.packet_mode, 0u);
-  EXPECT_EQ(state.out_extent_x, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(state.out_extent_y, -GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(State().opens, 1);
+  const StandInContext context = HookContext();
+  EXPECT_TRUE(context.open);
+  EXPECT_TRUE(context.enabled);
+  EXPECT_EQ(context.packet_data, 0x5C0u);
+  EXPECT_EQ(context.move_mask, 0x5C0u);
+  EXPECT_EQ(context.packet_mode, 0u);
+  EXPECT_EQ(context.out_extent_x, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(context.out_extent_y, -GetSystemMetrics(SM_CYSCREEN));
   EXPECT_EQ(view_->Read([](const SharedBlock& b) { return b.tablet.cursor; }), 2);
   EXPECT_EQ(view_->Read([](const SharedBlock& b) { return b.tablet.press_mark; }), 23);
   EXPECT_EQ(view_->Read([](const SharedBlock& b) { return b.tablet.pressure_range; }), 1000);
@@ -587,9 +594,9 @@ TEST_F(TabletTest, PenPacketsBecomeTheStroke) {
   const auto script = Script(true);
   const std::string line = PenStroke(script);
   ExpectScriptedStroke(line, script);
-  const StandInState state = State();
-  EXPECT_GE(state.system_cursor_offs, 1);
-  EXPECT_EQ(state.system_cursor_ons, state.system_cursor_offs);
+  const StandInContext context = HookContext();
+  EXPECT_GE(context.system_cursor_offs, 1);
+  EXPECT_EQ(context.system_cursor_ons, context.system_cursor_offs);
   Owner("lastpos");
   EXPECT_TRUE(
       Lines()

@@ -4,16 +4,16 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hook/win32/wintab.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wintab.h"
 
 namespace {
 
 using namespace jebhook::wine_test;
-using jebhook::win32::wintab::Axis;
-using jebhook::win32::wintab::LogContextA;
-using jebhook::win32::wintab::Packet;
 using platform::win32::MutexLock;
+using platform::win32::wintab::Axis;
+using platform::win32::wintab::LogContextA;
+using platform::win32::wintab::Packet;
 
 constexpr int kMaxPackets = 1024;
 constexpr UINT kCxoSystem = 0x0001;
@@ -39,6 +39,62 @@ UINT Copy(void* output, const void* value, UINT size) {
   return size;
 }
 
+// The slot of an open context, -1 for any other handle.
+int SlotOf(HANDLE handle) {
+  if (handle == nullptr) return -1;
+  for (int i = 0; i < kStandInContexts; ++i) {
+    const StandInContext& context = g_shared->state.contexts[i];
+    if (context.open && context.handle == handle) return i;
+  }
+  return -1;
+}
+
+StandInContext* Open(HANDLE handle) {
+  const int slot = SlotOf(handle);
+  return slot < 0 ? nullptr : &g_shared->state.contexts[slot];
+}
+
+// Takes the slot out of the overlap order.
+void Unlink(int slot) {
+  int* order = g_shared->state.overlap_order;
+  int kept = 0;
+  for (int i = 0; i < kStandInContexts; ++i) {
+    if (order[i] >= 0 && order[i] != slot) order[kept++] = order[i];
+  }
+  for (int i = kept; i < kStandInContexts; ++i) order[i] = -1;
+}
+
+void PutOnTop(int slot) {
+  Unlink(slot);
+  int* order = g_shared->state.overlap_order;
+  for (int i = kStandInContexts - 1; i > 0; --i) order[i] = order[i - 1];
+  order[0] = slot;
+}
+
+void PutAtBottom(int slot) {
+  Unlink(slot);
+  int* order = g_shared->state.overlap_order;
+  for (int i = 0; i < kStandInContexts; ++i) {
+    if (order[i] < 0) {
+      order[i] = slot;
+      return;
+    }
+  }
+}
+
+// The context that packets go to: the first enabled one of the order.
+int PacketSlot() {
+  for (int slot : g_shared->state.overlap_order) {
+    if (slot >= 0 && g_shared->state.contexts[slot].enabled) return slot;
+  }
+  return -1;
+}
+
+void ResetState() {
+  g_shared->state = StandInState{};
+  for (int& slot : g_shared->state.overlap_order) slot = -1;
+}
+
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
@@ -46,10 +102,16 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     g_mutex = CreateMutexA(nullptr, FALSE, "WrendleWintabStandInLock");
     g_mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Shared),
                                    "WrendleWintabStandInState");
+    const bool created = g_mapping != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
     if (g_mapping != nullptr) {
       g_shared = static_cast<Shared*>(MapViewOfFile(g_mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Shared)));
     }
-    return g_mutex != nullptr && g_shared != nullptr;
+    if (g_mutex == nullptr || g_shared == nullptr) return FALSE;
+    if (created) {
+      MutexLock lock(g_mutex);
+      ResetState();
+    }
+    return TRUE;
   }
   return TRUE;
 }
@@ -57,7 +119,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 extern "C" void WINAPI StandInConfigure(const StandInDevice* device) {
   MutexLock lock(g_mutex);
   g_shared->device = *device;
-  g_shared->state = StandInState{};
+  ResetState();
   g_shared->count = 0;
   g_shared->consumed = 0;
 }
@@ -127,36 +189,49 @@ extern "C" UINT WINAPI WTInfoA(UINT category, UINT index, LPVOID output) {
   return 0;
 }
 
-extern "C" HANDLE WINAPI WTOpenA(HWND window, LogContextA* context, BOOL) {
+extern "C" HANDLE WINAPI WTOpenA(HWND window, LogContextA* context, BOOL enable) {
   MutexLock lock(g_mutex);
   StandInState& state = g_shared->state;
+  int slot = -1;
+  for (int i = 0; i < kStandInContexts && slot < 0; ++i) {
+    if (!state.contexts[i].open) slot = i;
+  }
+  if (slot < 0 || context == nullptr) return nullptr;
   ++state.opens;
-  state.open_context = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x5000 + state.opens));
-  state.open_window = window;
-  std::memcpy(state.context_name, context->lcName, sizeof state.context_name);
-  state.packet_data = context->lcPktData;
-  state.move_mask = context->lcMoveMask;
-  state.packet_mode = context->lcPktMode;
-  state.out_extent_x = context->lcOutExtX;
-  state.out_extent_y = context->lcOutExtY;
-  state.options = context->lcOptions;
-  return state.open_context;
+  StandInContext& opened = state.contexts[slot];
+  opened = StandInContext{};
+  opened.handle = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x5000 + state.opens));
+  opened.open = TRUE;
+  opened.window = window;
+  std::memcpy(opened.name, context->lcName, sizeof opened.name);
+  opened.packet_data = context->lcPktData;
+  opened.move_mask = context->lcMoveMask;
+  opened.packet_mode = context->lcPktMode;
+  opened.out_extent_x = context->lcOutExtX;
+  opened.out_extent_y = context->lcOutExtY;
+  opened.options = context->lcOptions;
+  opened.enabled = enable;
+  PutOnTop(slot);
+  return opened.handle;
 }
 
 extern "C" BOOL WINAPI WTClose(HANDLE context) {
   MutexLock lock(g_mutex);
-  StandInState& state = g_shared->state;
-  if (context == nullptr || context != state.open_context) return FALSE;
-  ++state.closes;
-  state.open_context = nullptr;
+  const int slot = SlotOf(context);
+  if (slot < 0) return FALSE;
+  ++g_shared->state.closes;
+  g_shared->state.contexts[slot].open = FALSE;
+  g_shared->state.contexts[slot].enabled = FALSE;
+  Unlink(slot);
   return TRUE;
 }
 
-// Packets whose time has come, oldest first; with no buffer they are
-// flushed.
+// Packets whose time has come, oldest first, for the context that has the
+// tablet; with no buffer they are flushed.
 extern "C" int WINAPI WTPacketsGet(HANDLE context, int count, LPVOID packets) {
   MutexLock lock(g_mutex);
-  if (context == nullptr || context != g_shared->state.open_context || count <= 0) return 0;
+  const int slot = SlotOf(context);
+  if (slot < 0 || slot != PacketSlot() || count <= 0) return 0;
   const DWORD now = GetTickCount();
   int taken = 0;
   while (taken < count && g_shared->consumed < g_shared->count) {
@@ -168,34 +243,57 @@ extern "C" int WINAPI WTPacketsGet(HANDLE context, int count, LPVOID packets) {
     ++g_shared->consumed;
     ++taken;
   }
-  g_shared->state.packets_read += taken;
+  g_shared->state.contexts[slot].packets_read += taken;
   return taken;
 }
 
-extern "C" BOOL WINAPI WTEnable(HANDLE, BOOL) { return TRUE; }
+extern "C" BOOL WINAPI WTEnable(HANDLE context, BOOL enable) {
+  MutexLock lock(g_mutex);
+  StandInContext* open = Open(context);
+  if (open == nullptr) return FALSE;
+  ++(enable ? open->enable_calls : open->disable_calls);
+  open->enabled = enable;
+  return TRUE;
+}
+
+extern "C" BOOL WINAPI WTOverlap(HANDLE context, BOOL to_top) {
+  MutexLock lock(g_mutex);
+  const int slot = SlotOf(context);
+  if (slot < 0) return FALSE;
+  StandInContext& open = g_shared->state.contexts[slot];
+  if (to_top) {
+    ++open.to_top_calls;
+    PutOnTop(slot);
+  } else {
+    ++open.to_bottom_calls;
+    PutAtBottom(slot);
+  }
+  return TRUE;
+}
 
 extern "C" BOOL WINAPI WTGetA(HANDLE context, LogContextA* record) {
   MutexLock lock(g_mutex);
-  if (context == nullptr || context != g_shared->state.open_context) return FALSE;
+  const StandInContext* open = Open(context);
+  if (open == nullptr) return FALSE;
   *record = LogContextA{};
-  std::memcpy(record->lcName, g_shared->state.context_name, sizeof record->lcName);
-  record->lcOptions = g_shared->state.options;
-  record->lcPktData = g_shared->state.packet_data;
-  record->lcMoveMask = g_shared->state.move_mask;
-  record->lcPktMode = g_shared->state.packet_mode;
-  record->lcOutExtX = g_shared->state.out_extent_x;
-  record->lcOutExtY = g_shared->state.out_extent_y;
+  std::memcpy(record->lcName, open->name, sizeof record->lcName);
+  record->lcOptions = open->options;
+  record->lcPktData = open->packet_data;
+  record->lcMoveMask = open->move_mask;
+  record->lcPktMode = open->packet_mode;
+  record->lcOutExtX = open->out_extent_x;
+  record->lcOutExtY = open->out_extent_y;
   return TRUE;
 }
 
 extern "C" BOOL WINAPI WTSetA(HANDLE context, LogContextA* record) {
   MutexLock lock(g_mutex);
-  StandInState& state = g_shared->state;
-  if (context == nullptr || context != state.open_context) return FALSE;
-  const bool was_on = (state.options & kCxoSystem) != 0;
+  StandInContext* open = Open(context);
+  if (open == nullptr) return FALSE;
+  const bool was_on = (open->options & kCxoSystem) != 0;
   const bool on = (record->lcOptions & kCxoSystem) != 0;
-  if (was_on && !on) ++state.system_cursor_offs;
-  if (!was_on && on) ++state.system_cursor_ons;
-  state.options = record->lcOptions;
+  if (was_on && !on) ++open->system_cursor_offs;
+  if (!was_on && on) ++open->system_cursor_ons;
+  open->options = record->lcOptions;
   return TRUE;
 }

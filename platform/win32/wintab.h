@@ -1,13 +1,13 @@
-// The parts of the published Wintab interface that the hook library uses.
-// The tablet driver's "Wintab32.dll" is loaded at run time, its functions
-// bound by ordinal.
+// The parts of the published Wintab interface that the hook library and the
+// pen-input program use. The tablet driver's "Wintab32.dll" is loaded at run
+// time, its functions bound by ordinal (wintab_library.h).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-namespace jebhook::win32::wintab {
+namespace platform::win32::wintab {
 
 using Hctx = HANDLE;
 using WtPkt = DWORD;
@@ -96,7 +96,8 @@ inline constexpr WORD kOrdinalOpenA = 21;
 inline constexpr WORD kOrdinalClose = 22;
 inline constexpr WORD kOrdinalPacketsGet = 23;
 inline constexpr WORD kOrdinalEnable = 40;
+inline constexpr WORD kOrdinalOverlap = 41;
 inline constexpr WORD kOrdinalGetA = 61;
 inline constexpr WORD kOrdinalSetA = 62;
 
-}  // namespace jebhook::win32::wintab
+}  // namespace platform::win32::wintab
