@@ -12,6 +12,7 @@ int g_keep_flag = 0;
 CCharProvider::CCharProvider() : next_(g_first_provider) { g_first_provider = this; }
 
 CCharProvider::~CCharProvider() {
+  if (sink_ != nullptr) sink_->OnProviderDestroyed(this);
   for (CCharProvider** link = &g_first_provider; *link != nullptr; link = &(*link)->next_) {
     if (*link == this) {
       *link = next_;

@@ -8,19 +8,25 @@
 
 namespace wrendle::app {
 
+class CCharProvider;
+
 // Where a provider's notices go: the pane attached to it. The Win32 sink
 // sends WM_LISTNOTIFY (WM_USER + 0x200) with the two words.
 class ProviderSink {
  public:
   virtual ~ProviderSink() = default;
   virtual void OnListNotify(std::uint32_t wparam, std::int32_t lparam) = 0;
+  // The provider the sink is attached to is going away; the sink must not
+  // use it any more.
+  virtual void OnProviderDestroyed(const CCharProvider* provider) = 0;
 };
 
 class CCharProvider {
  public:
   // Joins the head of the program-wide list.
   CCharProvider();
-  // Leaves the list, from wherever it stands in it.
+  // Leaves the list, from wherever it stands in it, and tells the attached
+  // sink.
   virtual ~CCharProvider();
   CCharProvider(const CCharProvider&) = delete;
   CCharProvider& operator=(const CCharProvider&) = delete;

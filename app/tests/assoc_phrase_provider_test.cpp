@@ -42,7 +42,9 @@ class RecordingSink : public ProviderSink {
   void OnListNotify(std::uint32_t wparam, std::int32_t lparam) override {
     notices.push_back({wparam, lparam});
   }
+  void OnProviderDestroyed(const CCharProvider* provider) override { destroyed.push_back(provider); }
   std::vector<std::pair<std::uint32_t, std::int32_t>> notices;
+  std::vector<const CCharProvider*> destroyed;
 };
 
 std::vector<std::string> Labels(CCharProvider& provider, int groups) {
@@ -253,10 +255,11 @@ TEST_F(ProviderListTest, ProvidersJoinAtTheHeadAndLeaveFromAnywhere) {
 }
 
 TEST_F(ProviderListTest, NotifyOthersReachesEveryAttachedPaneButTheSender) {
+  // The panes outlive their providers.
+  RecordingSink phrase_pane, homophone_pane;
   CAssocPhraseProvider phrases(kGb, phrases_);
   CHomophoneProvider homophones(kGb, folder_.File("GBPhone.Tab"));
   CCharProvider unattached;
-  RecordingSink phrase_pane, homophone_pane;
   phrases.Attach(&phrase_pane);
   homophones.Attach(&homophone_pane);
   ASSERT_EQ(phrases.SetKey(kZhongCode), 2);
@@ -269,6 +272,15 @@ TEST_F(ProviderListTest, NotifyOthersReachesEveryAttachedPaneButTheSender) {
   phrases.Attach(nullptr);
   CCharProvider::NotifyOthers(&homophones, 1);
   EXPECT_EQ(phrase_pane.notices.size(), 1u);
+}
+
+TEST_F(ProviderListTest, AProviderGoingAwayTellsItsPaneSoNoPointerOutlivesIt) {
+  RecordingSink pane;
+  auto provider = std::make_unique<CAssocPhraseProvider>(kGb, phrases_);
+  const CCharProvider* const address = provider.get();
+  provider->Attach(&pane);
+  provider.reset();
+  EXPECT_THAT(pane.destroyed, ElementsAre(address));
 }
 
 TEST_F(ProviderListTest, TheKeepFlagHoldsOnlyWhileAPaneSends) {

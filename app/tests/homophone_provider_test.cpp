@@ -258,6 +258,7 @@ TEST_F(HomophoneProviderTest, AtMost1024ItemsAndAppendTellsTheOthers) {
   class Sink : public ProviderSink {
    public:
     void OnListNotify(std::uint32_t wparam, std::int32_t) override { keys.push_back(wparam); }
+    void OnProviderDestroyed(const CCharProvider*) override {}
     std::vector<std::uint32_t> keys;
   } sink;
   CCharProvider other;
@@ -272,6 +273,7 @@ TEST_F(HomophoneProviderTest, AtMost1024ItemsAndAppendTellsTheOthers) {
   // Its own notice carries no key.
   provider.NotifyList(kChMa);
   EXPECT_THAT(sink.keys, ElementsAre(0u));
+  provider.Attach(nullptr);
 }
 
 TEST_F(HomophoneProviderTest, AMissingTableIsTriedAgain) {
