@@ -26,6 +26,24 @@ std::uint16_t CodeAt(const char* text) {
 
 }  // namespace
 
+LRESULT CTabStrip::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    const LRESULT result = CWnd::WindowProc(message, wparam, lparam);
+    HDC dc = GetDC(hwnd());
+    POINT origin{0, 0};
+    MapWindowPoints(hwnd(), GetParent(hwnd()), &origin, 1);
+    SetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
+    pane_.PaintCells(dc);
+    ReleaseDC(hwnd(), dc);
+    return result;
+  }
+  if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lparam)->code == UDN_DELTAPOS) {
+    pane_.MoveSelection(reinterpret_cast<const NMUPDOWN*>(lparam)->iDelta);
+    return 0;
+  }
+  return CWnd::WindowProc(message, wparam, lparam);
+}
+
 CTabPane::CTabPane(PaneHost& host, int pane_index, UINT caption_id)
     : CPopupDlg(host, pane_index), caption_id_(caption_id) {}
 
@@ -49,10 +67,9 @@ bool CTabPane::OnInitDialog() {
   const DWORD styles[2] = {WS_CHILD | WS_VISIBLE | TCS_FOCUSNEVER | TCS_MULTILINE, WS_CHILD | TCS_FOCUSNEVER};
   const WPARAM font = static_cast<WPARAM>(::SendMessageA(hwnd(), WM_GETFONT, 0, 0));
   for (int i = 0; i < 2; ++i) {
-    tabs_[i] = CreateWindowExA(0, WC_TABCONTROLA, "TabControl", styles[i], tab_rect.left, tab_rect.top,
-                               tab_rect.right - tab_rect.left, tab_rect.bottom - tab_rect.top, hwnd(),
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabControlId)),
-                               GetModuleHandleA(nullptr), nullptr);
+    strips_[i].CreateEx(0, WC_TABCONTROLA, "TabControl", styles[i], tab_rect, hwnd(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabControlId)));
+    tabs_[i] = strips_[i].hwnd();
     ::SendMessageA(tabs_[i], WM_SETFONT, font, FALSE);
   }
   const RECT close_rect{full.cx - 19 - 14, 5, full.cx - 19, 5 + 16};
@@ -156,8 +173,7 @@ void CTabPane::SelectCurrentTab() {
     if (provider_ != nullptr && group_ < group_count_) item_count_ = provider_->SelectGroup(group_);
   }
   ClearHover();
-  RECT area = GridArea();
-  InvalidateRect(hwnd(), &area, TRUE);
+  InvalidateRect(tabs_[in_use_], nullptr, TRUE);
 }
 
 RECT CTabPane::GridArea() const {
@@ -207,27 +223,29 @@ bool CTabPane::OnEraseBkgnd(HDC dc) {
   return true;
 }
 
-void CTabPane::OnPaint() {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(hwnd(), &paint);
-  if (provider_ != nullptr && group_count_ > 0 && group_ < group_count_) {
-    item_count_ = provider_->SelectGroup(group_);
-    const int visible = VisibleCells(item_count_, offset_, Grid());
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
-    SetBkMode(dc, TRANSPARENT);
-    for (int cell = 0; cell < visible; ++cell) {
-      const RECT rect = CellRect(cell);
-      if (cell == hover_) {
-        FillRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
-        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-      } else {
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      }
-      DrawCell(dc, rect.left, rect.top, offset_ + cell);
+void CTabPane::PaintCells(HDC dc) {
+  if (provider_ == nullptr || group_count_ == 0 || group_ >= group_count_) return;
+  item_count_ = provider_->SelectGroup(group_);
+  const int visible = VisibleCells(item_count_, offset_, Grid());
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  for (int cell = 0; cell < visible; ++cell) {
+    const RECT rect = CellRect(cell);
+    if (cell == hover_) {
+      FillRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
+      SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    } else {
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     }
-    SelectObject(dc, old);
+    DrawCell(dc, rect.left, rect.top, offset_ + cell);
   }
-  EndPaint(hwnd(), &paint);
+  SelectObject(dc, old);
+}
+
+void CTabPane::MoveSelection(int delta) {
+  const int last = TabCtrl_GetItemCount(tabs_[in_use_]) - 1;
+  const int next = std::clamp(TabCtrl_GetCurSel(tabs_[in_use_]) + delta, 0, std::max(0, last));
+  ::PostMessageA(hwnd(), WM_LISTSELECT, static_cast<WPARAM>(next), 0);
 }
 
 void CTabPane::DrawCell(HDC dc, int x, int y, int item) {
@@ -235,17 +253,18 @@ void CTabPane::DrawCell(HDC dc, int x, int y, int item) {
   if (text != nullptr) TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
 }
 
+void CTabPane::InvalidateCell(int cell) {
+  if (cell < 0) return;
+  RECT rect = CellRect(cell);
+  MapWindowPoints(hwnd(), tabs_[in_use_], reinterpret_cast<POINT*>(&rect), 2);
+  InvalidateRect(tabs_[in_use_], &rect, TRUE);
+}
+
 void CTabPane::SetHover(int cell) {
   if (cell == hover_) return;
-  if (hover_ >= 0) {
-    const RECT old = CellRect(hover_);
-    InvalidateRect(hwnd(), &old, TRUE);
-  }
+  InvalidateCell(hover_);
   hover_ = cell;
-  if (hover_ >= 0) {
-    const RECT now = CellRect(hover_);
-    InvalidateRect(hwnd(), &now, TRUE);
-  }
+  InvalidateCell(hover_);
 }
 
 void CTabPane::ClearHover() {
@@ -307,13 +326,6 @@ LRESULT CTabPane::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     if (header->hwndFrom == tabs_[in_use_] && header->code == TCN_SELCHANGE) {
       SelectCurrentTab();
       return 0;
-    }
-    // The single-line control's arrows move the selection one tab on.
-    if (header->code == UDN_DELTAPOS && GetParent(header->hwndFrom) == tabs_[1]) {
-      const auto* change = reinterpret_cast<const NMUPDOWN*>(lparam);
-      const int last = TabCtrl_GetItemCount(tabs_[1]) - 1;
-      const int next = std::clamp(TabCtrl_GetCurSel(tabs_[1]) + change->iDelta, 0, std::max(0, last));
-      ::PostMessageA(hwnd(), WM_LISTSELECT, static_cast<WPARAM>(next), 0);
     }
   }
   return CPopupDlg::WindowProc(message, wparam, lparam);

@@ -22,6 +22,22 @@ inline constexpr UINT WM_LISTNOTIFY = WM_USER + 0x200;
 // Pane to itself: select the tab in wParam.
 inline constexpr UINT WM_LISTSELECT = WM_USER + 0x201;
 
+class CTabPane;
+
+// A tab control of the pane: the pane's cells are drawn over its display
+// area after it painted itself, and the arrows of the single-line control
+// move the pane's selection.
+class CTabStrip : public framework::CWnd {
+ public:
+  explicit CTabStrip(CTabPane& pane) : pane_(pane) {}
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  CTabPane& pane_;
+};
+
 class CTabPane : public CPopupDlg, public ProviderSink {
  public:
   static constexpr UINT kCloseId = 1057;
@@ -48,10 +64,14 @@ class CTabPane : public CPopupDlg, public ProviderSink {
   RECT CellRect(int cell) const;
   CCharProvider* provider() const { return provider_; }
 
+  // The cells in pane coordinates on `dc`; the tab strip calls it.
+  void PaintCells(HDC dc);
+  // The arrows of the single-line control moved by `delta` tabs.
+  void MoveSelection(int delta);
+
  protected:
   bool OnInitDialog() override;
   bool OnEraseBkgnd(HDC dc) override;
-  void OnPaint() override;
   void OnMouseMove(UINT flags, POINT point) override;
   void OnLButtonDown(UINT flags, POINT point) override;
   void OnLButtonUp(UINT flags, POINT point) override;
@@ -83,6 +103,7 @@ class CTabPane : public CPopupDlg, public ProviderSink {
   GridSize Grid() const;
   RECT GridArea() const;
   void SetHover(int cell);
+  void InvalidateCell(int cell);
   int CaptionHeight() const { return char_height_ + 12; }
   SIZE FullSize() const;
 
@@ -90,6 +111,7 @@ class CTabPane : public CPopupDlg, public ProviderSink {
   std::string caption_;
   CCharProvider* provider_ = nullptr;
   CJebBitmapButton close_{false};
+  CTabStrip strips_[2] = {CTabStrip(*this), CTabStrip(*this)};
   HWND tabs_[2] = {nullptr, nullptr};
   int in_use_ = 0;
   int group_ = 0;
