@@ -52,9 +52,10 @@ struct Insert {
 class RecordingHost : public PaneHost {
  public:
   explicit RecordingHost(const std::string& phrases) : phrases_(kGb, phrases) {
-    settings_.display_language = 0;
+    // Texts in the system's language, as the program shows them.
+    settings_.system_language = SystemLanguageCode(GetSystemDefaultLangID());
+    settings_.display_language = settings_.system_language;
     settings_.recognizer_language = kGb;
-    settings_.system_language = kGb;
   }
 
   void InsertText(const char* text, int length) override { inserts.push_back({text, length}); }
@@ -155,7 +156,8 @@ class PanesTest : public testing::Test {
   static void Shoot(HWND window, const std::string& name) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    EXPECT_TRUE(testing_support::SaveScreenshot("pane_" + name, &rect));
+    const int language = SystemLanguageCode(GetSystemDefaultLangID());
+    EXPECT_TRUE(testing_support::SaveScreenshot("pane_" + name + "_" + std::to_string(language), &rect));
   }
   static std::string WindowText(HWND window) {
     char text[256] = {};
@@ -313,7 +315,7 @@ std::string ProfileValue(const std::string& section, const std::string& key) {
 }
 
 TEST_F(PanesTest, PredefinedEditsOfThreeAndSevenAreBothKeptAndCancelTouchesNothing) {
-  const std::string section = PredefinedStringsSection("Wang", kGb);
+  const std::string section = PredefinedStringsSection("Wang", host_->settings_.system_language);
   WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, "WrendleStrings.ini");
   WritePrivateProfileStringA(section.c_str(), "1", "hello", "WrendleStrings.ini");
   auto* pane = host_->Open<CPredefinedStringPane>(kPaneStrings);
