@@ -180,4 +180,15 @@ TEST(SpeechSupportTest, AvailableWithTheLibraryAndForGb2312TheTable) {
   EXPECT_FALSE(table.Available(2000));
 }
 
+TEST(SpeechSupportTest, TheLibraryCountsOnlyWithAllThreeEntries) {
+  const std::string root = WRENDLE_SPEECH_STUB_ROOT;
+  const SpeechSupport full({root + "/speech_full"});
+  EXPECT_TRUE(full.library_loaded());
+  EXPECT_TRUE(full.Available(2000));
+  EXPECT_FALSE(full.Available(4000)) << "GB2312 needs the table too";
+  EXPECT_FALSE(SpeechSupport({root + "/speech_partial"}).library_loaded());
+  // The first folder that has the library decides.
+  EXPECT_FALSE(SpeechSupport({root + "/speech_partial", root + "/speech_full"}).library_loaded());
+}
+
 }  // namespace
