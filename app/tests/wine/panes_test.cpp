@@ -281,6 +281,54 @@ TEST_F(PanesTest, APhraseCellSendsItsCharactersInOrderAndNarrows) {
   ExpectTargetKeepsTheFocus();
 }
 
+TEST_F(PanesTest, ALongerPhraseSendsEveryCharacterInOrderAndALastCharacterWithoutPhrasesShrinksThePane) {
+  auto* pane = host_->Open<CAssocPhrasePane>(kPanePhrases);
+  pane->Refresh(kZhong);
+  PumpFor(100);
+  SendMessageA(pane->hwnd(), WM_LISTSELECT, 1, 0);  // the tab of two characters
+  PumpFor(100);
+  const RECT cell = pane->CellRect(0);
+  Click(ClientPoint(pane->hwnd(), {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2}));
+  EXPECT_EQ(host_->after_selection, (std::vector<std::uint16_t>{kGuo, kRen}));
+  // Nothing continues "guo ren": the pane takes "ren" as its key, which has
+  // no phrases, and keeps only its caption line.
+  EXPECT_STREQ(pane->provider()->GetKey(), Text(kRen).c_str());
+  RECT client{};
+  GetClientRect(pane->hwnd(), &client);
+  EXPECT_LT(client.bottom, 40);
+  Shoot(pane->hwnd(), "phrases_empty");
+}
+
+TEST_F(PanesTest, MoreTabsThanTwoRowsHoldTurnTheSingleLineControlOn) {
+  // Nine groups of 150 phrases each: more tabs than two rows hold.
+  std::vector<std::string> entries;
+  for (int length = 1; length <= 9; ++length) {
+    for (int n = 0; n < 150; ++n) {
+      std::string entry;
+      for (int c = 0; c < length; ++c)
+        entry +=
+            Text(static_cast<std::uint16_t>((0xB0 + (n + c) % 39) | (0xA1 + (n / 39 + c * 7) % 94) << 8));
+      entries.push_back(entry);
+    }
+  }
+  std::ofstream(folder_.File("many.txt"), std::ios::binary) << WritePhraseFile({{kZhong, entries}});
+  CAssocPhraseProvider many(kGb, folder_.File("many.txt"));
+  struct ManyHost : RecordingHost {
+    ManyHost(const std::string& path, CAssocPhraseProvider& provider)
+        : RecordingHost(path), provider_(provider) {}
+    CAssocPhraseProvider* AssocPhraseProvider() override { return &provider_; }
+    CAssocPhraseProvider& provider_;
+  } host(folder_.File("schar.txt"), many);
+  auto* pane = host.Open<CAssocPhrasePane>(kPanePhrases);
+  pane->Refresh(kZhong);
+  PumpFor(150);
+  EXPECT_TRUE(pane->single_line());
+  EXPECT_GT(TabCtrl_GetItemCount(pane->tab_control()), 9);
+  Shoot(pane->hwnd(), "phrases_single_line");
+  host.HidePane(kPanePhrases);
+  PumpFor(50);
+}
+
 TEST_F(PanesTest, AHomophoneCellFeedsThePhrasePane) {
   auto* phrases = host_->Open<CAssocPhrasePane>(kPanePhrases);
   auto* homophones = host_->Open<CHomophonePane>(kPaneHomophones);
