@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/core/reading_code.h"
+#include "app/core/related_data_writers.h"
 #include "app/core/user_map.h"
 #include "common/stroke_list.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
@@ -263,6 +265,27 @@ void GrammarSeeds(const fs::path& root) {
   const std::string bytes = vok_testing::WriteBinaryGrammar(grammar);
   texts.WriteText("binary.bin", bytes);
   SeedFolder(root, "fuzz_grammar_binary").WriteText("units.bin", bytes.substr(19));
+void RelatedDataSeeds(const fs::path& root) {
+  using wrendle::app::WritePhraseFile;
+  // GB2312 phrases: one key with entries of one to three characters, one key
+  // whose line ends with LF only.
+  const std::string guo = "\xB9\xFA", ren = "\xC8\xCB", jia = "\xBC\xD2", wen = "\xCE\xC4";
+  const std::string phrases = WritePhraseFile({{0xD0D6, {guo, guo + ren, wen, guo + jia, guo + jia + ren}},
+                                               {0xC4CE, {guo, jia + ren}}});
+  const SeedFolder phrase_seeds(root, "fuzz_phrase_file");
+  phrase_seeds.WriteText("schar.txt", phrases);
+  std::string lf = phrases;
+  std::erase(lf, '\r');
+  phrase_seeds.WriteText("lf_ends.txt", lf);
+
+  wrendle::app::PhoneTableContents contents;
+  contents.readings.resize(16);
+  const std::uint16_t zhong1 = wrendle::app::CodeOf({15, 2, 12, 0});
+  const std::uint16_t zhong4 = wrendle::app::CodeOf({15, 2, 12, 3});
+  contents.readings[0] = {zhong1, zhong4};
+  contents.readings[5] = {zhong4};
+  contents.homophones[zhong1] = {{0xA1B0}, {}, {}, {0xA1B5, 0xA1B0}, {}};
+  SeedFolder(root, "fuzz_phone_table").Write("small.tab", wrendle::app::WritePhoneTable(contents));
 }
 
 }  // namespace
@@ -281,6 +304,7 @@ int main(int argc, char** argv) {
   ProgramSeeds(root, scratch);
   EngineSeeds(root, scratch);
   GrammarSeeds(root);
+  RelatedDataSeeds(root);
   fs::remove_all(scratch);
   return 0;
 }

@@ -3,7 +3,6 @@
 // CC-CEDICT dictionary, the character database's readings); with n-gram
 // statistics also its language model: "Lexicon.txt", "Lexicon", "CoreLM".
 #include <charconv>
-#include <cstdio>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -11,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_access.h"
 #include "tools/build_language_data/code_page_text.h"
 #include "tools/build_language_data/language_model.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/build_language_data/pronunciation_sources.h"
+#include "tools/build_language_data/source_text.h"
 #include "tools/build_language_data/vocabulary.h"
 #include "tools/build_language_data/word_frequencies.h"
 
@@ -29,22 +28,6 @@ void PrintUsage() {
          "                           --dictionary cedict_ts.u8.js --readings Unihan_Readings.txt[.bz2]\n"
          "                           --out DIR [--models HMM-NAMES] [--words N]\n"
          "                           [--ngrams NGRAM-LISTING --ngram-words WORD-TABLE]\n";
-}
-
-std::optional<std::string> ReadText(const std::string& path) {
-  if (path.size() > 4 && path.compare(path.size() - 4, 4, ".bz2") == 0) {
-    // The character database ships compressed.
-    std::FILE* pipe = popen(("bzcat '" + path + "'").c_str(), "r");
-    if (!pipe) return std::nullopt;
-    std::string text;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-    return pclose(pipe) == 0 ? std::optional<std::string>(text) : std::nullopt;
-  }
-  const auto bytes = platform::ReadWholeFile(path);
-  if (!bytes) return std::nullopt;
-  return std::string(bytes->begin(), bytes->end());
 }
 
 // The dictionary text inside its JavaScript module wrapper.
@@ -96,16 +79,16 @@ int main(int argc, char** argv) {
     PrintUsage();
     return 2;
   }
-  const auto frequency_text = ReadText(frequencies);
-  const auto dictionary_text = ReadText(dictionary);
-  const auto readings_text = ReadText(readings);
+  const auto frequency_text = bld::ReadSourceText(frequencies);
+  const auto dictionary_text = bld::ReadSourceText(dictionary);
+  const auto readings_text = bld::ReadSourceText(readings);
   if (!frequency_text || !dictionary_text || !readings_text) {
     std::cerr << "build_language_data: cannot read the sources\n";
     return 1;
   }
   std::optional<std::vector<std::string>> models;
   if (!models_path.empty()) {
-    const auto text = ReadText(models_path);
+    const auto text = bld::ReadSourceText(models_path);
     if (!text) {
       std::cerr << "build_language_data: cannot read " << models_path << "\n";
       return 1;
