@@ -37,7 +37,7 @@ class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost {
   static constexpr UINT kPhraseListId = 1054;
   static constexpr UINT kInkBoxId = 1019;
   static constexpr UINT kPopupMenuCommand = 67;
-  static constexpr DWORD kStyle = WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+  static constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
   static constexpr DWORD kCompanionTimeoutMs = 1000;
 
   CWrendleFrame(ProgramContext& context, HookOwner& owner, FrameServices& services, PaneFactory& panes);

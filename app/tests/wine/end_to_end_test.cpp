@@ -132,14 +132,18 @@ class EndToEndTest : public testing::Test {
   void SetUp() override {
     std::filesystem::remove(IniPath());
     std::ofstream(IniPath(), std::ios::binary)
-        << "[CodePage]\r\nRecognizer=4000\r\nDisplay=4000\r\n[Layout]\r\nLayout=0\r\nPx=320\r\nPy=160\r\n"
+        // The kernel alone (mode 0): the combined mode needs the engine's
+        // models as well.
+        << "[CodePage]\r\nRecognizer=4000\r\nDisplay=4000\r\n[Kernel]\r\nCursive=0\r\n[Layout]\r\nLayout="
+           "0\r\nPx=320\r\nPy=160\r\n"
            "Sx=720\r\nSy=560\r\n[Pen]\r\nDelay=30\r\n";
     testing_support::ClipCursorForTests();
   }
   void TearDown() override { std::filesystem::remove(IniPath()); }
 
-  // Draws `strokes` scaled into the middle of `box` (screen pixels).
-  static void Write(const std::vector<Stroke>& strokes, const RECT& box) {
+  // Draws `strokes` scaled into the middle of `box` (screen pixels);
+  // returns the time of the last pen-up.
+  static std::chrono::steady_clock::time_point Write(const std::vector<Stroke>& strokes, const RECT& box) {
     int left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
     for (const Stroke& stroke : strokes) {
       for (const StrokeEntry& p : stroke) {
@@ -157,6 +161,7 @@ class EndToEndTest : public testing::Test {
                    cy + static_cast<int>((p.y - (top + bottom) / 2.0) * scale)};
     };
     testing_support::MouseDriver mouse;
+    std::chrono::steady_clock::time_point pen_up;
     for (const Stroke& stroke : strokes) {
       const POINT start = at(stroke.front());
       mouse.MoveTo(start.x, start.y);
@@ -168,8 +173,10 @@ class EndToEndTest : public testing::Test {
         std::this_thread::sleep_for(milliseconds(8));
       }
       mouse.Release();
+      pen_up = std::chrono::steady_clock::now();
       std::this_thread::sleep_for(milliseconds(40));
     }
+    return pen_up;
   }
 };
 
@@ -201,8 +208,7 @@ TEST_F(EndToEndTest, WritePadLineArrivesCharacterByCharacter) {
   GetWindowRect(ink_box, &box);
   const std::wstring expected[] = {L"\u4e00", L"\u4e00\u4e8c", L"\u4e00\u4e8c\u5341"};
   for (int i = 0; i < 3; ++i) {
-    Write(characters[static_cast<std::size_t>(i)], box);
-    const auto pen_up = std::chrono::steady_clock::now();
+    const auto pen_up = Write(characters[static_cast<std::size_t>(i)], box);
     EXPECT_TRUE(WaitFor([&] { return EditText(edit) == expected[i]; })) << "after character " << i;
     const auto latency = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - pen_up);
     std::printf("character %d: pen-up plus pause to text %lld ms\n", i,
@@ -210,6 +216,7 @@ TEST_F(EndToEndTest, WritePadLineArrivesCharacterByCharacter) {
   }
   wchar_t caption[128] = L"";
   GetWindowTextW(frame, caption, 128);
+
   EXPECT_NE(std::wstring(caption).find(L"-[ "), std::wstring::npos) << "caption shows the first cell";
   EXPECT_NE(GetDlgItem(frame, kCandidateListId), nullptr);
   testing_support::SaveScreenshot("end_to_end_write_pad");
