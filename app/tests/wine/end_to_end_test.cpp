@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -198,7 +199,7 @@ TEST_F(EndToEndTest, WritePadLineArrivesCharacterByCharacter) {
     return lstrcmpW(name, target_protocol::kClassName) == 0;
   });
   ASSERT_NE(target_window, nullptr);
-  SetWindowPos(target_window, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(target_window, nullptr, 40, 600, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ASSERT_NE(SendMessageW(target_window, target_protocol::kFocusMessage, target_protocol::kEditId, 0), 0);
   const HWND edit = GetDlgItem(target_window, target_protocol::kEditId);
 
@@ -218,7 +219,25 @@ TEST_F(EndToEndTest, WritePadLineArrivesCharacterByCharacter) {
   GetWindowTextW(frame, caption, 128);
 
   EXPECT_NE(std::wstring(caption).find(L"-[ "), std::wstring::npos) << "caption shows the first cell";
-  EXPECT_NE(GetDlgItem(frame, kCandidateListId), nullptr);
+  // The candidate row shows the last character's candidates; its second
+  // replaces that character in the target.
+  const HWND candidates = GetDlgItem(frame, kCandidateListId);
+  ASSERT_NE(candidates, nullptr);
+  RECT row;
+  GetWindowRect(candidates, &row);
+  const int columns =
+      std::max(1L, std::min(10L, (row.right - row.left) / std::max(1L, row.bottom - row.top)));
+  const int cell = (row.right - row.left) / columns;
+  testing_support::MouseDriver mouse;
+  mouse.MoveTo(row.left + cell + cell / 2, (row.top + row.bottom) / 2);
+  std::this_thread::sleep_for(milliseconds(60));
+  mouse.Press();
+  std::this_thread::sleep_for(milliseconds(60));
+  mouse.Release();
+  EXPECT_TRUE(WaitFor([&] {
+    const std::wstring text = EditText(edit);
+    return text.size() == 3 && text.compare(0, 2, L"\u4e00\u4e8c") == 0 && text[2] != L'\u5341';
+  })) << "the second candidate replaces the last character";
   testing_support::SaveScreenshot("end_to_end_write_pad");
 
   PostMessageA(frame, WM_CLOSE, 0, 0);
