@@ -144,7 +144,9 @@ class EndToEndTest : public testing::Test {
 
   // Draws `strokes` scaled into the middle of `box` (screen pixels);
   // returns the time of the last pen-up.
-  static std::chrono::steady_clock::time_point Write(const std::vector<Stroke>& strokes, const RECT& box) {
+  // A `line` fills the box's width instead.
+  static std::chrono::steady_clock::time_point Write(const std::vector<Stroke>& strokes, const RECT& box,
+                                                     bool line = false) {
     int left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
     for (const Stroke& stroke : strokes) {
       for (const StrokeEntry& p : stroke) {
@@ -155,7 +157,8 @@ class EndToEndTest : public testing::Test {
       }
     }
     const double room = 0.6 * std::min(box.right - box.left, box.bottom - box.top);
-    const double scale = room / std::max(1, std::max(right - left, bottom - top));
+    const double scale = line ? 0.8 * (box.right - box.left) / std::max(1, right - left)
+                              : room / std::max(1, std::max(right - left, bottom - top));
     const int cx = (box.left + box.right) / 2, cy = (box.top + box.bottom) / 2;
     const auto at = [&](const StrokeEntry& p) {
       return POINT{cx + static_cast<int>((p.x - (left + right) / 2.0) * scale),
@@ -239,6 +242,67 @@ TEST_F(EndToEndTest, WritePadLineArrivesCharacterByCharacter) {
     return text.size() == 3 && text.compare(0, 2, L"\u4e00\u4e8c") == 0 && text[2] != L'\u5341';
   })) << "the second candidate replaces the last character";
   testing_support::SaveScreenshot("end_to_end_write_pad");
+
+  PostMessageA(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(), 0);
+  PostMessageW(target_window, WM_CLOSE, 0, 0);
+}
+
+TEST_F(EndToEndTest, FullScreenLineOverTheTargetArrivesThroughTheHookLibrary) {
+  std::ofstream(IniPath(), std::ios::binary | std::ios::trunc)
+      << "[CodePage]\r\nRecognizer=4000\r\nDisplay=4000\r\n[Kernel]\r\nCursive=0\r\n[Layout]\r\nLayout=1\r\n"
+         "Mx=700\r\nMy=40\r\n[Pen]\r\nDelay=30\r\nPenMouse=2\r\n";
+  const std::vector<Stroke> sample = ReadSample();
+  ASSERT_EQ(sample.size(), 5u);
+
+  Process program(Folder() / "wrendle32.exe", Folder());
+  ASSERT_TRUE(program.started());
+  HWND frame = program.WaitForWindow([](HWND w) { return HasClass(w, "ZEZIRAREVI"); });
+  ASSERT_NE(frame, nullptr) << "no main frame";
+  Process target(Folder() / target_protocol::kProgram, Folder());
+  ASSERT_TRUE(target.started());
+  HWND target_window = target.WaitForWindow([](HWND w) {
+    wchar_t name[64] = L"";
+    GetClassNameW(w, name, 64);
+    return lstrcmpW(name, target_protocol::kClassName) == 0;
+  });
+  ASSERT_NE(target_window, nullptr);
+  SetWindowPos(target_window, nullptr, 40, 300, 800, 420, SWP_NOZORDER);
+  ASSERT_NE(SendMessageW(target_window, target_protocol::kFocusMessage, target_protocol::kEditId, 0), 0);
+  const HWND edit = GetDlgItem(target_window, target_protocol::kEditId);
+  EXPECT_FALSE(IsWindowVisible(frame)) << "full-screen: the frame stays hidden";
+  std::this_thread::sleep_for(milliseconds(500));
+
+  // Over the lower, empty part of the target window.
+  RECT area;
+  GetWindowRect(target_window, &area);
+  area.top = area.bottom - (area.bottom - area.top) / 2;
+  const auto pen_up = Write({sample[0]}, area);
+  EXPECT_TRUE(WaitFor([&] { return EditText(edit) == L"\u4e00"; })) << "the line reached the target";
+  const auto latency = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - pen_up);
+  std::printf("full-screen: pen-up plus pause to text %lld ms\n", static_cast<long long>(latency.count()));
+
+  // A whole line: cut into cells in the pad's strip, sent with the send button.
+  SendMessageW(target_window, target_protocol::kResetMessage, 0, 0);
+  SendMessageW(target_window, target_protocol::kFocusMessage, target_protocol::kEditId, 0);
+  Write(sample, area, true);
+  HWND pad =
+      program.WaitForWindow([](HWND w) { return GetDlgItem(w, 1006) != nullptr && IsWindowVisible(w); });
+  ASSERT_NE(pad, nullptr);
+  HWND strip = GetDlgItem(pad, 1006);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(strip) != FALSE; })) << "the strip shows the cells";
+  std::this_thread::sleep_for(milliseconds(300));
+  testing_support::SaveScreenshot("end_to_end_full_screen");
+  RECT send;
+  GetWindowRect(GetDlgItem(pad, 1003), &send);
+  testing_support::MouseDriver mouse;
+  mouse.MoveTo((send.left + send.right) / 2, (send.top + send.bottom) / 2);
+  std::this_thread::sleep_for(milliseconds(60));
+  mouse.Press();
+  std::this_thread::sleep_for(milliseconds(60));
+  mouse.Release();
+  EXPECT_TRUE(WaitFor([&] { return EditText(edit) == L"\u4e00\u4e8c\u5341"; }))
+      << "the line, sent from the strip";
 
   PostMessageA(frame, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.WaitForExit(), 0);
