@@ -19,6 +19,9 @@ class FrameServices {
   // Switches recognizer language and mode; non-zero when the new pair is in force.
   virtual int ChangeRecognizer(int language, int mode) = 0;
   virtual void SetRecognitionRange() = 0;
+  // The recognizer takes the range and gesture settings in force (after the
+  // setup dialog).
+  virtual void ApplyRecognizerSettings() = 0;
   // Reloads the application name and the frame's texts in the display language.
   virtual void ApplyDisplayLanguage() = 0;
   // The Select User dialog: in start-up mode it attaches the current user's

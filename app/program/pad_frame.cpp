@@ -6,7 +6,9 @@
 
 #include "app/core/pad_commands.h"
 #include "app/framework/scopes.h"
+#include "app/program/about_dlg.h"
 #include "app/program/recognizer_dlg.h"
+#include "app/program/setup_dlg.h"
 #include "app/program/wrendle_frame.h"
 #include "app/win32/draw_routines.h"
 #include "app/win32/resource_module.h"
@@ -25,6 +27,7 @@ constexpr int kStripGap = 2;
 constexpr int kRequestCaptureOff = 22;
 constexpr int kRequestCaptureOn = 23;
 constexpr int kRequestFillMenu = 24;
+constexpr int kRequestPen = 21;
 
 Size SystemSize(int x_metric, int y_metric) {
   return {GetSystemMetrics(x_metric), GetSystemMetrics(y_metric)};
@@ -348,6 +351,19 @@ void CPadFrame::SwitchKernelVariant() {
   frame_.PostMessage(WM_CLOSE);
 }
 
+void CPadFrame::RunSetup() {
+  const auto registry = platform::MakeUserRegistryStore();
+  CSetupDlg dialog(context_.settings, *registry, RunningProgramFolder(), hwnd());
+  if (dialog.DoModal() != IDOK) return;
+  context_.settings = dialog.settings();
+  services_.ApplyRecognizerSettings();
+  owner_.SetIsPressure(context_.settings.is_pressure);
+  CResultStrip::SetTextColor(context_.settings.pen_color);
+  if (strip_->popup() != nullptr) strip_->popup()->list().SetColor(context_.settings.pen_color);
+  InvalidateRect(strip_->hwnd(), nullptr, TRUE);
+  Request(kRequestPen);
+}
+
 template <typename Run>
 void CPadFrame::RunDialog(Run run) {
   Request(kRequestCaptureOff);
@@ -410,6 +426,15 @@ bool CPadFrame::RunCommand(UINT id, LPARAM lparam) {
       return true;
     case kPadSelectUser:
       RunDialog([&] { services_.SelectUser(true); });
+      return true;
+    case kPadSetup:
+      RunDialog([&] { RunSetup(); });
+      return true;
+    case kPadAbout:
+      RunDialog([&] {
+        CAboutDlg dialog(services_.LoadResString(16, -1).value_or(""), settings.display_language, hwnd());
+        dialog.DoModal();
+      });
       return true;
     case kPadKeyboard:
     case kPadSymbols:

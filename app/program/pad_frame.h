@@ -88,6 +88,7 @@ class CPadFrame : public CFloatFrame, private LaunchHost, private ProcessWaiter 
   void SignAndDraw();
   void StartHidden(const std::string& command_line, DWORD flags, int kind);
   void SwitchKernelVariant();
+  void RunSetup();
 
   CWrendleFrame& frame_;
   FrameServices& services_;

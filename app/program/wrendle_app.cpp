@@ -150,6 +150,12 @@ void CWrendleApp::SetRecognitionRange() {
   ZUNSetRange(settings_.comm_char > 0 ? settings_.range | kCommonCharacters : settings_.range);
 }
 
+void CWrendleApp::ApplyRecognizerSettings() {
+  // Through SetRecognitionRange, so that the common-characters bit stays.
+  SetRecognitionRange();
+  ZUNSetRecognizeGesture(settings_.use_gesture);
+}
+
 void CWrendleApp::ApplyDisplayLanguage() {
   if (resource_module_ == nullptr) return;
   if (HasKernel(settings_.display_language)) settings_.display_language = settings_.recognizer_language;

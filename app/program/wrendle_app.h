@@ -37,6 +37,7 @@ class CWrendleApp : public framework::CWinApp, public FrameServices {
   // Switches recognizer language and mode; non-zero when the new pair is in force.
   int ChangeRecognizer(int language, int mode) override;
   void SetRecognitionRange() override;
+  void ApplyRecognizerSettings() override;
   void ApplyDisplayLanguage() override;
   // String `id`; language -1 is the display language.
   std::optional<std::string> LoadResString(unsigned id, int language = -1) const override;

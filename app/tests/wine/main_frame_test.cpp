@@ -9,14 +9,18 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/core/pad_commands.h"
+#include "app/framework/win_app.h"
 #include "app/program/wrendle_frame.h"
 #include "app/tests/fakes.h"
 #include "app/tests/recording_hook_owner.h"
 #include "app/tests/wine/test_frame.h"
+#include "app/zezividudu/zezividudu_api.h"
 #include "tests/support/temporary_directory.h"
+#include "tests/support/window_search.h"
 
 namespace {
 
@@ -49,6 +53,7 @@ class FakeServices final : public FrameServices {
     return 1;
   }
   void SetRecognitionRange() override { calls.push_back("SetRecognitionRange"); }
+  void ApplyRecognizerSettings() override { calls.push_back("ApplyRecognizerSettings"); }
   void ApplyDisplayLanguage() override { calls.push_back("ApplyDisplayLanguage"); }
   void SelectUser(bool interactive) override {
     calls.push_back(interactive ? "SelectUser 1" : "SelectUser 0");
@@ -120,6 +125,7 @@ class MainFrameTest : public testing::Test {
     settings_.sy = 90;
     settings_.mx = 300;
     settings_.my = 20;
+    app_.set_resource_handle(GetResourceHandle());
     services_.strings[16] = "Wrendle";
     // Seven full-width marks in GB2312: 14 bytes.
     services_.strings[59] = "\xA3\xAC\xA1\xA3\xA3\xBF\xA3\xA1\xA3\xBA\xA3\xBB\xA1\xA2";
@@ -147,6 +153,8 @@ class MainFrameTest : public testing::Test {
   }
   std::string Handle() const { return std::to_string(owner_.hook_result); }
 
+  // Bitmaps and dialog templates come from the resource library.
+  wrendle::framework::CWinApp app_;
   testing_support::TemporaryDirectory directory_;
   Settings settings_;
   CUserMap user_map_;
@@ -455,6 +463,32 @@ TEST_F(MainFrameTest, PadSettingsCommandsReachTheApplication) {
   pad.SendMessage(WM_COMMAND, kPadSelectUser, 0);
   EXPECT_EQ(services_.calls, (std::vector<std::string>{"SetRecognitionRange", "ChangeRecognizer 4000,1",
                                                        "ChangeRecognizer 4000,0", "SelectUser 1"}));
+}
+
+TEST_F(MainFrameTest, SetupFromThePadAppliesItsSettingsOnOk) {
+  ASSERT_TRUE(Create(1));
+  TakeCalls();
+  services_.calls.clear();
+  std::thread answer([] {
+    for (int i = 0; i < 200; ++i) {
+      const HWND dialog = testing_support::FindWindowOf(
+          GetCurrentProcessId(), [](HWND w) { return IsWindowVisible(w) && GetDlgItem(w, 1037) != nullptr; });
+      if (dialog != nullptr) {
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(50);
+    }
+  });
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSetup, 0);
+  answer.join();
+  EXPECT_EQ(services_.calls, (std::vector<std::string>{"ApplyRecognizerSettings"}));
+  const Calls calls = TakeCalls();
+  const std::string h = Handle();
+  EXPECT_TRUE(Has(calls, "SetIsPressure 0"));
+  EXPECT_TRUE(Has(calls, "SetPen " + h + ",5,255")) << "the pen settings applied";
+  EXPECT_TRUE(Has(calls, "SetDelayEx " + h + ",1000,1200"));
+  EXPECT_EQ(calls.back(), "EnableMouse " + h + ",1") << "the capture is on again after the dialog";
 }
 
 TEST_F(MainFrameTest, SignAndDrawWithoutItsProgramTogglesTheMode) {
