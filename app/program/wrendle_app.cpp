@@ -4,6 +4,7 @@
 
 #include "app/program/recognizer_dlg.h"
 #include "app/program/resource_text.h"
+#include "app/win32/jebhook_library.h"
 #include "app/zezividudu/zezividudu_api.h"
 #include "dispatcher/zunmain_api.h"
 #include "platform/system_info.h"
@@ -26,17 +27,16 @@ void ActivateRunningInstance() {
   if (window != nullptr && IsIconic(window)) ::SendMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
 }
 
-std::string RegisterMainWindowClass() {
-  HICON icon = LoadIconA(GetResourceHandle(), MAKEINTRESOURCEA(kIconMain));
-  return framework::RegisterWindowClass(0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon,
-                                        kMainWindowClass);
-}
-
 }  // namespace
 
-CWrendleApp::CWrendleApp() : CWinApp(kProfileName), settings_file_(profile_store(), kProfileName) {}
+CWrendleApp::CWrendleApp()
+    : CWinApp(kProfileName),
+      settings_file_(profile_store(), kProfileName),
+      hook_(MakeJebHookLibrary()),
+      hook_owner_(MakeJebHookOwner()) {}
 
 CWrendleApp::~CWrendleApp() {
+  main_frame_.reset();
   if (instance_mutex_ != nullptr) CloseHandle(instance_mutex_);
 }
 
@@ -73,8 +73,6 @@ bool CWrendleApp::InitInstance() {
     ShowMessage(kStringNoKernel, MB_OK);
     return false;
   }
-  // The recognizer exists now: the current user's learning files reach it.
-  if (!SelectUserAtStartup()) return false;
 
   resource_module_ = GetResourceHandle();
   set_resource_handle(resource_module_);
@@ -84,7 +82,6 @@ bool CWrendleApp::InitInstance() {
   ZUNSetRecognizeGesture(settings_.use_gesture);
 
   if (!CreateMainWindow()) return false;
-  ::SetWindowTextA(main_frame_->hwnd(), app_name_.c_str());
   CreateTextWindows();
   ZUNCutSetting(settings_.char_pitch);
   startup_completed_ = true;
@@ -100,6 +97,16 @@ void CWrendleApp::LoadSettings() {
     CRecognizerDlg dialog(settings_);
     dialog.DoModal();
   }
+}
+
+void CWrendleApp::SelectUser(bool interactive) {
+  user_context_ = std::make_unique<UserDialogContext>(UserDialogContext{
+      profile_store(), settings_.recognizer_language, settings_.display_language, app_name_});
+  CSelectUserDlg dialog(
+      *user_context_, platform::WindowsDirectory(),
+      interactive ? CSelectUserDlg::kInteractive : CSelectUserDlg::kStartup,
+      interactive && main_frame_ && main_frame_->pad() ? main_frame_->pad()->hwnd() : nullptr);
+  dialog.DoModal();
 }
 
 bool CWrendleApp::SelectUserAtStartup() {
@@ -132,6 +139,7 @@ int CWrendleApp::ChangeRecognizer(int language, int mode) {
   full_width_table_ = LoadResString(kStringFullWidth, language).value_or("");
   SetRecognitionRange();
   ApplyDisplayLanguage();
+  if (main_frame_) main_frame_->RebuildLanguageData();
   HWND foreground = GetForegroundWindow();
   SelectUserAtStartup();
   if (GetForegroundWindow() != foreground) SetForegroundWindow(foreground);
@@ -142,6 +150,12 @@ void CWrendleApp::SetRecognitionRange() {
   ZUNSetRange(settings_.comm_char > 0 ? settings_.range | kCommonCharacters : settings_.range);
 }
 
+void CWrendleApp::ApplyRecognizerSettings() {
+  // Through SetRecognitionRange, so that the common-characters bit stays.
+  SetRecognitionRange();
+  ZUNSetRecognizeGesture(settings_.use_gesture);
+}
+
 void CWrendleApp::ApplyDisplayLanguage() {
   if (resource_module_ == nullptr) return;
   if (HasKernel(settings_.display_language)) settings_.display_language = settings_.recognizer_language;
@@ -150,15 +164,17 @@ void CWrendleApp::ApplyDisplayLanguage() {
                    kAppNameSize - 1) > 0) {
     app_name_ = name;
   }
-  if (main_frame_) ::SetWindowTextA(main_frame_->hwnd(), app_name_.c_str());
+  if (main_frame_) main_frame_->ApplyLanguage();
 }
 
 bool CWrendleApp::CreateMainWindow() {
-  const std::string window_class = RegisterMainWindowClass();
-  if (window_class.empty()) return false;
-  main_frame_ = std::make_unique<framework::CFrameWnd>();
-  const RECT rect = {settings_.px, settings_.py, 10, 10};
-  if (!main_frame_->Create(window_class.c_str(), "", WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, rect)) {
+  driver_ = std::make_unique<RecognitionDriver>(dispatcher_, *user_map_, settings_, &taps_);
+  context_ = std::make_unique<ProgramContext>(
+      ProgramContext{settings_, *user_map_, dispatcher_, *hook_, *driver_, nullptr});
+  main_frame_ = std::make_unique<CWrendleFrame>(*context_, *hook_owner_, *this, panes_);
+  HICON icon = LoadIconA(GetResourceHandle(), MAKEINTRESOURCEA(kIconMain));
+  if (!main_frame_->Create(icon)) {
+    set_main_window(nullptr);
     main_frame_.reset();
     return false;
   }
@@ -171,6 +187,7 @@ void CWrendleApp::CreateTextWindows() {
   if (rich_edit_library_ == nullptr) return;
   rich_edit_ = CreateWindowExA(0, "RichEdit20W", "", WS_CHILD, 0, 0, 0, 0, main_frame_->hwnd(), nullptr,
                                Instance(), nullptr);
+  context_->rich_edit = rich_edit_;
   edit_ =
       CreateWindowExA(0, "Edit", "", WS_CHILD, 0, 0, 0, 0, main_frame_->hwnd(), nullptr, Instance(), nullptr);
 }

@@ -19,6 +19,7 @@
 #include "app/core/settings_file.h"
 #include "app/core/user_store.h"
 #include "app/zezividudu/string_table.h"
+#include "hook/jebhook_api.h"
 #include "platform/profile_store.h"
 #include "platform/system_info.h"
 #include "tests/support/executable_directory.h"
@@ -102,6 +103,25 @@ class Program {
     DWORD code = 0;
     GetExitCodeProcess(info_.hProcess, &code);
     return static_cast<int>(code);
+  }
+
+  // WaitForExit for a test thread whose windows are hook owners: it
+  // dispatches their messages while it waits, and answers the recognizer
+  // dialog with OK.
+  int WaitForExitDispatching() const {
+    const auto end = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < end) {
+      if (HWND recognizer = FindWindowOf(id(), [](HWND w) { return IsDialogWith(w, kRecognizerButton); }))
+        PostMessageA(recognizer, WM_COMMAND, IDOK, 0);
+      if (MsgWaitForMultipleObjects(1, &info_.hProcess, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return static_cast<int>(code);
+      }
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    return -1;
   }
 
   // Waits for a window for which `match` holds, answering the recognizer
@@ -264,6 +284,52 @@ TEST_F(StartupTest, MissingKernelShowsTheRecognizerDialogThenTheMessage) {
   PostMessageA(message, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(program.WaitForExit(), 0);
   EXPECT_EQ(Value("Pen", "Width"), "<missing>") << "no settings after a failed start";
+}
+
+// Hook library owners of the test process, each on a window of its own.
+class HookOwners {
+ public:
+  HookOwners(int count, int tag) {
+    for (int i = 0; i < count; ++i) {
+      HWND window = CreateWindowExA(0, "Static", "owner", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+      windows_.push_back(window);
+      handles_.push_back(JebExHook(window, WM_USER + 1, tag, 0));
+    }
+  }
+  ~HookOwners() {
+    for (DWORD handle : handles_) {
+      if (handle != 0) JebExUnhook(handle);
+    }
+    for (HWND window : windows_) DestroyWindow(window);
+  }
+  HookOwners(const HookOwners&) = delete;
+  HookOwners& operator=(const HookOwners&) = delete;
+  const std::vector<DWORD>& handles() const { return handles_; }
+  HWND window(std::size_t i) const { return windows_[i]; }
+
+ private:
+  std::vector<HWND> windows_;
+  std::vector<DWORD> handles_;
+};
+
+TEST_F(StartupTest, TenOwnersAlreadyEndTheProgramWithoutWritingTheFile) {
+  StartAndClose();  // the default user exists now
+  const std::string before = ReadIni();
+  HookOwners owners(10, 2);
+  for (DWORD handle : owners.handles()) ASSERT_NE(handle, 0u);
+  Program program(Folder());
+  ASSERT_TRUE(program.started());
+  EXPECT_EQ(program.WaitForExitDispatching(), 0);
+  EXPECT_EQ(ReadIni(), before);
+}
+
+TEST_F(StartupTest, EarlierOwnerWithTagOneIsRemovedAtExit) {
+  HookOwners earlier(1, 1);
+  ASSERT_NE(earlier.handles()[0], 0u);
+  ASSERT_EQ(JebExFindHook(earlier.window(0), 1), earlier.handles()[0]);
+  StartAndClose();
+  EXPECT_EQ(JebExFindHook(earlier.window(0), 1), 0u);
 }
 
 }  // namespace
