@@ -1,6 +1,7 @@
 # Compiler settings shared by every target of the project.
 
 option(WRENDLE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(WRENDLE_TSAN "Build with ThreadSanitizer" OFF)
 option(WRENDLE_BUILD_TESTS "Build the test suites" ON)
 option(WRENDLE_BUILD_BENCH "Build the benchmarks (native only)" OFF)
 
@@ -18,6 +19,11 @@ endif()
 if(WRENDLE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WRENDLE_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()
 
 # Warnings for the project's own code; third-party code (GoogleTest) is built

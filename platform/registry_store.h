@@ -1,8 +1,9 @@
-// Text values under keys of the current user's registry root, as the logon
-// start value needs them. The Win32 store works on HKEY_CURRENT_USER; the
-// memory store stands in for it in tests and outside Windows.
+// Text and 32-bit values under keys of one registry root. The Win32 stores
+// work on HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE; the memory store stands in
+// for them in tests and outside Windows.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,10 +25,16 @@ class RegistryStore {
   virtual bool WriteText(const std::string& key, const std::string& name, const std::string& text) = 0;
   // True also when the value or key was not there.
   virtual bool DeleteValue(const std::string& key, const std::string& name) = 0;
+  // A 32-bit value; nullopt when missing or of another type.
+  virtual std::optional<std::uint32_t> ReadNumber(const std::string& key, const std::string& name) = 0;
+  // Creates the key when missing. False when it could not be written.
+  virtual bool WriteNumber(const std::string& key, const std::string& name, std::uint32_t value) = 0;
 };
 
 #if defined(_WIN32)
 std::unique_ptr<RegistryStore> MakeUserRegistryStore();
+// Writing there needs administrator rights.
+std::unique_ptr<RegistryStore> MakeMachineRegistryStore();
 #endif
 
 class MemoryRegistryStore : public RegistryStore {
@@ -36,6 +43,8 @@ class MemoryRegistryStore : public RegistryStore {
   std::optional<std::string> ReadText(const std::string& key, const std::string& name) override;
   bool WriteText(const std::string& key, const std::string& name, const std::string& text) override;
   bool DeleteValue(const std::string& key, const std::string& name) override;
+  std::optional<std::uint32_t> ReadNumber(const std::string& key, const std::string& name) override;
+  bool WriteNumber(const std::string& key, const std::string& name, std::uint32_t value) override;
 
   // A key that can be neither opened nor created, as under a policy.
   void Lock(const std::string& key) { locked_.insert(key); }
@@ -43,6 +52,7 @@ class MemoryRegistryStore : public RegistryStore {
 
  private:
   std::map<std::string, std::map<std::string, std::string>> keys_;
+  std::map<std::string, std::map<std::string, std::uint32_t>> numbers_;
   std::set<std::string> locked_;
 };
 

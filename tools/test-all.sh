@@ -18,6 +18,11 @@ done
 echo "== native tests"
 ctest --preset native -j "$jobs"
 
+echo "== the threaded engine interface under ThreadSanitizer"
+cmake --preset native-tsan > /dev/null
+cmake --build --preset native-tsan -j "$jobs"
+ctest --preset native-tsan
+
 echo "== fuzz every file reader (30 s each)"
 sh tools/fuzz.sh
 

@@ -1,0 +1,18 @@
+#include "engine/api/engine.h"
+
+namespace vok::api {
+
+CEngine::~CEngine() {
+  if (queue) queue->Stop();
+  queue.reset();
+  resources.reset();
+  data.reset();
+  homophones.reset();
+}
+
+std::uint32_t CEngine::NextSequence(std::uint32_t kind) {
+  std::lock_guard<std::mutex> lock(sequence_mutex_);
+  return ++sequences_[kind % 3];
+}
+
+}  // namespace vok::api

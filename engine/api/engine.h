@@ -1,0 +1,37 @@
+// One started engine: its `Resources` store, the result queue, the
+// homophone map and the shared data set, with the counters that number the
+// requests of each recognizer kind. The recognizers join it as they are built.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "engine/api/engine_data.h"
+#include "engine/api/homophone_map.h"
+#include "engine/api/result_queue.h"
+#include "engine/core/resources.h"
+
+namespace vok::api {
+
+class CEngine {
+ public:
+  CEngine() = default;
+  // Members go in the shut-down order: the queue (its thread joined) first.
+  ~CEngine();
+  CEngine(const CEngine&) = delete;
+  CEngine& operator=(const CEngine&) = delete;
+
+  std::uint32_t NextSequence(std::uint32_t kind);
+
+  std::unique_ptr<vok::Resources> resources;
+  std::unique_ptr<CResultQueue> queue;
+  std::unique_ptr<CHomophoneMap> homophones;
+  std::unique_ptr<CEngineData> data;
+
+ private:
+  std::mutex sequence_mutex_;
+  std::uint32_t sequences_[3] = {0, 0, 0};
+};
+
+}  // namespace vok::api

@@ -1,0 +1,34 @@
+// A small install tree in a folder of its own: "Code", "Data/<dialect>" with
+// its data files, "Users/<name>" with profiles written by the header writer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/api/utterance_set_header.h"
+
+namespace vok::api::testing {
+
+class EngineTree {
+ public:
+  EngineTree();
+  ~EngineTree();
+  EngineTree(const EngineTree&) = delete;
+  EngineTree& operator=(const EngineTree&) = delete;
+
+  const std::string& root() const { return root_; }
+  std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+
+  // "Data/<dialect>" with "Lexicon", "Pron" and "HMap" files.
+  void AddDialect(const std::string& dialect, bool with_pron = true, bool with_map = true);
+  // "Users/<name>" with an "enroll" profile of `profile_bytes` bytes (0: none).
+  void AddUser(const std::string& name, const UtteranceSetHeader& header, std::size_t profile_bytes = 208);
+  void WriteFile(const std::string& relative, const std::string& bytes) const;
+
+ private:
+  std::string root_;
+};
+
+UtteranceSetHeader ProfileHeader(std::uint32_t dialect);
+
+}  // namespace vok::api::testing

@@ -1,0 +1,228 @@
+// The engine library as other programs load it: its export table, the
+// instance count shared by all processes, the registry values, the tools it
+// launches, and its notifications to a real window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "engine/api/notifier.h"
+#include "engine/api/utterance_set_header.h"
+#include "platform/process_launcher.h"
+#include "platform/registry_store.h"
+#include "platform/window_notifier.h"
+
+namespace {
+
+struct ExportName {
+  const char* name;
+  int ordinal;
+};
+constexpr ExportName kExports[] = {
+#include "vok_export_names.inc"
+};
+
+using CountFn = std::uint32_t(WINAPI*)();
+using InitializeFn = std::uint32_t(WINAPI*)(std::uint32_t, std::uint32_t);
+using LaunchFn = std::uint32_t(WINAPI*)(std::int32_t, const char*, std::uint16_t, void*);
+
+class Module {
+ public:
+  Module() : handle_(LoadLibraryA("VOK-P.DLL")) {}
+  ~Module() {
+    if (handle_ != nullptr) FreeLibrary(handle_);
+  }
+  HMODULE get() const { return handle_; }
+  template <typename F>
+  F Entry(const char* name) const {
+    return reinterpret_cast<F>(GetProcAddress(handle_, name));
+  }
+
+ private:
+  HMODULE handle_;
+};
+
+// Runs count_probe.exe and returns its exit code.
+DWORD RunProbe(const char* argument) {
+  std::string command = std::string("vok_count_probe.exe ") + argument;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return 1000;
+  }
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 1001;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+// An install tree in the temporary folder, named by the machine's
+// "InstallPath" and "User" values while it lives.
+class InstallTree {
+ public:
+  InstallTree() {
+    root_ = std::filesystem::temp_directory_path() / ("vok_wine_" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(root_ / "Code");
+    for (const char* file : {"Lexicon", "Pron", "HMap"}) Write("Data/China/" + std::string(file), "ba x\n");
+    vok::api::UtteranceSetHeader header;
+    header.dialect = 0x10;
+    const auto bytes = vok::api::EncodeUtteranceSetHeader(header);
+    Write("Users/ChinaMale/enroll", std::string(bytes.begin(), bytes.end()));
+    machine_->WriteText("Software\\TVRN\\VOK-P", "InstallPath", root_.string());
+    machine_->WriteText("Software\\TVRN\\VOK-P", "User", "ChinaMale");
+  }
+  ~InstallTree() {
+    machine_->DeleteValue("Software\\TVRN\\VOK-P", "InstallPath");
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  void Write(const std::string& relative, const std::string& bytes) {
+    const auto path = root_ / relative;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  const std::filesystem::path& root() const { return root_; }
+
+ private:
+  std::filesystem::path root_;
+  std::unique_ptr<platform::RegistryStore> machine_ = platform::MakeMachineRegistryStore();
+};
+
+TEST(VokModuleTest, EveryExportBindsByNameAndOrdinal) {
+  Module module;
+  ASSERT_NE(module.get(), nullptr);
+  for (const ExportName& e : kExports) {
+    const FARPROC by_name = GetProcAddress(module.get(), e.name);
+    EXPECT_NE(by_name, nullptr) << e.name;
+    EXPECT_EQ(GetProcAddress(module.get(), MAKEINTRESOURCEA(e.ordinal)), by_name) << e.name;
+  }
+  EXPECT_EQ(std::size(kExports), 189u);
+}
+
+TEST(VokModuleTest, TheInstanceCountIsSharedAcrossProcesses) {
+  Module module;
+  auto count = module.Entry<CountFn>("__VOKGetAPIInstanceCount");
+  auto increment = module.Entry<CountFn>("__VOKIncInstanceCount");
+  auto decrement = module.Entry<CountFn>("__VOKDecInstanceCount");
+  ASSERT_NE(count, nullptr);
+  const std::uint32_t before = count();
+  EXPECT_EQ(increment(), before + 1);
+  EXPECT_EQ(RunProbe("count"), before + 1);
+  EXPECT_EQ(decrement(), before);
+  EXPECT_EQ(RunProbe("count"), before);
+}
+
+TEST(VokModuleTest, AProcessEndingWithAStartedEngineGivesBackItsCount) {
+  InstallTree tree;
+  Module module;
+  auto count = module.Entry<CountFn>("__VOKGetAPIInstanceCount");
+  const std::uint32_t before = count();
+  EXPECT_EQ(RunProbe("start"), before + 1);
+  EXPECT_EQ(count(), before);
+}
+
+TEST(VokModuleTest, LaunchToolStartsTheToolOfTheCodeFolder) {
+  InstallTree tree;
+  Module module;
+  auto initialize = module.Entry<InitializeFn>("VOKInitializeExP");
+  auto destroy = module.Entry<CountFn>("VOKDestroyP");
+  auto launch = module.Entry<LaunchFn>("VOKLaunchToolP");
+  ASSERT_EQ(initialize(0, 0), 0u);
+  PROCESS_INFORMATION process{};
+  EXPECT_EQ(launch(1, "now", 1, &process), 24576u);
+  EXPECT_EQ(launch(6, nullptr, 1, &process), 4352u);
+  std::filesystem::copy_file("vok_count_probe.exe", tree.root() / "Code" / "Fennoy.exe");
+  EXPECT_EQ(launch(1, "count", 1, &process), 0u);
+  ASSERT_NE(process.hProcess, nullptr);
+  // Suspended: it has not run, so it has not ended.
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 100), static_cast<DWORD>(WAIT_TIMEOUT));
+  ResumeThread(process.hThread);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 1u);  // the tool saw this process's started engine
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  destroy();
+}
+
+TEST(VokModuleTest, MachineAndUserRegistryValues) {
+  auto machine = platform::MakeMachineRegistryStore();
+  auto user = platform::MakeUserRegistryStore();
+  const std::string key = "Software\\TVRN\\VOK-P-test";
+  ASSERT_TRUE(machine->WriteText(key, "InstallPath", "C:\\VOK"));
+  EXPECT_EQ(machine->ReadText(key, "InstallPath").value_or(""), "C:\\VOK");
+  ASSERT_TRUE(user->WriteNumber(key, "AudioLevels", (100u << 16) | 2048u));
+  EXPECT_EQ(user->ReadNumber(key, "AudioLevels").value_or(0), (100u << 16) | 2048u);
+  EXPECT_FALSE(user->ReadText(key, "AudioLevels"));  // mistyped reads as absent
+  EXPECT_FALSE(machine->ReadText(key, "AudioLevels"));
+  machine->DeleteValue(key, "InstallPath");
+  user->DeleteValue(key, "AudioLevels");
+}
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+HWND MakeWindow() {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = RecordingProc;
+  window_class.hInstance = GetModuleHandleA(nullptr);
+  window_class.lpszClassName = "VokNotifierTest";
+  RegisterClassA(&window_class);
+  return CreateWindowA("VokNotifierTest", "", 0, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr),
+                       nullptr);
+}
+
+TEST(VokNotifierWineTest, TheMessageComesBeforeItsTwin) {
+  HWND window = MakeWindow();
+  ASSERT_NE(window, nullptr);
+  auto windows = platform::MakeSystemWindowNotifier();
+  vok::api::CNotifier notifier(*windows, [](std::uint32_t ms) { Sleep(ms); });
+  notifier.SetWindow(reinterpret_cast<platform::WindowHandle>(window));
+  EXPECT_EQ(notifier.Post(vok::api::kNotifyResult, 11, 22, true), vok::api::kVokOk);
+  EXPECT_EQ(notifier.Post(vok::api::kNotifyListeningEnded, 1, 0, true), vok::api::kVokOk);
+  std::vector<UINT> order;
+  MSG msg;
+  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+    if (msg.message >= WM_USER) order.push_back(msg.message);
+  }
+  EXPECT_EQ(order, (std::vector<UINT>{WM_USER + 111, WM_APP + 111, WM_USER + 130}));
+  DestroyWindow(window);
+}
+
+TEST(VokNotifierWineTest, ASendToAHungWindowTimesOut) {
+  HWND window = nullptr;
+  HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  // The window's thread never pumps messages until released.
+  std::thread owner([&] {
+    window = MakeWindow();
+    SetEvent(created);
+    WaitForSingleObject(release, INFINITE);
+    DestroyWindow(window);
+  });
+  WaitForSingleObject(created, INFINITE);
+  auto windows = platform::MakeSystemWindowNotifier();
+  vok::api::CNotifier notifier(*windows, [](std::uint32_t ms) { Sleep(ms); });
+  notifier.SetWindow(reinterpret_cast<platform::WindowHandle>(window));
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(notifier.Send(vok::api::kNotifyCommand, 0, 0, true, 200), vok::api::kVokInternalFailure);
+  EXPECT_GE(GetTickCount() - start, 150u);
+  SetEvent(release);
+  owner.join();
+  CloseHandle(created);
+  CloseHandle(release);
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// The state one process keeps for the engine library, and the work of the
+// exported functions that need no recognizer: start-up and shut-down,
+// parameters, notification, results, users and dialects, data folders,
+// audio levels, best speech model, homophones and tools.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "engine/api/data_folders.h"
+#include "engine/api/engine.h"
+#include "engine/api/engine_registry.h"
+#include "engine/api/notifier.h"
+#include "engine/api/parameters.h"
+#include "engine/api/result_records.h"
+#include "engine/api/user_list.h"
+#include "engine/api/vok_status.h"
+#include "platform/process_launcher.h"
+#include "platform/registry_store.h"
+#include "platform/window_notifier.h"
+
+namespace vok::api {
+
+inline constexpr std::uint32_t kKeyboardRecognizerFlag = 0x10000;
+inline constexpr std::uint32_t kPenRecognizerFlag = 0x100000;
+inline constexpr std::uint32_t kDictationFlag = 0x1000000;
+inline constexpr std::uint32_t kCommandGrammarsFlag = 0x2000000;
+
+// The operating system as the library sees it.
+struct LibraryEnvironment {
+  platform::RegistryStore& machine_registry;
+  platform::RegistryStore& user_registry;
+  platform::WindowNotifier& windows;
+  SpeechModelCheck speech_check;
+  CNotifier::Sleeper sleep;
+};
+
+class VokLibrary {
+ public:
+  explicit VokLibrary(const LibraryEnvironment& environment);
+  ~VokLibrary();
+  VokLibrary(const VokLibrary&) = delete;
+  VokLibrary& operator=(const VokLibrary&) = delete;
+
+  VokStatus InitializeEx(std::uint32_t flags);
+  std::uint32_t Destroy();
+  // The process ends with the engine started: give back its place in the
+  // shared count, lock nothing, join nothing.
+  void AbandonAtProcessExit();
+  bool started() const { return started_; }
+
+  VokStatus SetParam(std::uint32_t id, std::uint32_t value);
+  VokStatus GetParam(std::uint32_t id, std::uint32_t* value);
+  VokStatus SetNotification(platform::WindowHandle window);
+
+  VokStatus GetNumUsers(std::uint32_t* count);
+  VokStatus GetUsers(std::uint32_t* count, VokUserRecord* users);
+  VokStatus GetCurrentUserInfo(VokUserRecord* user);
+  VokStatus SetCurrentUserChecked(const char* name);  // refuses while any process is started
+  VokStatus SetCurrentUser(const char* name);         // refuses while this process is started
+  VokStatus UpdateUsers();
+  VokStatus GetNumInstalledDialects(std::uint32_t* count);
+  VokStatus GetInstalledDialects(std::uint32_t* count, std::uint32_t* dialects);
+  std::uint32_t GetNumInstalledDialectsEx(const std::int32_t* data_folders);
+
+  bool GetFolderPath(std::int32_t folder, char* buffer, std::uint32_t size);
+  bool GetFilePath(std::int32_t data_folder, std::int32_t dialect, char* buffer, std::uint32_t size);
+  VokStatus GetUserWavePath(const char* user_folder, char* wave_folder);
+  VokStatus ClearDirectory(const char* folder);
+  VokStatus GetAllSpeechFiles(std::uint32_t dialect, char* buffer, std::uint32_t* size, std::uint32_t* count);
+
+  VokStatus SetAudioLevels(std::uint32_t first, std::uint32_t second);
+  VokStatus GetAudioLevels(std::uint16_t* first, std::uint16_t* second);
+  VokStatus SetBestSpeechFile(const char* name);
+  VokStatus GetBestSpeechFile(char* buffer, std::uint32_t size);
+
+  VokStatus PronToHomophonesEx(const char* pronunciation, const char** homophones);
+  VokStatus PronToHomophones(const char* pronunciation, std::uint16_t* first, std::uint16_t* second);
+  VokStatus LaunchTool(std::int32_t tool, const char* arguments, bool suspended,
+                       platform::ProcessInformation* information);
+
+  std::uint32_t GetNumPendingResults();
+  VokStatus ClearPendingResults();
+  VokStatus PRClearStrokes();
+  VokStatus KRClearKeys();
+
+  // What a recognizer flag asks of an engine without that recognizer.
+  VokStatus NeedsPen() const { return started_ ? kVokNoPenOrKeyboardRecognizer : kVokNotStarted; }
+  VokStatus NeedsSpeech() const { return started_ ? kVokNoSpeechRecognizer : kVokNotStarted; }
+  VokStatus NeedsGrammarManager() const { return started_ ? kVokNoGrammarManager : kVokNotStarted; }
+
+  ResultRecords& records() { return records_; }
+  CNotifier& notifier() { return notifier_; }
+  EngineParameters& parameters() { return parameters_; }
+  DataFolders& folders() { return folders_; }
+  CEngine* engine() { return engine_.get(); }
+  const std::optional<VokUserRecord>& current_user() const { return current_user_; }
+  std::uint32_t speaker() const { return speaker_; }
+
+ private:
+  VokStatus EnsureUserList();
+  VokStatus ReadCurrentUser();
+  VokStatus BuildEngine(std::uint32_t flags);
+  VokStatus SetUpEngine(CEngine& engine, std::uint32_t flags);
+  RecognizerPresence Presence() const;
+  std::string PrefsPath() const;
+
+  EngineRegistry registry_;
+  DataFolders folders_;
+  SpeechModelCheck speech_check_;
+  ResultRecords records_;
+  CNotifier notifier_;
+  EngineParameters parameters_;
+  std::mutex lifecycle_mutex_;
+  std::unique_ptr<CUserList> users_;
+  std::optional<VokUserRecord> current_user_;
+  std::unique_ptr<CEngine> engine_;
+  bool started_ = false;
+  std::uint32_t speaker_ = 0;
+};
+
+}  // namespace vok::api

@@ -1,0 +1,337 @@
+// The workers and internal functions of the engine library. No exception
+// leaves them: a failure inside becomes -1.
+#include <cstring>
+#include <exception>
+
+#include "engine/api/library_instance.h"
+#include "engine/api/shared_section.h"
+#include "engine/api/vok_exports.h"
+
+using vok::api::Library;
+using vok::api::VokStatus;
+
+namespace {
+
+template <typename Work>
+std::uint32_t Guarded(Work work) {
+  try {
+    return work();
+  } catch (...) {
+    return vok::api::kVokInternalFailure;
+  }
+}
+
+constexpr char kVersionText[] = "4.0.0";
+constexpr std::uint32_t kVersion = 400;
+constexpr std::uint32_t kBuildNumber = 29;
+
+std::uint32_t Pen() { return Library().NeedsPen(); }
+std::uint32_t Speech() { return Library().NeedsSpeech(); }
+std::uint32_t Grammars() { return Library().NeedsGrammarManager(); }
+// The lexicon joins the shared data set with the language-model back end;
+// until then it is an object that is not loaded.
+std::uint32_t Lexicon() { return vok::api::kVokNotStarted; }
+// The wave-file workers answer -1 for a missing speech recognizer.
+std::uint32_t WaveFiles() {
+  return Library().started() ? vok::api::kVokInternalFailure : vok::api::kVokNotStarted;
+}
+
+}  // namespace
+
+extern "C" {
+
+std::uint32_t WRENDLE_STDCALL VOKInitializeExP(std::uint32_t flags, std::uint32_t) {
+  return Guarded([&] { return Library().InitializeEx(flags); });
+}
+std::uint32_t WRENDLE_STDCALL VOKInitializeP(std::uint32_t flags) {
+  return Guarded([&] { return Library().InitializeEx(flags); });
+}
+std::uint32_t WRENDLE_STDCALL VOKDestroyP() {
+  return Guarded([] { return Library().Destroy(); });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetVersionP(const char** version) {
+  if (version != nullptr) *version = kVersionText;
+  return kVersion;
+}
+std::uint32_t WRENDLE_STDCALL VOKGetBuildNumP() { return kBuildNumber; }
+void WRENDLE_STDCALL VOKSetDataPathP(const char*) {}
+std::uint32_t WRENDLE_STDCALL VOKSetParamP(std::uint32_t id, std::uint32_t value) {
+  return Guarded([&] { return Library().SetParam(id, value); });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetParamP(std::uint32_t id, std::uint32_t* value) {
+  return Guarded([&] { return Library().GetParam(id, value); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSetNotificationP(std::uintptr_t window) {
+  return Guarded([&] { return Library().SetNotification(window); });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetNumUsersP(std::uint32_t* count) {
+  return Guarded([&] { return Library().GetNumUsers(count); });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetUsersP(std::uint32_t* count, VokUserRecord* users) {
+  return Guarded([&] { return Library().GetUsers(count, users); });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetCurrentUserInfoP(VokUserRecord* user) {
+  return Guarded([&] { return Library().GetCurrentUserInfo(user); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSetCurrentUserP(const char* name) {
+  return Guarded([&] { return Library().SetCurrentUserChecked(name); });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetNumInstalledDialectsP(std::uint32_t* count) {
+  return Guarded([&] { return Library().GetNumInstalledDialects(count); });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetInstalledDialectsP(std::uint32_t* count, std::uint32_t* dialects) {
+  return Guarded([&] { return Library().GetInstalledDialects(count, dialects); });
+}
+
+// Pen and keyboard recognition.
+std::uint32_t WRENDLE_STDCALL VOKPRProcessStrokeP(std::uint32_t, const std::uint32_t*) { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKPRRecognizeP() { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKPRClearStrokesP() { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKAddGestureP(const char*, std::int32_t, const void*, std::uint32_t) {
+  return Pen();
+}
+std::uint32_t WRENDLE_STDCALL VOKRemoveGestureP(const char*) { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKEnumGestureP(std::int32_t, void*) { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKKRProcessKeyP(std::uint32_t) { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKKRProcessKeySetP(const char*) { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKKRRecognizeP() { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKKRClearKeysP() { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKKRGetKeyBufferP(std::uint32_t, char*) { return Pen(); }
+
+// Speech recognition.
+std::uint32_t WRENDLE_STDCALL VOKSRStartRecognitionP(std::uint16_t) { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKSRClearAudioBufferP() { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKSRNewCommandGrammarP(std::int32_t*) { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKSRNewCommandGrammarExP(std::uint32_t, std::int32_t*) { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKSRNewMultiResultCommandGrammarP(std::uint32_t, std::int32_t*) {
+  return Speech();
+}
+std::uint32_t WRENDLE_STDCALL VOKSRAddCommandGrammarItemP(std::int32_t, std::int32_t, const char*,
+                                                          std::uint16_t) {
+  return Speech();
+}
+std::uint32_t WRENDLE_STDCALL VOKSRRemoveCommandGrammarItemP(std::int32_t, std::int32_t) { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKSREnableCommandGrammarItemP(std::int32_t, std::int32_t, std::uint16_t) {
+  return Speech();
+}
+std::uint32_t WRENDLE_STDCALL VOKSRFinishCommandGrammarP(std::int32_t) { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKSRGetConfidenceP(std::int32_t, std::uint16_t* confidence) {
+  if (!Library().started()) {
+    if (confidence != nullptr) *confidence = 0;
+    return vok::api::kVokOk;
+  }
+  return Speech();
+}
+std::uint32_t WRENDLE_STDCALL VOKSRChangeSpeakerP() { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKSRSetGrammarP(std::int32_t* target, std::int32_t value) {
+  if (target == nullptr) return vok::api::kVokBadArgument;
+  *target = value;
+  return vok::api::kVokOk;
+}
+std::uint32_t WRENDLE_STDCALL VOKSetWavFileInputP(const char*) { return WaveFiles(); }
+std::uint32_t WRENDLE_STDCALL VOKIsValidWavFileP(const char*) { return WaveFiles(); }
+std::uint32_t WRENDLE_STDCALL VOKPlaybackSentenceP(std::int32_t, std::uint32_t) { return WaveFiles(); }
+std::uint32_t WRENDLE_STDCALL VOKDeleteSentencesP(std::int32_t) { return vok::api::kVokNotStarted; }
+std::uint32_t WRENDLE_STDCALL VOKEnablePlaybackP(std::uint32_t) { return vok::api::kVokOk; }
+
+// Grammars.
+std::uint32_t WRENDLE_STDCALL VOKNewGrammarP(std::int32_t*) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL VOKNewGrammarExP(const char*, std::uint32_t, std::int32_t*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKNewGrammarFromFileP(const char*, std::int32_t*) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL VOKNewGrammarFromFileExP(const char*, std::uint32_t, std::int32_t*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKAddGrammarP(std::int32_t, std::int32_t) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL VOKAddGrammarItemP(std::int32_t, const char*, const char*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKRemoveGrammarItemP(std::int32_t, const char*, const char*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKDeleteGrammarP(std::int32_t) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL VOKClearGrammarUnitP(std::int32_t, const char*) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL VOKFindEmptyGrammarUnitsP(std::int32_t, char*, std::uint32_t) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKAddGrammarItemExP(std::int32_t, const char*, const char*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKRemoveGrammarItemExP(std::int32_t, const char*, const char*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKUseLexiconAsCommandGrammarP(std::uint32_t, std::int32_t*, std::uint32_t*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKNewChineseNameGrammarP(std::int32_t*) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL VOKNewSpellInputGrammarP(std::int32_t*) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL VOKCreateGrammarParseResultP(std::int32_t, const char*, std::int32_t*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKDeleteGrammarParseResultP(std::int32_t) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL VOKRetrieveGrammarParseResultP(std::int32_t, const char*, char*, std::int32_t,
+                                                             std::int32_t, std::int32_t*, std::int32_t*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKGetParseResultChildTokenP(std::int32_t, std::int32_t, std::int32_t, char*,
+                                                           std::int32_t*) {
+  return Grammars();
+}
+
+// Lexicon and pronunciation.
+std::uint32_t WRENDLE_STDCALL VOKStringToWordIDP(const char*, std::uint16_t*) { return Lexicon(); }
+std::uint32_t WRENDLE_STDCALL VOKWordIDToStringP(std::uint32_t, char* buffer) {
+  if (buffer != nullptr) buffer[0] = '\0';
+  return Lexicon();
+}
+std::uint32_t WRENDLE_STDCALL VOKStringToPronP(const char*, char*, std::int32_t) { return Lexicon(); }
+std::uint32_t WRENDLE_STDCALL VOKCharToPronsP(const char*, char*, std::int32_t) { return Lexicon(); }
+std::uint32_t WRENDLE_STDCALL VOKAddLexiconP(const char*) { return Lexicon(); }
+std::uint32_t WRENDLE_STDCALL VOKAddWordToLexiconP(const char*, std::uint16_t, const char*) {
+  return Lexicon();
+}
+std::uint32_t WRENDLE_STDCALL VOKDeleteWordFromLexiconP(const char*) { return Lexicon(); }
+std::uint32_t WRENDLE_STDCALL VOKWriteLexiconP() { return Lexicon(); }
+std::uint32_t WRENDLE_STDCALL VOKSearchLexiconP(const char*, VokResult**, std::uint32_t) { return Lexicon(); }
+std::uint32_t WRENDLE_STDCALL VOKPronToHomophonesP(const char* pronunciation, std::uint16_t* first,
+                                                   std::uint16_t* second) {
+  return Guarded([&] { return Library().PronToHomophones(pronunciation, first, second); });
+}
+std::uint32_t WRENDLE_STDCALL VOKPronToHomophonesExP(const char* pronunciation, const char** homophones) {
+  return Guarded([&] { return Library().PronToHomophonesEx(pronunciation, homophones); });
+}
+std::uint32_t WRENDLE_STDCALL VOKConvertScriptP(const char* source, std::uint32_t source_script,
+                                                char* destination, std::uint32_t destination_script) {
+  if (!Library().started()) return vok::api::kVokNotStarted;
+  if (source == nullptr || destination == nullptr) return vok::api::kVokBadArgument;
+  if (source_script == destination_script) {
+    std::strcpy(destination, source);
+    return vok::api::kVokOk;
+  }
+  const bool convertible =
+      (source_script == 2 && destination_script == 4) || (source_script == 4 && destination_script == 2);
+  // The script conversion system is not part of this engine yet.
+  return convertible ? vok::api::kVokInternalFailure : vok::api::kVokBadScriptPair;
+}
+
+// Results.
+std::uint32_t WRENDLE_STDCALL VOKGetResultP(VokResult* result, std::int32_t index,
+                                            std::uint32_t delete_result, std::uint32_t* count, char* buffer) {
+  return Guarded([&] {
+    return vok::api::GetTextResult(Library().records(), result, index, delete_result, count, buffer);
+  });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetTextResultP(VokResult* result, std::int32_t index,
+                                                std::uint32_t delete_result, std::uint32_t* count,
+                                                char* buffer) {
+  return VOKGetResultP(result, index, delete_result, count, buffer);
+}
+std::uint32_t WRENDLE_STDCALL VOKGetWordIDResultP(VokResult* result, std::int32_t index,
+                                                  std::uint32_t delete_result, std::uint32_t* count,
+                                                  std::uint16_t* length, std::uint16_t* buffer) {
+  return Guarded([&] {
+    return vok::api::GetWordIdResult(Library().records(), result, index, delete_result, count, length,
+                                     buffer);
+  });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetCommandResultP(const void* record, std::uint32_t* words) {
+  return vok::api::GetCommandResult(static_cast<const vok::api::VokCommandRecord*>(record), words);
+}
+std::uint32_t WRENDLE_STDCALL VOKGetMultiCommandResultP(const void* record, std::int32_t index,
+                                                        std::uint32_t* count, std::uint32_t* words) {
+  return vok::api::GetMultiCommandResult(static_cast<const vok::api::VokMultiCommandRecord*>(record), index,
+                                         count, words);
+}
+std::uint32_t WRENDLE_STDCALL VOKGetNumPendingResultsP() {
+  return Guarded([] { return Library().GetNumPendingResults(); });
+}
+std::uint32_t WRENDLE_STDCALL VOKClearPendingResultsP() {
+  return Guarded([] { return Library().ClearPendingResults(); });
+}
+std::uint32_t WRENDLE_STDCALL VOKDeleteResultP(VokResult* result) {
+  return Guarded([&] { return Library().records().Delete(result); });
+}
+std::uint32_t WRENDLE_STDCALL VOKLaunchToolP(std::int32_t tool, const char* arguments,
+                                             std::uint16_t suspended, void* process_information) {
+  return Guarded([&] {
+    return Library().LaunchTool(tool, arguments, suspended != 0,
+                                static_cast<platform::ProcessInformation*>(process_information));
+  });
+}
+
+// Plain only.
+std::uint32_t WRENDLE_STDCALL VOKGetSAPICommandContext(std::int32_t, const char*, std::uint32_t*,
+                                                       std::uint32_t*, char*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL VOKGetUttData(std::int32_t, void*, std::uint32_t*) { return Speech(); }
+
+// Internal functions.
+std::uint32_t WRENDLE_STDCALL __VOKGetAPIInstanceCount() {
+  return vok::api::SharedSection().instance_count.load();
+}
+std::uint32_t WRENDLE_STDCALL __VOKIncInstanceCount() {
+  return vok::api::SharedSection().instance_count.fetch_add(1) + 1;
+}
+std::uint32_t WRENDLE_STDCALL __VOKDecInstanceCount() {
+  auto& count = vok::api::SharedSection().instance_count;
+  std::uint32_t current = count.load();
+  while (current > 0 && !count.compare_exchange_weak(current, current - 1)) {
+  }
+  return current > 0 ? current - 1 : 0;
+}
+std::int32_t WRENDLE_STDCALL __VOKGetFolderPath(std::int32_t folder, char* buffer, std::uint32_t size) {
+  return static_cast<std::int32_t>(
+      Guarded([&] { return Library().GetFolderPath(folder, buffer, size) ? 1u : 0u; }));
+}
+std::int32_t WRENDLE_STDCALL __VOKGetFilePath(std::int32_t data_folder, std::int32_t dialect, char* buffer,
+                                              std::uint32_t size) {
+  return static_cast<std::int32_t>(
+      Guarded([&] { return Library().GetFilePath(data_folder, dialect, buffer, size) ? 1u : 0u; }));
+}
+std::uint32_t WRENDLE_STDCALL __VOKGetUserWavePath(const char* user_folder, char* wave_folder) {
+  return Guarded([&] { return Library().GetUserWavePath(user_folder, wave_folder); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKClearDirectory(const char* folder) {
+  return Guarded([&] { return Library().ClearDirectory(folder); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKSetAudioLevels(std::uint32_t first, std::uint32_t second) {
+  return Guarded([&] { return Library().SetAudioLevels(first, second); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKGetAudioLevels(std::uint16_t* first, std::uint16_t* second) {
+  return Guarded([&] { return Library().GetAudioLevels(first, second); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKSetBestSpeechFile(const char* name) {
+  return Guarded([&] { return Library().SetBestSpeechFile(name); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKGetBestSpeechFile(char* buffer, std::uint32_t size) {
+  return Guarded([&] { return Library().GetBestSpeechFile(buffer, size); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKSetCurrentUser(const char* name) {
+  return Guarded([&] { return Library().SetCurrentUser(name); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKUpdateUsers() {
+  return Guarded([] { return Library().UpdateUsers(); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKGetNumInstalledDialectsEx(const std::int32_t* data_folders) {
+  return Guarded([&] { return Library().GetNumInstalledDialectsEx(data_folders); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKGetAllSpeechFiles(std::uint32_t dialect, char* buffer, std::uint32_t* size,
+                                                     std::uint32_t* count) {
+  return Guarded([&] { return Library().GetAllSpeechFiles(dialect, buffer, size, count); });
+}
+std::uint32_t WRENDLE_STDCALL __VOKGetToken(std::int32_t, std::int32_t, std::uint32_t, char*) {
+  return Grammars();
+}
+std::uint32_t WRENDLE_STDCALL __VOKExpandGrammarNow(std::int32_t) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL __VOKUpdateLM(const char* const*, std::uint32_t) {
+  return vok::api::kVokInternalFailure;
+}
+std::uint32_t WRENDLE_STDCALL __VOKUpdateCLM(const char*) { return vok::api::kVokInternalFailure; }
+std::uint32_t WRENDLE_STDCALL __VOKGetHitRatio(std::int32_t, const char*, float*) {
+  return vok::api::kVokInternalFailure;
+}
+const char* WRENDLE_STDCALL __VOKGetRegistry() { return vok::api::kEngineRegistryKey; }
+
+}  // extern "C"
