@@ -11,7 +11,7 @@
 #include "app/core/user_map.h"
 #include "common/stroke_list.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
-#include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
 #include "engine/core/symbol_table.h"
