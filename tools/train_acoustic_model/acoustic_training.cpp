@@ -85,19 +85,25 @@ bool WriteText(const std::string& path, const std::string& text) {
   return platform::WriteWholeFile(path, std::span<const std::uint8_t>(bytes, text.size()));
 }
 
+// "1.0,0.5": the "Vastel" key's form of the stream weights.
+std::string StreamWeightsText(const TrainingOptions& options) {
+  std::string text;
+  for (float w : options.streamWeights) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%.1f", w);
+    if (!text.empty()) text += ',';
+    text += number;
+  }
+  return text;
+}
+
 // The folder's "Resources" with the keys the models were trained and
 // measured with; other keys of an existing file stay.
 bool WriteResourceKeys(const std::string& folder, const TrainingOptions& options) {
   const std::string path = folder + "/Resources";
   vok::Resources resources;
   if (platform::FileExists(path) && resources.Merge(path.c_str()) != 0) return false;
-  std::string weights;
-  for (float w : options.streamWeights) {
-    char number[32];
-    std::snprintf(number, sizeof number, "%.1f", w);
-    weights += (weights.empty() ? "" : ",") + std::string(number);
-  }
-  resources.Put("Vastel", "StreamWeights", weights.c_str());
+  resources.Put("Vastel", "StreamWeights", StreamWeightsText(options).c_str());
   resources.PutFloat("Vastel", "LogDensityWeight", options.logDensityWeight);
   resources.PutFloat("Vastel", "HMMBailOut", options.bailOut);
   resources.PutFloat("Search", "LogProbMultiple", options.logProbMultiple);
@@ -327,9 +333,7 @@ HeldOutFigures DatabaseFrameAccuracy(const std::string& path, const AcousticMode
   C_rMemory memory;
   C_rHMMDataBase database;
   vok::Resources resources;
-  std::string weights;
-  for (float w : options.streamWeights) weights += (weights.empty() ? "" : ",") + std::to_string(w);
-  resources.Put("Vastel", "StreamWeights", weights.c_str());
+  resources.Put("Vastel", "StreamWeights", StreamWeightsText(options).c_str());
   resources.PutFloat("Vastel", "LogDensityWeight", options.logDensityWeight);
   resources.PutFloat("Vastel", "HMMBailOut", options.bailOut);
   database.set_Memory(&memory);

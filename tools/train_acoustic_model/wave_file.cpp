@@ -17,6 +17,9 @@ std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
+void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
+}
 void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
   out.push_back(static_cast<std::uint8_t>(v));
   out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -74,9 +77,10 @@ std::optional<std::vector<std::int16_t>> ReadWave(const std::string& path, int r
 std::vector<std::uint8_t> WaveImage(std::span<const std::int16_t> samples, int rate) {
   std::vector<std::uint8_t> out;
   const auto data_size = static_cast<std::uint32_t>(samples.size() * 2);
-  out.insert(out.end(), {'R', 'I', 'F', 'F'});
+  PutTag(out, "RIFF");
   Put32(out, 36 + data_size);
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  PutTag(out, "WAVE");
+  PutTag(out, "fmt ");
   Put32(out, 16);
   Put16(out, 1);
   Put16(out, 1);
@@ -84,7 +88,7 @@ std::vector<std::uint8_t> WaveImage(std::span<const std::int16_t> samples, int r
   Put32(out, static_cast<std::uint32_t>(rate) * 2);
   Put16(out, 2);
   Put16(out, 16);
-  out.insert(out.end(), {'d', 'a', 't', 'a'});
+  PutTag(out, "data");
   Put32(out, data_size);
   for (std::int16_t s : samples) Put16(out, static_cast<std::uint16_t>(s));
   return out;
