@@ -231,7 +231,8 @@ std::vector<double> TrainContextFree(AcousticModel& model, const std::vector<con
     std::vector<int> hmms = HmmSequence(model, plain);
     if (!hmms.empty()) sequences.push_back({&u->frames, std::move(hmms)});
   }
-  Report(log, "uniform segmentation", 0, reestimation.UniformSegmentation(sequences));
+  const PassResult flat = reestimation.UniformSegmentation(sequences);
+  log << "uniform segmentation: " << flat.utterances << " utterances, " << flat.frames << " frames\n";
   for (int i = 1; i <= options.viterbiIterations; ++i) {
     const PassResult r = reestimation.Viterbi(sequences);
     Report(log, "Viterbi alignment", i, r);
