@@ -13,7 +13,8 @@
 #include "app/core/user_map.h"
 #include "common/stroke_list.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
-#include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
+#include "tools/train_acoustic_model/wave_file.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
 #include "engine/core/testing/grammar_writer.h"
@@ -246,6 +247,16 @@ void EngineSeeds(const fs::path& root, const fs::path& scratch) {
     C_rFrontEnd standard;
     standard.setup_Std(1);
     SeedFolder(root, "fuzz_front_end_spec").WriteText("standard.spec", standard.get_SpecText());
+  }
+  {
+    std::vector<std::int16_t> samples;
+    for (int i = 0; i < 400; ++i) samples.push_back(static_cast<std::int16_t>((i % 50 - 25) * 300));
+    SeedFolder(root, "fuzz_speech_wave")
+        .Write("speech.wav", train_acoustic_model::WaveImage(samples, train_acoustic_model::kSamplingRate));
+    const SeedFolder lists(root, "fuzz_speech_corpus_list");
+    lists.WriteText("train.list",
+                    "# corpus\nwav/s0001-m1.wav\tm1\tM\tni3 hao3\nwav/y0001-f1.wav\tf1\tF\tZHONG1 A1\n");
+    lists.WriteText("Syllable", "# syllables\n%BEGIN <SYLLABLE>\nA1 a1\nNV3 n(#,v3) v3(n,#)\n%END\n");
   }
 }
 

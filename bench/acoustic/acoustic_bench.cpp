@@ -12,7 +12,7 @@
 
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
-#include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/LIB_C_rHMMDataBase/testing/reference_state_scorer.h"
 #include "engine/core/resources.h"
 

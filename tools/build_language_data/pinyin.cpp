@@ -94,23 +94,34 @@ SyllableParts SplitSyllable(const std::string& syllable) {
   return {"", lower};
 }
 
-std::optional<std::vector<std::string>> SpellSyllable(const std::string& syllable,
-                                                      const std::vector<std::string>* models) {
+std::vector<std::string> SyllablePhones(const std::string& syllable) {
   const SyllableParts parts = SplitSyllable(syllable);
   std::vector<std::string> phones;
   if (!parts.initial.empty()) phones.push_back(parts.initial);
   phones.push_back(parts.final);
+  return phones;
+}
+
+std::vector<std::string> ContextNames(const std::string& syllable) {
+  const std::vector<std::string> phones = SyllablePhones(syllable);
   std::vector<std::string> names;
   for (std::size_t i = 0; i < phones.size(); ++i) {
-    if (!models) {
-      names.push_back(phones[i]);
-      continue;
-    }
     const std::string left = i > 0 ? phones[i - 1] : "#";
     const std::string right = i + 1 < phones.size() ? phones[i + 1] : "#";
-    const std::string context = phones[i] + "(" + left + "," + right + ")";
-    if (std::find(models->begin(), models->end(), context) != models->end()) {
-      names.push_back(context);
+    names.push_back(phones[i] + "(" + left + "," + right + ")");
+  }
+  return names;
+}
+
+std::optional<std::vector<std::string>> SpellSyllable(const std::string& syllable,
+                                                      const std::vector<std::string>* models) {
+  const std::vector<std::string> phones = SyllablePhones(syllable);
+  if (!models) return phones;
+  const std::vector<std::string> contexts = ContextNames(syllable);
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < phones.size(); ++i) {
+    if (std::find(models->begin(), models->end(), contexts[i]) != models->end()) {
+      names.push_back(contexts[i]);
     } else if (std::find(models->begin(), models->end(), phones[i]) != models->end()) {
       names.push_back(phones[i]);
     } else {

@@ -26,6 +26,14 @@ struct SyllableParts {
 // "ZHONG1" -> {"zh", "ong1"}; "ER2" -> {"", "er2"}; "M2" -> {"", "m2"}.
 SyllableParts SplitSyllable(const std::string& syllable);
 
+// The phones of a syllable, the units of the acoustic models: its initial
+// (when it has one) and its toned final. "ZHONG1" -> {"zh", "ong1"}.
+std::vector<std::string> SyllablePhones(const std::string& syllable);
+
+// The context names of the syllable's phones, center(left,right) with "#" at
+// the syllable's edges: "ZHONG1" -> {"zh(#,ong1)", "ong1(zh,#)"}.
+std::vector<std::string> ContextNames(const std::string& syllable);
+
 // The HMM names that spell a syllable: without context names the initial and
 // the toned final; with them center(left,right), "#" at the edges. Names not
 // in `models` (when given) fall back to the plain name; nullopt when neither

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
-#include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/LIB_C_rHMMDataBase/tests/unique_path.h"
 #include "engine/core/resources.h"
 

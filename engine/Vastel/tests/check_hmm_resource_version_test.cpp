@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/LIB_C_rHMMDataBase/tests/unique_path.h"
 #include "engine/core/tests/test_support.h"
 

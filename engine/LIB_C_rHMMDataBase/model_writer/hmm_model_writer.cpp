@@ -1,8 +1,9 @@
-#include "engine/LIB_C_rHMMDataBase/testing/hmm_model_writer.h"
+#include "engine/LIB_C_rHMMDataBase/model_writer/hmm_model_writer.h"
 
 #include <bit>
 #include <cmath>
 #include <fstream>
+#include <sstream>
 
 namespace hmm_model_writer {
 namespace {
@@ -197,81 +198,108 @@ File Write(const Model& model, ByteOrder order) {
   return file;
 }
 
-Model Synthetic(const SyntheticShape& shape) {
-  std::uint32_t seed = shape.seed;
-  auto next = [&seed] {
-    seed = seed * 1664525u + 1013904223u;
-    return seed >> 8;
-  };
-  auto code = [&] { return static_cast<std::uint8_t>(next() & 0xFF); };
+namespace {
 
-  Model model;
-  model.dims = shape.dims;
-  model.centreDecoder = {true, "centre", 0};
-  model.varianceDecoder = {true, "variance", 1};
-  model.weightDecoder = {true, "weight", 2};
-  const int streams = static_cast<int>(shape.dims.size());
-  for (int s = 0; s < streams; ++s) {
-    model.streamNames.push_back("stream" + std::to_string(s));
-    std::vector<float> mean, scale;
-    for (int d = 0; d < shape.dims[s]; ++d) {
-      mean.push_back(static_cast<float>(static_cast<int>(next() % 200) - 100) / 50.0f);
-      scale.push_back(0.5f + static_cast<float>(next() % 100) / 50.0f);
-    }
-    model.means.push_back(mean);
-    model.scales.push_back(scale);
-  }
-  Decoder centre{"centre", {}}, variance{"variance", {}}, weight{"weight", {}};
-  for (int c = 0; c < 256; ++c) {
-    centre.values.push_back((c - 127.5f) / 64.0f);
-    variance.values.push_back(0.1f + c / 128.0f);
-    weight.values.push_back(-0.05f * c);
-  }
-  model.decoders = {centre, variance, weight};
+bool AllFinite(const std::vector<float>& values) {
+  for (float v : values)
+    if (!std::isfinite(v)) return false;
+  return true;
+}
 
-  std::vector<std::vector<int>> streamCodeBooks(streams);
-  for (int s = 0; s < streams; ++s) {
-    for (int b = 0; b < shape.codeBooksPerStream; ++b) {
-      CodeBook book;
-      for (int g = 0; g < shape.gaussiansPerCodeBook; ++g) {
-        Pair pair;
-        for (int d = 0; d < shape.dims[s]; ++d) {
-          pair.centre.push_back(static_cast<std::uint8_t>(96 + next() % 64));
-          pair.variance.push_back(code());
-        }
-        pair.constant = static_cast<float>(next() % 1000) / 100.0f;
-        pair.limit = 100.0f;
-        book.pairs.push_back(static_cast<std::int32_t>(model.pairs.size()));
-        model.pairs.push_back(pair);
-      }
-      streamCodeBooks[s].push_back(static_cast<int>(model.codeBooks.size()));
-      model.codeBooks.push_back(book);
+template <typename Index, typename Container>
+bool InRange(Index index, const Container& container) {
+  return index >= 0 && static_cast<std::size_t>(index) < container.size();
+}
+
+}  // namespace
+
+// The first fault found, in file order.
+std::string CheckReadable(const Model& model) {
+  std::ostringstream fault;
+  const std::size_t streams = model.dims.size();
+  if (streams == 0 || streams > 255) return "the model needs 1 to 255 streams";
+  for (std::size_t s = 0; s < streams; ++s) {
+    if (model.dims[s] < 1 || model.dims[s] > 255) {
+      fault << "stream " << s << " has dimension " << model.dims[s] << " (1 to 255 are read)";
+      return fault.str();
     }
   }
-  for (int i = 0; i < shape.numStates; ++i) {
-    State state;
-    for (int s = 0; s < streams; ++s) {
-      Mixture mixture;
-      mixture.codeBook = streamCodeBooks[s][next() % streamCodeBooks[s].size()];
-      for (int g = 0; g < shape.gaussiansPerCodeBook; ++g)
-        mixture.weights.push_back(static_cast<std::uint8_t>(next() % 120));
-      state.mixtures.push_back(static_cast<std::int32_t>(model.mixtures.size()));
-      state.streamWeights.push_back(1.0f);
-      model.mixtures.push_back(mixture);
+  const DecoderRef* refs[3] = {&model.centreDecoder, &model.varianceDecoder, &model.weightDecoder};
+  const char* roles[3] = {"centre", "variance", "weight"};
+  for (int r = 0; r < 3; ++r) {
+    if (!refs[r]->present) return std::string("the ") + roles[r] + " decoder is missing";
+    if (!InRange(refs[r]->index, model.decoders))
+      return std::string("the ") + roles[r] + " decoder index is out of range";
+    if (model.decoders[static_cast<std::size_t>(refs[r]->index)].values.size() != 256)
+      return std::string("the ") + roles[r] + " decoder does not hold 256 values";
+  }
+  for (const Decoder& decoder : model.decoders)
+    if (!AllFinite(decoder.values)) return "decoder " + decoder.name + " holds a value that is not finite";
+  if (model.streamNames.size() != streams || model.means.size() != streams || model.scales.size() != streams)
+    return "stream names, means and scales must be given for every stream";
+  for (std::size_t s = 0; s < streams; ++s) {
+    const auto dim = static_cast<std::size_t>(model.dims[s]);
+    if (model.means[s].size() != dim || model.scales[s].size() != dim)
+      return "the means and scales of stream " + std::to_string(s) + " do not match its dimension";
+    if (!AllFinite(model.means[s]) || !AllFinite(model.scales[s]))
+      return "the means or scales of stream " + std::to_string(s) + " are not finite";
+  }
+  for (std::size_t i = 0; i < model.pairs.size(); ++i) {
+    const Pair& pair = model.pairs[i];
+    if (pair.centre.empty() || pair.centre.size() > 255 || pair.variance.size() != pair.centre.size())
+      return "pair " + std::to_string(i) + " has inconsistent dimensions";
+    if (!std::isfinite(pair.constant) || !std::isfinite(pair.limit))
+      return "pair " + std::to_string(i) + " holds a value that is not finite";
+  }
+  for (std::size_t i = 0; i < model.codeBooks.size(); ++i) {
+    const CodeBook& book = model.codeBooks[i];
+    if (book.pairs.empty()) return "code book " + std::to_string(i) + " is empty";
+    for (std::int32_t pair : book.pairs) {
+      if (!InRange(pair, model.pairs)) return "code book " + std::to_string(i) + " names a pair out of range";
+      if (model.pairs[static_cast<std::size_t>(pair)].centre.size() !=
+          model.pairs[static_cast<std::size_t>(book.pairs[0])].centre.size())
+        return "code book " + std::to_string(i) + " mixes dimensions";
     }
-    model.states.push_back(state);
   }
-  TransProb trans{"trans3", 3, {}};
-  for (int r = 0; r < 3; ++r)
-    for (int c = r; c <= 3; ++c) trans.upper.push_back(c - r <= 1 ? -0.693f : 99.99f);
-  model.transProbs.push_back(trans);
-  for (int h = 0; h * 3 + 2 < shape.numStates; ++h) {
-    Hmm hmm;
-    hmm.name = h == 0 ? "SIL" : "hmm" + std::to_string(h);
-    hmm.states = {3 * h, 3 * h + 1, 3 * h + 2};
-    model.hmms.push_back(hmm);
+  for (std::size_t i = 0; i < model.mixtures.size(); ++i) {
+    const Mixture& mixture = model.mixtures[i];
+    if (!InRange(mixture.codeBook, model.codeBooks))
+      return "mixture " + std::to_string(i) + " names a code book out of range";
+    if (mixture.weights.size() != model.codeBooks[static_cast<std::size_t>(mixture.codeBook)].pairs.size())
+      return "mixture " + std::to_string(i) + " does not hold one weight per Gaussian";
   }
-  return model;
+  for (std::size_t i = 0; i < model.states.size(); ++i) {
+    const State& state = model.states[i];
+    if (state.mixtures.size() != streams || state.streamWeights.size() != streams)
+      return "state " + std::to_string(i) + " does not have one mixture and weight per stream";
+    if (!AllFinite(state.streamWeights))
+      return "state " + std::to_string(i) + " has a weight that is not finite";
+    for (std::size_t s = 0; s < streams; ++s) {
+      if (!InRange(state.mixtures[s], model.mixtures))
+        return "state " + std::to_string(i) + " names a mixture out of range";
+      const Mixture& mixture = model.mixtures[static_cast<std::size_t>(state.mixtures[s])];
+      const CodeBook& book = model.codeBooks[static_cast<std::size_t>(mixture.codeBook)];
+      if (model.pairs[static_cast<std::size_t>(book.pairs[0])].centre.size() !=
+          static_cast<std::size_t>(model.dims[s]))
+        return "state " + std::to_string(i) + " draws stream " + std::to_string(s) +
+               " from Gaussians of another dimension";
+    }
+  }
+  for (std::size_t i = 0; i < model.transProbs.size(); ++i) {
+    const TransProb& trans = model.transProbs[i];
+    if (trans.n < 1 || trans.upper.size() != static_cast<std::size_t>(trans.n) * (trans.n + 3) / 2)
+      return "transition matrix " + std::to_string(i) + " does not hold its n x (n + 1) upper part";
+    if (!AllFinite(trans.upper)) return "transition matrix " + std::to_string(i) + " is not finite";
+  }
+  for (std::size_t i = 0; i < model.hmms.size(); ++i) {
+    const Hmm& hmm = model.hmms[i];
+    if (hmm.name.empty()) return "HMM " + std::to_string(i) + " has no name";
+    for (std::int32_t state : hmm.states)
+      if (!InRange(state, model.states)) return "HMM " + hmm.name + " names a state out of range";
+    if (!InRange(hmm.transProb, model.transProbs))
+      return "HMM " + hmm.name + " names a transition matrix out of range";
+  }
+  return {};
 }
 
 }  // namespace hmm_model_writer

@@ -1,6 +1,7 @@
-// Writer of HMM acoustic model files for tests and benchmarks, in either byte
-// order, recording where each numeric field lies so that tests can corrupt
-// exact fields. It shares no code with the reader.
+// Writer of HMM acoustic model files, in either byte order, recording where
+// each numeric field lies so that tests can corrupt exact fields. It shares no
+// code with the reader. `Write` writes any model, readable or not (tests make
+// broken files with it); tools check a model with `CheckReadable` first.
 #pragma once
 
 #include <array>
@@ -98,16 +99,9 @@ struct File {
 
 File Write(const Model& model, ByteOrder order);
 
-struct SyntheticShape {
-  std::vector<std::int32_t> dims = {39, 11};
-  int codeBooksPerStream = 2;
-  int gaussiansPerCodeBook = 8;
-  int numStates = 12;
-  std::uint32_t seed = 1;
-};
-
-// A model of random Gaussians with every state of 3-state HMMs drawing, per
-// stream, a mixture over one of the stream's code books.
-Model Synthetic(const SyntheticShape& shape);
+// Empty when the database reads the model (stream dimensions 1 to 255, the
+// three decoders present, every count and index consistent, no value that is
+// not finite); otherwise what is wrong, for a tool to refuse the write.
+std::string CheckReadable(const Model& model);
 
 }  // namespace hmm_model_writer

@@ -1,0 +1,133 @@
+#!/bin/sh
+# Prepares the synthetic Mandarin speech corpus of the acoustic model trainer.
+#
+#   tools/prepare_speech_corpus.sh LANGUAGE-FOLDER OUT-DIR [TRAIN-SENTENCES [HELD-OUT-SENTENCES]]
+#
+# LANGUAGE-FOLDER holds "Pron.txt" and "Syllable" of tools/build_language_data
+# (GB2312). Sentences come from the Chinese manual pages (manpages-zh), cut
+# into clauses of 4 to 12 characters, turned into toned pinyin through the
+# lexicon (longest words first, each word's first pronunciation); clauses
+# with a character outside the lexicon are left out. espeak-ng (voice
+# cmn-latn-pinyin) reads them; sox makes 11025 Hz, mono, 16-bit PCM waves.
+# Training speakers (voice variant, speed, pitch) read the training clauses
+# and every syllable of "Syllable" (three at a time, with pauses); other
+# speakers read the held-out clauses. Writes OUT-DIR/train.list and heldout.list (wave, speaker, gender,
+# toned pinyin), transcripts as toned pinyin (*.pinyin) and as GB2312 text
+# (*.gb2312), and the waves under OUT-DIR/wav. The same inputs give the same
+# corpus.
+set -eu
+if [ $# -lt 2 ]; then
+  echo "usage: $0 LANGUAGE-FOLDER OUT-DIR [TRAIN-SENTENCES [HELD-OUT-SENTENCES]]" >&2
+  exit 2
+fi
+language=$1
+out=$2
+train_count=${3:-500}
+held_count=${4:-60}
+jobs=${JOBS:-3}
+for tool in espeak-ng sox iconv zcat; do
+  command -v $tool > /dev/null || { echo "$0: $tool is missing (tools/setup-debian.sh installs it)" >&2; exit 1; }
+done
+for file in "$language/Pron.txt" "$language/Syllable"; do
+  [ -f "$file" ] || { echo "$0: $file is missing (build the language data first)" >&2; exit 1; }
+done
+pages=/usr/share/man/zh_CN
+[ -d "$pages" ] || { echo "$0: $pages is missing (install manpages-zh)" >&2; exit 1; }
+
+export LC_ALL=C
+mkdir -p "$out/wav"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Clauses: runs of 4 to 12 GB2312 Han characters (lead bytes 0xB0-0xF7) of
+# the manual pages' text lines; everything else separates them.
+find "$pages" -name '*.gz' | sort | while read -r page; do zcat "$page"; done |
+  grep -v '^\.\\"' | iconv -c -f UTF-8 -t GB2312 |
+  awk 'BEGIN { for (i = 128; i < 256; i++) code[sprintf("%c", i)] = i }
+       function flush() { if (n >= 4 && n <= 12) print run; run = ""; n = 0 }
+       { for (i = 1; i <= length($0); i++) {
+           c = substr($0, i, 1)
+           if (code[c] >= 176 && code[c] <= 247 && i < length($0)) { run = run substr($0, i, 2); n++; i++ }
+           else { if (code[c] >= 161) i++; flush() } }
+         flush() }' | sort -u > "$work/clauses"
+
+# Toned pinyin through the lexicon; an even spread of the clauses, every
+# tenth one held out.
+awk -v train="$train_count" -v held="$held_count" '
+  FNR == NR { if (FNR > 2 && NF == 2 && !($2 in pron)) { split($1, alt, "/"); gsub("-", " ", alt[1]); pron[$2] = alt[1] }; next }
+  { clause[++total] = $0 }
+  END {
+    step = total / (train + held); if (step < 1) step = 1
+    for (k = 1; k <= total && (t < train || h < held); k += step) {
+      text = clause[int(k)]; pinyin = ""; ok = 1
+      for (i = 1; i <= length(text) && ok; ) {
+        found = 0
+        for (len = 16; len >= 2 && !found; len -= 2)
+          if (i + len - 1 <= length(text) && (substr(text, i, len) in pron)) {
+            pinyin = pinyin (pinyin == "" ? "" : " ") pron[substr(text, i, len)]; i += len; found = 1 }
+        ok = found }
+      if (!ok) continue
+      if (++seen % 10 == 0 && h < held) print "held\t" ++h "\t" pinyin "\t" text
+      else if (t < train) print "train\t" ++t "\t" pinyin "\t" text
+    } }' "$language/Pron.txt" "$work/clauses" > "$work/sentences"
+
+# Speakers: name, espeak voice variant, gender, speed, pitch.
+cat > "$work/train_speakers" <<'SPEAKERS'
+m1	m1	M	150	35
+m2	m2	M	190	50
+m3	m3	M	230	28
+f1	f1	F	160	65
+f2	f2	F	205	78
+f3	f3	F	135	55
+SPEAKERS
+cat > "$work/held_speakers" <<'SPEAKERS'
+m4	m4	M	175	42
+f4	f4	F	185	70
+SPEAKERS
+
+# Jobs: set, utterance id, voice, gender, speed, pitch, pinyin, what
+# espeak-ng reads, GB2312 text. The syllables alone go in threes, a pause
+# between them.
+awk -F '\t' '
+  FILENAME ~ /train_speakers/ { tn++; tname[tn] = $1; tline[tn] = $2 "\t" $3 "\t" $4 "\t" $5; next }
+  FILENAME ~ /held_speakers/ { hn++; hname[hn] = $1; hline[hn] = $2 "\t" $3 "\t" $4 "\t" $5; next }
+  FILENAME ~ /sentences/ {
+    if ($1 == "train") { s = ($2 - 1) % tn + 1; printf "train\ts%04d-%s\t%s\t%s\t%s\t%s\n", $2, tname[s], tline[s], $3, $3, $4 }
+    else for (s = 1; s <= hn; s++) printf "held\th%04d-%s\t%s\t%s\t%s\t%s\n", $2, hname[s], hline[s], $3, $3, $4
+    next }
+  function group() { if (n == 0) return; g++; s = (g - 1) % tn + 1
+    printf "train\ty%04d-%s\t%s\t%s\t%s\t\n", g, tname[s], tline[s], said, spoken; n = 0; said = ""; spoken = "" }
+  /^%BEGIN/ { inside = 1; next }
+  /^%END/ { inside = 0; group(); next }
+  inside && NF > 0 && $0 !~ /^#/ { split($0, f, " ")
+    said = said (n ? " " : "") f[1]; spoken = spoken (n ? ", " : "") f[1]; if (++n == 3) group() }
+' "$work/train_speakers" "$work/held_speakers" "$work/sentences" "$language/Syllable" > "$work/jobs"
+
+render() {
+  while IFS="$(printf '\t')" read -r set id voice gender speed pitch pinyin spoken text; do
+    lower=$(printf '%s' "$spoken" | tr 'A-Z' 'a-z')
+    espeak-ng -v "cmn-latn-pinyin+$voice" -s "$speed" -p "$pitch" -w "$work/$id.wav" "$lower"
+    sox -V1 -G "$work/$id.wav" -r 11025 -c 1 -b 16 -e signed-integer "$out/wav/$id.wav"
+    rm -f "$work/$id.wav"
+  done
+}
+awk -v jobs="$jobs" -v dir="$work" '{ print > (dir "/part" (NR % jobs)) }' "$work/jobs"
+for part in "$work"/part*; do render < "$part" & done
+wait
+
+: > "$out/train.list"
+: > "$out/heldout.list"
+: > "$out/train.pinyin"
+: > "$out/heldout.pinyin"
+: > "$out/train.gb2312"
+: > "$out/heldout.gb2312"
+while IFS="$(printf '\t')" read -r set id voice gender speed pitch pinyin spoken text; do
+  [ -f "$out/wav/$id.wav" ] || { echo "$0: $id was not rendered" >&2; exit 1; }
+  list=train
+  [ "$set" = held ] && list=heldout
+  speaker=${id#*-}
+  printf 'wav/%s.wav\t%s\t%s\t%s\n' "$id" "$speaker" "$gender" "$pinyin" >> "$out/$list.list"
+  printf '%s\t%s\n' "$id" "$pinyin" >> "$out/$list.pinyin"
+  [ -z "$text" ] || printf '%s\t%s\n' "$id" "$text" >> "$out/$list.gb2312"
+done < "$work/jobs"
+echo "$out: $(wc -l < "$out/train.list") training and $(wc -l < "$out/heldout.list") held-out utterances"
