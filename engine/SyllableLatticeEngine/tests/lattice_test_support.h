@@ -39,7 +39,7 @@ struct SmallLanguage {
     if (!vok_testing::WriteTextLexicon(lexicon_path, classes, words)) return false;
     core = std::make_unique<vok::CoreLM>(nullptr, model_path.c_str());
     if (core->status() != 0) return false;
-    lexicon = std::make_unique<vok::CLexicon>(nullptr, lexicon_path.c_str(), core.get());
+    lexicon = std::make_unique<vok::CLexicon>(nullptr, lexicon_path.c_str(), core.get(), nullptr);
     return lexicon->status() == 0;
   }
   ~SmallLanguage() {
