@@ -32,7 +32,7 @@ struct Language {
                                    {"a", 3, 5},
                                    {"\xB1\xA2xy", 3, 5}});
     core = std::make_unique<vok::CoreLM>(nullptr, model.c_str());
-    lexicon = std::make_unique<vok::CLexicon>(nullptr, words.c_str(), core.get());
+    lexicon = std::make_unique<vok::CLexicon>(nullptr, words.c_str(), core.get(), nullptr);
   }
   std::unique_ptr<vok::CoreLM> core;
   std::unique_ptr<vok::CLexicon> lexicon;

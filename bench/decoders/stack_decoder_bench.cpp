@@ -42,7 +42,7 @@ struct Language {
     vok_testing::WriteClassBigramModel(model, kClasses, bytes);
     vok_testing::WriteTextLexicon(lexicon_path, kClasses, words);
     core = std::make_unique<vok::CoreLM>(nullptr, model.c_str());
-    lexicon = std::make_unique<vok::CLexicon>(nullptr, lexicon_path.c_str(), core.get());
+    lexicon = std::make_unique<vok::CLexicon>(nullptr, lexicon_path.c_str(), core.get(), nullptr);
     options.PutInt("LMBackend", "WordInsertionPenalty", -50);
     // Word ids equal tree entries: every word gets one to three syllables.
     tree = std::make_unique<vok::CLexTree>(kWords, "-", true);

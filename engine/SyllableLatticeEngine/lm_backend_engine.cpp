@@ -1,14 +1,18 @@
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <string>
 
 #include "engine/SyllableLatticeEngine/required_option.h"
 #include "engine/core/back_trace_table.h"
+#include "engine/core/cache_lm.h"
 #include "engine/core/core_lm.h"
 #include "engine/core/hypothesis.h"
 #include "engine/core/lexicon.h"
 #include "engine/core/messages.h"
+#include "engine/core/page_lm.h"
 #include "engine/core/resources.h"
 
 namespace vok {
@@ -22,11 +26,8 @@ bool FileExists(const char* path) {
   return path && *path && std::filesystem::is_regular_file(std::filesystem::u8path(path), error);
 }
 
-// The core model's word entries, class table and class totals, as the
-// product holds them.
-int64_t CoreMemory(const CoreLM& core) {
-  const int64_t classes = core.class_count();
-  return int64_t{CoreLM::kWordCapacity} * 8 + classes * classes + classes * 4;
+int16_t Saturate16(int64_t value) {
+  return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
 }
 
 }  // namespace
@@ -35,16 +36,22 @@ CLMBackendEngine::CLMBackendEngine() = default;
 
 CLMBackendEngine::CLMBackendEngine(const Resources& resources) { Load(resources); }
 
-CLMBackendEngine::CLMBackendEngine(const Resources& resources, CLexicon* lexicon, CoreLM* core)
-    : lexicon_(lexicon), core_(core) {
+CLMBackendEngine::CLMBackendEngine(const Resources& resources, CLexicon* lexicon, CoreLM* core, PageLM* page)
+    : lexicon_(lexicon), core_(core), page_(page) {
   decoder_ = std::make_unique<StackDecoder>(&resources, core_);
   decoder_->set_lexicon(lexicon_);
 }
 
+// The models let go of the cache model and the lexicon's word list before
+// those go.
 CLMBackendEngine::~CLMBackendEngine() {
-  owned_core_.reset();
-  owned_lexicon_.reset();
+  if (core_) core_->SetCacheLM(nullptr);
+  if (page_) page_->SetCacheLM(nullptr);
   decoder_.reset();
+  owned_lexicon_.reset();
+  owned_core_.reset();
+  owned_page_.reset();
+  cache_.reset();
 }
 
 void CLMBackendEngine::ReadFileName(const Resources& resources, const char* key, char* out) {
@@ -66,6 +73,8 @@ int CLMBackendEngine::ReadOptions(const Resources& resources, bool reload) {
   int beam = 0;
   if (resources.GetInt(kSection, "PageLMWordGramBeam", &beam) == 0) page_lm_word_gram_beam_ = beam;
   if (reload) {
+    float weight = 0;
+    if (page_ && resources.GetFloat(kSection, "ClassTrigramWeight", &weight) == 0) page_->SetWeight(weight);
     if (decoder_ && decoder_->ReadOptions(resources, true) != 0) result = -1;
     if (core_) core_->ReadOptions(resources);
   }
@@ -82,15 +91,28 @@ int CLMBackendEngine::Load(const Resources& resources) {
     core_ = owned_core_.get();
     LogPrint("Done.\n");
   }
+  if (FileExists(page_lm_file_)) {
+    LogPrint("\nInitializing pageable language model ...");
+    owned_page_ = std::make_unique<PageLM>(page_lm_file_, PageLM::kOrder, 1.0f, PageLM::kDefaultCacheSize);
+    if (owned_page_->status() != 0) owned_page_.reset();
+    page_ = owned_page_.get();
+    LogPrint("Done.\n");
+    char cache_file[kFileNameBytes] = {};
+    if (page_ && resources.Get("System", "PLMCacheFile", cache_file, kFileNameBytes) == 0 && *cache_file) {
+      LogPrint("\nLoading PageLM Cache file %s...\n", cache_file);
+      page_->LoadCache(cache_file);
+      LogPrint("Done.\n");
+    }
+  }
   char binary[kFileNameBytes] = {};
   resources.Get(kSection, "BinaryLexiconFile", binary, kFileNameBytes);
   if (*binary && FileExists(binary)) {
     LogPrint("\nLoading lexicon from %s ...", binary);
-    owned_lexicon_ = std::make_unique<CLexicon>(binary, core_, 0);
+    owned_lexicon_ = std::make_unique<CLexicon>(binary, core_, page_, 0);
     LogPrint("Done.\n");
   } else if (*lexicon_file_) {
     LogPrint("\nReading lexicon ...");
-    owned_lexicon_ = std::make_unique<CLexicon>(&resources, lexicon_file_, core_);
+    owned_lexicon_ = std::make_unique<CLexicon>(&resources, lexicon_file_, core_, page_);
     LogPrint("Done.\n");
     if (*binary && owned_lexicon_->status() == 0) {
       LogPrint("\nSaving to %s ...", binary);
@@ -100,9 +122,85 @@ int CLMBackendEngine::Load(const Resources& resources) {
   }
   if (owned_lexicon_ && owned_lexicon_->status() != 0) owned_lexicon_.reset();
   lexicon_ = owned_lexicon_.get();
+  if (page_) {
+    float weight = 0;
+    if (resources.GetFloat(kSection, "ClassTrigramWeight", &weight) == 0) page_->SetWeight(weight);
+    int penalty = 0;
+    if (resources.GetInt(kSection, "ClassTrigramWordPenalty", &penalty) == 0) page_->SetWordPenalty(penalty);
+  }
+  if (core_ && core_->word_count() > 0) InitCacheLM(resources);
   decoder_ = std::make_unique<StackDecoder>(&resources, core_);
   decoder_->set_lexicon(lexicon_);
   return lexicon_ && core_ ? 0 : -1;
+}
+
+int CLMBackendEngine::InitCacheLM(const Resources& resources) {
+  if (!resources.FindEntry(kSection, "CacheLMHistory")) return -1;
+  if (core_) core_->SetCacheLM(nullptr);
+  if (page_) page_->SetCacheLM(nullptr);
+  cache_.reset();
+  if (!core_) return -1;
+  LogPrint("\nInitializing cache language model ...");
+  cache_ = std::make_unique<CacheLM>(&resources, CoreLM::kWordCapacity, core_->unigram_bias(),
+                                     core_->unigram_shift());
+  LogPrint("Done.\n");
+  cache_->Clear();
+  cache_->PrintReport();
+  core_->SetCacheLM(cache_.get());
+  if (page_) page_->SetCacheLM(cache_.get());
+  return 0;
+}
+
+int CLMBackendEngine::ResetCacheLM() {
+  if (!cache_) return -1;
+  cache_->Clear();
+  return 0;
+}
+
+int CLMBackendEngine::UpdateCacheLM(const uint16_t* word_ids) {
+  if (!cache_ || !word_ids) return -1;
+  cache_->AddWords(word_ids);
+  return cache_->Update();
+}
+
+void CLMBackendEngine::UseClassTrigram(bool use) {
+  if (decoder_) decoder_->set_page(use ? page_ : nullptr);
+}
+
+int CLMBackendEngine::PrepareNBest(NBestList* list) {
+  if (!list) return -1;
+  const int penalty = decoder_ ? decoder_->word_insertion_penalty() : 0;
+  for (int i = 0; i < list->count(); ++i) {
+    Hypothesis& h = list->Mutable(i);
+    h.score = Saturate16(int64_t{h.score} - int64_t{h.count} * penalty);
+  }
+  if (core_) core_->RemoveScoresFromNBest(list, true);
+  return 0;
+}
+
+int CLMBackendEngine::RescoreNBest(NBestList* list, const uint16_t* left_context,
+                                   const uint16_t* right_context) {
+  if (!list || !page_ || !(page_->weight() > 0)) return -1;
+  PrepareNBest(list);
+  if (!left_context && !right_context) {
+    page_->RescoreNBest(list, 0);
+    return 0;
+  }
+  if (list->AddContext(left_context, right_context) != 0) return -1;
+  page_->RescoreNBest(list, 0);
+  list->RemoveContext(left_context ? left_context[0] : 0, right_context ? right_context[0] : 0);
+  return 0;
+}
+
+int CLMBackendEngine::RescoreWordGraph(NBestList* list) {
+  if (!list || !page_ || !(page_->weight() > 0) || !decoder_) return -1;
+  list->Reset(0, 1);
+  PageLM* previous = decoder_->page();
+  decoder_->set_page(page_);
+  const int result = decoder_->DecodeWithPageLM(list, page_lm_word_gram_beam_);
+  decoder_->set_page(previous);
+  if (result == 0) PrepareNBest(list);
+  return result;
 }
 
 int CLMBackendEngine::Decode(BackTraceTable* table, const CLexTree* constraint, int beam, int max_extend) {
@@ -143,19 +241,36 @@ int CLMBackendEngine::GetCoreUnknownClass() const {
   return core_ ? core_->token_class(CoreLM::kUnknown) : kNoClass;
 }
 
+int CLMBackendEngine::GetPagePersonClass() const {
+  return page_ ? page_->token_class(PageLM::kPerson) : kNoClass;
+}
+int CLMBackendEngine::GetPagePlaceClass() const {
+  return page_ ? page_->token_class(PageLM::kPlace) : kNoClass;
+}
+int CLMBackendEngine::GetPageIdiomClass() const {
+  return page_ ? page_->token_class(PageLM::kIdiom) : kNoClass;
+}
+int CLMBackendEngine::GetPageUnknownClass() const {
+  return page_ ? page_->token_class(PageLM::kUnknown) : kNoClass;
+}
+
 int64_t CLMBackendEngine::GetMemoryUsage() const {
   int64_t bytes = (decoder_ ? decoder_->GetMemoryUsage() : 0) + 4;
   if (lexicon_) bytes += lexicon_->GetMemoryUsage();
-  if (core_) bytes += CoreMemory(*core_);
+  if (core_) bytes += core_->GetMemoryUsage();
+  if (cache_) bytes += cache_->GetMemoryUsage();
+  if (page_) bytes += page_->GetMemoryUsage();
   return bytes;
 }
 
 void CLMBackendEngine::PrintSummary() const {
   if (decoder_) decoder_->PrintSummary();
+  if (page_ && page_->weight() > 0) page_->PrintSummary();
 }
 
 void CLMBackendEngine::PrintReport() const {
   if (decoder_) decoder_->PrintReport();
+  if (page_ && page_->weight() > 0) page_->PrintReport();
 }
 
 }  // namespace vok

@@ -14,8 +14,10 @@ class BackTraceTable;
 class CAlternativeList;
 class CLexTree;
 class CLexicon;
+class CacheLM;
 class CoreLM;
 class NBestList;
+class PageLM;
 class Resources;
 
 class CLMBackendEngine {
@@ -28,9 +30,9 @@ class CLMBackendEngine {
   CLMBackendEngine();
   // Loads everything the store names (see Load).
   explicit CLMBackendEngine(const Resources& resources);
-  // Shares the caller's lexicon and core model (not owned) and makes its own
-  // decoder on the store.
-  CLMBackendEngine(const Resources& resources, CLexicon* lexicon, CoreLM* core);
+  // Shares the caller's lexicon and models (not owned; the page model may be
+  // null) and makes its own decoder on the store.
+  CLMBackendEngine(const Resources& resources, CLexicon* lexicon, CoreLM* core, PageLM* page);
   ~CLMBackendEngine();
   CLMBackendEngine(const CLMBackendEngine&) = delete;
   CLMBackendEngine& operator=(const CLMBackendEngine&) = delete;
@@ -38,9 +40,19 @@ class CLMBackendEngine {
   // Section "LMBackend"; on a reload the decoder's and the core model's
   // options too. -1 when a required option is missing.
   int ReadOptions(const Resources& resources, bool reload);
-  // Options, core model, lexicon, decoder. 0 when the lexicon and the core
-  // model were loaded, else -1 (loading goes on with what is there).
+  // Options, core model, page model, lexicon, cache model, decoder. 0 when
+  // the lexicon and the core model were loaded, else -1 (loading goes on
+  // with what is there).
   int Load(const Resources& resources);
+
+  // A new cache model on the core model's word data, linked into both models;
+  // -1 when "CacheLMHistory" is absent or there is no core model.
+  int InitCacheLM(const Resources& resources);
+  // -1 without a cache model.
+  int ResetCacheLM();
+  // Adds the count-first word list to the cache model and recomputes its
+  // scores; -1 without a cache model.
+  int UpdateCacheLM(const uint16_t* word_ids);
 
   // -1 when the table holds no frames (the stacks are cleared) or the decoder
   // cannot run.
@@ -50,6 +62,18 @@ class CLMBackendEngine {
   int GetNBest(NBestList* list, int mode);
   // -1 for an empty word list or one that is no path of the last decode.
   int GetAlternatives(const uint16_t* word_ids, CAlternativeList* records);
+  // Takes the insertion penalties out of every record (in 32 bits, held in
+  // 16) and lets the core model remove its scores.
+  int PrepareNBest(NBestList* list);
+  // Rescoring with the page model, the context word lists (count first,
+  // either null) around every record while it runs. -1 (the list unchanged)
+  // without a page model whose weight is above 0.
+  int RescoreNBest(NBestList* list, const uint16_t* left_context, const uint16_t* right_context);
+  // The page model's forward pass over the last decode into record 0; -1
+  // without a usable page model or when no path reached the end.
+  int RescoreWordGraph(NBestList* list);
+  // Gives the decoder the page model (or none) for the following decodes.
+  void UseClassTrigram(bool use);
 
   // The class of "<PERSON>", "<PLACE>", "<IDIOM>" and "<UNK>"; 65535 without
   // the model.
@@ -57,6 +81,10 @@ class CLMBackendEngine {
   int GetCorePlaceClass() const;
   int GetCoreIdiomClass() const;
   int GetCoreUnknownClass() const;
+  int GetPagePersonClass() const;
+  int GetPagePlaceClass() const;
+  int GetPageIdiomClass() const;
+  int GetPageUnknownClass() const;
 
   int64_t GetMemoryUsage() const;
   void PrintSummary() const;
@@ -64,6 +92,8 @@ class CLMBackendEngine {
 
   CLexicon* lexicon() const { return lexicon_; }
   CoreLM* core() const { return core_; }
+  PageLM* page() const { return page_; }
+  CacheLM* cache() const { return cache_.get(); }
   StackDecoder* decoder() const { return decoder_.get(); }
   const char* lexicon_file() const { return lexicon_file_; }
   const char* core_lm_file() const { return core_lm_file_; }
@@ -76,8 +106,11 @@ class CLMBackendEngine {
 
   std::unique_ptr<CLexicon> owned_lexicon_;
   std::unique_ptr<CoreLM> owned_core_;
+  std::unique_ptr<PageLM> owned_page_;
+  std::unique_ptr<CacheLM> cache_;
   CLexicon* lexicon_ = nullptr;
   CoreLM* core_ = nullptr;
+  PageLM* page_ = nullptr;
   std::unique_ptr<StackDecoder> decoder_;
   int32_t page_lm_word_gram_beam_ = 0;
   char lexicon_file_[kFileNameBytes] = {};

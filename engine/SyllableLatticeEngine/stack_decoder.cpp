@@ -9,6 +9,7 @@
 #include "engine/core/lex_tree.h"
 #include "engine/core/lexicon.h"
 #include "engine/core/messages.h"
+#include "engine/core/page_lm.h"
 #include "engine/core/resources.h"
 
 namespace vok {
@@ -82,7 +83,10 @@ Theory* StackDecoder::NewTheory(uint16_t word, int frame, int32_t score, Theory*
 
 void StackDecoder::ReleaseTheory(Theory* theory) { theory_pool_.Delete(theory->id); }
 
-int32_t StackDecoder::StateOf(uint16_t word) const { return core_ ? core_->ScoringClass(word) : 0; }
+int32_t StackDecoder::StateOf(uint16_t word) const {
+  if (page_) return page_->WordClass(word);
+  return core_ ? core_->ScoringClass(word) : 0;
+}
 
 void StackDecoder::ClearStacks(int last) {
   // Stacks of a longer earlier utterance go too: their records return to the pools.
@@ -122,15 +126,20 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   constraint_ = constraint;
   child_cache_.clear();
   hypothesis_mode_ = table->hypothesis_mode();
-  recombination_.UseSlots(core_->class_count(), core_->token_class(CoreLM::kUnknown));
+  if (page_) {
+    recombination_.UseHash();
+  } else {
+    recombination_.UseSlots(core_->class_count(), core_->token_class(CoreLM::kUnknown));
+  }
   last_frame_ = last;
 
   timing_.Start();
+  if (page_) page_->StartUtterance();
   theories_ = 0;
   entries_ = 0;
   ClearStacks(last);
-  const uint16_t end_word = core_->token_id(CoreLM::kEnd);
-  const uint16_t start_word = core_->token_id(CoreLM::kStart);
+  const uint16_t end_word = page_ ? page_->token_id(PageLM::kEnd) : core_->token_id(CoreLM::kEnd);
+  const uint16_t start_word = page_ ? page_->token_id(PageLM::kStart) : core_->token_id(CoreLM::kStart);
   seed_ = NewTheory(end_word, last, 0, nullptr);
   TheoryStack* seed_stack = MakeStack(last);
   if (seed_ && seed_stack) seed_stack->Push(seed_);
@@ -149,6 +158,7 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   total_entries_ += entries_;
   timing_.set_last_frames(last + 1);
   timing_.Stop();
+  if (page_) page_->EndUtterance();
   return 0;
 }
 
@@ -238,13 +248,19 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
 
 int StackDecoder::ExtendTheory(Theory* theory, const WordEntryItem& item, int t) {
   const int start = item.start;
-  if (left_window_ <= 0 && right_window_ <= 0) {
+  if (!page_ && left_window_ <= 0 && right_window_ <= 0) {
     // Language-model scores are never above 0: a theory that falls out of the
     // beam without one needs no score.
     const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
     if (target && !(int64_t{theory->score} + item.score > int64_t{target->best()} - beam_)) return 0;
   }
-  const int lm = core_->GetContinuationScore(item.word, theory->state);
+  int lm;
+  if (page_) {
+    lm = theory->parent ? page_->GetClassTrigramScore(theory->parent->state, theory->state, item.word)
+                        : page_->GetClassBigramScore(theory->state, item.word);
+  } else {
+    lm = core_->GetContinuationScore(item.word, theory->state, theory->word);
+  }
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
   int pushed = PushTheory(item.word, theory, start, score);
@@ -395,6 +411,82 @@ int32_t StackDecoder::GetReferenceScore(const uint16_t* word_ids) {
   }
   return best == INT64_MIN ? kNoReference
                            : static_cast<int32_t>(std::clamp<int64_t>(best, INT32_MIN + 1, INT32_MAX));
+}
+
+int StackDecoder::DecodeWithPageLM(NBestList* list, int beam) {
+  if (!page_ || !list || last_frame_ < 0) return -1;
+  // The words of the stacks as forward items by start frame.
+  struct Item {
+    int end;
+    uint16_t word;
+    int32_t score;
+  };
+  std::vector<std::vector<Item>> starting(static_cast<std::size_t>(last_frame_) + 1);
+  for (int f = 0; f <= last_frame_; ++f) {
+    TheoryStack* stack = stacks_[f];
+    if (!stack) continue;
+    for (Theory* head : stack->Snapshot()) {
+      for (Theory* t = head; t; t = t->next) {
+        if (!t->parent || t->parent->frame <= f) continue;
+        starting[static_cast<std::size_t>(f)].push_back(
+            Item{t->parent->frame, t->word, t->score - t->parent->score});
+      }
+    }
+  }
+  // Partial paths per frame, keyed by their last two words.
+  struct Path {
+    uint16_t previous;
+    uint16_t last;
+    int64_t score;
+    int back;  // index of the path it grew from, in its frame; -1 at the start
+    int back_frame;
+  };
+  const uint16_t start_word = page_->token_id(PageLM::kStart);
+  std::vector<std::vector<Path>> paths(static_cast<std::size_t>(last_frame_) + 1);
+  paths[0].push_back(Path{start_word, start_word, 0, -1, -1});
+  const int64_t width = std::clamp(beam, 0, 32767);
+  page_->StartUtterance();
+  for (int f = 0; f < last_frame_; ++f) {
+    std::vector<Path>& here = paths[static_cast<std::size_t>(f)];
+    if (here.empty()) continue;
+    int64_t best = INT64_MIN;
+    for (const Path& p : here) best = std::max(best, p.score);
+    for (int i = 0; i < static_cast<int>(here.size()); ++i) {
+      const Path p = here[static_cast<std::size_t>(i)];
+      if (width > 0 && p.score < best - width) continue;
+      for (const Item& item : starting[static_cast<std::size_t>(f)]) {
+        const int lm = p.back < 0 ? page_->GetBigramScore(start_word, item.word)
+                                  : page_->GetTrigramScore(p.previous, p.last, item.word);
+        const int64_t score = p.score + item.score + lm;
+        std::vector<Path>& there = paths[static_cast<std::size_t>(item.end)];
+        auto same = std::find_if(there.begin(), there.end(),
+                                 [&](const Path& q) { return q.previous == p.last && q.last == item.word; });
+        if (same == there.end()) {
+          there.push_back(Path{p.last, item.word, score, i, f});
+        } else if (score > same->score) {
+          *same = Path{p.last, item.word, score, i, f};
+        }
+      }
+    }
+  }
+  page_->EndUtterance();
+  const std::vector<Path>& finals = paths[static_cast<std::size_t>(last_frame_)];
+  if (finals.empty()) return -1;
+  const Path* best = &finals.front();
+  for (const Path& p : finals) {
+    if (p.score > best->score) best = &p;
+  }
+  std::vector<uint16_t> words;
+  for (const Path* p = best; p && p->back >= 0;) {
+    words.push_back(p->last);
+    p = &paths[static_cast<std::size_t>(p->back_frame)][static_cast<std::size_t>(p->back)];
+  }
+  if (static_cast<int>(words.size()) > kMaxPathWords) return -1;
+  std::reverse(words.begin(), words.end());
+  list->Reset(0, 1);
+  list->Append(static_cast<int32_t>(std::clamp<int64_t>(best->score, INT16_MIN + 1, INT16_MAX)), words.data(),
+               static_cast<int>(words.size()));
+  return 0;
 }
 
 int64_t StackDecoder::GetMemoryUsage() const {

@@ -23,6 +23,7 @@ class CLexTree;
 class CLexicon;
 class CoreLM;
 class NBestList;
+class PageLM;
 class Resources;
 
 class StackDecoder {
@@ -49,6 +50,10 @@ class StackDecoder {
 
   void set_lexicon(const CLexicon* lexicon) { lexicon_ = lexicon; }
   void set_core(const CoreLM* core) { core_ = core; }
+  // The class trigram model scores the decode while it is set (null: the
+  // core model does).
+  void set_page(PageLM* page) { page_ = page; }
+  PageLM* page() const { return page_; }
   void set_word_insertion_penalty(int penalty);
   void set_word_start_windows(int left, int right) {
     left_window_ = left;
@@ -74,6 +79,12 @@ class StackDecoder {
   // The best absolute score of a path that spells exactly the count-first
   // sequence, or kNoReference.
   int32_t GetReferenceScore(const uint16_t* word_ids);
+  // A forward pass with the page model over the theories of the last decode
+  // (each word with its score less its parent's), trigram scores within the
+  // sentence and a bigram after its start, pruned with the beam: the best
+  // path that reaches the last frame into record 0 of the list (count 1).
+  // -1 without a page model or when no path reached the end.
+  int DecodeWithPageLM(NBestList* list, int beam);
 
   void PrintHeader() const;
   void PrintSummary() const;
@@ -126,6 +137,7 @@ class StackDecoder {
   std::vector<WordEntryItem> items_;
   const CLexicon* lexicon_ = nullptr;
   const CoreLM* core_ = nullptr;
+  PageLM* page_ = nullptr;
   const CLexTree* constraint_ = nullptr;
   std::unordered_map<uint64_t, int> child_cache_;
   BackTraceTable* table_ = nullptr;

@@ -12,6 +12,7 @@
 #include "engine/core/lex_tree.h"
 #include "engine/core/lexicon.h"
 #include "engine/core/messages.h"
+#include "engine/core/page_lm.h"
 #include "engine/core/resources.h"
 #include "engine/core/scoring.h"
 #include "engine/core/syllable_table.h"
@@ -98,6 +99,7 @@ int CSystem::FinishUtterance() { return engine_ ? engine_->FinishUtterance() : 0
 
 int CSystem::RunBackEnd(bool rescore, bool no_lexicon_constraint) {
   if (!back_end_) return -1;
+  back_end_->UseClassTrigram(use_class_trigram_ != 0);
   back_end_->Decode(table_, no_lexicon_constraint ? nullptr : pronunciations_, stack_search_beam_,
                     stack_max_extend_);
   nbest_->set_limit(n_best_choices_);
@@ -124,6 +126,10 @@ int CSystem::UpdateStatistics() {
   if (back_end_ && back_end_->decoder()) {
     elapsed += back_end_->decoder()->timing().last_elapsed_ms();
     processor += back_end_->decoder()->timing().last_processor_ms();
+    if (const PageLM* page = back_end_->page()) {
+      elapsed += page->timing_stats().last_elapsed_ms();
+      processor += page->timing_stats().last_processor_ms();
+    }
   }
   timing_.set_last_times(elapsed, processor);
   timing_.AddUtterance(frames);

@@ -14,6 +14,8 @@
 #include "engine/core/core_lm.h"
 #include "engine/core/lexicon.h"
 #include "engine/core/messages.h"
+#include "engine/core/page_lm.h"
+#include "engine/core/testing/lm_file_writers.h"
 #include "engine/core/tests/test_support.h"
 
 namespace vok_test {
@@ -27,24 +29,36 @@ inline std::string LatticeTempPath(const std::string& name) {
 struct SmallLanguage {
   std::string model_path;
   std::string lexicon_path;
+  std::string page_path;
   std::unique_ptr<vok::CoreLM> core;
+  std::unique_ptr<vok::PageLM> page;
   std::unique_ptr<vok::CLexicon> lexicon;
 
-  // Classes 0 "<S>", 1 "</S>", 2 "<UNK>", words from class 3 on.
+  // Classes 0 "<S>", 1 "</S>", 2 "<UNK>", words from class 3 on; the page
+  // model, when given, has the same classes.
   bool Load(int classes, const std::vector<uint8_t>& bytes,
-            const std::vector<vok_testing::FixtureWord>& words) {
+            const std::vector<vok_testing::FixtureWord>& words,
+            const vok_testing::OlderPageModel* page_model = nullptr) {
     model_path = LatticeTempPath("model.bin");
     lexicon_path = LatticeTempPath("lexicon.txt");
     if (!vok_testing::WriteClassBigramModel(model_path, classes, bytes)) return false;
     if (!vok_testing::WriteTextLexicon(lexicon_path, classes, words)) return false;
     core = std::make_unique<vok::CoreLM>(nullptr, model_path.c_str());
     if (core->status() != 0) return false;
-    lexicon = std::make_unique<vok::CLexicon>(nullptr, lexicon_path.c_str(), core.get());
+    if (page_model) {
+      page_path = LatticeTempPath("page.bin");
+      if (!vok_testing::WriteFileBytes(page_path, page_model->Write())) return false;
+      page = std::make_unique<vok::PageLM>(page_path.c_str(), 3, 1.0f, 1000);
+      if (page->status() != 0) return false;
+    }
+    lexicon = std::make_unique<vok::CLexicon>(nullptr, lexicon_path.c_str(), core.get(), page.get());
     return lexicon->status() == 0;
   }
   ~SmallLanguage() {
-    if (!model_path.empty()) std::remove(model_path.c_str());
-    if (!lexicon_path.empty()) std::remove(lexicon_path.c_str());
+    lexicon.reset();
+    for (const std::string* p : {&model_path, &lexicon_path, &page_path}) {
+      if (!p->empty()) std::remove(p->c_str());
+    }
   }
 };
 

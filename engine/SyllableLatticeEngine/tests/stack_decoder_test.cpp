@@ -60,8 +60,9 @@ class Oracle {
 
   int64_t Item(const LatticeEntry& e) const { return e.score + core_.GetUnigramScore(e.word) + penalty_; }
   // Forbidden transitions give no score.
-  bool Link(uint16_t word, int next_class, int64_t* score) const {
-    const int lm = core_.GetContinuationScore(word, next_class);
+  // The older-form model of these tests needs no next word; the walk gives it.
+  bool Link(uint16_t word, int next_class, int64_t* score, uint16_t next_word = CoreLM::kNoWord) const {
+    const int lm = core_.GetContinuationScore(word, next_class, next_word);
     if (lm < -27767) return false;
     *score = lm;
     return true;
@@ -106,12 +107,13 @@ class Oracle {
       bool allowed = true;
       for (uint16_t w : *words) {
         int64_t lm;
-        allowed = allowed && Link(previous, core_.ScoringClass(w), &lm);
+        allowed = allowed && Link(previous, core_.ScoringClass(w), &lm, w);
         if (allowed) total += lm;
         previous = w;
       }
       int64_t lm;
-      if (allowed && Link(previous, core_.ScoringClass(core_.token_id(CoreLM::kEnd)), &lm)) {
+      const uint16_t end = core_.token_id(CoreLM::kEnd);
+      if (allowed && Link(previous, core_.ScoringClass(end), &lm, end)) {
         (*paths)[*words].insert(total + lm);
       }
       return;
