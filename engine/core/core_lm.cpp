@@ -189,6 +189,12 @@ void CoreLM::BindClassTokens(const SymbolTable& words) {
   }
 }
 
+void CoreLM::ReleaseWordList(const SymbolTable* words) {
+  if (words_ != words) return;
+  words_ = nullptr;
+  std::fill(semi_ids_.begin(), semi_ids_.end(), kNotLookedUp);
+}
+
 int CoreLM::AddPseudoWords(int score) {
   // Pseudo-word id and the token whose class it takes.
   static constexpr struct {

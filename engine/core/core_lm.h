@@ -91,6 +91,8 @@ class CoreLM {
   // Records the token ids and classes, and keeps the word list for the word
   // strings the semi-class form looks up (it must outlive its use here).
   void BindClassTokens(const SymbolTable& words);
+  // Forgets the kept word list when it is this one (its owner frees it).
+  void ReleaseWordList(const SymbolTable* words);
   void ComputeScores();
   int AddPseudoWords(int score);
   void ApplySentenceEndRule();

@@ -38,6 +38,13 @@ int ClampToInt(long v) { return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT3
 
 CLexicon::CLexicon() = default;
 
+CLexicon::~CLexicon() { ReleaseWords(); }
+
+void CLexicon::ReleaseWords() {
+  if (core_) core_->ReleaseWordList(words_.get());
+  if (page_) page_->ReleaseWordList(words_.get());
+}
+
 CLexicon::CLexicon(const Resources* resources, const char* text_path, CoreLM* core, PageLM* page)
     : core_(core), page_(page) {
   if (resources) resources->GetInt("LMBackend", "PrintLMScores", &print_lm_scores_);
@@ -53,6 +60,7 @@ bool CLexicon::CoreUsable() const { return core_ && core_->status() == 0; }
 bool CLexicon::PageUsable() const { return page_ && page_->status() == 0; }
 
 int CLexicon::ReadText(const char* path) {
+  ReleaseWords();
   std::FILE* stream = FileOpen(path, "rb");
   if (!stream) return -1;
   std::string line;
@@ -145,6 +153,7 @@ void CLexicon::BindAfterBinary() {
 }
 
 int CLexicon::Load(const char* binary_path, CoreLM* core, PageLM* page, uint16_t tag) {
+  ReleaseWords();
   core_ = core;
   page_ = page;
   std::FILE* stream = FileOpen(binary_path, "rb");

@@ -30,6 +30,7 @@ class CLexicon {
   static constexpr int kMaxTextIds = 200;
 
   CLexicon();
+  ~CLexicon();
   // The text form; `PrintLMScores` from section "LMBackend" when a store is
   // given. status() tells whether the file was read. Either model may be null.
   CLexicon(const Resources* resources, const char* text_path, CoreLM* core, PageLM* page);
@@ -107,6 +108,9 @@ class CLexicon {
   void BindAfterBinary();
   bool CoreUsable() const;
   bool PageUsable() const;
+  // The models keep the word list for word strings: they let go of it
+  // before it is replaced or freed.
+  void ReleaseWords();
   // The language-model score of a sentence for the listing; with model 1 and
   // `PrintLMScores` set its per-word terms follow after `prefix`.
   int16_t ListingScore(const uint16_t* ids, int n, int model, const char* prefix) const;

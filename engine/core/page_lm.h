@@ -86,6 +86,10 @@ class PageLM {
   // Records the token ids and classes and keeps the word list for the word
   // strings the semi-class form looks up (it must outlive its use here).
   void BindClassTokens(const SymbolTable& words);
+  // Forgets the kept word list when it is this one (its owner frees it).
+  void ReleaseWordList(const SymbolTable* words) {
+    if (words_ == words) words_ = nullptr;
+  }
   int AddPseudoWords(int score);
   // The binary lexicon's page section (C int32 class totals, big-endian) and
   // a word's page data (uint16 class, uint8 in-class byte). 0 or -1.

@@ -433,3 +433,34 @@ TEST_F(LexiconTest, NBestListing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The semi-class bigram looks words up by string through the lexicon's word
+// list: a failed reload frees that list, and the model lets go of it.
+TEST_F(LexiconTest, ModelsLetGoOfAFreedWordList) {
+  vok_testing::SemiClassBigramModel model;
+  model.classes = 4;
+  for (const char* text : {"a", "b"}) {
+    vok_testing::SemiClassBigramModel::Word w;
+    w.text = text;
+    w.scores = {{3, 5}};
+    model.words.push_back(w);
+  }
+  model.masses.assign(4, 2.0f);
+  const std::string path = TempPath("semi.bin");
+  ASSERT_TRUE(vok_testing::WriteFileBytes(path, model.Write()));
+  CoreLM core(nullptr, path.c_str());
+  ASSERT_EQ(core.status(), 0);
+  {
+    CLexicon lexicon(nullptr, text_path_.c_str(), &core, nullptr);
+    ASSERT_EQ(lexicon.status(), 0);
+    EXPECT_EQ(core.GetBigramScore(3, 4), -5);  // "a" (class 3) then "b"
+    EXPECT_LT(lexicon.Load((path + ".missing").c_str(), &core, nullptr, 0), 0);
+    EXPECT_EQ(core.GetBigramScore(3, 4), -255);  // no word strings: unlisted
+  }
+  EXPECT_EQ(core.GetBigramScore(3, 4), -255);
+  std::remove(path.c_str());
+}
+
+}  // namespace
