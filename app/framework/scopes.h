@@ -1,5 +1,6 @@
 // Scopes for pairs of Win32 calls that the controls open and close in one
-// place: a thread hook, the clipboard, a popup menu and a window region.
+// place: a thread hook, the clipboard, a popup menu, a window region and a
+// window-update lock.
 #pragma once
 
 #include <windows.h>
@@ -72,6 +73,20 @@ class CWindowRegion {
 
  private:
   HRGN region_;
+};
+
+// LockWindowUpdate / LockWindowUpdate(null): released on every path.
+class LockWindowUpdateScope {
+ public:
+  explicit LockWindowUpdateScope(HWND window) : locked_(LockWindowUpdate(window) != FALSE) {}
+  ~LockWindowUpdateScope() {
+    if (locked_) LockWindowUpdate(nullptr);
+  }
+  LockWindowUpdateScope(const LockWindowUpdateScope&) = delete;
+  LockWindowUpdateScope& operator=(const LockWindowUpdateScope&) = delete;
+
+ private:
+  bool locked_;
 };
 
 }  // namespace wrendle::framework

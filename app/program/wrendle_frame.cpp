@@ -54,20 +54,6 @@ std::vector<std::uint8_t> CodeBytes(std::span<const std::uint16_t> codes) {
   return bytes;
 }
 
-// Releases a window-update lock on every path.
-class LockWindowUpdateScope {
- public:
-  explicit LockWindowUpdateScope(HWND window) : locked_(LockWindowUpdate(window) != FALSE) {}
-  ~LockWindowUpdateScope() {
-    if (locked_) LockWindowUpdate(nullptr);
-  }
-  LockWindowUpdateScope(const LockWindowUpdateScope&) = delete;
-  LockWindowUpdateScope& operator=(const LockWindowUpdateScope&) = delete;
-
- private:
-  bool locked_;
-};
-
 }  // namespace
 
 CWrendleFrame::CWrendleFrame(ProgramContext& context, HookOwner& owner, FrameServices& services,
@@ -83,6 +69,9 @@ CWrendleFrame::CWrendleFrame(ProgramContext& context, HookOwner& owner, FrameSer
 }
 
 CWrendleFrame::~CWrendleFrame() {
+  // Destroyed here, while the whole object still handles its last messages:
+  // OnDestroy unregisters from the hook library.
+  if (hwnd() != nullptr) DestroyWindow();
   for (auto& pane : panes_) pane.reset();
   pad_.reset();
   if (driver().main_target() == this) driver().SetMainTarget(nullptr);
@@ -119,9 +108,6 @@ int CWrendleFrame::OnCreate(CREATESTRUCTA*) {
   saved_ = ToRect(saved);
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, saved.width(), saved.height(),
                SWP_NOMOVE | SWP_NOACTIVATE | (s.layout == 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-  // The placement above may have moved the frame's saved corner; keep the
-  // settings' rectangle as loaded.
-  saved_ = ToRect(saved);
   for (int i = 0; i < kPaneCount; ++i) {
     ShowPane(i, PaneTable(s)[i].open);
     MovePaneToLayout(i);
@@ -431,7 +417,7 @@ void CWrendleFrame::OnSysCommand(UINT id, LPARAM lparam) {
       return;
     case SC_RESTORE: {
       {
-        const LockWindowUpdateScope lock(hwnd());
+        const framework::LockWindowUpdateScope lock(hwnd());
         Default();
         Request(kRequestCaptureOn);
         if (context_.settings.layout != 0) {
