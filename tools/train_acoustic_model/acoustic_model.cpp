@@ -8,9 +8,15 @@
 namespace train_acoustic_model {
 
 int AcousticModel::HmmIndex(const std::string& name) const {
-  for (std::size_t i = 0; i < hmms.size(); ++i)
-    if (hmms[i].name == name) return static_cast<int>(i);
-  return -1;
+  const auto found = index_.find(name);
+  return found == index_.end() ? -1 : found->second;
+}
+
+int AcousticModel::Add(HmmEntry hmm) {
+  const int index = static_cast<int>(hmms.size());
+  index_.emplace(hmm.name, index);
+  hmms.push_back(std::move(hmm));
+  return index;
 }
 
 int AcousticModel::AddHmm(const std::string& name) {
@@ -24,8 +30,7 @@ int AcousticModel::AddHmm(const std::string& name) {
     hmm.states[i] = static_cast<int>(states.size());
     states.push_back(std::move(state));
   }
-  hmms.push_back(hmm);
-  return static_cast<int>(hmms.size()) - 1;
+  return Add(std::move(hmm));
 }
 
 int AcousticModel::CloneHmm(const std::string& name, int source) {
@@ -36,15 +41,13 @@ int AcousticModel::CloneHmm(const std::string& name, int source) {
     hmm.states[i] = static_cast<int>(states.size());
     states.push_back(states[from.states[i]]);
   }
-  hmms.push_back(hmm);
-  return static_cast<int>(hmms.size()) - 1;
+  return Add(std::move(hmm));
 }
 
 int AcousticModel::TieHmm(const std::string& name, int source) {
   HmmEntry hmm = hmms[source];
   hmm.name = name;
-  hmms.push_back(hmm);
-  return static_cast<int>(hmms.size()) - 1;
+  return Add(std::move(hmm));
 }
 
 ScoredFrames ScoreFrames(const AcousticModel& model, const Features& normalised, int top) {

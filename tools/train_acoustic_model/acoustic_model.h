@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "tools/train_acoustic_model/byte_quantiser.h"
@@ -43,7 +44,7 @@ struct AcousticModel {
   float logDensityWeight = 12.0f;
   std::vector<StateMixtures> states;
   std::vector<Transitions> transitions;
-  std::vector<HmmEntry> hmms;
+  std::vector<HmmEntry> hmms;  // names are given by the three operations below
 
   // Index of the HMM, -1 when unknown.
   int HmmIndex(const std::string& name) const;
@@ -53,6 +54,10 @@ struct AcousticModel {
   int CloneHmm(const std::string& name, int source);
   // A new HMM record sharing `source`'s states and transitions; its index.
   int TieHmm(const std::string& name, int source);
+
+ private:
+  int Add(HmmEntry hmm);
+  std::unordered_map<std::string, int> index_;  // HMM of each name
 };
 
 // The best `top` Gaussians of every stream of every frame with their scores:

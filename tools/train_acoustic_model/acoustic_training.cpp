@@ -8,7 +8,6 @@
 #include <ostream>
 #include <set>
 #include <thread>
-#include <unordered_map>
 
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
 #include "engine/core/resources.h"
@@ -193,23 +192,12 @@ void ScoreUtterance(const AcousticModel& model, Utterance& utterance, int top) {
 }
 
 std::vector<int> HmmSequence(const AcousticModel& model, const UnitLabels& labels) {
-  // Built once per model size: the names change only when HMMs are added.
-  thread_local const AcousticModel* cached_model = nullptr;
-  thread_local std::size_t cached_size = 0;
-  thread_local std::unordered_map<std::string, int> index;
-  if (cached_model != &model || cached_size != model.hmms.size()) {
-    index.clear();
-    for (std::size_t h = 0; h < model.hmms.size(); ++h)
-      index.emplace(model.hmms[h].name, static_cast<int>(h));
-    cached_model = &model;
-    cached_size = model.hmms.size();
-  }
   std::vector<int> hmms;
   for (std::size_t i = 0; i < labels.phones.size(); ++i) {
-    auto found = index.find(labels.contexts[i]);
-    if (found == index.end()) found = index.find(labels.phones[i]);
-    if (found == index.end()) return {};
-    hmms.push_back(found->second);
+    int hmm = model.HmmIndex(labels.contexts[i]);
+    if (hmm < 0) hmm = model.HmmIndex(labels.phones[i]);
+    if (hmm < 0) return {};
+    hmms.push_back(hmm);
   }
   return hmms;
 }
