@@ -14,7 +14,11 @@ using wrendle::abi::VokResult;
 
 extern "C" {
 
-// Workers.
+// Workers. Buffers without a size take at most: a word of 255 bytes and its
+// zero (VOKWordIDToStringP; the dispatcher passes 256), a text of 1000 bytes
+// and its zero (VOKGetResultP, VOKGetTextResultP), 200 word ids
+// (VOKGetWordIDResultP), a path of 259 bytes and its zero
+// (__VOKGetUserWavePath).
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKInitializeExP(std::uint32_t flags, std::uint32_t reserved);
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKInitializeP(std::uint32_t flags);
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKDestroyP();

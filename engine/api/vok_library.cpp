@@ -142,14 +142,12 @@ std::uint32_t VokLibrary::Destroy() {
   engine_.reset();
   notifier_.SetStopping(false);
   users_.reset();
-  const bool was_started = started_;
-  started_ = false;
+  const bool was_started = started_.exchange(false);
   return was_started ? DecrementShared() : SharedSection().instance_count.load();
 }
 
 void VokLibrary::AbandonAtProcessExit() {
-  if (started_) DecrementShared();
-  started_ = false;
+  if (started_.exchange(false)) DecrementShared();
 }
 
 VokStatus VokLibrary::SetParam(std::uint32_t id, std::uint32_t value) {

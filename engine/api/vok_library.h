@@ -4,6 +4,7 @@
 // audio levels, best speech model, homophones and tools.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -118,7 +119,7 @@ class VokLibrary {
   std::unique_ptr<CUserList> users_;
   std::optional<VokUserRecord> current_user_;
   std::unique_ptr<CEngine> engine_;
-  bool started_ = false;
+  std::atomic<bool> started_{false};
   std::uint32_t speaker_ = 0;
 };
 

@@ -36,6 +36,9 @@ TEST(WindowNotifierTest, SendIsAnsweredWhileTheWindowWaits) {
   EXPECT_EQ(*answer, 0u);
 }
 
+#if !defined(_WIN32)
+// On Windows a send to a window of the sending thread runs its procedure at
+// once; the hung window of another thread is a test of the engine's suite.
 TEST(WindowNotifierTest, SendToAWindowThatDoesNotWaitTimesOut) {
   auto window = NotificationWindow::Create(0x8000 + 111);
   ASSERT_NE(window, nullptr);
@@ -43,11 +46,10 @@ TEST(WindowNotifierTest, SendToAWindowThatDoesNotWaitTimesOut) {
   EXPECT_FALSE(notifier->Send(window->Handle(), 0x400 + 112, 0, 0, 50));
   const WindowHandle gone = window->Handle();
   window.reset();
-#if !defined(_WIN32)
   EXPECT_FALSE(notifier->IsWindow(gone));
   EXPECT_FALSE(notifier->Post(gone, 0x400 + 111, 0, 0));
-#endif
 }
+#endif
 
 TEST(NamedMutexTest, TheSecondOpenerSeesItExisted) {
   const std::string name = "~VOKtest" + std::to_string(std::random_device{}());

@@ -179,15 +179,19 @@ VA_Search.PhoneTransBeam	400
 VA_Search.PhoneExitBeam	100
 VA_Search.WordTransBeam	400
 VA_Search.GarbageInsertionPenalty	-200
-Keyboard.BinaryFrontendFile	@/Data/Keyboard
+Keyboard.BinaryFrontendFile	@|Data/Keyboard
 CHRecognitionSystem.Run2D	1
 HWRSentence.ResultScript	1
-HWRSentence.DataFileSC	@/Data/China/HWRSC
-HWRSentence.DataFileTC	@/Data/China/HWRTC
-HWRSentence.DataFileRom	@/Data/China/HWRRom
-HWRSentence.DataFilePun	@/Data/China/HWRPUN
-HWRSentence.DataFileAntiGesture	@/Data/China/HWRANTIG
+HWRSentence.DataFileSC	@|Data|China|HWRSC
+HWRSentence.DataFileTC	@|Data|China|HWRTC
+HWRSentence.DataFileRom	@|Data|China|HWRRom
+HWRSentence.DataFilePun	@|Data|China|HWRPUN
+HWRSentence.DataFileAntiGesture	@|Data|China|HWRANTIG
 )";
+  // '|' stands for the layout's separator; files in a folder join with '/'.
+  for (char& c : expected) {
+    if (c == '|') c = kFolderSeparator;
+  }
   for (std::size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, tree_.root());
   EXPECT_EQ(text.str(), expected);
 }

@@ -1,18 +1,21 @@
 // A second process for the engine library's wine tests. "count": exits with
 // the shared instance count it sees. "start": starts an engine and exits
-// with the count, without shutting the engine down.
+// with the count, without shutting the engine down. A second argument gives
+// the library's path (the same file must be loaded to share its section).
 #include <windows.h>
 
 #include <cstdint>
 #include <cstring>
 
 int main(int argc, char** argv) {
-  HMODULE engine = LoadLibraryA("VOK-P.DLL");
+  HMODULE engine = LoadLibraryA(argc > 2 ? argv[2] : "VOK-P.DLL");
   if (engine == nullptr) return 100;
   using Count = std::uint32_t(WINAPI*)();
   using Initialize = std::uint32_t(WINAPI*)(std::uint32_t, std::uint32_t);
-  auto count = reinterpret_cast<Count>(GetProcAddress(engine, "__VOKGetAPIInstanceCount"));
-  auto initialize = reinterpret_cast<Initialize>(GetProcAddress(engine, "VOKInitializeExP"));
+  auto count =
+      reinterpret_cast<Count>(reinterpret_cast<void*>(GetProcAddress(engine, "__VOKGetAPIInstanceCount")));
+  auto initialize =
+      reinterpret_cast<Initialize>(reinterpret_cast<void*>(GetProcAddress(engine, "VOKInitializeExP")));
   if (count == nullptr || initialize == nullptr) return 101;
   if (argc > 1 && std::strcmp(argv[1], "start") == 0 && initialize(0, 0) != 0) return 102;
   return static_cast<int>(count());

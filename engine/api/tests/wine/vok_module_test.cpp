@@ -41,7 +41,7 @@ class Module {
   HMODULE get() const { return handle_; }
   template <typename F>
   F Entry(const char* name) const {
-    return reinterpret_cast<F>(GetProcAddress(handle_, name));
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(handle_, name)));
   }
 
  private:
@@ -142,7 +142,10 @@ TEST(VokModuleTest, LaunchToolStartsTheToolOfTheCodeFolder) {
   EXPECT_EQ(launch(1, "now", 1, &process), 24576u);
   EXPECT_EQ(launch(6, nullptr, 1, &process), 4352u);
   std::filesystem::copy_file("vok_count_probe.exe", tree.root() / "Code" / "Fennoy.exe");
-  EXPECT_EQ(launch(1, "count", 1, &process), 0u);
+  char module_path[MAX_PATH] = {};
+  GetModuleFileNameA(module.get(), module_path, MAX_PATH);
+  const std::string arguments = std::string("count ") + module_path;
+  EXPECT_EQ(launch(1, arguments.c_str(), 1, &process), 0u);
   ASSERT_NE(process.hProcess, nullptr);
   // Suspended: it has not run, so it has not ended.
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 100), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -150,7 +153,8 @@ TEST(VokModuleTest, LaunchToolStartsTheToolOfTheCodeFolder) {
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
-  EXPECT_EQ(code, 1u);  // the tool saw this process's started engine
+  // The tool saw this process's started engine in the shared count.
+  EXPECT_EQ(code, module.Entry<CountFn>("__VOKGetAPIInstanceCount")());
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   destroy();
