@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "engine/SyllableLatticeEngine/grammar_span_finder.h"
 #include "engine/SyllableLatticeEngine/tests/lattice_test_support.h"
 #include "engine/core/back_trace_table.h"
+#include "engine/core/grammar.h"
+#include "engine/core/grammar_owner.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
 
@@ -205,6 +210,34 @@ TEST_F(WordLatticeEngineTest, ReportsAndHeader) {
       vok_test::CapturedLog::ReadAll(header),
       "\nLattice engine header\n" + rule + "\nMemory usage:                        616\n" + rule + "\n");
   std::fclose(header);
+}
+
+}  // namespace
+
+namespace {
+
+// A grammar of names: surname "A" then the given name "Z" or "BC".
+TEST_F(WordLatticeEngineTest, GrammarNetworkProposesNewWords) {
+  const std::string path = vok_test::LatticeTempPath("names.txt");
+  std::ofstream(path) << "%BEGIN <NAME>\nA ( Z | BC )\n%END\n";
+  vok::LexiconOwner owner(language_.lexicon->words());
+  vok::CGrammar grammar(path.c_str(), 600, &owner);
+  std::remove(path.c_str());
+  ASSERT_TRUE(grammar.ok());
+  const vok::GrammarUnit* network = grammar.GetNetwork();
+  ASSERT_NE(network, nullptr);
+  vok::GrammarSpanFinder names(network);
+  WordLatticeEngine engine(&table_, language_.lexicon.get());
+  engine.set_new_word_finders({&names});
+  engine.ProcessString("AZ.ABC.AQ");
+  std::vector<Entry> expected = {{1, Id("A"), 10, 0}, {2, Id("Z"), 10, 1}};
+  for (int w = 65500; w <= 65503; ++w) expected.emplace_back(2, w, 0, 0);
+  expected.emplace_back(4, Id("A"), 10, 3);
+  expected.emplace_back(6, Id("BC"), 10, 4);
+  for (int w = 65500; w <= 65503; ++w) expected.emplace_back(6, w, 0, 3);
+  expected.emplace_back(8, Id("A"), 10, 7);
+  expected.emplace_back(9, Id("Q"), 10, 8);
+  EXPECT_EQ(Entries(table_), expected);
 }
 
 }  // namespace
