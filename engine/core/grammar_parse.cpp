@@ -21,7 +21,7 @@ constexpr int kNoWord = -1;
 constexpr int kUnreachable = 1 << 20;
 // Limits of one match: ways and tree items held, and nested steps.
 constexpr std::size_t kMaxMatchRecords = 50000;
-constexpr int kMaxMatchDepth = 2000;
+constexpr int kMaxMatchDepth = 1000;
 
 // The segmentations of the text into words of the table, in depth-first
 // order (shorter first words first), kept as an N-best list would keep them

@@ -71,15 +71,19 @@ std::string NameGrammar(const std::vector<PersonalName>& names, const std::strin
     std::vector<std::string> sequence{"S_", name.surname, kSeparator};
     for (const std::string& c : Characters(name.given)) sequence.push_back(c);
     sequence.push_back("_S");
-    std::set<std::string> new_characters = characters;
-    std::set<std::string> new_pairs = pairs;
+    std::set<std::string> fresh_characters;
+    std::set<std::string> fresh_pairs;
     for (std::size_t i = 1; i < sequence.size(); ++i) {
-      new_characters.insert(sequence[i]);
-      new_pairs.insert(sequence[i - 1] + sequence[i]);
+      if (!characters.count(sequence[i])) fresh_characters.insert(sequence[i]);
+      const std::string pair = sequence[i - 1] + sequence[i];
+      if (!pairs.count(pair)) fresh_pairs.insert(pair);
     }
-    if (new_characters.size() > kCharacterEntries || new_pairs.size() > kPairEntries) continue;
-    characters.swap(new_characters);
-    pairs.swap(new_pairs);
+    if (characters.size() + fresh_characters.size() > kCharacterEntries ||
+        pairs.size() + fresh_pairs.size() > kPairEntries) {
+      continue;
+    }
+    characters.insert(fresh_characters.begin(), fresh_characters.end());
+    pairs.insert(fresh_pairs.begin(), fresh_pairs.end());
     text += name.surname + kSeparator + name.given + "\n";
   }
   return text;
