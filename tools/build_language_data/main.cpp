@@ -126,8 +126,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (ngrams.empty()) return 0;
-  const auto ngram_text = ReadText(ngrams);
-  const auto word_table = ReadText(ngram_words);
+  const auto ngram_text = bld::ReadSourceText(ngrams);
+  const auto word_table = bld::ReadSourceText(ngram_words);
   if (!ngram_text || !word_table) {
     std::cerr << "build_language_data: cannot read the n-gram statistics\n";
     return 1;
