@@ -40,8 +40,8 @@ inline constexpr int kClassTokenCount = 9;
 struct LanguageModelOptions {
   int core_classes = 1100;
   // Words moved by the exchange passes (the most frequent ones).
-  int exchange_words = 4000;
-  int exchange_passes = 2;
+  int exchange_words = 1500;
+  int exchange_passes = 1;
   int shift = 3;
 };
 
