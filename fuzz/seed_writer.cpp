@@ -276,6 +276,8 @@ void GrammarSeeds(const fs::path& root) {
   const std::string bytes = vok_testing::WriteBinaryGrammar(grammar);
   texts.WriteText("binary.bin", bytes);
   SeedFolder(root, "fuzz_grammar_binary").WriteText("units.bin", bytes.substr(19));
+}
+
 void RelatedDataSeeds(const fs::path& root) {
   using wrendle::app::WritePhraseFile;
   // GB2312 phrases: one key with entries of one to three characters, one key
