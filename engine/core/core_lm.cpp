@@ -19,8 +19,6 @@ namespace {
 
 constexpr const char* kSection = "LMBackend";
 constexpr int32_t kNotLookedUp = -2;
-constexpr const char* kTokenNames[CoreLM::kTokens] = {
-    "<S>", "</S>", "<PERSON>", "<PLACE>", "<IDIOM>", "<ORGANIZATION>", "<DATE>", "<TIME>", nullptr, "<UNK>"};
 
 // trunc(x) in int32; NaN gives 0 and out-of-range values the nearest limit,
 // so no float outside int range reaches a conversion.
@@ -169,24 +167,9 @@ void CoreLM::ResetWord(int id) {
 void CoreLM::BindClassTokens(const SymbolTable& words) {
   words_ = &words;
   std::fill(semi_ids_.begin(), semi_ids_.end(), kNotLookedUp);
-  const int unknown = words.Find(kTokenNames[kUnknown]);
-  token_ids_[kUnknown] = unknown >= 0 ? static_cast<uint16_t>(unknown) : kFirstPseudoWord;
-  token_classes_[kUnknown] = unknown >= 0 ? entry(unknown).word_class : kNoClass;
-  if (!ValidClass(token_classes_[kUnknown])) token_classes_[kUnknown] = kNoClass;
-  token_ids_[kUnused] = kNoWord;
-  token_classes_[kUnused] = token_classes_[kUnknown];
-  static constexpr int kPseudoIds[kTokens] = {-1, -1, 65501, 65502, 65504, 65503, 65505, 65506, -1, 65500};
-  for (int t = 0; t < kTokens; ++t) {
-    if (t == kUnknown || t == kUnused) continue;
-    const int id = words.Find(kTokenNames[t]);
-    if (id >= 0) {
-      token_ids_[t] = static_cast<uint16_t>(id);
-      token_classes_[t] = static_cast<uint16_t>(CheckedClass(entry(id).word_class));
-    } else {
-      token_ids_[t] = kPseudoIds[t] >= 0 ? static_cast<uint16_t>(kPseudoIds[t]) : kNoWord;
-      token_classes_[t] = token_classes_[kUnknown];
-    }
-  }
+  vok::BindClassTokens(
+      words, [this](int id) { return static_cast<uint16_t>(CheckedClass(entry(id).word_class)); }, kNoClass,
+      token_ids_, token_classes_);
 }
 
 void CoreLM::ReleaseWordList(const SymbolTable* words) {

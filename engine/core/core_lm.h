@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/class_tokens.h"
+
 namespace vok {
 
 class CacheLM;
@@ -17,7 +19,7 @@ class Resources;
 class SemiClassBigram;
 class SymbolTable;
 
-class CoreLM {
+class CoreLM : public ClassTokenNames {
  public:
   // A word's entry: class (65535 = unset) and its two score bytes.
   struct WordEntry {
@@ -32,19 +34,6 @@ class CoreLM {
     int16_t bigram = 0;
     int16_t in_class = 0;
     int16_t unigram = 0;
-  };
-  enum Token {
-    kStart,
-    kEnd,
-    kPerson,
-    kPlace,
-    kIdiom,
-    kOrganization,
-    kDate,
-    kTime,
-    kUnused,
-    kUnknown,
-    kTokens
   };
 
   static constexpr int kWordCapacity = 65535;

@@ -16,8 +16,6 @@ namespace vok {
 
 namespace {
 
-constexpr const char* kTokenNames[PageLM::kTokens] = {
-    "<S>", "</S>", "<PERSON>", "<PLACE>", "<IDIOM>", "<ORGANIZATION>", "<DATE>", "<TIME>", nullptr, "<UNK>"};
 constexpr int kMaxClasses = 65534;
 constexpr int kTrigramRecordBytes = 4;
 constexpr int kBlockHeadBytes = 5;
@@ -172,24 +170,9 @@ void PageLM::ResetWord(int id) {
 
 void PageLM::BindClassTokens(const SymbolTable& words) {
   words_ = &words;
-  const int unknown = words.Find(kTokenNames[kUnknown]);
-  token_ids_[kUnknown] = unknown >= 0 ? static_cast<uint16_t>(unknown) : 65500;
-  token_classes_[kUnknown] =
-      static_cast<uint16_t>(unknown >= 0 ? CheckedClass(entry(unknown).word_class) : int{kNoClass});
-  token_ids_[kUnused] = kNoWord;
-  token_classes_[kUnused] = token_classes_[kUnknown];
-  static constexpr int kPseudoIds[kTokens] = {-1, -1, 65501, 65502, 65504, 65503, 65505, 65506, -1, 65500};
-  for (int t = 0; t < kTokens; ++t) {
-    if (t == kUnknown || t == kUnused) continue;
-    const int id = words.Find(kTokenNames[t]);
-    if (id >= 0) {
-      token_ids_[t] = static_cast<uint16_t>(id);
-      token_classes_[t] = static_cast<uint16_t>(CheckedClass(entry(id).word_class));
-    } else {
-      token_ids_[t] = kPseudoIds[t] >= 0 ? static_cast<uint16_t>(kPseudoIds[t]) : kNoWord;
-      token_classes_[t] = token_classes_[kUnknown];
-    }
-  }
+  vok::BindClassTokens(
+      words, [this](int id) { return static_cast<uint16_t>(CheckedClass(entry(id).word_class)); }, kNoClass,
+      token_ids_, token_classes_);
 }
 
 int PageLM::AddPseudoWords(int score) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/class_tokens.h"
+
 #include "engine/core/page_lm_cache.h"
 #include "engine/core/paged_file.h"
 #include "engine/core/timing_stats.h"
@@ -21,26 +23,13 @@ class NBestList;
 class SemiClassTrigram;
 class SymbolTable;
 
-class PageLM {
+class PageLM : public ClassTokenNames {
  public:
   // A word's entry; the unigram byte is not used by this model.
   struct WordEntry {
     uint16_t word_class = 65535;
     uint8_t unigram = 255;
     uint8_t in_class = 255;
-  };
-  enum Token {
-    kStart,
-    kEnd,
-    kPerson,
-    kPlace,
-    kIdiom,
-    kOrganization,
-    kDate,
-    kTime,
-    kUnused,
-    kUnknown,
-    kTokens
   };
   // Back-off levels the scores report.
   enum Level { kCacheHit = 0, kTrigram = 1, kBigram = 2, kUnigram = 3 };
