@@ -5,13 +5,12 @@
 
 #include "engine/core/back_trace_table.h"
 #include "engine/core/lexicon.h"
+#include "engine/core/log_score.h"
 #include "engine/core/string_map.h"
 
 namespace vok {
 
 namespace {
-
-int16_t Saturate16(int value) { return static_cast<int16_t>(std::clamp(value, -32768, 32767)); }
 
 // Which positions of the text begin a character (a byte of 0x80 or more leads
 // a two-byte character); the entry at the length tells whether the text ends

@@ -11,6 +11,7 @@
 #include "engine/core/core_lm.h"
 #include "engine/core/hypothesis.h"
 #include "engine/core/lexicon.h"
+#include "engine/core/log_score.h"
 #include "engine/core/messages.h"
 #include "engine/core/page_lm.h"
 #include "engine/core/resources.h"
@@ -24,10 +25,6 @@ constexpr const char* kSection = "LMBackend";
 bool FileExists(const char* path) {
   std::error_code error;
   return path && *path && std::filesystem::is_regular_file(std::filesystem::u8path(path), error);
-}
-
-int16_t Saturate16(int64_t value) {
-  return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "engine/core/hypothesis.h"
 #include "engine/core/lex_tree.h"
 #include "engine/core/lexicon.h"
+#include "engine/core/log_score.h"
 #include "engine/core/messages.h"
 #include "engine/core/page_lm.h"
 #include "engine/core/resources.h"
@@ -17,10 +18,6 @@ namespace vok {
 namespace {
 
 constexpr const char* kSection = "LMBackend";
-
-int16_t Saturate16(int64_t value) {
-  return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
-}
 
 int16_t Clamp16(int value) { return static_cast<int16_t>(std::clamp(value, 0, 32767)); }
 

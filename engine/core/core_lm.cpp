@@ -29,8 +29,6 @@ int32_t TruncToInt(double x) {
   return static_cast<int32_t>(x);
 }
 
-int16_t Saturate16(int64_t x) { return static_cast<int16_t>(std::clamp<int64_t>(x, -32768, 32767)); }
-
 // -trunc(byte x weight), never below the int16 range.
 int16_t WeightedScore(int bytes, float weight) {
   return Saturate16(-int64_t{TruncToInt(bytes * double{weight})});

@@ -2,10 +2,16 @@
 // models store: 0 is the most probable, 255 the floor.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 namespace vok {
+
+// A score summed in a wider type, brought back to int16 at its limits.
+inline int16_t Saturate16(int64_t x) {
+  return static_cast<int16_t>(std::clamp<int64_t>(x, INT16_MIN, INT16_MAX));
+}
 
 // The log of p <= 0 (and of NaN).
 inline constexpr int32_t kLogZero = -134217728;

@@ -23,8 +23,6 @@ constexpr int kFloorScore = -255;
 // At most this many cache records are taken from a cache file.
 constexpr int32_t kMaxCacheRecords = 1 << 22;
 
-int16_t Saturate16(int64_t x) { return static_cast<int16_t>(std::clamp<int64_t>(x, -32768, 32767)); }
-
 // trunc(x) in 64 bits; NaN gives 0.
 int64_t Trunc64(double x) {
   if (!(x == x)) return 0;

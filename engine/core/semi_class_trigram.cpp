@@ -21,8 +21,6 @@ constexpr int kGroupBytes = 6;
 constexpr int kV1RecordBytes = 6;
 constexpr int kV2RecordBytes = 3;
 
-int16_t Saturate16(int64_t x) { return static_cast<int16_t>(std::clamp<int64_t>(x, -32768, 32767)); }
-
 // 1.0001^(v << shift) for a stored value.
 double Power(uint32_t v, int shift) { return std::pow(1.0001, static_cast<double>(uint64_t{v} << shift)); }
 
