@@ -43,11 +43,15 @@ struct LanguageModelOptions {
   int exchange_words = 1500;
   int exchange_passes = 1;
   int shift = 3;
+  // The files: the lexicon text (the name and ".txt"), its binary form and
+  // the core model.
+  std::string lexicon_name = "Lexicon";
+  std::string model_name = "CoreLM";
 };
 
-// Writes "Lexicon.txt", "CoreLM" and "Lexicon" into the folder and checks
-// every class bigram of the written model through the product's readers.
-// Empty, or the reason of the failure.
+// Writes "Lexicon.txt", "CoreLM" and "Lexicon" (by the options' names) into
+// the folder and checks every class bigram of the written model through the
+// product's readers. Empty, or the reason of the failure.
 std::string WriteLanguageModel(const std::vector<LexiconWord>& lexicon, const std::vector<WordCount>& counts,
                                const NgramStatistics& statistics, const CodePageText& code_page,
                                const LanguageModelOptions& options, const std::string& folder);
