@@ -35,6 +35,9 @@ P2HSystem::P2HSystem(const Resources& resources, CLMBackendEngine* back_end,
   Load(resources);
 }
 
+P2HSystem::P2HSystem(const Resources& resources, CLMBackendEngine* back_end)
+    : P2HSystem(resources, back_end, nullptr) {}
+
 P2HSystem::~P2HSystem() = default;
 
 int P2HSystem::ReadOptions(const Resources& resources, bool reload) {

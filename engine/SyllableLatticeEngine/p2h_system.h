@@ -27,8 +27,8 @@ class P2HSystem : public CSystem {
   // backward tree: the stack decoder walks words from their last syllable);
   // otherwise they are loaded from section "P2HSystem". The back end is
   // shared.
-  P2HSystem(const Resources& resources, CLMBackendEngine* back_end,
-            std::unique_ptr<CLexTree> pronunciations = nullptr);
+  P2HSystem(const Resources& resources, CLMBackendEngine* back_end, std::unique_ptr<CLexTree> pronunciations);
+  P2HSystem(const Resources& resources, CLMBackendEngine* back_end);
   ~P2HSystem() override;
 
   // The base options, then "ProcessInput" of section "P2HSystem".

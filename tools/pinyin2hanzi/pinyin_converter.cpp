@@ -1,0 +1,90 @@
+#include "tools/pinyin2hanzi/pinyin_converter.h"
+
+#include <filesystem>
+
+#include "engine/SyllableLatticeEngine/keyboard_constants.h"
+#include "engine/SyllableLatticeEngine/lm_backend_engine.h"
+#include "engine/SyllableLatticeEngine/p2h_system.h"
+#include "engine/SyllableLatticeEngine/pl_engine.h"
+#include "engine/core/hypothesis.h"
+#include "engine/core/lexicon.h"
+#include "engine/core/string_map.h"
+
+namespace tools {
+
+namespace {
+
+// The first of the names that exists in the folder, or the empty text.
+std::string Existing(const std::string& folder, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    const std::string path = folder + "/" + name;
+    if (std::filesystem::exists(path)) return path;
+  }
+  return {};
+}
+
+}  // namespace
+
+PinyinConverter::PinyinConverter(const std::string& folder) {
+  // The engine's defaults for these keys.
+  resources_.PutInt("System", "NBestChoices", 50);
+  resources_.PutInt("System", "OutputNBestChoices", 10);
+  resources_.PutInt("System", "Verbosity", 0);
+  resources_.PutInt("Search", "StackSearchBeam", 300);
+  resources_.Put("LMBackend", "ClassBigramWeight", "1.0");
+  resources_.Put("LMBackend", "ClassTrigramWeight", "2.0");
+  resources_.Put("LMBackend", "WordProbWeight", "0.5");
+  resources_.PutInt("LMBackend", "WordInsertionPenalty", -50);
+  resources_.Put("LMBackend", "WordProbFloorRate", "0.85");
+  resources_.PutInt("LMBackend", "ClassTrigramWordPenalty", 0);
+  resources_.Put("LMBackend", "ClassBigramProbFloorRate", "0.3");
+  resources_.PutInt("LMBackend", "CacheLMHistory", 100);
+  resources_.Put("LMBackend", "CacheLMWeight", "0.8");
+  resources_.Put("LMBackend", "LexiconFile", (folder + "/Lexicon.txt").c_str());
+  resources_.Put("LMBackend", "BinaryLexiconFile", (folder + "/Lexicon").c_str());
+  resources_.Put("LMBackend", "CoreLMFile", Existing(folder, {"CoreLM", "LM1"}).c_str());
+  const std::string page = Existing(folder, {"PageLM", "LM2"});
+  if (!page.empty()) resources_.Put("LMBackend", "PageLMFile", page.c_str());
+  const std::string folder_resources = folder + "/Resources";
+  if (std::filesystem::exists(folder_resources)) resources_.Merge(folder_resources.c_str());
+  back_end_ = std::make_unique<vok::CLMBackendEngine>(resources_);
+  system_ = std::make_unique<vok::P2HSystem>(resources_, back_end_.get());
+}
+
+PinyinConverter::~PinyinConverter() = default;
+
+bool PinyinConverter::ok() const {
+  return back_end_->lexicon() && back_end_->core() && system_->pronunciations() && system_->keyboard_map() &&
+         system_->keyboard_map()->key_count() > 0;
+}
+
+PinyinConverter::Result PinyinConverter::Convert(std::string_view keys, int nbest) {
+  std::string text(keys);
+  for (char& c : text) {
+    if (c == '\'') c = vok::CPLEngine::kSeparatorKey;
+  }
+  Result result;
+  vok::ApplyKeyboardConstants(system_.get(), text.c_str());
+  system_->StartUtterance();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const int taken = system_->ProcessKey(static_cast<uint8_t>(text[i]));
+    if (taken == vok::CPLEngine::kUnknownKey) {
+      result.refused_at = static_cast<int>(i);
+      break;
+    }
+    if (taken < 0) break;
+  }
+  system_->FinishUtterance();
+  if (result.refused_at >= 0) return result;
+  const bool decoded = system_->RunBackEnd(true, false) == 0;
+  system_->UpdateStatistics();
+  if (!decoded) return result;
+  for (int n = 0; n < system_->nbest()->count() && n < nbest; ++n) {
+    char sentence[1024];
+    if (system_->GetResultText(n, sentence, sizeof sentence, "") == 0)
+      result.sentences.emplace_back(sentence);
+  }
+  return result;
+}
+
+}  // namespace tools
