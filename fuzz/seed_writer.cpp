@@ -231,6 +231,13 @@ void EngineSeeds(const fs::path& root, const fs::path& scratch) {
                         "\xb1\xa1 \xb0\xa1 \xb0\xa3\n\xb1\xa2 \xb0\xa2\n\xb1\xa1\xb1\xa2 \xb0\xa1\xb0\xa2\nab a\xb0\xa2 AB\n");
   }
   {
+    // A Simplified character with its Traditional alternatives, one alone,
+    // a malformed line, a last line without its end; and a term map.
+    const SeedFolder maps(root, "fuzz_converter_maps");
+    maps.WriteText("G2bchar.tab", "\xcd\xb7\xc0\x59\n\xb7\xa2\xb5\x6f\xbe\x76\r\n\xb2\xbf\nodd\n\xd5\xb9\xae\x69");
+    maps.WriteText("terms.txt", "\xcd\xb7\xb7\xa2 \xc0\x59\xbe\x76\n\xb7\xa2\xd5\xb9\t\xb5\x6f\xae\x69\nbad\n");
+  }
+  {
     hmm_model_writer::SyntheticShape shape;
     shape.dims = {3, 2};
     shape.codeBooksPerStream = 1;
