@@ -103,6 +103,23 @@ void ConfusionLatticeEngine::Replace(int from, int end, const std::string& prefi
   }
 }
 
+void ConfusionLatticeEngine::ReplaceWhole(int from, int end, const std::string& prefix, int score) {
+  const int length = end - from;
+  if (length <= longest_key_) {
+    const std::string whole(buffer_ + from, buffer_ + end);
+    for (const StringMap::ValueLink* v = map_->Lookup(whole.c_str()); v; v = v->next) {
+      Offer(prefix + v->record->value, score + v->record->count);
+    }
+  }
+  for (int k = 2; k < length && k <= longest_key_; k += 2) {
+    const std::string head(buffer_ + from, buffer_ + from + k);
+    for (const StringMap::ValueLink* v = map_->Lookup(head.c_str()); v; v = v->next) {
+      const std::string grown = prefix + v->record->value;
+      if (MayGrow(grown)) ReplaceWhole(from + k, end, grown, score + v->record->count);
+    }
+  }
+}
+
 int ConfusionLatticeEngine::ProcessInput() {
   if (AppendCurrent() < 0) return -1;
   if (!lexicon_) return 0;
@@ -120,8 +137,12 @@ int ConfusionLatticeEngine::ProcessInput() {
   for (int s = 0; s < n; ++s) {
     if (!starts[static_cast<std::size_t>(s)]) continue;
     offered_.clear();
-    if (n - s <= longest_word_) Offer(std::string(buffer_ + s, buffer_ + n), 0);
-    Replace(s, n, std::string(), 0);
+    if (values_only_) {
+      ReplaceWhole(s, n, std::string(), 0);
+    } else {
+      if (n - s <= longest_word_) Offer(std::string(buffer_ + s, buffer_ + n), 0);
+      Replace(s, n, std::string(), 0);
+    }
     for (const auto& [word, score] : offered_) AddEntry(word, Saturate16(score), s);
   }
   return 0;

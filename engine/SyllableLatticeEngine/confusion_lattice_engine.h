@@ -33,11 +33,21 @@ class ConfusionLatticeEngine : public WordLatticeEngine {
   StringMap* confusion_map() { return map_.get(); }
   const StringMap* confusion_map() const { return map_.get(); }
 
+  // Only texts made wholly of the map's values become entries, in every
+  // composition of keys that covers the substring. For a source text in
+  // another code page than the lexicon (Simplified GB2312 to Traditional
+  // Big5), where the bytes of an unchanged part would be looked up as a
+  // different word. Off by default.
+  void set_values_only(bool on) { values_only_ = on; }
+  bool values_only() const { return values_only_; }
+
  private:
   // Keeps the best score of each word entered for the current start.
   void Offer(const std::string& text, int score);
   // The replacements of buffer[from, end) after `prefix`.
   void Replace(int from, int end, const std::string& prefix, int score);
+  // The compositions of keys that cover buffer[from, end) after `prefix`.
+  void ReplaceWhole(int from, int end, const std::string& prefix, int score);
   bool MayGrow(const std::string& prefix) const;
   void RebuildPrefixes();
 
@@ -49,6 +59,7 @@ class ConfusionLatticeEngine : public WordLatticeEngine {
   int key_count_ = -1;
   int longest_key_ = 0;
   std::unordered_map<uint16_t, int> offered_;
+  bool values_only_ = false;
 };
 
 }  // namespace vok

@@ -61,6 +61,9 @@ CPCSystem::CPCSystem(const Resources& resources) {
   if (!lexicon.empty() && FileExists(lexicon.c_str())) {
     back_end_ = std::make_unique<CLMBackendEngine>(resources);
     sc_system_ = std::make_unique<CSCSystem>(resources, back_end_.get());
+    // The Simplified text is GB2312, the lexicon Big5: only the alternatives
+    // make words.
+    sc_system_->confusion_engine()->set_values_only(true);
   }
   char_map_ = std::make_unique<StringMap>(kCharMapCapacity);
   const std::string char_map = FileName(resources, "CPCSystem", "GBToBig5MapFile");

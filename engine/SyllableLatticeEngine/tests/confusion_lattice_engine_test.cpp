@@ -41,6 +41,20 @@ class NaiveConfusion {
  public:
   NaiveConfusion(const vok::CLexicon& lexicon, const StringMap& map) : lexicon_(lexicon), map_(map) {}
 
+  // Only the texts made wholly of values: every split of the substring into
+  // keys, each key replaced by each of its values.
+  EntryMap RunValuesOnly(const std::string& text) {
+    entries_.clear();
+    for (int n = 2; n <= static_cast<int>(text.size()); n += 2) {
+      for (int s = 0; s < n; s += 2) {
+        frame_ = n;
+        start_ = s;
+        Compose(text.substr(s, n - s), "", 0);
+      }
+    }
+    return entries_;
+  }
+
   EntryMap Run(const std::string& text) {
     entries_.clear();
     for (int n = 1; n <= static_cast<int>(text.size()); ++n) {
@@ -77,6 +91,16 @@ class NaiveConfusion {
       for (const auto& [v, sv] : tail_values) Offer(prefix + head + v, score + sv);
       if (head_values.empty() || tail_values.empty()) continue;
       for (const auto& [v, sv] : head_values) Replace(tail, prefix + v, score + sv);
+    }
+  }
+
+  void Compose(const std::string& rest, const std::string& prefix, int score) {
+    if (rest.empty()) {
+      Offer(prefix, score);
+      return;
+    }
+    for (std::size_t k = 2; k <= rest.size(); k += 2) {
+      for (const auto& [v, sv] : Values(rest.substr(0, k))) Compose(rest.substr(k), prefix + v, score + sv);
     }
   }
 
@@ -123,6 +147,34 @@ TEST(ConfusionLatticeEngineTest, EntriesMatchTheRulesOnRandomTexts) {
       const std::string text = RandomText(&rng, 5, false);
       engine.ProcessText(text.c_str());
       EXPECT_EQ(Entries(table), naive.Run(text)) << "round " << round << " text " << t;
+    }
+  }
+}
+
+TEST(ConfusionLatticeEngineTest, ValuesOnlyEntriesAreTheCompositionsOfValues) {
+  std::mt19937 rng(38);
+  for (int round = 0; round < 12; ++round) {
+    std::vector<vok_testing::FixtureWord> words;
+    std::set<std::string> seen;
+    for (int i = 0; i < 40; ++i) {
+      const std::string w = RandomText(&rng, 4, true);
+      if (seen.insert(w).second) words.push_back({w, 3, 10});
+    }
+    vok_test::SmallLanguage language;
+    ASSERT_TRUE(language.Load(4, std::vector<uint8_t>(16, 10), vok_test::WithSentenceWords(words)));
+    BackTraceTable table(2000, 10, 1);
+    ConfusionLatticeEngine engine(&table, language.lexicon.get(), nullptr);
+    engine.set_values_only(true);
+    std::uniform_int_distribution<int> score(-20, 20);
+    for (int i = 0; i < 14; ++i) {
+      engine.confusion_map()->Add(RandomText(&rng, 2, false).c_str(), RandomText(&rng, 2, true).c_str(),
+                                  score(rng));
+    }
+    NaiveConfusion naive(*language.lexicon, *engine.confusion_map());
+    for (int t = 0; t < 10; ++t) {
+      const std::string text = RandomText(&rng, 6, false);
+      engine.ProcessText(text.c_str());
+      EXPECT_EQ(Entries(table), naive.RunValuesOnly(text)) << "round " << round << " text " << t;
     }
   }
 }

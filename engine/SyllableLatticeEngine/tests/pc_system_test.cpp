@@ -87,6 +87,19 @@ TEST_F(ConverterTest, ACharacterWithTwoFormsIsResolvedByTheWordsAroundIt) {
   EXPECT_EQ(converter.ConvertChar(kBuGb.c_str(), out), -1);
 }
 
+TEST_F(ConverterTest, SimplifiedBytesAreNeverReadAsATraditionalWord) {
+  // The GB2312 bytes of "head" spell another Big5 character, a frequent word
+  // of the Traditional lexicon: only alternatives may make words.
+  vok_test::SmallLanguage language;
+  ASSERT_TRUE(language.Load(5, std::vector<uint8_t>(25, 20),
+                            vok_test::WithSentenceWords({{kTouGb, 3, 500}, {kTouB5, 3, 5}})));
+  ASSERT_EQ(language.lexicon->WriteBinary(binary_path_.c_str(), 0, 0), 0);
+  options_.Put("LMBackend", "LexiconFile", language.lexicon_path.c_str());
+  options_.Put("LMBackend", "CoreLMFile", language.model_path.c_str());
+  CPCSystem converter(options_);
+  EXPECT_EQ(Convert(&converter, kTouGb + kTouGb), kTouB5 + kTouB5);
+}
+
 TEST_F(ConverterTest, ConversionEdgeCases) {
   CPCSystem converter(options_);
   const vok::TimingStats& decodes = converter.sc_system()->timing();
