@@ -9,7 +9,8 @@
 // full pinyin through the folder's lexicon; every converter gets the same
 // key strings. Accuracy: character accuracy of the best sentence (one minus
 // edit distance over length), exact sentences, and for the engine whether
-// the reference is among its 10 best. Latency: the whole conversion that
+// the reference is among its 10 best; the engine with short-hand typing as
+// the folder sets it, and the other way. Latency: the whole conversion that
 // the keyboard controller queues after every key, timed for every prefix of
 // the key strings of M sentences. --errors lists the engine's wrong
 // sentences on stderr (reference, best sentence, keys).
@@ -27,6 +28,8 @@
 #include "bench/decoders/character_accuracy.h"
 #include "bench/decoders/lexicon_readings.h"
 #include "bench/decoders/pinyin_peers.h"
+#include "engine/SyllableLatticeEngine/p2h_system.h"
+#include "engine/SyllableLatticeEngine/pl_engine.h"
 #include "tools/pinyin2hanzi/pinyin_converter.h"
 #include "tools/text_codec/text_codec.h"
 
@@ -119,23 +122,33 @@ int main(int argc, char** argv) {
   std::printf("| %-44s | %8s | %8s | %8s | %8s |\n", "converter", "char acc", "exact", "top-10", "ms/sent");
   std::printf("|%s|----------|----------|----------|----------|\n", std::string(46, '-').c_str());
 
-  bench::CharacterAccuracy engine, baseline;
-  int in_top10 = 0;
-  const auto started = Clock::now();
-  for (const Sentence& s : sentences) {
-    const tools::PinyinConverter::Result result = converter.Convert(s.keys, 10);
-    const std::string best = result.sentences.empty() ? std::string() : result.sentences[0];
-    const std::string best_utf8 = to_utf8.ConvertLossy(best, "?");
-    engine.Add(s.utf8, best_utf8);
-    if (show_errors && best_utf8 != s.utf8)
-      std::fprintf(stderr, "%s\t%s\t%s\n", s.utf8.c_str(), best_utf8.c_str(), s.keys.c_str());
-    if (std::find(result.sentences.begin(), result.sentences.end(), s.gb) != result.sentences.end())
-      ++in_top10;
+  // The folder's short-hand setting first, then the other one: the peers
+  // convert full pinyin only.
+  vok::CPLEngine& keys_engine = *converter.system().keyboard_engine();
+  const bool folder_short_hand = keys_engine.short_hand();
+  for (const bool short_hand : {folder_short_hand, !folder_short_hand}) {
+    keys_engine.set_short_hand(short_hand);
+    bench::CharacterAccuracy engine;
+    int in_top10 = 0;
+    const auto started = Clock::now();
+    for (const Sentence& s : sentences) {
+      const tools::PinyinConverter::Result result = converter.Convert(s.keys, 10);
+      const std::string best = result.sentences.empty() ? std::string() : result.sentences[0];
+      const std::string best_utf8 = to_utf8.ConvertLossy(best, "?");
+      engine.Add(s.utf8, best_utf8);
+      if (show_errors && short_hand == folder_short_hand && best_utf8 != s.utf8)
+        std::fprintf(stderr, "%s\t%s\t%s\n", s.utf8.c_str(), best_utf8.c_str(), s.keys.c_str());
+      if (std::find(result.sentences.begin(), result.sentences.end(), s.gb) != result.sentences.end())
+        ++in_top10;
+    }
+    const double engine_ms = Milliseconds(Clock::now() - started) / static_cast<double>(sentences.size());
+    char recall[32];
+    std::snprintf(recall, sizeof recall, "%.1f %%", 100.0 * in_top10 / static_cast<double>(sentences.size()));
+    PrintRow(short_hand ? "engine (P2HSystem), short-hand on" : "engine (P2HSystem), short-hand off", engine,
+             recall, engine_ms);
   }
-  const double engine_ms = Milliseconds(Clock::now() - started) / static_cast<double>(sentences.size());
-  char recall[32];
-  std::snprintf(recall, sizeof recall, "%.1f %%", 100.0 * in_top10 / static_cast<double>(sentences.size()));
-  PrintRow("engine (P2HSystem, China folder)", engine, recall, engine_ms);
+  keys_engine.set_short_hand(folder_short_hand);
+  bench::CharacterAccuracy baseline;
   for (const Sentence& s : sentences)
     baseline.Add(s.utf8, to_utf8.ConvertLossy(readings.Baseline(s.syllables), "?"));
   PrintRow("baseline: commonest character of each syllable", baseline, "-", 0);
@@ -165,9 +178,9 @@ int main(int argc, char** argv) {
     }
   }
   std::printf(
-      "\nfull conversion after each key: %zu runs over %zu sentences: median %.2f ms, p95 %.2f ms, "
-      "max %.2f ms (targets: median <= 5 ms, p95 <= 15 ms)\n",
-      latencies.size(), timed, Percentile(latencies, 0.5), Percentile(latencies, 0.95),
-      Percentile(latencies, 1.0));
+      "\nfull conversion after each key (short-hand %s): %zu runs over %zu sentences: median %.2f ms, "
+      "p95 %.2f ms, max %.2f ms (targets: median <= 5 ms, p95 <= 15 ms)\n",
+      folder_short_hand ? "on" : "off", latencies.size(), timed, Percentile(latencies, 0.5),
+      Percentile(latencies, 0.95), Percentile(latencies, 1.0));
   return 0;
 }
