@@ -19,6 +19,8 @@
 #include "tools/build_language_data/keyboard_map.h"
 #include "tools/build_language_data/script_tables.h"
 #include "tools/build_language_data/vocabulary.h"
+#include "tools/convert_script/script_converter.h"
+#include "tools/pinyin2hanzi/pinyin_converter.h"
 #include "tools/text_codec/text_codec.h"
 
 namespace {
@@ -185,6 +187,29 @@ TEST_F(StageFolder, ConverterFilesLoadIntoTheConverter) {
   char simplified[3];
   EXPECT_EQ(converter.MapChar(c.Big5("乾").c_str(), simplified), 0);
   EXPECT_EQ(std::string(simplified), c.Gb("乾"));
+}
+
+}  // namespace
+
+namespace {
+
+// The keyboard and converter files the build generated from the real
+// sources, when it did.
+TEST(GeneratedKeyboardAndConverter, ConvertThroughTheEngine) {
+  const std::string china = std::string(WRENDLE_LANGUAGE_DATA_DIR) + "/China";
+  const std::string data = WRENDLE_ENGINE_DATA_DIR;
+  if (!std::filesystem::exists(china + "/P2HPron") || !std::filesystem::exists(data + "/PCSysLM1"))
+    GTEST_SKIP() << "no generated keyboard and converter data";
+  tools::PinyinConverter keyboard(china);
+  ASSERT_TRUE(keyboard.ok());
+  const Codecs c;
+  const tools::PinyinConverter::Result result = keyboard.Convert("zhongguoren", 5);
+  ASSERT_FALSE(result.sentences.empty());
+  EXPECT_EQ(result.sentences[0], c.Gb("中国人"));
+  tools::ScriptConverter converter(data);
+  ASSERT_TRUE(converter.ok());
+  EXPECT_EQ(converter.ToTraditional("头发很长，发展很快。"), "頭髮很長，發展很快。");
+  EXPECT_EQ(converter.ToSimplified("頭髮很長，發展很快。"), "头发很长，发展很快。");
 }
 
 }  // namespace
