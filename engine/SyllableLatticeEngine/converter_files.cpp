@@ -1,5 +1,6 @@
 #include "engine/SyllableLatticeEngine/converter_files.h"
 
+#include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/core/resources.h"
 
 namespace vok {
@@ -11,6 +12,13 @@ void PutConverterFiles(const std::string& data_folder, Resources* resources) {
   resources->Put("LMBackend", "CoreLMFile", in_folder(ConverterFiles::kModel).c_str());
   resources->Put("CPCSystem", "GBToBig5MapFile", in_folder(ConverterFiles::kCharacterMap).c_str());
   resources->Put("CPCSystem", "GBToBig5TermMapFile", in_folder(ConverterFiles::kTermMap).c_str());
+}
+
+void PutConverterOptions(const std::string& data_folder, Resources* resources) {
+  resources->PutInt("System", "NBestChoices", 50);
+  resources->PutInt("Search", "StackSearchBeam", 300);
+  PutBackEndDefaults(resources);
+  PutConverterFiles(data_folder, resources);
 }
 
 }  // namespace vok

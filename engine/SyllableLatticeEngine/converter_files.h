@@ -21,5 +21,8 @@ struct ConverterFiles {
 // section "CPCSystem" ("GBToBig5MapFile", "GBToBig5TermMapFile") for the
 // files in `data_folder`.
 void PutConverterFiles(const std::string& data_folder, Resources* resources);
+// The files, the back end's defaults and the search settings the engine
+// gives the converter ("NBestChoices", "StackSearchBeam").
+void PutConverterOptions(const std::string& data_folder, Resources* resources);
 
 }  // namespace vok

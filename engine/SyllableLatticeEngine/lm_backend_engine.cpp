@@ -29,6 +29,18 @@ bool FileExists(const char* path) {
 
 }  // namespace
 
+void PutBackEndDefaults(Resources* resources) {
+  resources->Put(kSection, "ClassBigramWeight", "1.0");
+  resources->Put(kSection, "ClassTrigramWeight", "2.0");
+  resources->Put(kSection, "WordProbWeight", "0.5");
+  resources->PutInt(kSection, "WordInsertionPenalty", -50);
+  resources->Put(kSection, "WordProbFloorRate", "0.85");
+  resources->PutInt(kSection, "ClassTrigramWordPenalty", 0);
+  resources->Put(kSection, "ClassBigramProbFloorRate", "0.3");
+  resources->PutInt(kSection, "CacheLMHistory", 100);
+  resources->Put(kSection, "CacheLMWeight", "0.8");
+}
+
 CLMBackendEngine::CLMBackendEngine() = default;
 
 CLMBackendEngine::CLMBackendEngine(const Resources& resources) { Load(resources); }

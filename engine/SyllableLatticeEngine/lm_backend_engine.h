@@ -20,6 +20,11 @@ class NBestList;
 class PageLM;
 class Resources;
 
+// The back end's keys of section "LMBackend" as the engine writes them at
+// set-up, before the data folders' "Resources" override them: the model
+// weights, the insertion penalty, the floor rates and the cache model.
+void PutBackEndDefaults(Resources* resources);
+
 class CLMBackendEngine {
  public:
   static constexpr int kFileNameBytes = 260;

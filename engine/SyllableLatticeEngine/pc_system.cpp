@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "engine/SyllableLatticeEngine/confusion_lattice_engine.h"
@@ -54,6 +55,25 @@ struct LoadReport {
   }
 };
 
+// Each line of the file (its end removed) through `take`; the refusals are
+// reported once at the end. The number of lines, or -1 when the file cannot
+// be opened.
+int ReadMapLines(const char* path, const char* loader,
+                 const std::function<void(std::string* line, LoadReport* report)>& take) {
+  std::FILE* stream = path ? std::fopen(path, "rb") : nullptr;
+  if (!stream) return -1;
+  LoadReport report;
+  int lines = 0;
+  std::string line;
+  while (FileReadLine(stream, &line) >= 0) {
+    ++lines;
+    take(&line, &report);
+  }
+  std::fclose(stream);
+  report.Print(loader, path);
+  return lines;
+}
+
 }  // namespace
 
 CPCSystem::CPCSystem(const Resources& resources) {
@@ -82,57 +102,39 @@ bool CPCSystem::AddWordIfNew(const char* word) {
 }
 
 int CPCSystem::LoadCharMap(const char* path) {
-  std::FILE* stream = path ? std::fopen(path, "rb") : nullptr;
-  if (!stream) return -1;
-  LoadReport report;
-  int lines = 0;
-  std::string line;
-  while (FileReadLine(stream, &line) >= 0) {
-    ++lines;
-    TrimRight(&line);
-    if (line.size() > static_cast<std::size_t>(kMapLineBytes) || !IsDoubleByteText(line)) {
-      ++report.malformed;
-      continue;
+  return ReadMapLines(path, "CPCSystem::LoadCharMap", [this](std::string* line, LoadReport* report) {
+    TrimRight(line);
+    if (line->size() > static_cast<std::size_t>(kMapLineBytes) || !IsDoubleByteText(*line)) {
+      ++report->malformed;
+      return;
     }
-    const std::string simplified = line.substr(0, 2);
-    for (std::size_t i = 2; i < line.size(); i += 2) {
-      const std::string alternative = line.substr(i, 2);
+    const std::string simplified = line->substr(0, 2);
+    for (std::size_t i = 2; i < line->size(); i += 2) {
+      const std::string alternative = line->substr(i, 2);
       if (sc_system_) {
-        if (!AddWordIfNew(alternative.c_str())) ++report.refused_words;
+        if (!AddWordIfNew(alternative.c_str())) ++report->refused_words;
         if (sc_system_->AddConfusion(simplified.c_str(), alternative.c_str(), kCharacterConfusionScore) != 0)
-          ++report.refused_entries;
+          ++report->refused_entries;
       }
-      if (!char_map_->Add(alternative.c_str(), simplified.c_str(), 0)) ++report.refused_entries;
+      if (!char_map_->Add(alternative.c_str(), simplified.c_str(), 0)) ++report->refused_entries;
     }
-  }
-  std::fclose(stream);
-  report.Print("CPCSystem::LoadCharMap", path);
-  return lines;
+  });
 }
 
 int CPCSystem::LoadTermMap(const char* path) {
-  std::FILE* stream = path ? std::fopen(path, "rb") : nullptr;
-  if (!stream) return -1;
-  LoadReport report;
-  int lines = 0;
-  std::string line;
-  while (FileReadLine(stream, &line) >= 0) {
-    ++lines;
-    const std::vector<std::string> tokens = SplitTokens(line);
-    if (tokens.empty()) continue;
-    if (line.size() > static_cast<std::size_t>(kTermLineBytes) || tokens.size() < 2 ||
+  return ReadMapLines(path, "CPCSystem::LoadTermMap", [this](std::string* line, LoadReport* report) {
+    const std::vector<std::string> tokens = SplitTokens(*line);
+    if (tokens.empty()) return;
+    if (line->size() > static_cast<std::size_t>(kTermLineBytes) || tokens.size() < 2 ||
         !IsDoubleByteText(tokens[0]) || !IsDoubleByteText(tokens[1])) {
-      ++report.malformed;
-      continue;
+      ++report->malformed;
+      return;
     }
-    if (!sc_system_) continue;
-    if (!AddWordIfNew(tokens[1].c_str())) ++report.refused_words;
+    if (!sc_system_) return;
+    if (!AddWordIfNew(tokens[1].c_str())) ++report->refused_words;
     if (sc_system_->AddConfusion(tokens[0].c_str(), tokens[1].c_str(), kTermConfusionScore) != 0)
-      ++report.refused_entries;
-  }
-  std::fclose(stream);
-  report.Print("CPCSystem::LoadTermMap", path);
-  return lines;
+      ++report->refused_entries;
+  });
 }
 
 int CPCSystem::ConvertChar(const char* character, char out[3]) const {

@@ -1,5 +1,6 @@
 #include "engine/api/engine_defaults.h"
 
+#include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "platform/folder_listing.h"
 
 namespace vok::api {
@@ -21,15 +22,7 @@ void WriteEngineDefaults(vok::Resources& r, DataFolders& folders, std::uint32_t 
   if (auto lm2 = folders.FilePath(kLm2, dialect_id); lm2 && platform::PathExists(*lm2)) {
     r.Put("LMBackend", "PageLMFile", lm2->c_str());
   }
-  r.Put("LMBackend", "ClassBigramWeight", "1.0");
-  r.Put("LMBackend", "ClassTrigramWeight", "2.0");
-  r.Put("LMBackend", "WordProbWeight", "0.5");
-  r.PutInt("LMBackend", "WordInsertionPenalty", -50);
-  r.Put("LMBackend", "WordProbFloorRate", "0.85");
-  r.PutInt("LMBackend", "ClassTrigramWordPenalty", 0);
-  r.Put("LMBackend", "ClassBigramProbFloorRate", "0.3");
-  r.PutInt("LMBackend", "CacheLMHistory", 100);
-  r.Put("LMBackend", "CacheLMWeight", "0.8");
+  vok::PutBackEndDefaults(&r);
   r.PutInt("Search", "GenWordLattice", 1);
   r.PutInt("Search", "CharacterCountThreshold", 0);
   r.PutInt("Search", "StackSearchBeam", 300);

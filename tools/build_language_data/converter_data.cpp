@@ -84,10 +84,7 @@ std::string WriteConverterData(const ScriptTables& tables, const std::vector<Wor
   if (!WriteText(term_path, TermMapText(tables))) return "cannot write " + term_path;
 
   vok::Resources resources;
-  vok::PutConverterFiles(folder, &resources);
-  resources.PutInt("System", "NBestChoices", 1);
-  resources.PutInt("Search", "StackSearchBeam", 300);
-  resources.PutInt("LMBackend", "WordInsertionPenalty", -50);
+  vok::PutConverterOptions(folder, &resources);
   vok::CPCSystem converter(resources);
   if (!converter.back_end() || !converter.back_end()->lexicon())
     return "the converter does not load its back end";

@@ -20,13 +20,7 @@ std::size_t Utf8Length(unsigned char lead) {
 
 ScriptConverter::ScriptConverter(const std::string& data_folder) {
   vok::Resources resources;
-  // The engine's defaults for these keys.
-  resources.PutInt("System", "NBestChoices", 50);
-  resources.PutInt("Search", "StackSearchBeam", 300);
-  resources.PutInt("LMBackend", "WordInsertionPenalty", -50);
-  resources.Put("LMBackend", "ClassBigramWeight", "1.0");
-  resources.Put("LMBackend", "WordProbWeight", "0.5");
-  vok::PutConverterFiles(data_folder, &resources);
+  vok::PutConverterOptions(data_folder, &resources);
   converter_ = std::make_unique<vok::CPCSystem>(resources);
 }
 

@@ -31,15 +31,7 @@ PinyinConverter::PinyinConverter(const std::string& folder) {
   resources_.PutInt("System", "OutputNBestChoices", 10);
   resources_.PutInt("System", "Verbosity", 0);
   resources_.PutInt("Search", "StackSearchBeam", 300);
-  resources_.Put("LMBackend", "ClassBigramWeight", "1.0");
-  resources_.Put("LMBackend", "ClassTrigramWeight", "2.0");
-  resources_.Put("LMBackend", "WordProbWeight", "0.5");
-  resources_.PutInt("LMBackend", "WordInsertionPenalty", -50);
-  resources_.Put("LMBackend", "WordProbFloorRate", "0.85");
-  resources_.PutInt("LMBackend", "ClassTrigramWordPenalty", 0);
-  resources_.Put("LMBackend", "ClassBigramProbFloorRate", "0.3");
-  resources_.PutInt("LMBackend", "CacheLMHistory", 100);
-  resources_.Put("LMBackend", "CacheLMWeight", "0.8");
+  vok::PutBackEndDefaults(&resources_);
   resources_.Put("LMBackend", "LexiconFile", (folder + "/Lexicon.txt").c_str());
   resources_.Put("LMBackend", "BinaryLexiconFile", (folder + "/Lexicon").c_str());
   resources_.Put("LMBackend", "CoreLMFile", Existing(folder, {"CoreLM", "LM1"}).c_str());

@@ -43,11 +43,7 @@ class LatticeSystemTest : public ::testing::Test {
         language_->Load(kClasses, model,
                         vok_test::WithSentenceWords(
                             {{"XY", 3, 20}, {"Z", 4, 20}, {"X", 5, 20}, {"YZ", 6, 20}, {"W", 4, 20}})));
-    options_.PutInt("System", "NBestChoices", 10);
-    options_.PutInt("Search", "StackSearchBeam", 2000);
-    options_.PutInt("LMBackend", "WordInsertionPenalty", -50);
-    options_.Put("LMBackend", "LexiconFile", language_->lexicon_path.c_str());
-    options_.Put("LMBackend", "CoreLMFile", language_->model_path.c_str());
+    vok_test::PutSmallLanguageOptions(*language_, &options_);
     back_end_ = std::make_unique<CLMBackendEngine>(options_);
     ASSERT_NE(back_end_->lexicon(), nullptr);
   }

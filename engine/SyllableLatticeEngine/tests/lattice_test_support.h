@@ -15,6 +15,7 @@
 #include "engine/core/lexicon.h"
 #include "engine/core/messages.h"
 #include "engine/core/page_lm.h"
+#include "engine/core/resources.h"
 #include "engine/core/testing/lm_file_writers.h"
 #include "engine/core/tests/test_support.h"
 
@@ -69,6 +70,16 @@ inline std::vector<vok_testing::FixtureWord> WithSentenceWords(
   std::vector<vok_testing::FixtureWord> all = {{"<S>", 0, 50}, {"</S>", 1, 50}, {"<UNK>", 2, 5}};
   all.insert(all.end(), words.begin(), words.end());
   return all;
+}
+
+// The options of a system and its back end over the small language's files.
+inline void PutSmallLanguageOptions(const SmallLanguage& language, vok::Resources* options,
+                                    int insertion_penalty = -50) {
+  options->PutInt("System", "NBestChoices", 10);
+  options->PutInt("Search", "StackSearchBeam", 2000);
+  options->PutInt("LMBackend", "WordInsertionPenalty", insertion_penalty);
+  options->Put("LMBackend", "LexiconFile", language.lexicon_path.c_str());
+  options->Put("LMBackend", "CoreLMFile", language.model_path.c_str());
 }
 
 // Sends the log to a temporary file while the object lives.

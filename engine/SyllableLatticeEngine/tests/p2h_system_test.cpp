@@ -94,11 +94,7 @@ class KeyboardSystemTest : public ::testing::Test {
     binary_pron_path_ = Path("PronBackward");
     binary_keyboard_path_ = Path("Keyboard");
 
-    options_.PutInt("System", "NBestChoices", 10);
-    options_.PutInt("Search", "StackSearchBeam", 2000);
-    options_.PutInt("LMBackend", "WordInsertionPenalty", -100);
-    options_.Put("LMBackend", "LexiconFile", language_.lexicon_path.c_str());
-    options_.Put("LMBackend", "CoreLMFile", language_.model_path.c_str());
+    vok_test::PutSmallLanguageOptions(language_, &options_, -100);
     options_.Put("P2HSystem", "SyllableFile", syllable_path_.c_str());
     options_.Put("P2HSystem", "PronunciationFile", pron_path_.c_str());
     options_.Put("P2HSystem", "BinaryPronunciationFile", binary_pron_path_.c_str());

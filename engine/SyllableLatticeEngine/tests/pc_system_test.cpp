@@ -50,11 +50,7 @@ class ConverterTest : public ::testing::Test {
     // The last line has no line end; "bu" has no alternative.
     WriteText(char_map_path_, kTouGb + kTouB5 + "\n" + kFaGb + kFaDevelopB5 + kFaHairB5 + "\r\n" + kZhanGb +
                                   kZhanB5 + "\n" + kBuGb + "\n" + kGanGb + kQianB5 + kGanB5 + kGanSameB5);
-    options_.PutInt("System", "NBestChoices", 5);
-    options_.PutInt("Search", "StackSearchBeam", 2000);
-    options_.PutInt("LMBackend", "WordInsertionPenalty", -50);
-    options_.Put("LMBackend", "LexiconFile", language_.lexicon_path.c_str());
-    options_.Put("LMBackend", "CoreLMFile", language_.model_path.c_str());
+    vok_test::PutSmallLanguageOptions(language_, &options_);
     options_.Put("LMBackend", "BinaryLexiconFile", binary_path_.c_str());
     options_.Put("CPCSystem", "GBToBig5MapFile", char_map_path_.c_str());
   }
@@ -236,11 +232,7 @@ TEST(CSCSystemTest, ConfusionFileAndAddedConfusions) {
   const std::string confusion = vok_test::LatticeTempPath("confusion.txt");
   WriteText(confusion, kTouB5 + " " + kTouGb + "\n");  // the map's text form: value, then its keys
   Resources options;
-  options.PutInt("System", "NBestChoices", 5);
-  options.PutInt("Search", "StackSearchBeam", 2000);
-  options.PutInt("LMBackend", "WordInsertionPenalty", -50);
-  options.Put("LMBackend", "LexiconFile", language.lexicon_path.c_str());
-  options.Put("LMBackend", "CoreLMFile", language.model_path.c_str());
+  vok_test::PutSmallLanguageOptions(language, &options);
   options.Put("CSCSystem", "ConfusionFile", confusion.c_str());
   vok::CLMBackendEngine back_end(options);
   CSCSystem system(options, &back_end);

@@ -170,10 +170,7 @@ TEST_F(StageFolder, ConverterFilesLoadIntoTheConverter) {
     EXPECT_TRUE(std::filesystem::exists(folder_ + "/" + name)) << name;
   }
   vok::Resources resources;
-  vok::PutConverterFiles(folder_, &resources);
-  resources.PutInt("System", "NBestChoices", 1);
-  resources.PutInt("Search", "StackSearchBeam", 300);
-  resources.PutInt("LMBackend", "WordInsertionPenalty", -50);
+  vok::PutConverterOptions(folder_, &resources);
   vok::CPCSystem converter(resources);
   ASSERT_NE(converter.back_end(), nullptr);
   // The essay words, the class tokens, then what the loader adds.
