@@ -124,57 +124,42 @@ std::string RandomText(std::mt19937* rng, int max_chars, bool traditional_too) {
   return text;
 }
 
+// Both rule sets against their literal reference: texts of Simplified
+// characters, words of either kind, random confusions.
 TEST(ConfusionLatticeEngineTest, EntriesMatchTheRulesOnRandomTexts) {
-  std::mt19937 rng(21);
-  for (int round = 0; round < 12; ++round) {
-    std::vector<vok_testing::FixtureWord> words;
-    std::set<std::string> seen;
-    for (int i = 0; i < 30; ++i) {
-      const std::string w = RandomText(&rng, 3, true);
-      if (seen.insert(w).second) words.push_back({w, 3, 10});
-    }
-    vok_test::SmallLanguage language;
-    ASSERT_TRUE(language.Load(4, std::vector<uint8_t>(16, 10), vok_test::WithSentenceWords(words)));
-    BackTraceTable table(2000, 10, 1);
-    ConfusionLatticeEngine engine(&table, language.lexicon.get(), nullptr);
-    std::uniform_int_distribution<int> score(-20, 20);
-    for (int i = 0; i < 12; ++i) {
-      engine.confusion_map()->Add(RandomText(&rng, 2, false).c_str(), RandomText(&rng, 2, true).c_str(),
-                                  score(rng));
-    }
-    NaiveConfusion naive(*language.lexicon, *engine.confusion_map());
-    for (int t = 0; t < 10; ++t) {
-      const std::string text = RandomText(&rng, 5, false);
-      engine.ProcessText(text.c_str());
-      EXPECT_EQ(Entries(table), naive.Run(text)) << "round " << round << " text " << t;
-    }
-  }
-}
-
-TEST(ConfusionLatticeEngineTest, ValuesOnlyEntriesAreTheCompositionsOfValues) {
-  std::mt19937 rng(38);
-  for (int round = 0; round < 12; ++round) {
-    std::vector<vok_testing::FixtureWord> words;
-    std::set<std::string> seen;
-    for (int i = 0; i < 40; ++i) {
-      const std::string w = RandomText(&rng, 4, true);
-      if (seen.insert(w).second) words.push_back({w, 3, 10});
-    }
-    vok_test::SmallLanguage language;
-    ASSERT_TRUE(language.Load(4, std::vector<uint8_t>(16, 10), vok_test::WithSentenceWords(words)));
-    BackTraceTable table(2000, 10, 1);
-    ConfusionLatticeEngine engine(&table, language.lexicon.get(), nullptr);
-    engine.set_values_only(true);
-    std::uniform_int_distribution<int> score(-20, 20);
-    for (int i = 0; i < 14; ++i) {
-      engine.confusion_map()->Add(RandomText(&rng, 2, false).c_str(), RandomText(&rng, 2, true).c_str(),
-                                  score(rng));
-    }
-    NaiveConfusion naive(*language.lexicon, *engine.confusion_map());
-    for (int t = 0; t < 10; ++t) {
-      const std::string text = RandomText(&rng, 6, false);
-      engine.ProcessText(text.c_str());
-      EXPECT_EQ(Entries(table), naive.RunValuesOnly(text)) << "round " << round << " text " << t;
+  struct Case {
+    bool values_only;
+    unsigned seed;
+    int word_chars;
+    int text_chars;
+  };
+  for (const Case& c : {Case{false, 21, 3, 5}, Case{true, 38, 4, 6}}) {
+    SCOPED_TRACE(c.values_only ? "values only" : "unchanged parts too");
+    std::mt19937 rng(c.seed);
+    for (int round = 0; round < 12; ++round) {
+      std::vector<vok_testing::FixtureWord> words;
+      std::set<std::string> seen;
+      for (int i = 0; i < 40; ++i) {
+        const std::string w = RandomText(&rng, c.word_chars, true);
+        if (seen.insert(w).second) words.push_back({w, 3, 10});
+      }
+      vok_test::SmallLanguage language;
+      ASSERT_TRUE(language.Load(4, std::vector<uint8_t>(16, 10), vok_test::WithSentenceWords(words)));
+      BackTraceTable table(2000, 10, 1);
+      ConfusionLatticeEngine engine(&table, language.lexicon.get(), nullptr);
+      engine.set_values_only(c.values_only);
+      std::uniform_int_distribution<int> score(-20, 20);
+      for (int i = 0; i < 14; ++i) {
+        engine.confusion_map()->Add(RandomText(&rng, 2, false).c_str(), RandomText(&rng, 2, true).c_str(),
+                                    score(rng));
+      }
+      NaiveConfusion naive(*language.lexicon, *engine.confusion_map());
+      for (int t = 0; t < 10; ++t) {
+        const std::string text = RandomText(&rng, c.text_chars, false);
+        engine.ProcessText(text.c_str());
+        EXPECT_EQ(Entries(table), c.values_only ? naive.RunValuesOnly(text) : naive.Run(text))
+            << "round " << round << " text " << t;
+      }
     }
   }
 }
