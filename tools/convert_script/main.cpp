@@ -8,7 +8,7 @@
 //   convert_script --to traditional|simplified [--data DIR] [FILE|-]
 //
 // DIR is the engine's data folder with the converter's files (default: the
-// build's bin/engine-data).
+// build's data folder).
 #include <fstream>
 #include <iostream>
 #include <string>
