@@ -24,7 +24,9 @@
 
 #include <unistd.h>
 
+#include "bench/cpu_time.h"
 #include "bench/hwr/latin_bench.h"
+#include "bench/hwr/line_bench.h"
 #include "bench/kernel/peer_recognizer.h"
 #include "engine/core/hwr_code_mapping.h"
 #include "engine/core/hwr_recognizer.h"
@@ -80,23 +82,22 @@ void Count(Figures& f, const std::uint16_t* codes, int found, std::uint16_t expe
 
 Figures RunEngine(vok::CHWRRecognizer& recognizer, const std::vector<Ink>& inks) {
   Figures f;
-  Clock::duration spent{};
+  double spent = 0;
   for (const Ink& ink : inks) {
     const auto engine_ink = build_hwr_models::ToEngineInk(ink.list);
     std::array<vok::HwrCandidate, 10> candidates{};
-    const auto start = Clock::now();
+    const double start = bench::ThreadCpuSeconds();
     const int found =
         recognizer.Recognize(engine_ink.points.data(), static_cast<int>(engine_ink.counts.size()),
                              engine_ink.counts.data(), candidates.data(), 10);
-    spent += Clock::now() - start;
+    spent += bench::ThreadCpuSeconds() - start;
     std::array<std::uint16_t, 10> codes{};
     for (int i = 0; i < std::min(found, 10); ++i) {
       codes[i] = static_cast<std::uint16_t>(candidates[i].code >> 8 | (candidates[i].code & 0xFF) << 8);
     }
     Count(f, codes.data(), found, ink.code);
   }
-  f.microseconds =
-      std::chrono::duration<double, std::micro>(spent).count() / std::max<std::size_t>(1, f.written);
+  f.microseconds = 1e6 * spent / static_cast<double>(std::max<std::size_t>(1, f.written));
   return f;
 }
 
@@ -107,16 +108,15 @@ std::optional<Figures> RunKernel(kernel::CodePage code_page, const std::string& 
   if (!olzun) return std::nullopt;
   olzun->SetRange(kernel::kRangeChinese);
   Figures f;
-  Clock::duration spent{};
+  double spent = 0;
   for (const Ink& ink : inks) {
     std::array<std::uint16_t, 10> codes{};
-    const auto start = Clock::now();
+    const double start = bench::ThreadCpuSeconds();
     const int found = olzun->Recognize(ink.list, codes, 0);
-    spent += Clock::now() - start;
+    spent += bench::ThreadCpuSeconds() - start;
     Count(f, codes.data(), found >= 1 && found <= 10 ? found : 0, ink.code);
   }
-  f.microseconds =
-      std::chrono::duration<double, std::micro>(spent).count() / std::max<std::size_t>(1, f.written);
+  f.microseconds = 1e6 * spent / static_cast<double>(std::max<std::size_t>(1, f.written));
   return f;
 }
 
@@ -220,5 +220,7 @@ int main(int argc, char** argv) {
       !hwr_bench::RunLatinBench(models, fonts, WRENDLE_KERNEL_DATA_DIR)) {
     std::printf("Latin   fonts missing in %s\n", fonts.c_str());
   }
+  if (only.empty() || only == "lines")
+    hwr_bench::RunLineBench(characters, models, "/usr/share/man/zh_CN/man1");
   return 0;
 }

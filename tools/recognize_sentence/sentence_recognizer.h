@@ -39,6 +39,8 @@ class SentenceRecognizer {
   // The best sentence of one line of strokes in the folder's code page;
   // empty when there is none.
   std::string Recognize(const Strokes& strokes);
+  // The system; only after a set-up without problem.
+  const vok::CHRecognitionSystem& system() const { return *system_; }
 
  private:
   void LoadModels(const std::string& folder, bool simplified);
