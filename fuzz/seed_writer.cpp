@@ -314,9 +314,10 @@ void HandwritingLatticeSeeds(const fs::path& root) {
   };
   const SeedFolder strokes(root, "fuzz_stroke_file");
   strokes.WriteText("one.txt", vok_testing::WriteHwrStrokeFile({line(0, 0, 40, 40)}));
-  strokes.WriteText("line.txt", vok_testing::WriteHwrStrokeFile({line(0, 0, 40, 0), line(20, -10, 20, 40),
-                                                                 line(70, 0, 110, 40), line(110, 0, 70, 40),
-                                                                 line(140, 20, 180, 20), line(150, 0, 150, 40)}));
+  const std::vector<std::vector<vok::InkPoint>> written = {line(0, 0, 40, 0),      line(20, -10, 20, 40),
+                                                           line(70, 0, 110, 40),   line(110, 0, 70, 40),
+                                                           line(140, 20, 180, 20), line(150, 0, 150, 40)};
+  strokes.WriteText("line.txt", vok_testing::WriteHwrStrokeFile(written));
   const SeedFolder table(root, "fuzz_hwr_code_conversion");
   table.WriteText("small.tab", "\xB7\xA2\xB5\x6F\xB6\xBE\n\xB8\xC9\xA4\x7A\xB0\xAE\r\n\xC7\xAC\xB0\xAE\n");
 }
