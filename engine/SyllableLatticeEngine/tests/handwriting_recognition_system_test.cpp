@@ -189,4 +189,37 @@ TEST_F(HandwritingSystemTest, PronunciationFilesAreReadBackward) {
   std::remove(binary.c_str());
 }
 
+TEST_F(HandwritingSystemTest, TextPronunciationsAreReadBackwardAndSavedAsBinary) {
+  const std::string syllables = vok_test::LatticeTempPath("pen.syl");
+  const std::string text = vok_test::LatticeTempPath("pen.txt");
+  const std::string binary = vok_test::LatticeTempPath("pen.bin");
+  std::remove(binary.c_str());
+  {
+    std::FILE* f = std::fopen(syllables.c_str(), "w");
+    std::fputs("%BEGIN <SYLLABLE>\nb0a1\nb0a2\n%END\n", f);
+    std::fclose(f);
+    f = std::fopen(text.c_str(), "w");
+    std::fputs("pron 2\nskipped\nb0a1\nb0a1-b0a2\n", f);
+    std::fclose(f);
+  }
+  options_.Put("CHRecognitionSystem", "SyllableFile", syllables.c_str());
+  options_.Put("CHRecognitionSystem", "PronunciationFile", text.c_str());
+  options_.Put("CHRecognitionSystem", "BinaryPronunciationFile", binary.c_str());
+  {
+    CHRecognitionSystem system(options_, back_end_.get(), nullptr, nullptr);
+    ASSERT_NE(system.pronunciations(), nullptr);
+    EXPECT_TRUE(system.pronunciations()->backward());
+    EXPECT_EQ(system.pronunciations()->entry_count(), 2);
+  }
+  // The next start reads the binary form it wrote.
+  std::remove(text.c_str());
+  CHRecognitionSystem again(options_, back_end_.get(), nullptr, nullptr);
+  ASSERT_NE(again.pronunciations(), nullptr);
+  EXPECT_EQ(again.pronunciations()->entry_count(), 2);
+  const uint16_t second = again.pronunciations()->FindSyllable("b0a2");
+  const int node = again.pronunciations()->FindChild(0, second);
+  EXPECT_GE(node, 0);  // backward: the last syllable first
+  for (const std::string& path : {syllables, binary, syllables + "_Binary"}) std::remove(path.c_str());
+}
+
 }  // namespace
