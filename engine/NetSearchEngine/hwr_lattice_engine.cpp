@@ -72,11 +72,12 @@ int HWRLatticeEngine::TrackStep(int stroke_length) {
   const HwrInk& ink = record_->ink;
   const int strokes = ink.stroke_count();
   if (strokes == 0 || stroke_length != ink.stroke_length(strokes - 1)) return -1;
+  // Each track catches up from its own count, so that strokes joined by the
+  // single-cell step keep their places in every track.
   int result = 0;
-  for (int s = tracks_[0].strokes_taken(); s < strokes; ++s) {
-    const HwrBox box = ink.StrokeBox(s);
-    for (int t = 0; t < kTracks; ++t) {
-      if (!tracks_[t].TakeStroke(box, TrackLimits(t), t * 10 / 3, this)) result = -1;
+  for (int t = 0; t < kTracks; ++t) {
+    for (int s = tracks_[t].strokes_taken(); s < strokes; ++s) {
+      if (!tracks_[t].TakeStroke(ink.StrokeBox(s), TrackLimits(t), t * 10 / 3, this)) result = -1;
     }
   }
   return result;

@@ -82,7 +82,7 @@ class HWRLatticeEngine : public LatticeEngine, private HwrCellSink {
   // Appends the points of a stroke; -1 for an empty stroke or a request
   // that would pass HwrInk::kMaxPoints.
   int TakeStroke(const InkPoint* points, int count);
-  // Every track takes the strokes taken since its last step (the newest of
+  // Every track takes the strokes it has not taken yet (the newest of
   // them `stroke_length` points long); -1 when a cell could not be kept or
   // the length is not that of the newest stroke, else 0.
   int TrackStep(int stroke_length);

@@ -320,6 +320,25 @@ TEST_F(HwrLatticeEngineTest, SingleCellTakesTheWholeRequest) {
   EXPECT_EQ(scores[1], 198);
 }
 
+TEST_F(HwrLatticeEngineTest, TracksCatchUpOnStrokesOfTheSingleCellStep) {
+  engine_.StartUtterance();
+  const Strokes strokes = {Line(0, 0, 30, 40), Line(200, 0, 230, 40), Line(400, 0, 430, 40)};
+  for (std::size_t i = 0; i < strokes.size(); ++i) {
+    engine_.TakeStroke(strokes[i].data(), static_cast<int>(strokes[i].size()));
+    const int length = static_cast<int>(strokes[i].size());
+    EXPECT_EQ(i < 2 ? engine_.SingleCellStep(length) : engine_.TrackStep(length), 0);
+  }
+  ASSERT_EQ(engine_.SegmentationStep(), 0);
+  const vok::HwrInk& ink = engine_.record()->ink;
+  for (const vok::HwrCell& cell : engine_.cells()) {
+    vok::HwrBox box = ink.StrokeBox(cell.first_stroke);
+    for (int s = 1; s < cell.strokes; ++s) box.Widen(ink.StrokeBox(cell.first_stroke + s));
+    EXPECT_EQ(cell.start, ink.stroke_start(cell.first_stroke));
+    EXPECT_EQ(box.left, cell.box.left) << cell.start << "-" << cell.end;
+    EXPECT_EQ(box.right, cell.box.right) << cell.start << "-" << cell.end;
+  }
+}
+
 TEST_F(HwrLatticeEngineTest, StepsRefuseAStrokeLengthThatIsNotTheNewest) {
   engine_.StartUtterance();
   const auto stroke = Line(0, 0, 0, 40);
