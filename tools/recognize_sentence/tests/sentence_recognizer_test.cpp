@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "engine/SyllableLatticeEngine/testing/language_fixture.h"
 #include "engine/core/hwr_code_mapping.h"
 #include "engine/core/hwr_model.h"
@@ -31,7 +33,9 @@ std::vector<vok::InkPoint> Line(int x0, int y0, int x1, int y1) {
 class SentenceRecognizerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new fs::path(fs::path(::testing::TempDir()) / "sentence_recognizer" / "China");
+    // One folder per process: ctest runs the cases of the suite side by side.
+    folder_ = new fs::path(fs::path(::testing::TempDir()) /
+                           ("sentence_recognizer_" + std::to_string(getpid())) / "China");
     fs::create_directories(*folder_);
     std::vector<vok_testing::FixtureWord> words = {{"<S>", 0, 50}, {"</S>", 1, 50}, {"<UNK>", 2, 5}};
     for (int index = 0; index < vok::kScLevel1Count; ++index) {
