@@ -26,6 +26,12 @@ void CEndPointer::Reset(State state) {
   low_energies_.reserve(kLowEnergies);
 }
 
+void CEndPointer::EndNow() {
+  if (state_ != kSpeechStarted && state_ != kInSpeech) return;
+  end_mark_ = frame_count_;
+  state_ = kSpeechEnded;
+}
+
 void CEndPointer::SetThresholdFromFrames(std::span<const std::int16_t> samples, std::size_t frames) {
   double sum = 0;
   for (std::size_t f = 0; f < frames; ++f)

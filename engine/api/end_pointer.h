@@ -40,6 +40,9 @@ class CEndPointer {
   // Runs one frame (kFrameSamples samples) and returns the new state.
   State ProcessFrame(std::span<const std::int16_t> frame);
 
+  // Ends an utterance in state 2 or 3 at the current frame (input ended).
+  void EndNow();
+
   // From the first frames of a file: 6 x their mean energy, not below the
   // floor.
   void SetThresholdFromFrames(std::span<const std::int16_t> samples, std::size_t frames);
