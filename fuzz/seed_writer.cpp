@@ -14,6 +14,7 @@
 #include "common/stroke_list.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
+#include "engine/api/utterance_set_file.h"
 #include "engine/api/wave_file.h"
 #include "tools/train_acoustic_model/wave_file.h"
 #include "engine/core/resources.h"
@@ -315,6 +316,24 @@ void AudioSeeds(const fs::path& root) {
       1,   0,   1,   0,   0x22, 0x56, 0,   0,   0x44, 0xAC, 0,   0,   2,   0,   16,  0,   0,  0, 'L', 'I',
       'S', 'T', 2,   0,   0,    0,    'a', 'b', 'd',  'a',  't', 'a', 4,   0,   0,   0,   1,  0, 2,   0};
   seeds.Write("double_rate_list.wav", doubled);
+
+  // Utterance sets of every version, one utterance skipped, one missing.
+  vok::api::UtteranceSetContents contents;
+  for (int i = 0; i < 3; ++i) {
+    vok::api::UtteranceSetEntry entry;
+    entry.samples.assign(170, static_cast<std::int16_t>(300 * i - 200));
+    entry.first_text = "take";
+    entry.second_text = "text " + std::to_string(i);
+    entry.skipped = i == 1;
+    contents.utterances.push_back(entry);
+  }
+  contents.utterances.push_back({{}, {}, {}, false, true});
+  const SeedFolder sets(root, "fuzz_utterance_set");
+  for (std::uint32_t version : {0x720002u, 0x720101u, 0x610001u, 0x64000000u}) {
+    char name[32];
+    std::snprintf(name, sizeof name, "v%x.bin", version);
+    sets.Write(name, vok::api::WriteUtteranceSet(contents, version));
+  }
 }
 
 }  // namespace
