@@ -61,6 +61,17 @@ CGrammar::CGrammar(const char* name_or_path, int block_limit, GrammarOwner* owne
   for (CGrammar* const* other = others; other && *other; ++other) AddGrammar(**other);
 }
 
+CGrammar::CGrammar(NameOnly, const char* name, int block_limit, GrammarOwner* owner)
+    : block_limit_(block_limit > 0 ? block_limit : kUnitPoolBlocksWithoutGrammar),
+      words_(std::make_unique<SymbolTable>(kWordTableSize)),
+      unit_names_(std::make_unique<SymbolTable>(kUnitNameTableSize)),
+      owner_(owner),
+      tokens_(kPhraseBlock, 12, true),
+      phrases_(kPhraseBlock, 8, true) {
+  if (owner_) lexicon_ = owner_->LexiconWords();
+  MakeEmpty(name ? name : "");
+}
+
 CGrammar::~CGrammar() = default;
 
 void CGrammar::MakeEmpty(const char* name) {

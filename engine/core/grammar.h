@@ -40,6 +40,9 @@ class CGrammar {
   // manager passes 600). The lexicon word table is taken from the owner.
   CGrammar(const char* name_or_path, int block_limit, GrammarOwner* owner = nullptr,
            CGrammar* const* others = nullptr);
+  // One empty top unit of that name, whatever files exist.
+  struct NameOnly {};
+  CGrammar(NameOnly, const char* name, int block_limit, GrammarOwner* owner = nullptr);
   ~CGrammar();
   CGrammar(const CGrammar&) = delete;
   CGrammar& operator=(const CGrammar&) = delete;

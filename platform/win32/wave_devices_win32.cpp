@@ -1,7 +1,8 @@
 // The wave-input device (waveIn* with a callback function), the simple
 // sound call and the input mixer.
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <cstring>

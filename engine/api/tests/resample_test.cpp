@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <vector>
 
 namespace vok::api {
@@ -58,9 +59,10 @@ std::vector<std::int16_t> TestSignal(int rate, double seconds) {
   for (std::size_t n = 0; n < samples.size(); ++n) {
     const double t = static_cast<double>(n) / rate;
     noise = noise * 1664525u + 1013904223u;
-    const double value = (6000 * std::sin(2 * M_PI * 440 * t) + 4000 * std::sin(2 * M_PI * 7000 * t)) *
-                             (0.6 + 0.4 * std::sin(2 * M_PI * 0.7 * t)) +
-                         static_cast<double>(noise >> 20) - 2048;
+    const double value =
+        (6000 * std::sin(2 * std::numbers::pi * 440 * t) + 4000 * std::sin(2 * std::numbers::pi * 7000 * t)) *
+            (0.6 + 0.4 * std::sin(2 * std::numbers::pi * 0.7 * t)) +
+        static_cast<double>(noise >> 20) - 2048;
     samples[n] = static_cast<std::int16_t>(std::lround(value));
   }
   return samples;
