@@ -201,24 +201,27 @@ VokStatus CGrammarManager::ApplyUnits(CGrammar& grammar, const std::vector<Expre
   return kVokOk;
 }
 
+VokStatus CGrammarManager::ReadExpressionFor(std::int32_t id, const char* unit, const char* expression,
+                                             bool groups, Slot** slot, std::vector<ExpressionUnit>* units) {
+  *slot = SlotOf(id);
+  if (*slot == nullptr) return kVokBadGrammarId;
+  if (unit == nullptr || expression == nullptr) return kVokBadArgument;
+  return ReadItemExpression(unit, expression, groups, units);
+}
+
 VokStatus CGrammarManager::AddItemExpression(std::int32_t id, const char* unit, const char* expression) {
   std::lock_guard lock(mutex_);
-  Slot* slot = SlotOf(id);
-  if (slot == nullptr) return kVokBadGrammarId;
-  if (unit == nullptr || expression == nullptr) return kVokBadArgument;
+  Slot* slot = nullptr;
   std::vector<ExpressionUnit> units;
-  const VokStatus read = ReadItemExpression(unit, expression, true, &units);
-  if (read != kVokOk) return read;
-  return ApplyUnits(*slot->grammar, units);
+  const VokStatus read = ReadExpressionFor(id, unit, expression, true, &slot, &units);
+  return read == kVokOk ? ApplyUnits(*slot->grammar, units) : read;
 }
 
 VokStatus CGrammarManager::RemoveItemExpression(std::int32_t id, const char* unit, const char* expression) {
   std::lock_guard lock(mutex_);
-  Slot* slot = SlotOf(id);
-  if (slot == nullptr) return kVokBadGrammarId;
-  if (unit == nullptr || expression == nullptr) return kVokBadArgument;
+  Slot* slot = nullptr;
   std::vector<ExpressionUnit> units;
-  const VokStatus read = ReadItemExpression(unit, expression, false, &units);
+  const VokStatus read = ReadExpressionFor(id, unit, expression, false, &slot, &units);
   if (read != kVokOk) return read;
   for (const ExpressionItem& item : units[0].items) {
     const PhraseOf phrase(*slot->grammar, item);

@@ -87,6 +87,9 @@ class CGrammarManager {
   Slot* SlotOf(std::int32_t id);
   // The tokens of a parse result and how many the parse filled.
   const Tokens* ParseOf(std::int32_t handle, std::int32_t* filled) const;
+  // The slot of a valid id and the units of an expression that reads.
+  VokStatus ReadExpressionFor(std::int32_t id, const char* unit, const char* expression, bool groups,
+                              Slot** slot, std::vector<ExpressionUnit>* units);
   VokStatus ApplyUnits(vok::CGrammar& grammar, const std::vector<ExpressionUnit>& units);
 
   vok::GrammarOwner* owner_;

@@ -106,6 +106,8 @@ class CGrammar {
   const ParseNodePool& parse_nodes() const { return parse_nodes_; }
 
  private:
+  // The empty tables and pools, before any unit.
+  CGrammar(int block_limit, GrammarOwner* owner);
   void MakeEmpty(const char* name);
   bool ReadFile(const char* path);
   bool ReadText(const char* path);
