@@ -132,11 +132,14 @@ std::vector<std::int64_t> FrameOffsets(const std::vector<std::vector<std::int16_
 
 TEST(AudioSession, DeviceCaptureStoresEachPhraseBetweenItsPauses) {
   // Three times the fixture: 12 s, past the 520-frame ring more than once.
+  // The device waits for a buffer to come back, so nothing is lost however
+  // slow the machine.
   const auto input = Repeated(FixtureSamples(), 3);
-  Rig rig(input, 2, 1);
+  Rig rig(input, 0, 1);
   ASSERT_TRUE(rig.session->Start());
   EXPECT_FALSE(rig.session->Start());
   rig.WaitForDevice();
+  EXPECT_EQ(rig.input->lost_samples(), 0u);
   rig.session->Stop();
   const auto utterances = rig.Utterances();
   // "one", "two three", "four", three times.
@@ -149,7 +152,6 @@ TEST(AudioSession, DeviceCaptureStoresEachPhraseBetweenItsPauses) {
     EXPECT_GT(*high - *low, 20000) << i;
     EXPECT_LT(utterances[i].size(), 2 * kEngineSampleRate) << i;
   }
-  EXPECT_EQ(rig.session->overflows(), 0u);
   EXPECT_EQ(rig.session->UnreadUtterances(), 9u);
 }
 
