@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -27,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/cpu_time.h"
 #include "bench/decoders/character_accuracy.h"
 #include "bench/decoders/lexicon_readings.h"
 #include "bench/decoders/pinyin_peers.h"
@@ -47,14 +47,6 @@ struct Sentence {
 using Clock = std::chrono::steady_clock;
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// Processor time of this thread: on a machine shared with other work the
-// wall time mostly measures the others.
-double ThreadMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 double Percentile(std::vector<double> values, double fraction) {
   if (values.empty()) return 0;
@@ -184,9 +176,9 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < sentences.size() && timed < latency_sentences; i += every, ++timed) {
       const std::string& keys = sentences[i].keys;
       for (std::size_t n = 1; n <= keys.size(); ++n) {
-        const double t0 = ThreadMilliseconds();
+        const double t0 = 1e3 * bench::ThreadCpuSeconds();
         converter.Convert(std::string_view(keys).substr(0, n), 10);
-        latencies.push_back(ThreadMilliseconds() - t0);
+        latencies.push_back(1e3 * bench::ThreadCpuSeconds() - t0);
       }
     }
     std::printf(
