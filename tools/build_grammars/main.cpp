@@ -10,6 +10,7 @@
 
 #include "tools/build_grammars/grammar_sources.h"
 #include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/vocabulary.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto names = build_grammars::PersonalNames(jieba, ToGb2312, 30);
-  const auto words = build_grammars::PronunciationWords(pron);
+  const auto words = build_language_data::PronunciationWords(pron);
   std::error_code error;
   std::filesystem::create_directories(out, error);
   const std::filesystem::path folder = out;

@@ -10,6 +10,7 @@
 #include "engine/core/symbol_table.h"
 #include "tools/build_grammars/grammar_sources.h"
 #include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/vocabulary.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(BuildGrammars, PersonalNamesBecomeABigramGrammarOfSurnameAndGivenName) {
 TEST(BuildGrammars, SpellingGrammarNamesEachCharacterByAWordHoldingIt) {
   std::string pron = "Pronunciations 6\n# comment\n";
   for (const char* word : {"的", "北", "京", "北京", "南京", "上"}) pron += "X1 " + Gb(word) + "\n";
-  const auto words = build_grammars::PronunciationWords(pron);
+  const auto words = build_language_data::PronunciationWords(pron);
   ASSERT_EQ(words.size(), 6u);
   const std::string text = build_grammars::SpellGrammar(words, 10, Gb("的"), "<SPELL>");
   vok::CGrammar grammar(WriteGrammar("Spell", text).c_str(), 600);
