@@ -58,6 +58,10 @@ TEST_F(StartUpTest, OutcomeTable) {
        kVokNoCurrentUser},
       {"no map", [](StartUpTest& t) { std::filesystem::remove(t.tree_.Path("Data/China/HMap")); },
        kVokInternalFailure},
+      {"no core language model",
+       [](StartUpTest& t) { std::filesystem::remove(t.tree_.Path("Data/China/LM1")); }, kVokSetUpFailed},
+      {"lexicon unreadable", [](StartUpTest& t) { t.tree_.WriteFile("Data/China/Lexicon", "lexicon"); },
+       kVokFolderMissing},
       {"pen recognizer asked for", nullptr, kVokSetUpFailed},
   };
   for (const auto& c : cases) {
@@ -151,6 +155,7 @@ TEST_F(StartUpTest, ResourcesDefaultsAfterStartUp) {
   std::string expected = R"(System.NBestChoices	50
 System.OutputNBestChoices	10
 System.Verbosity	0
+LMBackend.CoreLMFile	@|Data|China|LM1
 LMBackend.ClassBigramWeight	1.0
 LMBackend.ClassTrigramWeight	2.0
 LMBackend.WordProbWeight	0.5
