@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numeric>
 #include <span>
+#include <unordered_map>
 
 #include "engine/core/core_lm.h"
 #include "engine/core/lexicon.h"
@@ -217,6 +218,34 @@ std::vector<vok_testing::PageCacheRecord> CacheRecords(const ClassNgrams& page, 
 
 }  // namespace
 
+std::string WriteLanguageModel(const std::vector<LexiconWord>& lexicon, const std::vector<WordCount>& counts,
+                               const NgramStatistics& statistics, const CodePageText& code_page,
+                               const LanguageModelOptions& options, const std::string& folder) {
+  LanguageModelInput input;
+  std::unordered_map<std::string, int> ids;
+  for (const LexiconWord& word : lexicon) {
+    ids.emplace(word.text, static_cast<int>(input.words.size()));
+    input.words.push_back(word.text);
+  }
+  input.counts.assign(input.words.size(), 0.0);
+  for (const WordCount& c : counts) {
+    const auto bytes = code_page.Convert(c.word);
+    const auto it = bytes ? ids.find(*bytes) : ids.end();
+    if (it != ids.end() && input.counts[static_cast<std::size_t>(it->second)] == 0)
+      input.counts[static_cast<std::size_t>(it->second)] = static_cast<double>(c.count);
+  }
+  input.pieces_of.resize(statistics.words.size());
+  for (std::size_t id = 0; id < statistics.words.size(); ++id) {
+    const auto bytes = code_page.Convert(statistics.words[id]);
+    const auto it = bytes ? ids.find(*bytes) : ids.end();
+    if (it != ids.end()) input.pieces_of[id] = {it->second};
+  }
+  LanguageModelOptions core_only = options;
+  core_only.page_name.clear();
+  LanguageModel model;
+  return WriteLanguageModel(input, statistics, core_only, folder, &model);
+}
+
 double LanguageModel::InClass(int w, bool page_classes) const {
   const std::vector<int>& classes = page_classes ? page_class : core_class;
   const std::vector<double>& totals = page_classes ? page_class_counts : core_class_counts;
@@ -260,12 +289,15 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
   masses.predicted[static_cast<std::size_t>(tokens.start)] = 0;
   model->core_class =
       ExchangeClasses(options.core_classes, fixed, order, ngrams.bigrams, options.exchange, &masses);
-  model->page_class =
-      ExchangeClasses(options.page_classes, fixed, order, ngrams.bigrams, options.exchange, &masses);
+  const bool with_page = !options.page_name.empty();
+  model->page_class = with_page ? ExchangeClasses(options.page_classes, fixed, order, ngrams.bigrams,
+                                                  options.exchange, &masses)
+                                : model->core_class;
   model->core_class_counts = ClassCounts(counts, model->core_class, options.core_classes);
-  model->page_class_counts = ClassCounts(counts, model->page_class, options.page_classes);
+  const int page_classes = with_page ? options.page_classes : options.core_classes;
+  model->page_class_counts = ClassCounts(counts, model->page_class, page_classes);
   model->core = std::make_unique<ClassNgrams>(ngrams, model->core_class, options.core_classes, kStartToken);
-  model->page = std::make_unique<ClassNgrams>(ngrams, model->page_class, options.page_classes, kStartToken);
+  model->page = std::make_unique<ClassNgrams>(ngrams, model->page_class, page_classes, kStartToken);
   const ClassNgrams& core = *model->core;
 
   // One shift: the smallest whose 255 steps hold the share of the core costs.
@@ -289,16 +321,19 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
   for (int c1 = 0; c1 < c; ++c1)
     for (int c2 = 0; c2 < c; ++c2)
       core_file.Set(c1, c2, vok::ScoreByte(core.Bigram(c1, c2), shift, core_file.bias));
-  const std::string core_path = folder + "/LM1";
+  const std::string core_path = folder + "/" + options.model_name;
   if (!WriteBytes(core_path, core_file.Write())) return "cannot write " + core_path;
 
-  const PageModelFile page_file = BuildPageModel(*model->page, n, shift, options);
-  for (const int32_t bias : page_file.file.biases)
-    if (bias > 255) return "the page model's costs need a larger shift";
-  model->page_blocks = static_cast<int>(page_file.file.blocks.size());
-  model->page_trigrams = page_file.trigrams;
-  const std::string page_path = folder + "/LM2";
-  if (!WriteBytes(page_path, page_file.file.Write())) return "cannot write " + page_path;
+  PageModelFile page_file;
+  const std::string page_path = folder + "/" + options.page_name;
+  if (with_page) {
+    page_file = BuildPageModel(*model->page, n, shift, options);
+    for (const int32_t bias : page_file.file.biases)
+      if (bias > 255) return "the page model's costs need a larger shift";
+    model->page_blocks = static_cast<int>(page_file.file.blocks.size());
+    model->page_trigrams = page_file.trigrams;
+    if (!WriteBytes(page_path, page_file.file.Write())) return "cannot write " + page_path;
+  }
 
   // The lexicon text: words in "Pron" order, then the tokens.
   std::string text = "Words " + std::to_string(n) + "\nClasses " + std::to_string(c) + "\n";
@@ -310,22 +345,22 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
             std::to_string(static_cast<int64_t>(counts[static_cast<std::size_t>(w)])) + " " +
             std::to_string(model->page_class[static_cast<std::size_t>(w)]) + "\n";
   }
-  const std::string text_path = folder + "/Lexicon.txt";
+  const std::string text_path = folder + "/" + options.lexicon_name + ".txt";
   if (!WriteBytes(text_path, std::vector<uint8_t>(text.begin(), text.end())))
     return "cannot write " + text_path;
 
   // The binary lexicon by the product's writer after a text load; then every
   // file read back through a fresh set of readers.
   vok::CoreLM core_reader(nullptr, core_path.c_str());
-  vok::PageLM page_reader(page_path.c_str(), vok::PageLM::kOrder, 1.0f, 0);
-  if (core_reader.status() != 0 || page_reader.status() != 0) return "the models do not load";
-  vok::CLexicon from_text(nullptr, text_path.c_str(), &core_reader, &page_reader);
+  vok::PageLM page_reader(with_page ? page_path.c_str() : nullptr, vok::PageLM::kOrder, 1.0f, 0);
+  if (core_reader.status() != 0 || (with_page && page_reader.status() != 0)) return "the models do not load";
+  vok::CLexicon from_text(nullptr, text_path.c_str(), &core_reader, with_page ? &page_reader : nullptr);
   if (from_text.status() != 0 || from_text.entry_count() != n) return "the lexicon text does not load";
-  const std::string binary_path = folder + "/Lexicon";
+  const std::string binary_path = folder + "/" + options.lexicon_name;
   if (from_text.WriteBinary(binary_path.c_str(), 0, 0) != 0) return "cannot write " + binary_path;
   vok::CoreLM core_check(nullptr, core_path.c_str());
-  vok::PageLM page_check(page_path.c_str(), vok::PageLM::kOrder, 1.0f, 0);
-  vok::CLexicon from_binary(binary_path.c_str(), &core_check, &page_check, 0);
+  vok::PageLM page_check(with_page ? page_path.c_str() : nullptr, vok::PageLM::kOrder, 1.0f, 0);
+  vok::CLexicon from_binary(binary_path.c_str(), &core_check, with_page ? &page_check : nullptr, 0);
   if (from_binary.status() != 0) return "the binary lexicon does not load";
   for (int c1 = 0; c1 < c; ++c1)
     for (int c2 = 0; c2 < c; ++c2) {
@@ -339,15 +374,16 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
         core_check.entry(w).unigram != core_reader.entry(w).unigram ||
         core_check.entry(w).in_class != core_reader.entry(w).in_class)
       return "core data of word " + std::to_string(w) + " reads back wrong";
-    if (page_check.entry(w).word_class != model->page_class[static_cast<std::size_t>(w)] ||
-        page_check.entry(w).in_class != page_reader.entry(w).in_class)
+    if (with_page && (page_check.entry(w).word_class != model->page_class[static_cast<std::size_t>(w)] ||
+                      page_check.entry(w).in_class != page_reader.entry(w).in_class))
       return "page data of word " + std::to_string(w) + " reads back wrong";
   }
+  if (!with_page) return std::string();
   std::string error = CheckPageModel(page_file.file, &page_check);
   if (!error.empty()) return error;
 
   const auto records = CacheRecords(*model->page, &page_check, options.cache_entries);
-  const std::string cache_path = folder + "/PLMCache";
+  const std::string cache_path = folder + "/" + options.cache_name;
   if (!WriteBytes(cache_path, vok_testing::WritePageCache(records))) return "cannot write " + cache_path;
   vok::PageLM cached(page_path.c_str(), vok::PageLM::kOrder, 1.0f, vok::PageLM::kDefaultCacheSize);
   if (cached.LoadCache(cache_path.c_str()) != static_cast<int>(records.size()))

@@ -14,8 +14,11 @@
 #include <vector>
 
 #include "tools/build_language_data/class_ngrams.h"
+#include "tools/build_language_data/code_page_text.h"
 #include "tools/build_language_data/ngram_statistics.h"
+#include "tools/build_language_data/vocabulary.h"
 #include "tools/build_language_data/word_classes.h"
+#include "tools/build_language_data/word_frequencies.h"
 
 namespace build_language_data {
 
@@ -42,6 +45,13 @@ struct LanguageModelOptions {
   double prune_ratio = 1.05;
   // Entries of the page cache file (the back end's cache holds 65534).
   int cache_entries = 65534;
+  // The files: the lexicon text (the name and ".txt") and its binary form,
+  // the core model, the page model and its cache (no page model when its
+  // name is empty).
+  std::string lexicon_name = "Lexicon";
+  std::string model_name = "LM1";
+  std::string page_name = "LM2";
+  std::string cache_name = "PLMCache";
 };
 
 // The lexicon and the statistics on its words.
@@ -78,5 +88,12 @@ struct LanguageModel {
 std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStatistics& statistics,
                                const LanguageModelOptions& options, const std::string& folder,
                                LanguageModel* model);
+
+// The lexicon and the core model alone, for a word list with its counts
+// (UTF-8, converted into the code page) and statistics whose words are the
+// lexicon's own (possibly none).
+std::string WriteLanguageModel(const std::vector<LexiconWord>& lexicon, const std::vector<WordCount>& counts,
+                               const NgramStatistics& statistics, const CodePageText& code_page,
+                               const LanguageModelOptions& options, const std::string& folder);
 
 }  // namespace build_language_data

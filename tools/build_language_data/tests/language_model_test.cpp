@@ -19,6 +19,7 @@
 #include "tools/build_language_data/script_conversion.h"
 #include "tools/build_language_data/word_classes.h"
 #include "tools/build_language_data/word_cutter.h"
+#include "tools/build_language_data/word_frequencies.h"
 
 namespace {
 
@@ -366,6 +367,31 @@ TEST(LanguageModel, WrittenFilesLoadAndScoreAsTheModel) {
   page.EndUtterance();
   vok::PageLM cached((folder + "/LM2").c_str(), vok::PageLM::kOrder, 1.0f, vok::PageLM::kDefaultCacheSize);
   EXPECT_EQ(cached.LoadCache((folder + "/PLMCache").c_str()), 5);
+  std::filesystem::remove_all(folder);
+}
+
+// Word counts alone, under other file names: the lexicon and the core
+// model, no page model.
+TEST(LanguageModel, CountsAloneMakeTheLexiconAndTheCoreModel) {
+  const bld::CodePageText big5("BIG5");
+  ASSERT_TRUE(big5.valid());
+  std::vector<bld::LexiconWord> lexicon;
+  for (const char* w : {"\xE4\xBD\xA0", "\xE5\xA5\xBD"}) lexicon.push_back({*big5.Convert(w), {}});
+  const auto counts = bld::ReadWordCounts("\xE5\xA5\xBD\t50\n\xE4\xBD\xA0\t90\n");
+  bld::LanguageModelOptions options;
+  options.core_classes = 12;
+  options.lexicon_name = "PCLex";
+  options.model_name = "PCLM";
+  const std::string folder = testing::TempDir() + "counts_alone";
+  std::filesystem::create_directories(folder);
+  ASSERT_EQ(bld::WriteLanguageModel(lexicon, counts, bld::NgramStatistics(), big5, options, folder), "");
+  EXPECT_FALSE(std::filesystem::exists(folder + "/LM2"));
+  vok::CoreLM core(nullptr, (folder + "/PCLM").c_str());
+  ASSERT_EQ(core.status(), 0);
+  vok::CLexicon read((folder + "/PCLex").c_str(), &core, nullptr, 0);
+  ASSERT_EQ(read.status(), 0);
+  EXPECT_EQ(read.entry_count(), 2 + bld::kClassTokenCount);
+  EXPECT_EQ(core.word_count_of(0), 90);
   std::filesystem::remove_all(folder);
 }
 
