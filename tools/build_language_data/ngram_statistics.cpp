@@ -9,7 +9,7 @@ namespace build_language_data {
 namespace {
 
 // Ids beyond this are taken for a corrupt listing.
-constexpr unsigned long kMaxId = 10'000'000;
+constexpr unsigned long kMaxId = 1'000'000;
 
 }  // namespace
 
