@@ -9,6 +9,7 @@
 
 #include "engine/api/shared_section.h"
 #include "engine/api/tests/engine_tree.h"
+#include "engine/api/tests/library_on_tree.h"
 #include "engine/api/tests/scripted_windows.h"
 #include "engine/api/vok_library.h"
 #include "engine/core/core_lm.h"
@@ -31,19 +32,8 @@ const char* const kBaMa = "\xb0\xcb\xc2\xed";
 const char* const kDing = "\xb6\xa1";
 constexpr int kWords = 16;  // the tree's words and the class tokens
 
-class LexiconWorkersTest : public ::testing::Test {
+class LexiconWorkersTest : public testing::LibraryOnTree {
  public:
-  LexiconWorkersTest()
-      : library_(LibraryEnvironment{machine_, user_, windows_, [](const std::string&) { return true; },
-                                    [](std::uint32_t) {}}) {
-    SharedSection().instance_count.store(0);
-    machine_.WriteText(kEngineRegistryKey, "InstallPath", tree_.root());
-    tree_.AddDialect("China");
-    tree_.AddUser("ChinaMale", ProfileHeader(0x10));
-    machine_.WriteText(kEngineRegistryKey, "User", "ChinaMale");
-  }
-  ~LexiconWorkersTest() override { library_.Destroy(); }
-
   void Start() { ASSERT_EQ(library_.InitializeEx(0), kVokOk); }
   void Restart() {
     library_.Destroy();
@@ -54,11 +44,6 @@ class LexiconWorkersTest : public ::testing::Test {
     return library_.StringToWordID(word, &id) == kVokOk ? id : 65535;
   }
   std::string UserLexiconPath() const { return tree_.Path("Users/ChinaMale/UserLex"); }
-
-  EngineTree tree_;
-  platform::MemoryRegistryStore machine_, user_;
-  ScriptedWindows windows_;
-  VokLibrary library_;
 };
 
 TEST_F(LexiconWorkersTest, EveryWorkerNeedsAStartedEngine) {
