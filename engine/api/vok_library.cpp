@@ -137,6 +137,8 @@ VokStatus VokLibrary::SetUpEngine(CEngine& engine, std::uint32_t flags) {
                                              engine.backend->core(), engine.backend->page());
   if (loaded != kVokOk) return loaded;
   engine.backend->SetLexicon(engine.data->lexicon());
+  if ((flags & (kDictationFlag | kCommandGrammarsFlag)) != 0)
+    engine.grammars = std::make_unique<CGrammarManager>();
   // The recognizers are not part of this engine yet.
   if ((flags & kRecognizerFlags) != 0) return kVokSetUpFailed;
   return kVokOk;
