@@ -7,7 +7,10 @@ CEngine::~CEngine() {
   queue.reset();
   resources.reset();
   grammars.reset();
+  // The back end lets go of the data set's lexicon before it goes.
+  if (backend) backend->SetLexicon(nullptr);
   data.reset();
+  backend.reset();
   homophones.reset();
 }
 

@@ -22,7 +22,7 @@ constexpr int32_t kNotLookedUp = -2;
 
 // trunc(x) in int32; NaN gives 0 and out-of-range values the nearest limit,
 // so no float outside int range reaches a conversion.
-int32_t TruncToInt(double x) {
+inline int32_t TruncToInt(double x) {
   if (!(x == x)) return 0;
   if (x >= 2147483647.0) return 2147483647;
   if (x <= -2147483648.0) return -2147483647 - 1;
@@ -30,7 +30,7 @@ int32_t TruncToInt(double x) {
 }
 
 // -trunc(byte x weight), never below the int16 range.
-int16_t WeightedScore(int bytes, float weight) {
+inline int16_t WeightedScore(int bytes, float weight) {
   return Saturate16(-int64_t{TruncToInt(bytes * double{weight})});
 }
 
@@ -304,24 +304,6 @@ int CoreLM::WriteWordData(std::FILE* stream, int id) const {
   return std::fwrite(bytes, 1, 4, stream) == 4 ? 0 : -1;
 }
 
-int CoreLM::ScoringClass(int w) const {
-  const auto id = static_cast<uint16_t>(w);
-  const int c = id < kWordCapacity ? entries_[id].word_class : kNoClass;
-  return ValidClass(c) ? c : token_classes_[kUnknown];
-}
-
-uint8_t CoreLM::InClassByte(int w) const {
-  const auto id = static_cast<uint16_t>(w);
-  if (id >= kWordCapacity || !ValidClass(entries_[id].word_class)) return 255;
-  return entries_[id].in_class;
-}
-
-uint8_t CoreLM::table_byte(int c1, int c2) const {
-  if (!ValidClass(c1) || !ValidClass(c2) || table_.empty()) return 255;
-  return table_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(class_count_) +
-                static_cast<std::size_t>(c2)];
-}
-
 int CoreLM::SemiClassByte(int h, int w) const {
   const auto id = static_cast<uint16_t>(w);
   if (id >= kWordCapacity) return 255;
@@ -351,6 +333,11 @@ int16_t CoreLM::GetContinuationScore(int w, int next_class, int next_word) const
   if (c == token_classes_[kEnd] && next_class != c) return kForbidden;
   if (semi_class_) return WeightedScore(SemiClassByte(c, next_word), class_bigram_weight_);
   return WeightedScore(table_byte(c, next_class) + InClassByte(w), class_bigram_weight_);
+}
+
+int16_t CoreLM::GetContinuationScore(const ContinuationTerms& w, int next_class) const {
+  if (w.word_class == token_classes_[kEnd] && next_class != w.word_class) return kForbidden;
+  return WeightedScore(table_byte(w.word_class, next_class) + w.in_class, class_bigram_weight_);
 }
 
 int16_t CoreLM::GetWordScore(int previous_class, int w, WordTerms* terms) const {

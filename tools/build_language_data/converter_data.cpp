@@ -69,9 +69,9 @@ std::string WriteConverterData(const ScriptTables& tables, const std::vector<Wor
   }
 
   LanguageModelOptions model;
-  model.exchange_words = 0;  // word counts alone: no bigrams to cluster by
   model.lexicon_name = vok::ConverterFiles::kLexicon;
   model.model_name = vok::ConverterFiles::kModel;
+  model.page_name.clear();  // the converter has a core model only
   const std::string error =
       WriteLanguageModel(lexicon, traditional_counts, NgramStatistics(), big5, model, folder);
   if (!error.empty()) return error;

@@ -195,8 +195,9 @@ namespace {
 TEST(GeneratedKeyboardAndConverter, ConvertThroughTheEngine) {
   const std::string china = std::string(WRENDLE_LANGUAGE_DATA_DIR) + "/China";
   const std::string data = WRENDLE_ENGINE_DATA_DIR;
-  if (!std::filesystem::exists(china + "/P2HPron") || !std::filesystem::exists(data + "/PCSysLM1"))
-    GTEST_SKIP() << "no generated keyboard and converter data";
+  for (const std::string& file : {china + "/P2HPron", china + "/Lexicon", data + "/PCSysLM1"}) {
+    if (!std::filesystem::exists(file)) GTEST_SKIP() << "no generated keyboard, converter and model data";
+  }
   tools::PinyinConverter keyboard(china);
   ASSERT_TRUE(keyboard.ok());
   const Codecs c;
