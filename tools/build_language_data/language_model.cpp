@@ -301,11 +301,15 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
   const ClassNgrams& core = *model->core;
 
   // One shift: the smallest whose 255 steps hold the share of the core costs.
+  // Pairs never seen have no cost of their own (they take the last byte): in
+  // a small model they may be most pairs, and would push the shift so far
+  // that every byte saturated.
   const int c = options.core_classes;
   std::vector<int64_t> core_costs;
   core_costs.reserve(static_cast<std::size_t>(c) * static_cast<std::size_t>(c));
   for (int c1 = 0; c1 < c; ++c1)
-    for (int c2 = 0; c2 < c; ++c2) core_costs.push_back(Cost(core.Bigram(c1, c2)));
+    for (int c2 = 0; c2 < c; ++c2)
+      if (core.Bigram(c1, c2) > 0) core_costs.push_back(Cost(core.Bigram(c1, c2)));
   const int64_t covered = Quantile(core_costs, options.covered_share);
   int shift = 0;
   while (shift < kMaxShift && (covered >> shift) > 255) ++shift;

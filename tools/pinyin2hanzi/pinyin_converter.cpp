@@ -1,5 +1,6 @@
 #include "tools/pinyin2hanzi/pinyin_converter.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/SyllableLatticeEngine/keyboard_constants.h"
@@ -12,19 +13,6 @@
 
 namespace tools {
 
-namespace {
-
-// The first of the names that exists in the folder, or the empty text.
-std::string Existing(const std::string& folder, std::initializer_list<const char*> names) {
-  for (const char* name : names) {
-    const std::string path = folder + "/" + name;
-    if (std::filesystem::exists(path)) return path;
-  }
-  return {};
-}
-
-}  // namespace
-
 PinyinConverter::PinyinConverter(const std::string& folder) {
   // The engine's defaults for these keys.
   resources_.PutInt("System", "NBestChoices", 50);
@@ -34,9 +22,9 @@ PinyinConverter::PinyinConverter(const std::string& folder) {
   vok::PutBackEndDefaults(&resources_);
   resources_.Put("LMBackend", "LexiconFile", (folder + "/Lexicon.txt").c_str());
   resources_.Put("LMBackend", "BinaryLexiconFile", (folder + "/Lexicon").c_str());
-  resources_.Put("LMBackend", "CoreLMFile", Existing(folder, {"CoreLM", "LM1"}).c_str());
-  const std::string page = Existing(folder, {"PageLM", "LM2"});
-  if (!page.empty()) resources_.Put("LMBackend", "PageLMFile", page.c_str());
+  resources_.Put("LMBackend", "CoreLMFile", (folder + "/LM1").c_str());
+  const std::string page = folder + "/LM2";
+  if (std::filesystem::exists(page)) resources_.Put("LMBackend", "PageLMFile", page.c_str());
   const std::string folder_resources = folder + "/Resources";
   if (std::filesystem::exists(folder_resources)) resources_.Merge(folder_resources.c_str());
   back_end_ = std::make_unique<vok::CLMBackendEngine>(resources_);
@@ -71,9 +59,12 @@ PinyinConverter::Result PinyinConverter::Convert(std::string_view keys, int nbes
   const bool decoded = system_->RunBackEnd(true, false) == 0;
   system_->UpdateStatistics();
   if (!decoded) return result;
-  for (int n = 0; n < system_->nbest()->count() && n < nbest; ++n) {
+  // Word sequences that differ only in their segmentation read alike: each
+  // text once.
+  for (int n = 0; n < system_->nbest()->count() && static_cast<int>(result.sentences.size()) < nbest; ++n) {
     char sentence[1024];
-    if (system_->GetResultText(n, sentence, sizeof sentence, "") == 0)
+    if (system_->GetResultText(n, sentence, sizeof sentence, "") == 0 &&
+        std::find(result.sentences.begin(), result.sentences.end(), sentence) == result.sentences.end())
       result.sentences.emplace_back(sentence);
   }
   return result;

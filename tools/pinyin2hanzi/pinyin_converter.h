@@ -20,8 +20,8 @@ namespace tools {
 
 class PinyinConverter {
  public:
-  // The folder holds "Lexicon", "CoreLM" (or "LM1"), optionally "PageLM"
-  // (or "LM2"), and the "Resources" with the keyboard system's keys.
+  // The folder holds "Lexicon", "LM1", optionally "LM2", and the
+  // "Resources" with the keyboard system's keys.
   explicit PinyinConverter(const std::string& folder);
   ~PinyinConverter();
   PinyinConverter(const PinyinConverter&) = delete;
@@ -31,7 +31,7 @@ class PinyinConverter {
   bool ok() const;
 
   struct Result {
-    // The best sentences first, in the folder's code page.
+    // The best sentences first, each text once, in the folder's code page.
     std::vector<std::string> sentences;
     // The byte offset of the first key the system refused, or -1.
     int refused_at = -1;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/api/homophone_map.h"
 #include "engine/core/lex_tree.h"
 #include "engine/core/syllable_table.h"
-#include "engine/api/homophone_map.h"
 #include "tools/build_language_data/code_page_text.h"
 #include "tools/build_language_data/homophone_map.h"
 #include "tools/build_language_data/pinyin.h"
@@ -169,7 +169,8 @@ TEST(HomophoneMap, CharactersGroupedBySyllableMostFrequentFirst) {
   // A syllable of very many characters keeps what a 512-byte line holds.
   std::vector<bld::LexiconWord> many;
   for (int i = 0; i < 400; ++i)
-    many.push_back({std::string{static_cast<char>(0xB0 + i / 94), static_cast<char>(0xA1 + i % 94)}, {{"YI4"}}});
+    many.push_back(
+        {std::string{static_cast<char>(0xB0 + i / 94), static_cast<char>(0xA1 + i % 94)}, {{"YI4"}}});
   const std::string text = bld::HomophoneMapText(many);
   const std::string line = text.substr(text.find('\n') + 1);
   EXPECT_LE(line.size() - 1, bld::kHomophoneLineBytes);
@@ -199,38 +200,6 @@ TEST(GeneratedFolders, LoadIntoTheEngine) {
       EXPECT_EQ(names.PronToSyllables(pron, list, 64), 0) << pron;
     }
   }
-}
-
-}  // namespace
-
-namespace {
-
-// Counts that fall by a fifth from word to word: the most frequent words
-// score apart, each a little worse than the one before (bytes that saturated
-// would make them all alike).
-TEST(LanguageModel, ScoreBytesTellFrequentWordsApart) {
-  const bld::CodePageText gb("GB2312");
-  const tools::TextCodec to_utf8("GB2312", "UTF-8");
-  std::vector<bld::LexiconWord> lexicon;
-  std::vector<bld::WordCount> counts;
-  double count = 1e5;
-  for (int lead = 0xB0; lead < 0xB0 + 40; ++lead, count *= 0.8) {
-    lexicon.push_back({std::string{static_cast<char>(lead), '\xA1'}, {}});
-    counts.push_back({*to_utf8.Convert(lexicon.back().text), static_cast<int64_t>(count)});
-  }
-  const std::string folder = testing::TempDir() + "language_model_bytes";
-  std::filesystem::create_directories(folder);
-  bld::LanguageModelOptions options;
-  options.core_classes = 12;
-  ASSERT_EQ(bld::WriteLanguageModel(lexicon, counts, bld::NgramStatistics(), gb, options, folder), "");
-  vok::CoreLM core(nullptr, (folder + "/CoreLM").c_str());
-  vok::CLexicon read((folder + "/Lexicon").c_str(), &core, nullptr, 0);
-  ASSERT_EQ(read.status(), 0);
-  for (int w = 1; w < 6; ++w) {
-    EXPECT_LT(core.entry(w - 1).unigram, core.entry(w).unigram) << w;
-    EXPECT_LT(core.entry(w).unigram, 255) << w;
-  }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -195,7 +196,8 @@ namespace {
 TEST(GeneratedKeyboardAndConverter, ConvertThroughTheEngine) {
   const std::string china = std::string(WRENDLE_LANGUAGE_DATA_DIR) + "/China";
   const std::string data = WRENDLE_ENGINE_DATA_DIR;
-  for (const std::string& file : {china + "/P2HPron", china + "/Lexicon", data + "/PCSysLM1"}) {
+  for (const std::string& file :
+       {china + "/P2HPron", china + "/Lexicon", china + "/LM1", data + "/PCSysLM1"}) {
     if (!std::filesystem::exists(file)) GTEST_SKIP() << "no generated keyboard, converter and model data";
   }
   tools::PinyinConverter keyboard(china);
@@ -204,6 +206,9 @@ TEST(GeneratedKeyboardAndConverter, ConvertThroughTheEngine) {
   const tools::PinyinConverter::Result result = keyboard.Convert("zhongguoren", 5);
   ASSERT_FALSE(result.sentences.empty());
   EXPECT_EQ(result.sentences[0], c.Gb("中国人"));
+  // Segmentations of one text (the word, or its parts) are listed once.
+  EXPECT_EQ(std::set<std::string>(result.sentences.begin(), result.sentences.end()).size(),
+            result.sentences.size());
   tools::ScriptConverter converter(data);
   ASSERT_TRUE(converter.ok());
   EXPECT_EQ(converter.ToTraditional("头发很长，发展很快。"), "頭髮很長，發展很快。");
