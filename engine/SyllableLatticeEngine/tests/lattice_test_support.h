@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,10 +22,16 @@
 
 namespace vok_test {
 
-// Unique per test, so that tests may run in parallel processes.
+// Unique per test, so that tests may run in parallel processes, and short:
+// the engine's file-name fields hold 100 bytes, and a Windows temporary
+// folder takes a good part of them.
 inline std::string LatticeTempPath(const std::string& name) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return ::testing::TempDir() + "lattice_" + info->test_suite_name() + "_" + info->name() + "_" + name;
+  const std::size_t test =
+      std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
+  char tag[16];
+  std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(test & 0xFFFFFFFFu));
+  return ::testing::TempDir() + "lat" + tag + "_" + name;
 }
 
 struct SmallLanguage {
