@@ -1,5 +1,8 @@
 #include "engine/SyllableLatticeEngine/p2h_system.h"
 
+#include <string>
+
+#include "engine/SyllableLatticeEngine/file_name_option.h"
 #include "engine/SyllableLatticeEngine/pl_engine.h"
 #include "engine/core/back_trace_table.h"
 #include "engine/core/file_io.h"
@@ -17,12 +20,11 @@ constexpr const char* kSection = "P2HSystem";
 constexpr const char* kSyllableSeparator = "-";
 
 struct FileNameOption {
-  char name[P2HSystem::kFileNameBytes] = {};
-  FileNameOption(const Resources& resources, const char* section, const char* key) {
-    if (resources.Get(section, key, name, sizeof name) != 0) name[0] = '\0';
-  }
-  bool set() const { return name[0] != '\0'; }
-  bool exists() const { return set() && FileExists(name); }
+  std::string name;
+  FileNameOption(const Resources& resources, const char* section, const char* key)
+      : name(ReadFileName(resources, section, key, P2HSystem::kFileNameBytes)) {}
+  bool set() const { return !name.empty(); }
+  bool exists() const { return set() && FileExists(name.c_str()); }
 };
 
 }  // namespace
@@ -64,8 +66,8 @@ void P2HSystem::LoadPronunciations(const Resources& resources) {
   // overwritten.
   bool keep_binary = false;
   if (binary.exists()) {
-    LogPrint("\nLoading from %s ...", binary.name);
-    auto tree = std::make_unique<CLexTree>(binary.name, kSyllableSeparator);
+    LogPrint("\nLoading from %s ...", binary.name.c_str());
+    auto tree = std::make_unique<CLexTree>(binary.name.c_str(), kSyllableSeparator);
     LogPrint("Done.\n");
     if (tree->status() == 0) {
       keep_binary = !tree->backward();
@@ -76,22 +78,22 @@ void P2HSystem::LoadPronunciations(const Resources& resources) {
   const FileNameOption syllable_file(resources, kSection, "SyllableFile");
   if (syllable_file.set()) {
     LogPrint("\nReading syllable table ...");
-    own_syllables_ = std::make_unique<CSyllableTable>(syllable_file.name);
+    own_syllables_ = std::make_unique<CSyllableTable>(syllable_file.name.c_str());
     syllables_ = own_syllables_.get();
     LogPrint("Done.\n");
   }
   const FileNameOption pron_file(resources, kSection, "PronunciationFile");
   if (!pron_file.set() || !own_syllables_ || !own_syllables_->syllables()) return;
   LogPrint("\nReading pronunciation file ...");
-  auto tree =
-      std::make_unique<CLexTree>(pron_file.name, *own_syllables_->syllables(), kSyllableSeparator, true);
+  auto tree = std::make_unique<CLexTree>(pron_file.name.c_str(), *own_syllables_->syllables(),
+                                         kSyllableSeparator, true);
   LogPrint("Done.\n");
   if (tree->status() != 0) return;
   own_pronunciations_ = std::move(tree);
   pronunciations_ = own_pronunciations_.get();
   if (binary.set() && !keep_binary) {
-    LogPrint("\nSaving to %s ...", binary.name);
-    own_pronunciations_->WriteBinary(binary.name);
+    LogPrint("\nSaving to %s ...", binary.name.c_str());
+    own_pronunciations_->WriteBinary(binary.name.c_str());
     LogPrint(" Done.\n");
   }
 }
@@ -99,19 +101,19 @@ void P2HSystem::LoadPronunciations(const Resources& resources) {
 void P2HSystem::LoadKeyboardMap(const Resources& resources) {
   const FileNameOption binary(resources, "Keyboard", "BinaryFrontendFile");
   if (binary.exists()) {
-    LogPrint("\nLoading from %s ...", binary.name);
-    keyboard_ = StringMap::FromBinaryFile(binary.name);
+    LogPrint("\nLoading from %s ...", binary.name.c_str());
+    keyboard_ = StringMap::FromBinaryFile(binary.name.c_str());
     LogPrint("Done.\n");
     if (keyboard_) return;
   }
   const FileNameOption text(resources, "Keyboard", "FrontendFile");
   if (!text.exists()) return;
-  LogPrint("\nReading from %s ...", text.name);
-  keyboard_ = std::make_unique<StringMap>(text.name, kFrontendCapacity);
+  LogPrint("\nReading from %s ...", text.name.c_str());
+  keyboard_ = std::make_unique<StringMap>(text.name.c_str(), kFrontendCapacity);
   LogPrint("Done.\n");
   if (binary.set()) {
-    LogPrint("\nSaving to %s ...", binary.name);
-    keyboard_->WriteBinary(binary.name, 0);
+    LogPrint("\nSaving to %s ...", binary.name.c_str());
+    keyboard_->WriteBinary(binary.name.c_str(), 0);
     LogPrint(" Done.\n");
   }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/SyllableLatticeEngine/confusion_lattice_engine.h"
+#include "engine/SyllableLatticeEngine/file_name_option.h"
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/SyllableLatticeEngine/sc_system.h"
 #include "engine/core/file_io.h"
@@ -21,9 +22,7 @@ namespace {
 
 // A file name of the section, or the empty text.
 std::string FileName(const Resources& resources, const char* section, const char* key) {
-  char name[CPCSystem::kFileNameBytes] = {};
-  if (resources.Get(section, key, name, sizeof name) != 0) return std::string();
-  return name;
+  return ReadFileName(resources, section, key, CPCSystem::kFileNameBytes);
 }
 
 // The line without trailing blanks and tabs (the line end is already gone).

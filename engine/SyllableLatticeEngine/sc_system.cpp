@@ -1,6 +1,10 @@
 #include "engine/SyllableLatticeEngine/sc_system.h"
 
+#include <cstring>
+#include <string>
+
 #include "engine/SyllableLatticeEngine/confusion_lattice_engine.h"
+#include "engine/SyllableLatticeEngine/file_name_option.h"
 #include "engine/core/messages.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
@@ -16,8 +20,8 @@ CSCSystem::~CSCSystem() = default;
 
 int CSCSystem::ReadOptions(const Resources& resources, bool reload) {
   const int result = CSystem::ReadOptions(resources, reload);
-  if (resources.Get("CSCSystem", "ConfusionFile", confusion_file_, kConfusionFileBytes) != 0)
-    confusion_file_[0] = '\0';
+  const std::string name = ReadFileName(resources, "CSCSystem", "ConfusionFile", kConfusionFileBytes);
+  std::memcpy(confusion_file_, name.c_str(), name.size() + 1);
   return result;
 }
 

@@ -220,6 +220,46 @@ TEST_F(KeyboardSystemTest, AForwardTreeIsRefused) {
   EXPECT_TRUE(refusing.pronunciations()->backward());
 }
 
+// A name longer than its field is refused, never cut off: the cut-off name
+// here is a file of the right kind, which must not be read or written over.
+TEST_F(KeyboardSystemTest, FileNamesLongerThanTheirFieldAreRefused) {
+  struct Case {
+    const char* section;
+    const char* key;
+    const std::string* file;
+  };
+  const Case cases[] = {{"P2HSystem", "SyllableFile", &syllable_path_},
+                        {"P2HSystem", "PronunciationFile", &pron_path_},
+                        {"P2HSystem", "BinaryPronunciationFile", &binary_pron_path_},
+                        {"Keyboard", "FrontendFile", &keyboard_path_},
+                        {"Keyboard", "BinaryFrontendFile", &binary_keyboard_path_}};
+  const std::string cut = ::testing::TempDir() + "cut_";
+  const std::string fitting = cut + std::string(P2HSystem::kFileNameBytes - 1 - cut.size(), 'n');
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    const bool binary = std::string(c.key).find("Binary") == 0;
+    const std::string stored = binary ? "kept" : ReadBytes(*c.file);
+    WriteText(fitting, stored);
+    vok::ErrorClear();
+    options_.Put(c.section, c.key, (fitting + "x").c_str());
+    P2HSystem system(options_, back_end_.get());
+    options_.Put(c.section, c.key, c.file->c_str());
+    EXPECT_TRUE(vok::ErrorRecorded("errFileNameTooLong"));
+    EXPECT_EQ(ReadBytes(fitting), stored);
+    if (binary) {
+      EXPECT_EQ(Convert(&system, "ZHONGGUO")[0], kZhong + kGuo);  // from the text files
+    } else if (std::string(c.section) == "Keyboard") {
+      EXPECT_EQ(system.keyboard_map(), nullptr);
+    } else {
+      EXPECT_EQ(system.pronunciations(), nullptr);
+    }
+    std::remove(binary_pron_path_.c_str());
+    std::remove(binary_keyboard_path_.c_str());
+  }
+  std::remove(fitting.c_str());
+  vok::ErrorClear();
+}
+
 TEST_F(KeyboardSystemTest, GivenPronunciationsAreUsed) {
   auto tree = std::make_unique<vok::CLexTree>(static_cast<int>(kWords.size()), "-", true);
   for (const char* s : kSyllables) tree->AddSyllable(s);

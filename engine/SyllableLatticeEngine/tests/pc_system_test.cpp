@@ -207,6 +207,34 @@ TEST_F(ConverterTest, WithoutABackEnd) {
   EXPECT_EQ(std::string(character), kTouGb);
 }
 
+// A name longer than its field is refused, never cut off to the name of
+// another file (here a map that would convert "tou").
+TEST_F(ConverterTest, FileNamesLongerThanTheirFieldAreRefused) {
+  const std::string cut = ::testing::TempDir() + "cut_";
+  const std::string fitting = cut + std::string(CPCSystem::kFileNameBytes - 1 - cut.size(), 'n');
+  WriteText(fitting, kTouGb + kTouB5 + "\n");
+  for (const char* key : {"GBToBig5MapFile", "GBToBig5TermMapFile"}) {
+    SCOPED_TRACE(key);
+    vok::ErrorClear();
+    options_.Put("CPCSystem", key, (fitting + "x").c_str());
+    CPCSystem converter(options_);
+    EXPECT_TRUE(vok::ErrorRecorded("errFileNameTooLong"));
+    if (std::string(key) == "GBToBig5MapFile") {
+      char out[3];
+      EXPECT_EQ(converter.ConvertChar(kTouGb.c_str(), out), -1);
+    }
+    options_.Put("CPCSystem", key, "");
+  }
+  vok::ErrorClear();
+  options_.Put("CSCSystem", "ConfusionFile", (fitting + "x").c_str());
+  vok::CLMBackendEngine back_end(options_);
+  CSCSystem system(options_, &back_end);
+  EXPECT_TRUE(vok::ErrorRecorded("errFileNameTooLong"));
+  EXPECT_STREQ(system.confusion_file(), "");
+  std::remove(fitting.c_str());
+  vok::ErrorClear();
+}
+
 TEST_F(ConverterTest, AFullCharacterMapReportsWhatItRefused) {
   options_.Delete("LMBackend", "BinaryLexiconFile");
   // 8,193 lines of two alternatives each: one more than the map's 16,384 keys.
