@@ -5,13 +5,15 @@
 
 #include <cstdint>
 
+#include "engine/core/hypothesis.h"
+
 namespace vok {
 
-// Scores are int16 log values, higher is better. The empty score (stored as
-// the unsigned 37768) is below every real score and absorbs additions: an
-// empty state stays empty whatever it is given, and every other sum stops at
-// the int16 limits, so long runs without renormalisation never wrap.
-inline constexpr int16_t kEmptyScore = -27768;
+// Scores are int16 log values, higher is better. The empty score kEmptyScore
+// (stored as the unsigned 37768) is below every real score and absorbs
+// additions: an empty state stays empty whatever it is given, and every other
+// sum stops at the int16 limits, so long runs without renormalisation never
+// wrap.
 
 // Transition penalties of a model, p0 to p6 (subtracted): the stays and moves
 // of the penalised steps, and p6 on leaving the last state.
