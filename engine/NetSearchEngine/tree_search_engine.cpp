@@ -130,11 +130,11 @@ const std::array<uint16_t, 3>* TreeSearchEngine::ModelClasses(int model) const {
 }
 
 int TreeSearchEngine::ReadOptions(const Resources& resources) {
+  // A missing required value is reported and the one held so far (0 at
+  // first) stays.
   int result = 0;
-  float multiple = 0.0f;
-  if (ReadRequiredFloat(resources, "Search", "LogProbMultiple", &multiple) != 0) result = -1;
-  log_prob_multiple_ = multiple;
-  int skip = 0;
+  if (ReadRequiredFloat(resources, "Search", "LogProbMultiple", &log_prob_multiple_) != 0) result = -1;
+  int skip = skip_state_;
   if (ReadRequiredInt(resources, "Search", "HMMSkipState", &skip) != 0) result = -1;
   skip_state_ = skip;
   for (const OptionKey& option : kBeamKeys) {

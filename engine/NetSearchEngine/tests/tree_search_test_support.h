@@ -25,6 +25,13 @@ inline std::string TreeTempPath(const std::string& name) {
   return ::testing::TempDir() + "treesearch_" + info->test_suite_name() + "_" + info->name() + "_" + name;
 }
 
+inline void WriteTextFile(const std::string& path, const std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+}
+
 // Models "SIL", "a", "b", "c", "x", "y"; syllables A1 (a), B1 (b), C1 (c),
 // AB1 (a b), CA1 (c a), X1 (x), Y1 (y): the word ids of the syllable tree.
 enum TreeWord { kA = 0, kB = 1, kC = 2, kAB = 3, kCA = 4, kX = 5, kY = 6, kSyllables = 7 };
