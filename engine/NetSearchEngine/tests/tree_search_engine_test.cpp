@@ -8,10 +8,13 @@
 #include <set>
 #include <string>
 
+#include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
+#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/LIB_C_rHMMDataBase/tests/spec_file.h"
 #include "engine/NetSearchEngine/tests/tree_search_test_support.h"
 #include "engine/NetSearchEngine/utterance_source.h"
 #include "engine/SyllableLatticeEngine/tests/lattice_test_support.h"
+#include "engine/api/wave_file.h"
 #include "engine/core/lex_tree.h"
 
 namespace {
@@ -388,6 +391,91 @@ TEST_F(TreeSearchEngineTest, TwentyOneSecondsStopAtTwoThousandFrames) {
   EXPECT_EQ(engine.RunStoredUtterance(&p, 0, &short_source), 0);
   EXPECT_FALSE(engine.utterance_cut());
   EXPECT_EQ(engine.frame(), front_end.get_numFrame(0));
+}
+
+// A PCM wave file of 16-bit samples with the rate and channels its header
+// declares.
+void WriteWave(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate,
+               uint16_t channels) {
+  const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
+  std::vector<uint8_t> bytes;
+  const auto put = [&bytes](uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  const auto text = [&bytes](const char* four) { bytes.insert(bytes.end(), four, four + 4); };
+  text("RIFF");
+  put(36 + data, 4);
+  text("WAVE");
+  text("fmt ");
+  put(16, 4);
+  put(1, 2);
+  put(channels, 2);
+  put(rate, 4);
+  put(rate * 2 * channels, 4);
+  put(2 * channels, 2);
+  put(16, 2);
+  text("data");
+  put(data, 4);
+  for (int16_t s : samples) put(static_cast<uint16_t>(s), 2);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+// The engine's espeak-ng fixture through a synthetic model of the database:
+// wave files in the engine's format decode, others are refused before any
+// frame.
+TEST_F(TreeSearchEngineTest, WaveFilesOfTheFrontEndsFormatOnly) {
+  const std::string model_path = vok_test::TreeTempPath("model.bin");
+  ASSERT_TRUE(
+      hmm_model_writer::Write(hmm_model_writer::Synthetic({}), hmm_model_writer::ByteOrder::kLittleEndian)
+          .Save(model_path));
+  vok::Resources settings;
+  settings.Put("Vastel", "StreamWeights", "1.0,0.5");
+  settings.Put("Vastel", "LogDensityWeight", "12.0");
+  settings.Put("Vastel", "HMMBailOut", "5.5");
+  C_rMemory memory;
+  C_rHMMDataBase db;
+  db.set_Memory(&memory);
+  ASSERT_EQ(db.read_file(model_path.c_str(), 1, settings), 0);
+  std::remove(model_path.c_str());
+  const std::string table_path = vok_test::TreeTempPath("SyntheticSyllable");
+  vok_test::WriteTextFile(table_path, vok_testing::SyllableTableText({{"A1", "hmm1"}, {"B1", "hmm2 hmm3"}}));
+  vok::CSyllableTable syllables(table_path.c_str(), db.get_HMMNameTable());
+  ASSERT_EQ(syllables.status(), 0);
+  C_rFrontEnd front_end;
+  ASSERT_EQ(front_end.setup_Std(1), 0);
+  vok_testing::PutSearchKeys(&resources_, 13.0f);
+  table_ = std::make_unique<vok::BackTraceTable>(2000, 50, 1);
+  vok::TreeSearchEngine engine(resources_, {&db, &front_end, &syllables}, table_.get());
+  const P p = DefaultBeams();
+
+  ASSERT_EQ(engine.RunWaveFile(&p, VOK_SPEECH_FIXTURE), 0);
+  EXPECT_GT(engine.frame(), 300);
+  vok::NBestList list(10);
+  ASSERT_EQ(engine.GetNBest(&list), 0);
+  EXPECT_GT(list.count(), 0);
+  EXPECT_GT(list.Get(0).count, 0);
+
+  // The fixture's samples declared at 22050 Hz (a rate the audio session
+  // converts, the front end does not), or as stereo.
+  vok::api::CWaveFile fixture;
+  ASSERT_TRUE(fixture.OpenForReading(VOK_SPEECH_FIXTURE));
+  std::vector<int16_t> samples(fixture.SampleCount());
+  samples.resize(fixture.Read(samples));
+  const std::string double_rate = vok_test::TreeTempPath("22050.wav"),
+                    stereo = vok_test::TreeTempPath("stereo.wav");
+  WriteWave(double_rate, samples, 22050, 1);
+  WriteWave(stereo, samples, 11025, 2);
+  const int frames = engine.frame();
+  for (const std::string& refused : {double_rate, stereo, std::string("/nonexistent.wav")}) {
+    EXPECT_EQ(engine.RunWaveFile(&p, refused.c_str()), -1) << refused;
+    EXPECT_EQ(engine.frame(), frames) << refused;
+  }
+  std::remove(double_rate.c_str());
+  std::remove(stereo.c_str());
+  vok::ErrorClear();
 }
 
 TEST_F(TreeSearchEngineTest, TheRequiredOptionsAndTheSixteenBitValues) {

@@ -304,6 +304,13 @@ TEST_F(RecognitionSystemTest, TheReferenceOfATestUtterance) {
   }
 }
 
+TEST_F(RecognitionSystemTest, ARefusedWaveFileIsNoUtterance) {
+  auto system = System();
+  EXPECT_EQ(system->ProcessUtterance("/nonexistent/utterance.wav"), -1);
+  EXPECT_EQ(system->timing().utterances(), 0);
+  vok::ErrorClear();
+}
+
 TEST_F(RecognitionSystemTest, TheConsoleDriverRunsAnUtterancePerLine) {
   auto system = System();
   std::FILE* console = std::tmpfile();
