@@ -91,7 +91,9 @@ void StackDecoder::ClearStacks(int last) {
   cleared_through_ = last;
   for (int f = 0; f <= through; ++f) {
     stacks_[f] = nullptr;
-    frame_best_[f] = kEmptyScore;
+    // Sentence scores are 32-bit: a 16-bit empty score would prune every
+    // word of a long utterance once its sums passed -27768.
+    frame_best_[f] = TheoryStack::kEmptyBest;
   }
   final_stack_.Reset();
   stack_pool_.Clear();

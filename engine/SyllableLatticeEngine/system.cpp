@@ -113,7 +113,9 @@ int CSystem::GetAlternatives(const uint16_t* word_ids, CAlternativeList* records
   return back_end_ ? back_end_->GetAlternatives(word_ids, records) : -1;
 }
 
-int CSystem::RescoreNBest(const uint16_t* /*left_context*/, const uint16_t* /*right_context*/) { return -1; }
+int CSystem::RescoreNBest(const uint16_t* left_context, const uint16_t* right_context) {
+  return back_end_ ? back_end_->RescoreNBest(nbest_.get(), left_context, right_context) : -1;
+}
 
 int CSystem::UpdateStatistics() {
   float elapsed = 0, processor = 0;

@@ -286,7 +286,7 @@ std::string WriteLanguageModel(const std::vector<LexiconWord>& lexicon, const st
   PutBe16(&model, 0);
   model.resize(512, 0);
   for (double p : cost) model.push_back(vok::ScoreByte(p, options.shift, bias));
-  const std::string core_path = folder + "/CoreLM";
+  const std::string core_path = folder + "/" + options.model_name;
   if (!WriteBytes(core_path, model)) return "cannot write " + core_path;
 
   // The lexicon text: words in "Pron" order, then the tokens.
@@ -298,7 +298,7 @@ std::string WriteLanguageModel(const std::vector<LexiconWord>& lexicon, const st
     text += std::to_string(w) + " " + word + " " + std::to_string(word_class[static_cast<std::size_t>(w)]) +
             " " + std::to_string(std::max<int64_t>(1, static_cast<int64_t>(count))) + "\n";
   }
-  const std::string text_path = folder + "/Lexicon.txt";
+  const std::string text_path = folder + "/" + options.lexicon_name + ".txt";
   if (!WriteBytes(text_path, std::vector<uint8_t>(text.begin(), text.end())))
     return "cannot write " + text_path;
 
@@ -308,7 +308,7 @@ std::string WriteLanguageModel(const std::vector<LexiconWord>& lexicon, const st
   if (core.status() != 0) return "the core model does not load";
   vok::CLexicon from_text(nullptr, text_path.c_str(), &core, nullptr);
   if (from_text.status() != 0 || from_text.entry_count() != n) return "the lexicon text does not load";
-  const std::string binary_path = folder + "/Lexicon";
+  const std::string binary_path = folder + "/" + options.lexicon_name;
   if (from_text.WriteBinary(binary_path.c_str(), 0, 0) != 0) return "cannot write " + binary_path;
   vok::CoreLM reloaded(nullptr, core_path.c_str());
   vok::CLexicon from_binary(binary_path.c_str(), &reloaded, nullptr, 0);

@@ -2,6 +2,8 @@
 // "Pron.txt", "Pron" and the homophone map "HMap", from the open word lists (word frequencies, the
 // CC-CEDICT dictionary, the character database's readings); with n-gram
 // statistics also its language model: "Lexicon.txt", "Lexicon", "CoreLM".
+// "build_language_data keyboard ..." and "... converter ..." make the
+// keyboard map and the script converter's files of the data folder.
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -12,6 +14,7 @@
 
 #include "tools/build_language_data/code_page_text.h"
 #include "tools/build_language_data/homophone_map.h"
+#include "tools/build_language_data/keyboard_converter_stages.h"
 #include "tools/build_language_data/language_model.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/build_language_data/pronunciation_sources.h"
@@ -42,6 +45,11 @@ std::string Unwrapped(const std::string& module) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && (std::string_view(argv[1]) == "keyboard" || std::string_view(argv[1]) == "converter")) {
+    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    return std::string_view(argv[1]) == "keyboard" ? bld::RunKeyboardStage(arguments)
+                                                   : bld::RunConverterStage(arguments);
+  }
   std::string script_name, frequencies, dictionary, readings, out, models_path, ngrams, ngram_words;
   int words = bld::kDefaultLexiconWords;
   for (int i = 1; i + 1 < argc; i += 2) {

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/SyllableLatticeEngine/lattice_system.h"
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/SyllableLatticeEngine/tests/lattice_test_support.h"
 #include "engine/core/back_trace_table.h"
@@ -120,6 +121,24 @@ TEST_F(PageBackendTest, ContextWordsSurroundEveryRecordWhileRescoring) {
     EXPECT_EQ(found, 1) << "the ids of record " << i << " are restored";
   }
   page().EndUtterance();
+}
+
+TEST_F(PageBackendTest, SystemsRescoreTheirListThroughTheBackEnd) {
+  options_.PutInt("System", "NBestChoices", 10);
+  options_.PutInt("Search", "StackSearchBeam", 2000);
+  vok::CLatticeSystem system(options_, back_end_.get());
+  ASSERT_EQ(system.DecodeText("abcd", false), 0);
+  ASSERT_GT(system.nbest()->count(), 0);
+  NBestList expected(10);
+  system.GetNBestList(&expected);
+  ASSERT_EQ(back_end_->RescoreNBest(&expected, nullptr, nullptr), 0);
+  ASSERT_EQ(system.RescoreNBest(nullptr, nullptr), 0);
+  for (int i = 0; i < expected.count(); ++i) {
+    EXPECT_EQ(system.nbest()->Get(i).score, expected.Get(i).score) << i;
+    EXPECT_TRUE(system.nbest()->Get(i).Equals(expected.Get(i).ids, expected.Get(i).count)) << i;
+  }
+  page().SetWeight(0);
+  EXPECT_EQ(system.RescoreNBest(nullptr, nullptr), -1);
 }
 
 TEST_F(PageBackendTest, DecodingWithThePageModel) {

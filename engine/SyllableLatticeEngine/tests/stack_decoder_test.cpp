@@ -458,4 +458,25 @@ TEST_F(SharedStateTest, LexicalConstraintAssemblesWordsBackwards) {
   EXPECT_TRUE(vok::ErrorRecorded("errForwardLexicalTree"));
 }
 
+TEST_F(SharedStateTest, WordsThroughTheTreeKeepTheirScoresBeyondSixteenBits) {
+  vok::CLexTree tree(10, "-", true);
+  for (int i = 0; i < 3; ++i) tree.AddPron("q", true, false);
+  ASSERT_EQ(tree.AddPron("x-y", true, false), 3);
+  const uint16_t x = tree.FindSyllable("x"), y = tree.FindSyllable("y");
+  // 160 words "a" of 200 each: the sentence ends far below -27768.
+  std::vector<LatticeEntry> entries;
+  for (int t = 1; t <= 320; ++t) entries.push_back({t, t - 1, t % 2 ? x : y, 0});
+  BackTraceTable table(1000, 10, 1);
+  FillTable(&table, 320, entries);
+  auto options = DecoderOptions(-200);
+  StackDecoder decoder(options.get(), language_.core.get());
+  decoder.set_lexicon(language_.lexicon.get());
+  ASSERT_EQ(decoder.Decode(&table, &tree, 1000, 1000), 0);
+  NBestList list(10);
+  list.Reset(0, 1);
+  ASSERT_EQ(decoder.GetNBest(&list, -10000), 0);
+  EXPECT_EQ(list.Get(0).count, 160);
+  EXPECT_LT(list.best_score(), -32000);
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include "tools/build_language_data/pronunciation_sources.h"
 #include "tools/build_language_data/vocabulary.h"
 #include "tools/build_language_data/word_frequencies.h"
+#include "tools/text_codec/text_codec.h"
 
 namespace {
 
@@ -262,6 +263,35 @@ TEST(LanguageModel, WrittenFilesLoadIntoTheEngine) {
   // "<S>" is only ever followed by the first word: its class is the row's best.
   const int first = core.ScoringClass(0);
   for (int c = 0; c < 12; ++c) EXPECT_LE(core.table_byte(0, first), core.table_byte(0, c)) << c;
+  std::filesystem::remove_all(folder);
+}
+
+// Counts that fall by a fifth from word to word: the most frequent words
+// score apart, each a little worse than the one before (bytes that saturated
+// would make them all alike).
+TEST(LanguageModel, ScoreBytesTellFrequentWordsApart) {
+  const bld::CodePageText gb("GB2312");
+  const tools::TextCodec to_utf8("GB2312", "UTF-8");
+  std::vector<bld::LexiconWord> lexicon;
+  std::vector<bld::WordCount> counts;
+  double count = 1e5;
+  for (int lead = 0xB0; lead < 0xB0 + 40; ++lead, count *= 0.8) {
+    lexicon.push_back({std::string{static_cast<char>(lead), '\xA1'}, {}});
+    counts.push_back({*to_utf8.Convert(lexicon.back().text), static_cast<int64_t>(count)});
+  }
+  const std::string folder = testing::TempDir() + "language_model_bytes";
+  std::filesystem::create_directories(folder);
+  bld::LanguageModelOptions options;
+  options.core_classes = 12;
+  options.exchange_words = 0;
+  ASSERT_EQ(bld::WriteLanguageModel(lexicon, counts, bld::NgramStatistics(), gb, options, folder), "");
+  vok::CoreLM core(nullptr, (folder + "/CoreLM").c_str());
+  vok::CLexicon read((folder + "/Lexicon").c_str(), &core, nullptr, 0);
+  ASSERT_EQ(read.status(), 0);
+  for (int w = 1; w < 6; ++w) {
+    EXPECT_LT(core.entry(w - 1).unigram, core.entry(w).unigram) << w;
+    EXPECT_LT(core.entry(w).unigram, 255) << w;
+  }
   std::filesystem::remove_all(folder);
 }
 
