@@ -100,7 +100,7 @@ TEST_F(EspeakDigits, AModelOfSomeVoicesKnowsTheDigitsOfOthers) {
   AcousticModel model = InitialModel(normalisation, pointers, options);
   std::vector<const Utterance*> all;
   for (Utterance& u : training) {
-    ScoreUtterance(model, u, options.topGaussians);
+    NormaliseUtterance(model, u);
     all.push_back(&u);
   }
   std::ostringstream log;
@@ -109,11 +109,11 @@ TEST_F(EspeakDigits, AModelOfSomeVoicesKnowsTheDigitsOfOthers) {
   int correct = 0;
   std::string misses;
   for (std::size_t i = 0; i < held_out.size(); ++i) {
-    ScoreUtterance(model, held_out[i], options.topGaussians);
+    NormaliseUtterance(model, held_out[i]);
     int best = -1;
     double best_score = -1e300;
     for (int d = 0; d < 10; ++d) {
-      TrainingUtterance candidate{&held_out[i].frames, HmmSequence(model, LabelSyllables({kDigits[d]}))};
+      TrainingUtterance candidate{&held_out[i].normalised, HmmSequence(model, LabelSyllables({kDigits[d]}))};
       double score = 0.0;
       ViterbiAlignment(model, candidate, &score);
       if (score > best_score) {
