@@ -29,7 +29,7 @@ struct TrainingOptions {
   float logDensityWeight = 12.0f;
   std::vector<float> streamWeights{1.0f, 0.5f};
   float bailOut = 5.5f;
-  float logProbMultiple = 10.0f;
+  float logProbMultiple = 4.0f;
 };
 
 // An utterance of the training or held-out set.
