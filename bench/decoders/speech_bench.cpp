@@ -23,6 +23,7 @@
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
 #include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
+#include "engine/NetSearchEngine/testing/dictation_beams.h"
 #include "engine/NetSearchEngine/tree_search_engine.h"
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/SyllableLatticeEngine/testing/language_fixture.h"
@@ -282,22 +283,6 @@ class SearchSetup {
   vok::BackTraceTable& table() { return *table_; }
   const std::vector<uint16_t>& spoken() const { return spoken_; }
 
-  static vok::SearchParameters DictationBeams() {
-    using P = vok::SearchParameters;
-    P p;
-    p[P::kPhoneBeam] = 320;
-    p[P::kPhoneTransBeam] = 320;
-    p[P::kPhoneExitBeam] = 80;
-    p[P::kSyllableTransBeam] = 350;
-    p[P::kFastMatchBeam] = P::kDefaultFastMatchBeam;
-    p[P::kSixthBeam] = P::kSixthValue;
-    p[P::kSyllableInsertionPenalty] = -50;
-    p[P::kPhoneInsertionPenalty] = -35;
-    p[P::kLatticeBeam] = P::kDefaultLatticeBeam;
-    p[P::kFastMatchPeriod] = P::kDefaultFastMatchPeriod;
-    return p;
-  }
-
  private:
   hmm_model_writer::Model model_;
   C_rMemory memory_;
@@ -329,7 +314,7 @@ void BM_TreeSearch5s(benchmark::State& state) {
     state.SkipWithError("set-up failed");
     return;
   }
-  const vok::SearchParameters beams = SearchSetup::DictationBeams();
+  const vok::SearchParameters beams = vok_testing::DictationBeams();
   double processor_ms = 0;
   for (auto _ : state) {
     const std::clock_t start = std::clock();
@@ -351,7 +336,7 @@ void BM_BackEnd5s(benchmark::State& state) {
     state.SkipWithError("set-up failed");
     return;
   }
-  const vok::SearchParameters beams = SearchSetup::DictationBeams();
+  const vok::SearchParameters beams = vok_testing::DictationBeams();
   setup.engine().RunWaveFile(&beams, nullptr);
   vok::NBestList list(15);
   for (auto _ : state) {

@@ -38,17 +38,7 @@ int16_t ObservationScore(float log_score, float multiple, int16_t offset) {
   return Saturate16(int64_t{static_cast<int32_t>(scaled)} + offset);
 }
 
-struct OptionKey {
-  const char* key;
-  P::Index index;
-};
-const OptionKey kBeamKeys[] = {{"PhoneBeam", P::kPhoneBeam},
-                               {"PhoneTransBeam", P::kPhoneTransBeam},
-                               {"PhoneExitBeam", P::kPhoneExitBeam},
-                               {"SyllableTransBeam", P::kSyllableTransBeam},
-                               {"FastMatchBeam", P::kFastMatchBeam},
-                               {"SyllableInsertionPenalty", P::kSyllableInsertionPenalty},
-                               {"PhoneInsertionPenalty", P::kPhoneInsertionPenalty}};
+constexpr P::Key kFastMatchBeam[] = {{"FastMatchBeam", P::kFastMatchBeam}};
 
 }  // namespace
 
@@ -137,13 +127,9 @@ int TreeSearchEngine::ReadOptions(const Resources& resources) {
   int skip = skip_state_;
   if (ReadRequiredInt(resources, "Search", "HMMSkipState", &skip) != 0) result = -1;
   skip_state_ = skip;
-  for (const OptionKey& option : kBeamKeys) {
-    int value = 0;
-    if (resources.GetInt("Search", option.key, &value) == 0) beams_[option.index] = Saturate16(value);
-  }
-  int lattice = P::kDefaultLatticeBeam;
-  resources.GetInt("Search", "LatticeBeam", &lattice);
-  beams_[P::kLatticeBeam] = Saturate16(lattice);
+  beams_.ReadKept(resources, P::kBeamKeys);
+  beams_.ReadKept(resources, kFastMatchBeam);
+  beams_.ReadWithDefault(resources, "LatticeBeam", P::kLatticeBeam, P::kDefaultLatticeBeam);
   return result;
 }
 

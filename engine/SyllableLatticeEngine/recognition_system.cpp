@@ -24,18 +24,7 @@ namespace {
 
 using P = SearchParameters;
 
-struct SearchKey {
-  const char* key;
-  P::Index index;
-};
-// Kept when absent.
-const SearchKey kKeptKeys[] = {{"PhoneBeam", P::kPhoneBeam},
-                               {"PhoneTransBeam", P::kPhoneTransBeam},
-                               {"PhoneExitBeam", P::kPhoneExitBeam},
-                               {"SyllableTransBeam", P::kSyllableTransBeam},
-                               {"SyllableInsertionPenalty", P::kSyllableInsertionPenalty},
-                               {"PhoneInsertionPenalty", P::kPhoneInsertionPenalty},
-                               {"TreeStartBeam", P::kTreeStartBeam}};
+constexpr P::Key kTreeStartBeam[] = {{"TreeStartBeam", P::kTreeStartBeam}};
 
 bool FileExists(const std::string& path) {
   std::error_code error;
@@ -83,19 +72,12 @@ void CRecognitionSystem::ReadSearchOptions(const Resources& resources) {
   // The insertion penalty of a first read starts from 0; a reload keeps it.
   if (!options_read_) parameters_[P::kPhoneInsertionPenalty] = 0;
   options_read_ = true;
-  int value = 0;
-  for (const SearchKey& option : kKeptKeys) {
-    if (resources.GetInt("Search", option.key, &value) == 0) parameters_[option.index] = Saturate16(value);
-  }
-  const auto with_default = [&](const char* key, P::Index index, int16_t fallback) {
-    int v = fallback;
-    resources.GetInt("Search", key, &v);
-    parameters_[index] = Saturate16(v);
-  };
-  with_default("FastMatchBeam", P::kFastMatchBeam, P::kDefaultFastMatchBeam);
+  parameters_.ReadKept(resources, P::kBeamKeys);
+  parameters_.ReadKept(resources, kTreeStartBeam);
+  parameters_.ReadWithDefault(resources, "FastMatchBeam", P::kFastMatchBeam, P::kDefaultFastMatchBeam);
   parameters_[P::kSixthBeam] = P::kSixthValue;
-  with_default("FastMatchPeriod", P::kFastMatchPeriod, P::kDefaultFastMatchPeriod);
-  with_default("LatticeBeam", P::kLatticeBeam, P::kDefaultLatticeBeam);
+  parameters_.ReadWithDefault(resources, "FastMatchPeriod", P::kFastMatchPeriod, P::kDefaultFastMatchPeriod);
+  parameters_.ReadWithDefault(resources, "LatticeBeam", P::kLatticeBeam, P::kDefaultLatticeBeam);
   parameters_[P::kStackSearchBeam] = stack_search_beam();
   resources.GetInt("Search", "GenWordLattice", &gen_word_lattice_);
   resources.GetInt("Search", "CharacterCountThreshold", &character_count_threshold_);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tools/recognize_speech/dictation_recognizer.h"
-#include "tools/recognize_speech/gb2312_text.h"
+#include "tools/text_codec/text_codec.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "recognize_speech: %s\n", recognizer.error().c_str());
     return 1;
   }
-  const recognize_speech::Gb2312Text utf8;
+  const tools::TextCodec utf8("GB2312", "UTF-8");
   int status = 0;
   for (const std::string& wave : waves) {
     const auto dictation = recognizer.Decode(wave, nbest);
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     std::fprintf(results, "%s\n", wave.c_str());
     for (std::size_t i = 0; i < dictation->sentences.size(); ++i) {
       const recognize_speech::Sentence& s = dictation->sentences[i];
-      std::fprintf(results, "%3zu: %6d  %s  (%s)\n", i + 1, s.score, utf8.ToUtf8(s.text).c_str(),
+      std::fprintf(results, "%3zu: %6d  %s  (%s)\n", i + 1, s.score, utf8.ConvertLossy(s.text, "?").c_str(),
                    s.syllables.c_str());
     }
     if (dictation->sentences.empty()) std::fprintf(results, "  (no sentence)\n");

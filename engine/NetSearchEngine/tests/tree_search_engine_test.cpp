@@ -427,7 +427,7 @@ void WriteWave(const std::string& path, const std::vector<int16_t>& samples, uin
 // wave files in the engine's format decode, others are refused before any
 // frame.
 TEST_F(TreeSearchEngineTest, WaveFilesOfTheFrontEndsFormatOnly) {
-  const std::string model_path = vok_test::TreeTempPath("model.bin");
+  const std::string model_path = vok_test::NetTempPath("model.bin");
   ASSERT_TRUE(
       hmm_model_writer::Write(hmm_model_writer::Synthetic({}), hmm_model_writer::ByteOrder::kLittleEndian)
           .Save(model_path));
@@ -440,8 +440,8 @@ TEST_F(TreeSearchEngineTest, WaveFilesOfTheFrontEndsFormatOnly) {
   db.set_Memory(&memory);
   ASSERT_EQ(db.read_file(model_path.c_str(), 1, settings), 0);
   std::remove(model_path.c_str());
-  const std::string table_path = vok_test::TreeTempPath("SyntheticSyllable");
-  vok_test::WriteTextFile(table_path, vok_testing::SyllableTableText({{"A1", "hmm1"}, {"B1", "hmm2 hmm3"}}));
+  const std::string table_path = vok_test::NetTempPath("SyntheticSyllable");
+  vok_test::WriteText(table_path, vok_testing::SyllableTableText({{"A1", "hmm1"}, {"B1", "hmm2 hmm3"}}));
   vok::CSyllableTable syllables(table_path.c_str(), db.get_HMMNameTable());
   ASSERT_EQ(syllables.status(), 0);
   C_rFrontEnd front_end;
@@ -464,8 +464,8 @@ TEST_F(TreeSearchEngineTest, WaveFilesOfTheFrontEndsFormatOnly) {
   ASSERT_TRUE(fixture.OpenForReading(VOK_SPEECH_FIXTURE));
   std::vector<int16_t> samples(fixture.SampleCount());
   samples.resize(fixture.Read(samples));
-  const std::string double_rate = vok_test::TreeTempPath("22050.wav"),
-                    stereo = vok_test::TreeTempPath("stereo.wav");
+  const std::string double_rate = vok_test::NetTempPath("22050.wav"),
+                    stereo = vok_test::NetTempPath("stereo.wav");
   WriteWave(double_rate, samples, 22050, 1);
   WriteWave(stereo, samples, 11025, 2);
   const int frames = engine.frame();
@@ -501,9 +501,9 @@ TEST_F(TreeSearchEngineTest, ASpeakerChangeKeepsTheTreeOnlyOverTheSameNames) {
   auto engine = SyllableEngine();
   const int nodes = engine->GetCount();
   vok_testing::ScriptedAcoustics same(vok_test::TreeModels(), vok_test::TreeSyllables(),
-                                      vok_test::TreeTempPath("Same"));
+                                      vok_test::NetTempPath("Same"));
   vok_testing::ScriptedAcoustics other({"SIL", "a", "b", "c", "x", "z"}, vok_test::TreeSyllables(),
-                                       vok_test::TreeTempPath("Other"));
+                                       vok_test::NetTempPath("Other"));
   EXPECT_EQ(engine->SetAcousticModels(other.models()), -1);
   EXPECT_EQ(engine->acoustic().database, Models().database);
   EXPECT_EQ(engine->SetAcousticModels(same.models()), 0);
@@ -565,7 +565,7 @@ TEST_F(WordTreeTest, TheLexiconWordsThatTheLanguageModelKnowsInSpokenOrder) {
                              {"two", 3, 2},
                              {"nolm", 99, 4},
                              {"bad", 3, 1}}));
-  const std::string pron = vok_test::TreeTempPath("Pron.txt");
+  const std::string pron = vok_test::NetTempPath("Pron.txt");
   {
     std::FILE* file = std::fopen(pron.c_str(), "wb");
     ASSERT_NE(file, nullptr);

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/NetSearchEngine/testing/dictation_beams.h"
 #include "engine/NetSearchEngine/testing/scripted_acoustics.h"
 #include "engine/NetSearchEngine/tests/flat_viterbi.h"
+#include "engine/NetSearchEngine/tests/net_search_test_support.h"
 #include "engine/NetSearchEngine/tree_search_engine.h"
 #include "engine/core/back_trace_table.h"
 #include "engine/core/hypothesis.h"
@@ -19,18 +21,6 @@
 #include "engine/core/resources.h"
 
 namespace vok_test {
-
-inline std::string TreeTempPath(const std::string& name) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return ::testing::TempDir() + "treesearch_" + info->test_suite_name() + "_" + info->name() + "_" + name;
-}
-
-inline void WriteTextFile(const std::string& path, const std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << path;
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fclose(file);
-}
 
 // Models "SIL", "a", "b", "c", "x", "y"; syllables A1 (a), B1 (b), C1 (c),
 // AB1 (a b), CA1 (c a), X1 (x), Y1 (y): the word ids of the syllable tree.
@@ -74,7 +64,7 @@ class TreeSearchTest : public ::testing::Test {
   void SetUp() override {
     vok::SetMessageStreams(quiet_, quiet_);
     acoustics_ = std::make_unique<vok_testing::ScriptedAcoustics>(TreeModels(), TreeSyllables(),
-                                                                  TreeTempPath("Syllable"));
+                                                                  NetTempPath("Syllable"));
     ASSERT_TRUE(acoustics_->ok());
     vok_testing::PutSearchKeys(&resources_);
   }
@@ -124,22 +114,7 @@ class TreeSearchTest : public ::testing::Test {
     return static_cast<vok::TreeNode*>(node);
   }
 
-  // The beams of the dictation defaults; no fast match.
-  static vok::SearchParameters DefaultBeams() {
-    using P = vok::SearchParameters;
-    P p;
-    p[P::kPhoneBeam] = 320;
-    p[P::kPhoneTransBeam] = 320;
-    p[P::kPhoneExitBeam] = 80;
-    p[P::kSyllableTransBeam] = 350;
-    p[P::kFastMatchBeam] = P::kDefaultFastMatchBeam;
-    p[P::kSixthBeam] = P::kSixthValue;
-    p[P::kSyllableInsertionPenalty] = -50;
-    p[P::kPhoneInsertionPenalty] = -35;
-    p[P::kLatticeBeam] = P::kDefaultLatticeBeam;
-    p[P::kFastMatchPeriod] = P::kDefaultFastMatchPeriod;
-    return p;
-  }
+  static vok::SearchParameters DefaultBeams() { return vok_testing::DictationBeams(); }
 
   std::FILE* quiet_ = std::tmpfile();
   vok::Resources resources_;

@@ -31,9 +31,9 @@ class RecognitionSystemTest : public vok_test::TreeSearchTest {
     ASSERT_TRUE(language_.Load(
         5, std::vector<uint8_t>(25, 10),
         vok_test::WithSentenceWords({{"ab", 3, 20}, {"c", 4, 20}, {"ca", 4, 5}, {"b", 3, 5}})));
-    pron_path_ = vok_test::TreeTempPath("Pron.txt");
-    vok_test::WriteTextFile(
-        pron_path_, "Pronunciations 7\n#\nX1 <S>\nX1 </S>\nY1 <UNK>\nA1-B1 ab\nC1 c\nC1-A1 ca\nB1 b\n");
+    pron_path_ = vok_test::NetTempPath("Pron.txt");
+    vok_test::WriteText(pron_path_,
+                        "Pronunciations 7\n#\nX1 <S>\nX1 </S>\nY1 <UNK>\nA1-B1 ab\nC1 c\nC1-A1 ca\nB1 b\n");
     resources_.PutInt("System", "NBestChoices", 20);
     resources_.PutInt("Search", "StackSearchBeam", 30000);
     resources_.PutInt("LMBackend", "WordInsertionPenalty", -50);
@@ -236,7 +236,7 @@ TEST_F(RecognitionSystemTest, SearchOptions) {
 }
 
 TEST_F(RecognitionSystemTest, PronunciationsFromTextThenFromTheirBinaryTwin) {
-  const std::string binary = vok_test::TreeTempPath("Pron");
+  const std::string binary = vok_test::NetTempPath("Pron");
   resources_.Put("CRecognitionSystem", "BinaryPronunciationFile", binary.c_str());
   {
     auto system = System();

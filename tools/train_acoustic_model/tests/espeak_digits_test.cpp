@@ -13,6 +13,7 @@
 
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
+#include "engine/NetSearchEngine/testing/dictation_beams.h"
 #include "engine/NetSearchEngine/tree_search_engine.h"
 #include "engine/core/back_trace_table.h"
 #include "engine/core/hypothesis.h"
@@ -158,14 +159,7 @@ TEST_F(EspeakDigits, AModelOfSomeVoicesKnowsTheDigitsOfOthers) {
   ASSERT_EQ(syllables.status(), 0);
   vok::BackTraceTable table(2000, 50, 1);
   vok::TreeSearchEngine engine(settings, {&db, &front_end, &syllables}, &table);
-  using P = vok::SearchParameters;
-  P beams;
-  beams[P::kPhoneBeam] = beams[P::kPhoneTransBeam] = 320;
-  beams[P::kPhoneExitBeam] = 80;
-  beams[P::kSyllableTransBeam] = 350;
-  beams[P::kSyllableInsertionPenalty] = -50;
-  beams[P::kPhoneInsertionPenalty] = -35;
-  beams[P::kLatticeBeam] = P::kDefaultLatticeBeam;
+  const vok::SearchParameters beams = vok_testing::DictationBeams();
 
   int correct = 0;
   std::string misses;
