@@ -20,6 +20,7 @@
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
 #include "engine/core/testing/grammar_writer.h"
+#include "engine/core/testing/hwr_stroke_file_writer.h"
 #include "engine/core/symbol_table.h"
 #include "kernel/pen_ink_file.h"
 #include "kernel/tests/synthetic_dictionary.h"
@@ -303,6 +304,26 @@ void RelatedDataSeeds(const fs::path& root) {
   SeedFolder(root, "fuzz_phone_table").Write("small.tab", wrendle::app::WritePhoneTable(contents));
 }
 
+// Stroke files of a line of handwriting and a table of the two scripts.
+void HandwritingLatticeSeeds(const fs::path& root) {
+  const auto line = [](int x0, int y0, int x1, int y1) {
+    std::vector<vok::InkPoint> points;
+    for (int i = 0; i < 8; ++i) {
+      points.push_back({static_cast<std::int16_t>(y0 + (y1 - y0) * i / 7),
+                        static_cast<std::int16_t>(x0 + (x1 - x0) * i / 7)});
+    }
+    return points;
+  };
+  const SeedFolder strokes(root, "fuzz_stroke_file");
+  strokes.WriteText("one.txt", vok_testing::WriteHwrStrokeFile({line(0, 0, 40, 40)}));
+  const std::vector<std::vector<vok::InkPoint>> written = {line(0, 0, 40, 0),      line(20, -10, 20, 40),
+                                                           line(70, 0, 110, 40),   line(110, 0, 70, 40),
+                                                           line(140, 20, 180, 20), line(150, 0, 150, 40)};
+  strokes.WriteText("line.txt", vok_testing::WriteHwrStrokeFile(written));
+  const SeedFolder table(root, "fuzz_hwr_code_conversion");
+  table.WriteText("small.tab", "\xB7\xA2\xB5\x6F\xB6\xBE\n\xB8\xC9\xA4\x7A\xB0\xAE\r\n\xC7\xAC\xB0\xAE\n");
+}
+
 // The engine's wave files: its own header with a few samples, and a 22050 Hz
 // file with a longer format chunk and a LIST chunk before the data.
 void AudioSeeds(const fs::path& root) {
@@ -353,6 +374,7 @@ int main(int argc, char** argv) {
   EngineSeeds(root, scratch);
   GrammarSeeds(root);
   RelatedDataSeeds(root);
+  HandwritingLatticeSeeds(root);
   AudioSeeds(root);
   fs::remove_all(scratch);
   return 0;

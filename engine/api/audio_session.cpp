@@ -248,16 +248,18 @@ void CAudioSession::AttachFrameConsumer(FrameConsumer* consumer) {
   consumer_ = consumer;
 }
 
-bool CAudioSession::SelectUtterance(std::uint32_t number) {
+bool CAudioSession::SelectUtterance(int n) {
+  if (n < 0) return false;
   std::lock_guard lock(lock_);
-  return store_.Select(number);
+  return store_.Select(static_cast<std::uint32_t>(n));
 }
 
-void CAudioSession::ReadSamples(std::int16_t* samples, std::size_t wanted, std::size_t* read,
-                                bool* finished) {
+int CAudioSession::ReadSamples(std::int16_t* samples, int wanted, int* read, bool* finished) {
+  if (samples == nullptr || wanted < 0 || read == nullptr || finished == nullptr) return -1;
   std::lock_guard lock(lock_);
-  *read = samples == nullptr ? 0 : store_.Read({samples, wanted});
+  *read = static_cast<int>(store_.Read({samples, static_cast<std::size_t>(wanted)}));
   *finished = store_.AtEnd();
+  return 0;
 }
 
 std::uint32_t CAudioSession::UnreadUtterances() {

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/NetSearchEngine/utterance_source.h"
 #include "engine/api/end_pointer.h"
 #include "engine/api/resample.h"
 #include "engine/api/utterance_store.h"
@@ -45,7 +46,7 @@ struct AudioDevices {
 // The system's devices and a real sleep.
 AudioDevices SystemAudioDevices();
 
-class CAudioSession {
+class CAudioSession : public vok::UtteranceSource {
  public:
   static constexpr std::size_t kBlockSamples = 4290;  // 26 frames
   static constexpr std::size_t kBuffers = 4;
@@ -56,7 +57,7 @@ class CAudioSession {
   static constexpr char kNothingRecordedSound[] = "wave.wav.wav";
 
   explicit CAudioSession(AudioDevices devices);
-  ~CAudioSession();
+  ~CAudioSession() override;
   CAudioSession(const CAudioSession&) = delete;
   CAudioSession& operator=(const CAudioSession&) = delete;
 
@@ -73,11 +74,10 @@ class CAudioSession {
   void SetUtteranceFolder(const std::string& folder);
   void AttachFrameConsumer(FrameConsumer* consumer);
 
-  // The stored utterances, for the recognition side.
-  bool SelectUtterance(std::uint32_t number);
-  // Reads up to `wanted` samples of the selected utterance; `finished` tells
-  // that it is used up.
-  void ReadSamples(std::int16_t* samples, std::size_t wanted, std::size_t* read, bool* finished);
+  // The stored utterances, for the recognition side: an utterance still being
+  // written is used up only once its file is closed and read to the end.
+  bool SelectUtterance(int n) override;
+  int ReadSamples(std::int16_t* samples, int wanted, int* read, bool* finished) override;
   std::uint32_t UnreadUtterances();
   std::uint32_t next_utterance();
   void Clear();

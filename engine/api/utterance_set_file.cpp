@@ -51,13 +51,15 @@ VokStatus CUtteranceSetFile::Open(const std::string& path) {
     return kVokFileMissing;
   }
   header_ = *header;
-  if (length_unit_ != 1 && Upgrade(path)) {
-    // The copy on disk is current now: read it as such.
+  if (length_unit_ != 1) {
+    // Windows replaces no file that is open: the upgrade works on the closed
+    // file, which is then opened again, upgraded or as it was.
     std::fclose(file_);
+    const bool upgraded = Upgrade(path);
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) return kVokFileMissing;
     file_size_ = SizeOf(file_);
-    length_unit_ = 1;
+    if (upgraded) length_unit_ = 1;
   }
   const VokStatus status = Load();
   if (status != kVokOk) Close();

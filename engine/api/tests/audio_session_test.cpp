@@ -221,6 +221,29 @@ TEST(AudioSession, FileInputAtBothRates) {
   }
 }
 
+TEST(AudioSession, SearchesReadStoredUtterancesInBlocks) {
+  Rig rig({}, 0, 0);
+  const std::string path = rig.folder.File("input.wav");
+  WriteWave(path, FixtureSamples(), 11025);
+  ASSERT_EQ(rig.session->SelectInputFile(path.c_str()), kVokOk);
+  ASSERT_TRUE(rig.session->Start());
+  rig.WaitForFile();
+  vok::UtteranceSource& source = *rig.session;
+  EXPECT_FALSE(source.SelectUtterance(3));
+  EXPECT_FALSE(source.SelectUtterance(-1));
+  ASSERT_TRUE(source.SelectUtterance(1));
+  std::vector<std::int16_t> samples, block(1000);
+  bool finished = false;
+  while (!finished) {
+    int read = 0;
+    ASSERT_EQ(source.ReadSamples(block.data(), 1000, &read, &finished), 0);
+    samples.insert(samples.end(), block.begin(), block.begin() + read);
+  }
+  EXPECT_EQ(samples, rig.Utterances()[1]);
+  // Utterances are taken in order: those up to the one read are done.
+  EXPECT_EQ(rig.session->UnreadUtterances(), 1u);
+}
+
 TEST(AudioSession, DoubleRateFileGivesFullBlocksWithNothingLost) {
   // 10 blocks of 22050 Hz samples give 5 blocks at 11025 Hz and a few
   // samples of a sixth; every converter output lands in a block.

@@ -131,6 +131,8 @@ TEST(VokModuleTest, AProcessEndingWithAStartedEngineGivesBackItsCount) {
   EXPECT_EQ(count(), before);
 }
 
+DWORD WINAPI FreeModuleThread(LPVOID module) { return FreeLibrary(static_cast<HMODULE>(module)) ? 0 : 1; }
+
 // The dispatcher loads the engine from the Windows folder; a host that
 // frees the dispatcher while that engine runs (its delivery thread alive)
 // gets FreeLibrary back: nothing waits for a thread under the loader lock.
@@ -155,9 +157,7 @@ TEST(VokModuleTest, FreeLibraryOfTheDispatcherWithTheEngineLoadedReturns) {
   ASSERT_NE(init_recognition, nullptr);
   // The engine is started already: the dispatcher's start-up is answered 0.
   EXPECT_EQ(init_recognition(4000, 1), 1);
-  HANDLE unloading = CreateThread(
-      nullptr, 0, [](LPVOID module) -> DWORD { return FreeLibrary(static_cast<HMODULE>(module)) ? 0 : 1; },
-      zunmain, 0, nullptr);
+  HANDLE unloading = CreateThread(nullptr, 0, FreeModuleThread, zunmain, 0, nullptr);
   ASSERT_NE(unloading, nullptr);
   EXPECT_EQ(WaitForSingleObject(unloading, 10000), WAIT_OBJECT_0) << "FreeLibrary did not return";
   DWORD code = 1;
