@@ -531,6 +531,17 @@ TEST_F(TreeSearchEngineTest, AFullNodePoolRefusesTheNextWord) {
       Decode(engine.get(), ClearScript(Model("SIL"), Model("a"), Model("b"), Model("c")), DefaultBeams()), 0);
 }
 
+TEST_F(TreeSearchEngineTest, FastMatchIsAnErrorThatLeavesTheEngineRunning) {
+  auto engine = SyllableEngine();
+  vok::ErrorClear();
+  vok::TreeNode node;
+  EXPECT_EQ(node.FastMatch(engine.get()), -1);
+  EXPECT_TRUE(vok::ErrorRecorded("errFastMatchNotSupported"));
+  vok::ErrorClear();
+  EXPECT_EQ(
+      Decode(engine.get(), ClearScript(Model("SIL"), Model("a"), Model("b"), Model("c")), DefaultBeams()), 0);
+}
+
 }  // namespace
 
 namespace {
