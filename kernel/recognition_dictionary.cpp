@@ -39,6 +39,9 @@ void OrBytes(std::uint8_t* target, const std::uint8_t* source, std::size_t n) {
   for (; b < n; ++b) target[b] |= source[b];
 }
 
+// How many turns ahead the matching loops ask for the bytes of a record.
+constexpr std::size_t kAhead = 12;
+
 // A list length that never passes the segment-count filter.
 constexpr std::int32_t kNoList = -0x40000000;
 
@@ -214,20 +217,14 @@ void RecognitionDictionary::ReserveWorkspace() {
       std::min(record_count(), static_cast<std::size_t>(std::max(clusters_->first_stage_capacity, 0)));
   workspace_.mask.reserve(clusters_->mask_bytes);
   workspace_.survivors.reserve(scored);
+  workspace_.features.reserve(scored);
   workspace_.first_distances.reserve(scored);
+  workspace_.below.reserve(scored);
   workspace_.keys.reserve(std::max(scored, clusters_->cluster_count()));
   workspace_.records.reserve(kSecondStageSize);
   workspace_.next_records.reserve(kSecondStageSize);
-}
-
-bool RecognitionDictionary::PassesSegmentFilter(std::size_t record, int segment_count) const {
-  const int tolerance = std::max(segment_count / 2, segment_lists_.tolerance);
-  const std::size_t per_record = static_cast<std::size_t>(segment_lists_.lists_per_record);
-  const std::int32_t* sizes = &list_sizes_[record * per_record];
-  for (std::size_t l = 0; l < per_record; ++l) {
-    if (std::abs(segment_count - sizes[l]) <= tolerance) return true;
-  }
-  return false;
+  workspace_.stage.reserve(kSecondStageSize);
+  workspace_.next_stage.reserve(kSecondStageSize);
 }
 
 void RecognitionDictionary::Match(const CellDescription& cell, ScoredList& result, MatchTrace* trace) const {
@@ -272,13 +269,22 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
 
   // Segment-count filter over the records of the mask, in record order.
   std::vector<std::uint32_t>& survivors = work.survivors;
+  std::vector<const std::uint8_t*>& features = work.features;
   survivors.clear();
+  features.clear();
   const std::size_t capacity = static_cast<std::size_t>(clusters.first_stage_capacity);
-  const std::array<std::int32_t, 5>& r = features_.header.parameters;
-  const std::int32_t first_from = r[0];
-  const std::size_t first_bytes = static_cast<std::size_t>(r[1] - r[0]);
   std::size_t in_mask = 0;
   std::size_t passed = 0;
+  const int segment_count = cell.segment_count;
+  const int tolerance = std::max(segment_count / 2, segment_lists_.tolerance);
+  const std::size_t per_record = static_cast<std::size_t>(segment_lists_.lists_per_record);
+  const auto passes_segment_filter = [&](std::size_t record) {
+    const std::int32_t* sizes = &list_sizes_[record * per_record];
+    for (std::size_t l = 0; l < per_record; ++l) {
+      if (std::abs(segment_count - sizes[l]) <= tolerance) return true;
+    }
+    return false;
+  };
   // Eight mask bytes at a time, most significant bit first, so that every
   // set bit is one turn of the loop.
   for (std::size_t first = 0; first < masked; first += 64) {
@@ -292,13 +298,9 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
       bits &= ~(std::uint64_t{1} << (63 - offset));
       const std::size_t k = first + static_cast<std::size_t>(offset);
       ++in_mask;
-      if (!PassesSegmentFilter(k, cell.segment_count)) continue;
+      if (!passes_segment_filter(k)) continue;
       ++passed;
-      if (survivors.size() < capacity) {
-        survivors.push_back(static_cast<std::uint32_t>(k));
-        // The first distance reads this slice of the record next.
-        PrefetchBytes(features_.records.Record(k).data() + first_from, first_bytes);
-      }
+      if (survivors.size() < capacity) survivors.push_back(static_cast<std::uint32_t>(k));
     }
   }
   if (trace) {
@@ -306,23 +308,41 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
     trace->after_segment_filter = passed;
   }
   if (survivors.empty()) return;
+  for (const std::uint32_t k : survivors) features.push_back(features_.records.Record(k).data());
+
+  // The stages read the records of a few thousand survivors spread over the
+  // dictionary: each loop asks for the bytes of the record kAhead turns on.
+  const std::array<std::int32_t, 5>& r = features_.header.parameters;
+  const std::uint8_t* x = cell.fine.data();
+  const auto prefetch = [](const std::uint8_t* m, std::int32_t from, std::int32_t to) {
+    PrefetchBytes(m + from, static_cast<std::size_t>(to - from));
+  };
 
   // First distance over [r0, r1) and its threshold.
-  const std::uint8_t* x = cell.fine.data();
   std::vector<std::int32_t>& d1 = work.first_distances;
   d1.resize(survivors.size());
-  for (std::size_t i = 0; i < survivors.size(); ++i)
-    d1[i] = L1Slice(x, features_.records.Record(survivors[i]).data(), r[0], r[1]);
+  for (std::size_t i = 0; i < survivors.size(); ++i) {
+    if (i + kAhead < survivors.size()) prefetch(features[i + kAhead], r[0], r[1]);
+    d1[i] = L1Slice(x, features[i], r[0], r[1]);
+  }
   const std::int32_t threshold = FirstThreshold(d1);
 
   // Survivors are in record order, so the record is also the order of entry.
-  keys.clear();
+  std::vector<std::uint32_t>& below = work.below;
+  below.clear();
   for (std::size_t i = 0; i < survivors.size(); ++i) {
-    if (d1[i] >= threshold) continue;
-    const std::uint8_t* m = features_.records.Record(survivors[i]).data();
-    keys.push_back(StageKey(d1[i] + L1Slice(x, m, r[1], r[2]), survivors[i]));
+    if (d1[i] < threshold) below.push_back(static_cast<std::uint32_t>(i));
+  }
+  keys.clear();
+  for (std::size_t n = 0; n < below.size(); ++n) {
+    if (n + kAhead < below.size()) prefetch(features[below[n + kAhead]], r[1], r[2]);
+    const std::uint32_t i = below[n];
+    keys.push_back(StageKey(d1[i] + L1Slice(x, features[i], r[1], r[2]), survivors[i]));
   }
   KeepLowest(keys, std::min(survivors.size(), kSecondStageSize));
+  std::vector<const std::uint8_t*>& stage = work.stage;
+  stage.clear();
+  for (const std::uint64_t key : keys) stage.push_back(features_.records.Record(KeyOrder(key)).data());
   std::vector<std::int32_t>& records = work.records;
   records.clear();
   for (const std::uint64_t key : keys) records.push_back(static_cast<std::int32_t>(KeyOrder(key)));
@@ -333,13 +353,18 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
   const auto refine = [&](std::int32_t from, std::int32_t to, std::size_t stage_size) {
     const std::size_t stage_capacity = std::min(stage_size, keys.size());
     for (std::size_t p = 0; p < keys.size(); ++p) {
-      const std::uint8_t* m = features_.records.Record(static_cast<std::size_t>(records[p])).data();
-      keys[p] = StageKey(KeyScore(keys[p]) + L1Slice(x, m, from, to), static_cast<std::uint32_t>(p));
+      if (p + kAhead < keys.size()) prefetch(stage[p + kAhead], from, to);
+      keys[p] = StageKey(KeyScore(keys[p]) + L1Slice(x, stage[p], from, to), static_cast<std::uint32_t>(p));
     }
     KeepLowest(keys, stage_capacity);
     work.next_records.clear();
-    for (const std::uint64_t key : keys) work.next_records.push_back(records[KeyOrder(key)]);
+    work.next_stage.clear();
+    for (const std::uint64_t key : keys) {
+      work.next_records.push_back(records[KeyOrder(key)]);
+      work.next_stage.push_back(stage[KeyOrder(key)]);
+    }
     records.swap(work.next_records);
+    stage.swap(work.next_stage);
   };
   refine(r[2], r[3], kThirdStageSize);
   refine(r[3], r[4], kFourthStageSize);
@@ -348,12 +373,10 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
     trace->second_stage = second_size;
     trace->final_stage = keys.size();
   }
-  for (const std::int32_t record : records) {
-    const std::int64_t distance = SquaredDifferenceSum(
-        x, features_.records.Record(static_cast<std::size_t>(record)).data(), cell.fine.size());
-    if (distance < kFinalDistanceLimit) {
-      result.Insert(static_cast<std::int32_t>(distance >> 5), base_index_ + record);
-    }
+  for (std::size_t p = 0; p < records.size(); ++p) {
+    const std::int64_t distance = SquaredDifferenceSum(x, stage[p], cell.fine.size());
+    if (distance < kFinalDistanceLimit)
+      result.Insert(static_cast<std::int32_t>(distance >> 5), base_index_ + records[p]);
   }
 }
 
