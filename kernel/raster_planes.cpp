@@ -12,13 +12,19 @@ namespace {
 
 static_assert(kRasterSize > 64 && kRasterSize <= 128);
 
-// Bits of positions from..to of a line.
-LineBits Span(int from, int to) {
-  LineBits span;
-  for (int p = std::max(from, 0); p <= std::min(to, kRasterSize - 1); ++p) {
-    (p < 64 ? span.low : span.high) |= std::uint64_t{1} << (p % 64);
-  }
-  return span;
+// Bits at or after p, and at or before p, of the 64-bit word of positions
+// 0..63 (p may lie outside it).
+std::uint64_t BitsFrom(int p) { return p <= 0 ? ~std::uint64_t{0} : p >= 64 ? 0 : ~std::uint64_t{0} << p; }
+std::uint64_t BitsTo(int p) {
+  return p < 0 ? 0 : p >= 63 ? ~std::uint64_t{0} : ~std::uint64_t{0} >> (63 - p);
+}
+
+// Without a population-count instruction in the baseline.
+int CountBits(std::uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555u;
+  x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<int>((x * 0x0101010101010101u) >> 56);
 }
 
 LineBits BitsOf(const std::uint8_t* line) {
@@ -94,8 +100,8 @@ void Transpose(const Plane& rows, Plane& columns) {
 }  // namespace
 
 int LineBits::CountIn(int from, int to) const {
-  const LineBits span = Span(from, to);
-  return std::popcount(low & span.low) + std::popcount(high & span.high);
+  return CountBits(low & BitsFrom(from) & BitsTo(to)) +
+         CountBits(high & BitsFrom(from - 64) & BitsTo(to - 64));
 }
 
 int LineBits::FirstAtOrAfter(int p) const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstdlib>
 
 #if defined(__SSE2__)
@@ -40,7 +41,7 @@ void OrBytes(std::uint8_t* target, const std::uint8_t* source, std::size_t n) {
 }
 
 // How many turns ahead the matching loops ask for the bytes of a record.
-constexpr std::size_t kAhead = 12;
+constexpr std::size_t kAhead = 24;
 
 // A list length that never passes the segment-count filter.
 constexpr std::int32_t kNoList = -0x40000000;
@@ -56,12 +57,55 @@ std::uint64_t StageKey(std::int32_t score, std::uint32_t order) {
 std::int32_t KeyScore(std::uint64_t key) { return static_cast<std::int32_t>(key >> 32); }
 std::uint32_t KeyOrder(std::uint64_t key) { return static_cast<std::uint32_t>(key); }
 
-void KeepLowest(std::vector<std::uint64_t>& keys, std::size_t capacity) {
-  if (keys.size() > capacity) {
-    std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(capacity), keys.end());
-    keys.resize(capacity);
+// Score ranges up to this are counted; wider ones are sorted.
+constexpr std::int32_t kCountedRange = 4096;
+
+// Keeps the `capacity` lowest keys, in order. The keys come in ascending
+// order of entry, so among equal scores they are in order already: counting
+// the scores finds the cut and the place of every kept key without comparing
+// keys. `counts` and `kept` are work areas.
+void KeepLowest(std::vector<std::uint64_t>& keys, std::size_t capacity, std::vector<std::uint32_t>& counts,
+                std::vector<std::uint64_t>& kept) {
+  if (keys.empty()) return;
+  std::int32_t low = KeyScore(keys[0]);
+  std::int32_t high = low;
+  for (const std::uint64_t key : keys) {
+    low = std::min(low, KeyScore(key));
+    high = std::max(high, KeyScore(key));
   }
-  std::sort(keys.begin(), keys.end());
+  if (high - low >= kCountedRange) {
+    if (keys.size() > capacity) {
+      std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(capacity), keys.end());
+      keys.resize(capacity);
+    }
+    std::sort(keys.begin(), keys.end());
+    return;
+  }
+  counts.assign(static_cast<std::size_t>(high - low + 1), 0);
+  for (const std::uint64_t key : keys) ++counts[static_cast<std::size_t>(KeyScore(key) - low)];
+  // Scores below `cut` are all kept, and the first `at_cut` keys of score
+  // `cut`; counts become the place of the next key of each score.
+  const std::uint32_t wanted = static_cast<std::uint32_t>(std::min(capacity, keys.size()));
+  std::uint32_t placed = 0;
+  std::size_t cut = 0;
+  for (;; ++cut) {
+    const std::uint32_t count = counts[cut];
+    counts[cut] = placed;
+    if (placed + count >= wanted) break;
+    placed += count;
+  }
+  std::uint32_t at_cut = wanted - placed;
+  kept.resize(wanted);
+  for (const std::uint64_t key : keys) {
+    const std::size_t score = static_cast<std::size_t>(KeyScore(key) - low);
+    if (score > cut) continue;
+    if (score == cut) {
+      if (at_cut == 0) continue;
+      --at_cut;
+    }
+    kept[counts[score]++] = key;
+  }
+  keys.swap(kept);
 }
 
 // Upper bounds of the bins of d1 / unit and the thresholds in units.
@@ -73,25 +117,38 @@ std::int32_t FirstThreshold(std::span<const std::int32_t> d1) {
   std::int64_t total = 0;
   for (const std::int32_t d : d1) total += d;
   const std::int64_t unit = total / (n * 18) + 1;
-  // d / unit <= bound exactly when d < (bound + 1) x unit, so the bin of d
-  // is the number of such limits it reaches, without a division.
-  std::int64_t limits[10];
-  for (int b = 0; b < 10; ++b) limits[b] = (kBinBounds[b] + 1) * unit;
-  std::int64_t bins[11] = {};
-  for (const std::int32_t d : d1) {
-    int bin = 0;
-    for (int b = 0; b < 10; ++b) bin += d >= limits[b] ? 1 : 0;
-    ++bins[bin];  // bin 10: beyond the last bound
+  // d / unit <= bound exactly when d < (bound + 1) x unit, so the bins up
+  // to b hold the values below the b-th such limit, counted without a
+  // division. A limit beyond every value is INT32_MAX.
+  std::int32_t limits[10];
+  for (int b = 0; b < 10; ++b)
+    limits[b] = static_cast<std::int32_t>(std::min<std::int64_t>((kBinBounds[b] + 1) * unit, INT32_MAX));
+  std::int64_t below[10] = {};
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  __m128i counts[10];
+  for (__m128i& count : counts) count = _mm_setzero_si128();
+  for (; i + 4 <= d1.size(); i += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d1.data() + i));
+    for (int b = 0; b < 10; ++b)
+      counts[b] = _mm_sub_epi32(counts[b], _mm_cmplt_epi32(v, _mm_set1_epi32(limits[b])));
+  }
+  for (int b = 0; b < 10; ++b) {
+    alignas(16) std::int32_t lanes[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), counts[b]);
+    below[b] = static_cast<std::int64_t>(lanes[0]) + lanes[1] + lanes[2] + lanes[3];
+  }
+#endif
+  for (; i < d1.size(); ++i) {
+    for (int b = 0; b < 10; ++b) below[b] += d1[i] < limits[b] ? 1 : 0;
   }
   const std::int64_t e = std::min<std::int64_t>(1000, n);
-  std::int64_t running = 0;
   int chosen = 10;
   for (int b = 0; b < 10; ++b) {
-    const std::int64_t before = running;
-    running += bins[b];
-    if (running > e) {
+    if (below[b] > e) {
       chosen = b;
-      if (running * 10 > 12 * e && before * 10 > 9 * e) --chosen;
+      const std::int64_t before = b == 0 ? 0 : below[b - 1];
+      if (below[b] * 10 > 12 * e && before * 10 > 9 * e) --chosen;
       break;
     }
   }
@@ -215,7 +272,7 @@ void RecognitionDictionary::ReserveWorkspace() {
   if (!clusters_) return;
   const std::size_t scored =
       std::min(record_count(), static_cast<std::size_t>(std::max(clusters_->first_stage_capacity, 0)));
-  workspace_.mask.reserve(clusters_->mask_bytes);
+  workspace_.mask.reserve(clusters_->mask_bytes + 8);
   workspace_.survivors.reserve(scored);
   workspace_.features.reserve(scored);
   workspace_.first_distances.reserve(scored);
@@ -225,6 +282,8 @@ void RecognitionDictionary::ReserveWorkspace() {
   workspace_.next_records.reserve(kSecondStageSize);
   workspace_.stage.reserve(kSecondStageSize);
   workspace_.next_stage.reserve(kSecondStageSize);
+  workspace_.counts.reserve(static_cast<std::size_t>(kCountedRange));
+  workspace_.kept.reserve(workspace_.keys.capacity());
 }
 
 void RecognitionDictionary::Match(const CellDescription& cell, ScoredList& result, MatchTrace* trace) const {
@@ -260,12 +319,15 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
         HalvedSquaredDifferenceSum(clusters.Centroid(k).data(), cell.coarse.data(), clusters.width());
     keys.push_back(StageKey(static_cast<std::int32_t>(sum / 128), static_cast<std::uint32_t>(k)));
   }
-  KeepLowest(keys, static_cast<std::size_t>(std::max(clusters.merged, 0)));
+  KeepLowest(keys, static_cast<std::size_t>(std::max(clusters.merged, 0)), work.counts, work.kept);
   // Only the bits of records this dictionary holds are merged.
   const std::size_t masked = std::min(record_count(), static_cast<std::size_t>(clusters.base_records));
   std::vector<std::uint8_t>& mask = work.mask;
-  mask.assign((masked + 7) / 8, 0);
-  for (const std::uint64_t key : keys) OrBytes(mask.data(), clusters.Mask(KeyOrder(key)).data(), mask.size());
+  // Whole words of eight bytes, the last one padded with zeros.
+  mask.assign((masked + 63) / 64 * 8, 0);
+  const std::size_t merged_bytes = (masked + 7) / 8;
+  for (const std::uint64_t key : keys)
+    OrBytes(mask.data(), clusters.Mask(KeyOrder(key)).data(), merged_bytes);
 
   // Segment-count filter over the records of the mask, in record order.
   std::vector<std::uint32_t>& survivors = work.survivors;
@@ -288,10 +350,9 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
   // Eight mask bytes at a time, most significant bit first, so that every
   // set bit is one turn of the loop.
   for (std::size_t first = 0; first < masked; first += 64) {
+    const std::uint8_t* word = &mask[first / 8];
     std::uint64_t bits = 0;
-    const std::size_t bytes = std::min<std::size_t>(8, (masked - first + 7) / 8);
-    for (std::size_t b = 0; b < bytes; ++b)
-      bits |= static_cast<std::uint64_t>(mask[first / 8 + b]) << (56 - 8 * b);
+    for (std::size_t b = 0; b < 8; ++b) bits |= static_cast<std::uint64_t>(word[b]) << (56 - 8 * b);
     if (masked - first < 64) bits &= ~std::uint64_t{0} << (64 - (masked - first));
     while (bits != 0) {
       const int offset = std::countl_zero(bits);
@@ -339,7 +400,7 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
     const std::uint32_t i = below[n];
     keys.push_back(StageKey(d1[i] + L1Slice(x, features[i], r[1], r[2]), survivors[i]));
   }
-  KeepLowest(keys, std::min(survivors.size(), kSecondStageSize));
+  KeepLowest(keys, std::min(survivors.size(), kSecondStageSize), work.counts, work.kept);
   std::vector<const std::uint8_t*>& stage = work.stage;
   stage.clear();
   for (const std::uint64_t key : keys) stage.push_back(features_.records.Record(KeyOrder(key)).data());
@@ -356,7 +417,7 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
       if (p + kAhead < keys.size()) prefetch(stage[p + kAhead], from, to);
       keys[p] = StageKey(KeyScore(keys[p]) + L1Slice(x, stage[p], from, to), static_cast<std::uint32_t>(p));
     }
-    KeepLowest(keys, stage_capacity);
+    KeepLowest(keys, stage_capacity, work.counts, work.kept);
     work.next_records.clear();
     work.next_stage.clear();
     for (const std::uint64_t key : keys) {

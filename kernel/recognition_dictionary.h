@@ -145,6 +145,8 @@ class RecognitionDictionary {
     std::vector<std::int32_t> next_records;
     std::vector<const std::uint8_t*> stage;  // their features
     std::vector<const std::uint8_t*> next_stage;
+    std::vector<std::uint32_t> counts;  // of the scores of a stage
+    std::vector<std::uint64_t> kept;
   };
   mutable MatchWorkspace workspace_;
 };
