@@ -154,10 +154,14 @@ Raster RasterizeInk(std::span<const CellPoint> points, const Box& cell_box) {
   // neighbours of every pixel walked are too.
   const int last_row = std::min(kRasterSize - 2, ToRaster(Extent(cell_box.top, cell_box.bottom) * sy) + 1);
   const int last_col = std::min(kRasterSize - 2, ToRaster(Extent(cell_box.left, cell_box.right) * sx) + 1);
-  Padded plane{};
+  Padded plane;  // every byte written here
+  std::memset(PaddedRow(plane, -1), 0, kStride);
+  std::memset(PaddedRow(plane, kRasterSize), 0, kStride);
   for (int r = 0; r < kRasterSize; ++r) {
-    std::memcpy(PaddedRow(plane, r) + 1, &raster.pixels[static_cast<std::size_t>(r * kRasterSize)],
-                kRasterSize);
+    std::uint8_t* row = PaddedRow(plane, r);
+    row[0] = 0;
+    std::memcpy(row + 1, &raster.pixels[static_cast<std::size_t>(r * kRasterSize)], kRasterSize);
+    std::memset(row + 1 + kRasterSize, 0, kStride - 1 - kRasterSize);
   }
   Dilate(raster, last_row, last_col, plane);
 

@@ -97,6 +97,15 @@ void Transpose(const Plane& rows, Plane& columns) {
   }
 }
 
+// The background around the lines of a plane, and the spare bytes after it.
+void ClearBorder(Plane& plane) {
+  std::memset(plane.data(), 0, kPlaneStride + 1);
+  for (int line = 0; line + 1 < kRasterSize; ++line)
+    std::memset(&plane[static_cast<std::size_t>((line + 1) * kPlaneStride + 1 + kRasterSize)], 0, 2);
+  const std::size_t last = static_cast<std::size_t>(kRasterSize * kPlaneStride + 1 + kRasterSize);
+  std::memset(&plane[last], 0, plane.size() - last);
+}
+
 }  // namespace
 
 int LineBits::CountIn(int from, int to) const {
@@ -129,6 +138,8 @@ int LineBits::LastAtOrBefore(int p) const {
 }
 
 void FillPlanes(const Raster& raster, Planes& planes) {
+  ClearBorder(planes.rows);
+  ClearBorder(planes.columns);
   for (int r = 0; r < kRasterSize; ++r) {
     std::memcpy(&planes.rows[static_cast<std::size_t>((r + 1) * kPlaneStride + 1)],
                 &raster.pixels[static_cast<std::size_t>(r * kRasterSize)], kRasterSize);

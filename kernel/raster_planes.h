@@ -30,11 +30,12 @@ inline constexpr int kPlaneStride = kRasterSize + 2;
 // Sixteen spare bytes at the end let vector reads start at any line.
 using Plane = std::array<std::uint8_t, kPlaneStride * kPlaneStride + 16>;
 
+// Left uninitialised until FillPlanes writes every byte.
 struct Planes {
-  Plane rows{};                                     // [row + 1][column + 1]
-  Plane columns{};                                  // [column + 1][row + 1]
-  std::array<LineBits, kRasterSize> row_bits{};     // bit p of row r: column p
-  std::array<LineBits, kRasterSize> column_bits{};  // bit p of column c: row p
+  Plane rows;                                     // [row + 1][column + 1]
+  Plane columns;                                  // [column + 1][row + 1]
+  std::array<LineBits, kRasterSize> row_bits;     // bit p of row r: column p
+  std::array<LineBits, kRasterSize> column_bits;  // bit p of column c: row p
 };
 
 void FillPlanes(const Raster& raster, Planes& planes);
