@@ -336,28 +336,6 @@ BaseDictionary WriteFiles(kernel::CodePage code_page, const Layout& layout,
   return files;
 }
 
-// Re-ranking doubles the segment distance of the Big5 characters of the
-// second level (and of the extension block), so that one of the first level
-// whose stored segments are only somewhat nearer to the ink moves over them
-// even when their features match best; in hasty writing, whose segments
-// stray far, that happens to most of them. A record whose first list is
-// empty leaves the match order as it is when it comes first, so the records
-// of these characters carry an empty list and then L - 1 of their group's
-// (with L at least 2, so that the others serve the segment-count filter).
-bool KeepsMatchOrder(kernel::CodePage code_page, std::uint16_t code, std::size_t lists_per_record) {
-  const int category = kernel::GetCharCategory(code_page, code);
-  return code_page == kernel::CodePage::kBig5 && (category == 2 || category == 8) && lists_per_record >= 2;
-}
-
-void KeepMatchOrder(std::size_t lists_per_record, CharacterRecords& records) {
-  std::vector<kernel::SegmentList>& lists = records.lists;
-  for (std::size_t r = 0; r < records.records.size(); ++r) {
-    kernel::SegmentList* own = &lists[r * lists_per_record];
-    std::rotate(own, own + lists_per_record - 1, own + lists_per_record);
-    own[0].clear();
-  }
-}
-
 }  // namespace
 
 BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector<StrokeCharacter>& characters,
@@ -392,8 +370,6 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
         RecordsOf(std::span<const AnalysedSample>(samples).subspan(firsts[c], firsts[c + 1] - firsts[c]),
                   static_cast<std::size_t>(options.neat_records),
                   static_cast<std::size_t>(options.hasty_records), layout.lists_per_record);
-    if (KeepsMatchOrder(code_page, samples[firsts[c]].code, layout.lists_per_record))
-      KeepMatchOrder(layout.lists_per_record, per_character[c]);
   });
 
   std::vector<const AnalysedSample*> clustered;
