@@ -1,0 +1,214 @@
+// Spoken commands end to end: models trained at run time on the training
+// speakers of the bundled espeak-ng commands, loaded as the engine loads a
+// dialect folder, and the held-out speakers decoded through both audio
+// inputs, on a grammar's network and on items added one by one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/NetSearchEngine/net_search_engine.h"
+#include "engine/NetSearchEngine/utterance_source.h"
+#include "engine/Vastel/vastel_system.h"
+#include "engine/core/back_trace_table.h"
+#include "engine/core/grammar.h"
+#include "engine/core/grammar_owner.h"
+#include "engine/core/lex_tree.h"
+#include "engine/core/messages.h"
+#include "engine/core/resources.h"
+#include "tools/train_acoustic_model/wave_file.h"
+#include "tools/train_command_models/command_folder.h"
+
+namespace vok_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kCorpus = std::string(WRENDLE_SOURCE_DIR) + "/data/samples/commands";
+// The phrase outside the grammar.
+const std::string kOutOfGrammar = "shou1yin1ji1";
+
+struct HeldOut {
+  std::string wave;
+  std::string word;  // "da3kai1"
+  std::string pron;  // "DA3-KAI1"
+  std::vector<int16_t> samples;
+};
+
+// The utterances of a stored-utterance source: the samples of one wave in
+// blocks of 4290, as the utterance store hands them out.
+class WaveUtterances : public vok::UtteranceSource {
+ public:
+  explicit WaveUtterances(const std::vector<int16_t>* samples) : samples_(samples) {}
+  bool SelectUtterance(int n) override {
+    position_ = 0;
+    return n == 0;
+  }
+  int ReadSamples(int16_t* out, int wanted, int* read, bool* finished) override {
+    const int n = std::min({wanted, 4290, static_cast<int>(samples_->size()) - position_});
+    std::copy_n(samples_->begin() + position_, n, out);
+    position_ += n;
+    *read = n;
+    *finished = position_ == static_cast<int>(samples_->size());
+    return 0;
+  }
+
+ private:
+  const std::vector<int16_t>* samples_;
+  int position_ = 0;
+};
+
+class CommandAudioTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    quiet_ = std::tmpfile();
+    vok::SetMessageStreams(quiet_, quiet_);
+    folder_ = ::testing::TempDir() + "netsearch_commands";
+    fs::create_directories(folder_);
+    std::ostringstream log, errors;
+    trained_ = train_command_models::TrainCommandFolder(kCorpus, folder_, {}, log, errors) == 0;
+    if (!trained_) {
+      std::fprintf(stderr, "%s", errors.str().c_str());
+      return;
+    }
+    resources_ = new vok::Resources;
+    acoustic_ = new VastelSystem;
+    loaded_ = resources_->Merge((folder_ + "/Resources").c_str()) == 0 && acoustic_->Load(*resources_) == 0;
+    if (!loaded_) return;
+    // The lexicon: the words of "Pron.txt" in their order.
+    words_ = new vok::SymbolTable(16);
+    std::ifstream pron(folder_ + "/Pron.txt");
+    std::string line;
+    std::getline(pron, line);
+    std::getline(pron, line);
+    while (std::getline(pron, line)) {
+      const std::size_t blank = line.find(' ');
+      prons_[line.substr(blank + 1)] = line.substr(0, blank);
+      words_->Add(line.substr(blank + 1).c_str());
+    }
+    tree_ = new vok::CLexTree((folder_ + "/Pron.txt").c_str(), *acoustic_->syllable_table()->syllables(), "-",
+                              false);
+    std::ifstream list(kCorpus + "/heldout.list");
+    while (std::getline(list, line)) {
+      HeldOut h;
+      h.wave = kCorpus + "/" + line.substr(0, line.find('\t'));
+      std::istringstream syllables(line.substr(line.rfind('\t') + 1));
+      for (std::string s; syllables >> s;) h.word += s;
+      std::string error;
+      auto samples = train_acoustic_model::ReadWave(h.wave, 11025, &error);
+      if (!samples) continue;
+      h.samples = std::move(*samples);
+      heldout_.push_back(std::move(h));
+    }
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    delete words_;
+    delete acoustic_;
+    delete resources_;
+    vok::SetMessageStreams(nullptr, nullptr);
+    if (quiet_) std::fclose(quiet_);
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(trained_);
+    ASSERT_TRUE(loaded_);
+    ASSERT_EQ(heldout_.size(), 8u);
+  }
+
+  static vok::AcousticModels Models() { return vok::AcousticModels::Of(*acoustic_); }
+  static int WordId(const std::string& word) { return words_->Find(word.c_str()); }
+
+  // Frames of the front end in a wave: the whole-buffer input's argument.
+  static int Frames(const HeldOut& h) {
+    return static_cast<int>(h.samples.size()) / acoustic_->front_end()->get_NumSamplesFrameAdvance();
+  }
+
+  // Item (or -1) and confidence of both inputs, which must agree.
+  static void Recognize(vok::NetSearchEngine* engine, const HeldOut& h, int* item, int* confidence) {
+    ASSERT_EQ(engine->RecognizeSamples(Frames(h), h.samples.data(), nullptr), 0);
+    engine->GetBestItem(item);
+    engine->GetConfidence(confidence);
+    WaveUtterances source(&h.samples);
+    ASSERT_EQ(engine->RunStoredUtterance(nullptr, 0, &source), 0);
+    int live_item = -2, live_confidence = -2;
+    engine->GetBestItem(&live_item);
+    engine->GetConfidence(&live_confidence);
+    EXPECT_EQ(live_item, *item) << h.wave;
+    EXPECT_EQ(live_confidence, *confidence) << h.wave;
+  }
+
+  static inline std::FILE* quiet_ = nullptr;
+  static inline std::string folder_;
+  static inline bool trained_ = false;
+  static inline bool loaded_ = false;
+  static inline vok::Resources* resources_ = nullptr;
+  static inline VastelSystem* acoustic_ = nullptr;
+  static inline vok::SymbolTable* words_ = nullptr;
+  static inline vok::CLexTree* tree_ = nullptr;
+  static inline std::map<std::string, std::string> prons_;
+  static inline std::vector<HeldOut> heldout_;
+};
+
+// A grammar of the three commands with the options 0x11: each held-out
+// command gives its word, the phrase outside the grammar gives none with
+// confidence 0.
+TEST_F(CommandAudioTest, GrammarNetworkRecognizesHeldOutSpeakers) {
+  const std::string path = folder_ + "/commands.grammar";
+  std::ofstream(path) << "%BEGIN <COMMANDS>\nda3kai1\n| guan1bi4\n| xia4yi2ye4\n%END\n";
+  vok::LexiconOwner owner(words_);
+  vok::CGrammar grammar(path.c_str(), 600, &owner);
+  const vok::GrammarUnit* network = grammar.GetNetwork();
+  ASSERT_NE(network, nullptr);
+  vok::NetSearchEngine engine(*resources_, *network, Models(), *tree_);
+  ASSERT_EQ(engine.status(), 0);
+  ASSERT_EQ(engine.AddFillerLoops(), 0);
+  ASSERT_EQ(engine.AddRejectionPath(), 0);
+  for (const HeldOut& h : heldout_) {
+    SCOPED_TRACE(h.wave);
+    int item = -2, confidence = -2;
+    Recognize(&engine, h, &item, &confidence);
+    if (h.word == kOutOfGrammar) {
+      EXPECT_EQ(item, -1);
+      EXPECT_EQ(confidence, 0);
+    } else {
+      EXPECT_EQ(item, WordId(h.word));
+      EXPECT_GT(confidence, 0);
+    }
+  }
+}
+
+// The speech controller's way: an empty network, the items' pronunciations
+// with a closing silence, the options 0x11 and a silence loop at the start.
+TEST_F(CommandAudioTest, ItemNetworkRecognizesHeldOutSpeakers) {
+  vok::BackTraceTable table(200, 50, 1);
+  vok::NetSearchEngine engine(*resources_, Models(), &table);
+  const std::vector<std::string> items = {"da3kai1", "guan1bi4", "xia4yi2ye4"};
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    ASSERT_EQ(engine.AddItemPron(prons_[items[i]].c_str(), static_cast<int>(100 + i), 1), 0);
+  }
+  ASSERT_EQ(engine.AddFillerLoops(), 0);
+  ASSERT_EQ(engine.AddRejectionPath(), 0);
+  ASSERT_EQ(engine.AddSilenceLoops(1), 0);
+  for (const HeldOut& h : heldout_) {
+    SCOPED_TRACE(h.wave);
+    int item = -2, confidence = -2;
+    Recognize(&engine, h, &item, &confidence);
+    const auto position = std::find(items.begin(), items.end(), h.word);
+    EXPECT_EQ(item, position == items.end() ? -1 : static_cast<int>(100 + (position - items.begin())));
+    if (position == items.end()) {
+      EXPECT_EQ(confidence, 0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vok_test
