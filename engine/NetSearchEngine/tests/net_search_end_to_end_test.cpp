@@ -198,6 +198,10 @@ TEST_F(CommandAudioTest, ItemNetworkRecognizesHeldOutSpeakers) {
   ASSERT_EQ(engine.AddFillerLoops(), 0);
   ASSERT_EQ(engine.AddRejectionPath(), 0);
   ASSERT_EQ(engine.AddSilenceLoops(1), 0);
+  // A speaker change hands the engine the record again; the network stays.
+  const int transitions = engine.TransitionCount();
+  engine.SetVastelSystem(*acoustic_);
+  EXPECT_EQ(engine.TransitionCount(), transitions);
   for (const HeldOut& h : heldout_) {
     SCOPED_TRACE(h.wave);
     int item = -2, confidence = -2;
