@@ -13,12 +13,15 @@
 #include "platform/file_access.h"
 #include "tools/train_acoustic_model/byte_quantiser.h"
 #include "tools/train_acoustic_model/corpus_list.h"
+#include "tools/train_acoustic_model/text_file.h"
 #include "tools/train_acoustic_model/wave_file.h"
 
 namespace train_command_models {
 
 namespace tam = train_acoustic_model;
 namespace w = hmm_model_writer;
+using tam::ReadText;
+using tam::WriteText;
 
 namespace {
 
@@ -27,17 +30,6 @@ constexpr float kPairLimit = 1000.0f;
 // The search has transitions of its own; the matrix is only read.
 constexpr float kStay = 0.5f;
 constexpr float kNoTransition = 99.99f;
-
-std::optional<std::string> ReadText(const std::string& path) {
-  const auto bytes = platform::ReadWholeFile(path);
-  if (!bytes) return std::nullopt;
-  return std::string(bytes->begin(), bytes->end());
-}
-
-bool WriteText(const std::string& path, const std::string& text) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  return platform::WriteWholeFile(path, std::span<const std::uint8_t>(bytes, text.size()));
-}
 
 // The toned syllables ("NI3") of the transcripts of a corpus list; a word
 // without a tone digit is no syllable, and the list's reader reports it.
