@@ -79,6 +79,9 @@ void NetSearchEngine::Reach(NetNode* node, int32_t score, int32_t reference) {
 }
 
 int16_t NetSearchEngine::ObservationScore(int model, int state) const {
+  // A database of another speaker with fewer models would end the process on
+  // the network's models beyond its own.
+  if (model >= model_count_) return Saturate16(int32_t{kObservationFloor} + frame_offset_);
   const double scaled = static_cast<double>(acoustic_.database->get_StateScore(model, state, 0)) *
                         settings_.log_prob_multiple();
   // NaN counts as the floor too.

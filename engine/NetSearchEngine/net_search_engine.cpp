@@ -55,6 +55,7 @@ void NetSearchEngine::SetVastelSystem(const VastelSystem& system) {
 void NetSearchEngine::SetAcousticModels(const AcousticModels& acoustic) {
   LogPrint("\n+++++++++++++Using Vastel Response System++++++++++++\n");
   acoustic_ = acoustic;
+  model_count_ = acoustic_.database ? acoustic_.database->get_numHMM() : 0;
   if (!nodes_) Initialize();
 }
 

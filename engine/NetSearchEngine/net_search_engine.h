@@ -213,6 +213,7 @@ class NetSearchEngine : public GrammarNetwork, public LatticeEngine {
 
   int status_ = 0;
   AcousticModels acoustic_;
+  int model_count_ = 0;  // HMMs of the database
   std::unique_ptr<BackTraceTable> own_table_;
   std::unique_ptr<ObjectMemMgr<NetNode>> nodes_;
   std::unique_ptr<ObjectMemMgr<NetTransition>> transitions_;

@@ -352,6 +352,23 @@ TEST_F(DecodingTest, UtteranceStopsAt2000Frames) {
   EXPECT_EQ(id, 9);
 }
 
+// A new speaker's database with fewer models: the network's models beyond
+// them score the floor instead of being asked for (the real database would
+// end the process).
+TEST_F(DecodingTest, SpeakerDatabaseWithFewerModelsIsNeverAskedBeyondThem) {
+  auto engine = ThreeItems();
+  vok_testing::ScriptedAcoustics speaker({"SIL", "a"}, {{"A2", "a"}}, NetTempPath("Speaker"), -40.0f);
+  ASSERT_TRUE(speaker.ok());
+  speaker.database().SetModelScores(0, 20, 1, -5);
+  engine->SetAcousticModels(speaker.models());
+  const std::vector<int16_t> samples = speaker.SamplesFor(kFrames);
+  ASSERT_EQ(engine->RecognizeSamples(speaker.FrameArgumentFor(kFrames), samples.data(), nullptr), 0);
+  EXPECT_EQ(engine->frames(), kFrames);
+  EXPECT_GT(speaker.database().lookups(), 0);
+  EXPECT_EQ(speaker.database().bad_lookups(), 0);
+  EXPECT_EQ(BestItem(engine.get()), 0);
+}
+
 TEST_F(DecodingTest, AudioFileInputIsRefusedWithoutEndingTheProcess) {
   auto engine = ThreeItems();
   CapturedMessages messages;
