@@ -132,4 +132,8 @@ int32_t NetSearchEngine::frame_theories(int frame) const {
   return frame >= 0 && frame < frames() && frame < kMaxFrames ? theories_[frame] : 0;
 }
 
+int16_t NetSearchEngine::frame_best_score(int frame) const {
+  return frame >= 0 && frame < frames() && frame < kMaxFrames ? bests_[frame] : kEmptyScore;
+}
+
 }  // namespace vok

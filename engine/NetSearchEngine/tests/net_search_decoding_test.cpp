@@ -62,6 +62,12 @@ TEST_F(DecodingTest, BestItemNBestAndConfidence) {
   EXPECT_EQ(engine->frames(), kFrames);
   EXPECT_EQ(BestItem(engine.get()), 1);
   EXPECT_EQ(EndScore(*engine), -85);
+  // Normalised by the previous frame's best, every frame's best is b's -5.
+  for (int t = 0; t < kFrames; ++t) {
+    EXPECT_EQ(engine->frame_best_score(t), -5) << t;
+    EXPECT_EQ(engine->frame_theories(t), 3) << t;
+  }
+  EXPECT_EQ(engine->frame_best_score(kFrames), vok::kEmptyScore);
 
   vok::NBestList list(10, 1);
   ASSERT_EQ(engine->GetNBest(&list), 0);
