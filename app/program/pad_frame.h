@@ -89,6 +89,7 @@ class CPadFrame : public CFloatFrame, private LaunchHost, private ProcessWaiter 
   void StartHidden(const std::string& command_line, DWORD flags, int kind);
   void SwitchKernelVariant();
   void RunSetup();
+  void RunTraining();
 
   CWrendleFrame& frame_;
   FrameServices& services_;
