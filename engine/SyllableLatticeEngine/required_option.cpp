@@ -11,6 +11,12 @@ int ReadRequiredInt(const Resources& resources, const char* section, const char*
   return -1;
 }
 
+int ReadRequiredFloat(const Resources& resources, const char* section, const char* key, float* out) {
+  if (resources.GetFloat(section, key, out) == 0) return 0;
+  ErrorSet(section, -1, "Parameter \"%s\" not set!\n", key);
+  return -1;
+}
+
 void FlushOptionErrors(bool reload) {
   if (!reload) ErrorPrint();
   ErrorClear();

@@ -214,6 +214,13 @@ std::FILE* GetLogStream() {
   return s.log_stream ? s.log_stream : stdout;
 }
 
+std::FILE* LogReportStream() {
+  MessageState& s = State();
+  std::lock_guard<std::mutex> guard(s.lock);
+  if (!s.log_stream || s.log_stream == stdout || VerbosityOf(s.log_resources) < 0) return nullptr;
+  return s.log_stream;
+}
+
 void SetLogResources(const Resources* resources) {
   MessageState& s = State();
   std::lock_guard<std::mutex> guard(s.lock);

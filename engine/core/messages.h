@@ -67,6 +67,9 @@ int PrintAndExit(const char* text, int code);
 // The log stream: null sets it back to the standard output (the start state).
 void SetLogStream(std::FILE* stream);
 std::FILE* GetLogStream();
+// The log stream when LogWrite would write to it, else null: for reports
+// that print themselves to a stream.
+std::FILE* LogReportStream();
 // The store whose System.Verbosity filters the log; null (the start state)
 // reads as verbosity 0. The store must outlive its use here.
 void SetLogResources(const Resources* resources);
