@@ -40,6 +40,7 @@ class ChildProcess {
 
   bool started() const { return started_; }
   DWORD id() const { return info_.dwProcessId; }
+  HANDLE handle() const { return info_.hProcess; }
   bool running() const { return started_ && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
   // The exit code, or -1 when the process still runs after the wait.

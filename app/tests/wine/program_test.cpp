@@ -123,6 +123,15 @@ class PanesTest : public ProgramTest {
     });
   }
 
+  // Once the tabbed pane has filled its grid: a screenshot, and a click on
+  // its first cell. False when no cell lit up.
+  static bool ChooseFirstCell(HWND pane, const std::string& screenshot) {
+    std::this_thread::sleep_for(milliseconds(300));
+    Shoot(pane, screenshot);
+    const std::optional<POINT> cell = FirstCell(pane);
+    if (cell) ClickAt(*cell);
+    return cell.has_value();
+  }
   // The first cell of a tabbed pane: the cell that the pointer, moved down
   // its grid's left column, lights in the highlight colour.
   static std::optional<POINT> FirstCell(HWND pane) {
@@ -188,11 +197,7 @@ TEST_F(PanesTest, EachPaneOpensFromThePadAndItsClicksReachTheTargetAfterSend) {
   program.PadCommand(kPadPhrases);
   const HWND phrases = Pane(program, 1057);
   ASSERT_NE(phrases, nullptr) << "the phrase pane";
-  std::this_thread::sleep_for(milliseconds(300));
-  Shoot(phrases, "pane_phrases");
-  const auto phrase = FirstCell(phrases);
-  ASSERT_TRUE(phrase.has_value()) << "a phrase cell";
-  ClickAt(*phrase);
+  ASSERT_TRUE(ChooseFirstCell(phrases, "pane_phrases"));
   EXPECT_TRUE(SendAndExpect(program, L"\u4e2d\u4e2d\u56fd"));
   Click(GetDlgItem(phrases, 1057));
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(phrases); })) << "its close button closes it";
@@ -202,11 +207,7 @@ TEST_F(PanesTest, EachPaneOpensFromThePadAndItsClicksReachTheTargetAfterSend) {
   ASSERT_TRUE(program.ChooseFromMenu(menu, kPadHomophones));
   const HWND homophones = Pane(program, 1057);
   ASSERT_NE(homophones, nullptr) << "the homophone pane";
-  std::this_thread::sleep_for(milliseconds(300));
-  Shoot(homophones, "pane_homophones");
-  const auto homophone = FirstCell(homophones);
-  ASSERT_TRUE(homophone.has_value()) << "a homophone cell";
-  ClickAt(*homophone);
+  ASSERT_TRUE(ChooseFirstCell(homophones, "pane_homophones"));
   EXPECT_TRUE(SendAndExpect(program, L"\u4e2d\u4e2d\u56fd\u949f"));
   ExpectTheTargetKeepsTheForeground();
 
@@ -222,7 +223,15 @@ TEST_F(PanesTest, EachPaneOpensFromThePadAndItsClicksReachTheTargetAfterSend) {
   EXPECT_EQ(IniValue("Layout", "yKB_1"), std::to_string(keyboard_place.top));
 }
 
-class DialogsTest : public ProgramTest {};
+class DialogsTest : public ProgramTest {
+ protected:
+  // The dialog holding control `control` that `command` of the popup menu
+  // opens; null when none showed.
+  static HWND FromMenu(const Wrendle& program, unsigned command, int control) {
+    if (!program.ChooseFromMenu(MenuOf(1, 0, kLanguage), command)) return nullptr;
+    return program.WaitForDialog(control);
+  }
+};
 
 // Setup from the popup menu: the number box ticked and the logon start
 // asked for with the mouse, then OK.
@@ -237,8 +246,7 @@ TEST_F(DialogsTest, SetupTakesClicksAndOkWritesTheSettingsAndTheRunValue) {
   {
     Wrendle program;
     ASSERT_TRUE(program.started());
-    ASSERT_TRUE(program.ChooseFromMenu(MenuOf(1, 0, kLanguage), kPadSetup));
-    const HWND setup = program.WaitForDialog(1037);
+    const HWND setup = FromMenu(program, kPadSetup, 1037);
     ASSERT_NE(setup, nullptr) << "the setup dialog";
     EXPECT_NE(IsDlgButtonChecked(setup, 1036), BST_CHECKED);
     Click(GetDlgItem(setup, 1036));
@@ -296,8 +304,7 @@ TEST_F(DialogsTest, TrainingTeachesTheKernelTheTypedCharacter) {
   {
     Wrendle program;
     ASSERT_TRUE(program.started());
-    ASSERT_TRUE(program.ChooseFromMenu(MenuOf(1, 0, kLanguage), kPadTraining));
-    const HWND training = program.WaitForDialog(1043);
+    const HWND training = FromMenu(program, kPadTraining, 1043);
     ASSERT_NE(training, nullptr) << "the training dialog";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(training, 1075))) << "Recognize needs text and ink";
     SendMessageA(GetDlgItem(training, 1041), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Text(kZhong).c_str()));
@@ -338,8 +345,7 @@ TEST_F(DialogsTest, AboutNamesTheProgramAndItsVersion) {
   WriteIni(Settings());
   Wrendle program;
   ASSERT_TRUE(program.started());
-  ASSERT_TRUE(program.ChooseFromMenu(MenuOf(1, 0, kLanguage), kPadAbout));
-  const HWND about = program.WaitForDialog(1089);
+  const HWND about = FromMenu(program, kPadAbout, 1089);
   ASSERT_NE(about, nullptr) << "the About box";
   const std::string name(*zezividudu::FindString(kLanguage, 16));
   char text[256] = {};

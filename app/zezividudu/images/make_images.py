@@ -172,20 +172,6 @@ GLYPHS = {
     ..###.........
     .##...........
     .#............""",
-    'pen_moving': """
-    ...........##.
-    ..........####
-    .........####.
-    ........####..
-    .......####...
-    ......####....
-    .....####.....
-    ....####......
-    ...####.......
-    ..####.....###
-    ..###.........
-    .##......#####
-    .#............""",
     'setup': """
     .....####.....
     ..##.####.##..
@@ -206,22 +192,28 @@ NAVY = (0, 0, 128)
 GREEN = (0, 112, 0)
 RED = (160, 0, 0)
 
-# id: glyph, colour, pressed
-BUTTONS = {
-    111: ('backspace', BLACK, True), 112: ('backspace', BLACK, False),
-    113: ('delete', BLACK, True), 114: ('delete', BLACK, False),
-    115: ('enter', BLACK, True), 116: ('enter', BLACK, False),
-    117: ('space', BLACK, True), 118: ('space', BLACK, False),
-    119: ('previous', NAVY, True), 120: ('previous', NAVY, False),
-    121: ('next', NAVY, True), 122: ('next', NAVY, False),
-    123: ('window', NAVY, True), 124: ('window', NAVY, False),
-    137: ('menu', BLACK, True), 138: ('menu', BLACK, False),
-    145: ('send', GREEN, True), 146: ('send', GREEN, False),
-    179: ('pen', RED, False), 180: ('pen', RED, True),
-    181: ('mouse', BLACK, False), 182: ('mouse', BLACK, True),
-    183: ('pen_moving', NAVY, False), 184: ('pen_moving', NAVY, True),
-    204: ('setup', BLACK, False), 205: ('setup', BLACK, True),
-}
+# glyph, colour, normal bitmap, pressed bitmap
+BUTTONS = [
+    ('backspace', BLACK, 112, 111),
+    ('delete', BLACK, 114, 113),
+    ('enter', BLACK, 116, 115),
+    ('space', BLACK, 118, 117),
+    ('previous', NAVY, 120, 119),
+    ('next', NAVY, 122, 121),
+    ('window', NAVY, 124, 123),
+    ('menu', BLACK, 138, 137),
+    ('send', GREEN, 146, 145),
+    ('pen', RED, 179, 180),
+    ('mouse', BLACK, 181, 182),
+    ('pen_moving', NAVY, 183, 184),
+    ('setup', BLACK, 204, 205),
+]
+
+
+# The pen of the hold-and-move mode: the pen with two speed lines.
+GLYPHS['pen_moving'] = '\n'.join(
+    row[:11] + '###' if y == 9 else row[:9] + '#####' if y == 11 else row
+    for y, row in enumerate(line.strip() for line in GLYPHS['pen'].strip().splitlines()))
 
 
 def glyph_pixels(name):
@@ -256,8 +248,9 @@ def glyph_button(path, name, colour, pressed):
     open(path, 'wb').write(header + info + data)
 
 
-for resource, (name, colour, pressed) in BUTTONS.items():
-    glyph_button('bitmap_%d.bmp' % resource, name, colour, pressed)
+for name, colour, normal, pressed in BUTTONS:
+    glyph_button('bitmap_%d.bmp' % normal, name, colour, False)
+    glyph_button('bitmap_%d.bmp' % pressed, name, colour, True)
 # The wait button's two pictures: a 32 x 32 round "recognize" button whose
 # ring turns, on the button face; the corners stay the face colour, which
 # the round window region cuts away.
