@@ -464,7 +464,7 @@ bool CPadFrame::RunCommand(UINT id, LPARAM lparam) {
       return true;
     }
     case kPadSpeech:
-      settings.speech = settings.speech != 0 ? 0 : 1;
+      if (speech_.Available(settings.recognizer_language)) settings.speech = settings.speech != 0 ? 0 : 1;
       return true;
     case kPadCursive:
       services_.ChangeRecognizer(settings.recognizer_language, 1);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -21,6 +22,8 @@
 #include "app/tests/recording_hook_owner.h"
 #include "app/tests/wine/test_frame.h"
 #include "app/zezividudu/zezividudu_api.h"
+#include "platform/system_info.h"
+#include "tests/support/executable_directory.h"
 #include "tests/support/temporary_directory.h"
 #include "tests/support/window_search.h"
 
@@ -592,6 +595,34 @@ TEST_F(MainFrameTest, PhraseRowPagesThroughThePhrasesOfTheSelectedCell) {
   EXPECT_EQ(row.visible_count(), 0);
   frame_.reset();
   SetCurrentDirectoryA(previous);
+}
+
+// The Speech command works only while the text-to-speech library (with all
+// its entries) and, for GB2312, the code table lie in the program's folder
+// or the Windows folder when the pad is made.
+TEST_F(MainFrameTest, SpeechCommandTogglesOnlyWithTheSpeechLibraryAndTable) {
+  settings_.speech = 0;
+  ASSERT_TRUE(Create(1));
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSpeech, 0);
+  EXPECT_EQ(settings_.speech, 0) << "no library";
+
+  const std::filesystem::path windows = platform::WindowsDirectory();
+  const std::filesystem::path library = windows / "TALV32SC.DLL", table = windows / "GBB5.TAB";
+  std::filesystem::copy_file(testing_support::ExecutableDirectory() / ".." / "speech_full" / "TALV32SC.DLL",
+                             library, std::filesystem::copy_options::overwrite_existing);
+  std::ofstream(table, std::ios::binary) << std::string(13526, '\0');
+  ASSERT_TRUE(Create(1));
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSpeech, 0);
+  EXPECT_EQ(settings_.speech, 1);
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSpeech, 0);
+  EXPECT_EQ(settings_.speech, 0);
+  frame_.reset();  // the pad lets go of the library
+  std::filesystem::remove(table);
+  ASSERT_TRUE(Create(1));
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSpeech, 0);
+  EXPECT_EQ(settings_.speech, 0) << "GB2312 without the table";
+  frame_.reset();
+  std::filesystem::remove(library);
 }
 
 TEST_F(MainFrameTest, IgnoredSystemMessagesAnswerZero) {
