@@ -1,21 +1,32 @@
-// Accuracy and speed of the engine's character recognizers on synthetic
-// handwriting that the model generator never saw: the benchmark's 3,000
-// characters per code page under seeds from kBenchmarkSeedBase (the kernel
-// benchmark's own inks), recognized by the simplified (GB2312) and the
-// traditional (Big5) recognizer from the generated models, and beside them
-// the kernel with the generated base dictionaries and, on GB2312, the peer.
-// Prints top-1 and top-10 accuracy, microseconds per character and the
-// models' load times.
+// Accuracy and speed of the engine's handwriting recognizers on synthetic
+// handwriting that the model generators never saw:
+// - characters: the benchmark's 3,000 characters per code page under seeds
+//   from kBenchmarkSeedBase (the kernel benchmark's own inks), recognized by
+//   the simplified (GB2312) and the traditional (Big5) recognizer from the
+//   generated models, beside the kernel with the generated base
+//   dictionaries and, on GB2312, the peer;
+// - letters and digits: the Latin recognizer on the letter benchmark's
+//   held-out letters, beside the letter recognizer;
+// - lines: ten-character lines of held-out text through the handwriting
+//   sentence system (segmentation, cell recognition, lattice, back end).
+// Prints top-1 and top-10 accuracy, microseconds per character, the models'
+// load times and the time per line.
+//   hwr_accuracy_bench [--data PACKAGE-DIR] [--models DIALECT-DIR] [--fonts SVG-FONT-DIR]
+//                      [--only characters|letters|lines]
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <unistd.h>
 
+#include "bench/cpu_time.h"
+#include "bench/hwr/latin_bench.h"
+#include "bench/hwr/line_bench.h"
 #include "bench/kernel/peer_recognizer.h"
 #include "engine/core/hwr_code_mapping.h"
 #include "engine/core/hwr_recognizer.h"
@@ -54,10 +65,9 @@ std::vector<Ink> BenchmarkInks(kernel::CodePage code_page,
   const std::size_t count = std::min(kCharactersPerCodePage, in_page.size());
   for (std::size_t i = 0; i < count; ++i) {
     const auto& [code, character] = in_page[i * in_page.size() / count];
-    inks.push_back(
-        {build_dictionaries::SynthesizeInk(character->medians, build_dictionaries::HastyStyle(),
-                                           build_dictionaries::kBenchmarkSeedBase + i),
-         code, character->utf8});
+    inks.push_back({build_dictionaries::SynthesizeInk(character->medians, build_dictionaries::HastyStyle(),
+                                                      build_dictionaries::kBenchmarkSeedBase + i),
+                    code, character->utf8});
   }
   return inks;
 }
@@ -72,23 +82,22 @@ void Count(Figures& f, const std::uint16_t* codes, int found, std::uint16_t expe
 
 Figures RunEngine(vok::CHWRRecognizer& recognizer, const std::vector<Ink>& inks) {
   Figures f;
-  Clock::duration spent{};
+  double spent = 0;
   for (const Ink& ink : inks) {
     const auto engine_ink = build_hwr_models::ToEngineInk(ink.list);
     std::array<vok::HwrCandidate, 10> candidates{};
-    const auto start = Clock::now();
+    const double start = bench::ThreadCpuSeconds();
     const int found =
         recognizer.Recognize(engine_ink.points.data(), static_cast<int>(engine_ink.counts.size()),
                              engine_ink.counts.data(), candidates.data(), 10);
-    spent += Clock::now() - start;
+    spent += bench::ThreadCpuSeconds() - start;
     std::array<std::uint16_t, 10> codes{};
     for (int i = 0; i < std::min(found, 10); ++i) {
       codes[i] = static_cast<std::uint16_t>(candidates[i].code >> 8 | (candidates[i].code & 0xFF) << 8);
     }
     Count(f, codes.data(), found, ink.code);
   }
-  f.microseconds =
-      std::chrono::duration<double, std::micro>(spent).count() / std::max<std::size_t>(1, f.written);
+  f.microseconds = 1e6 * spent / static_cast<double>(std::max<std::size_t>(1, f.written));
   return f;
 }
 
@@ -99,16 +108,15 @@ std::optional<Figures> RunKernel(kernel::CodePage code_page, const std::string& 
   if (!olzun) return std::nullopt;
   olzun->SetRange(kernel::kRangeChinese);
   Figures f;
-  Clock::duration spent{};
+  double spent = 0;
   for (const Ink& ink : inks) {
     std::array<std::uint16_t, 10> codes{};
-    const auto start = Clock::now();
+    const double start = bench::ThreadCpuSeconds();
     const int found = olzun->Recognize(ink.list, codes, 0);
-    spent += Clock::now() - start;
+    spent += bench::ThreadCpuSeconds() - start;
     Count(f, codes.data(), found >= 1 && found <= 10 ? found : 0, ink.code);
   }
-  f.microseconds =
-      std::chrono::duration<double, std::micro>(spent).count() / std::max<std::size_t>(1, f.written);
+  f.microseconds = 1e6 * spent / static_cast<double>(std::max<std::size_t>(1, f.written));
   return f;
 }
 
@@ -118,19 +126,8 @@ void Print(const char* set, const char* who, const Figures& f, const char* note 
               100.0 * f.top10 / n, 100.0 * f.empty / n, f.microseconds, note);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::string data = argc > 1 ? argv[1] : WRENDLE_STROKE_DATA_DIR;
-  const std::string models = argc > 2 ? argv[2] : std::string(WRENDLE_ENGINE_DATA_DIR) + "/China";
-  const auto characters = build_dictionaries::LoadStrokeData(data);
-  if (characters.empty()) {
-    std::fprintf(stderr, "hwr_accuracy_bench: no stroke data in %s (run tools/setup-debian.sh)\n",
-                 data.c_str());
-    return 1;
-  }
-  std::printf("%-7s %-23s %6s %8s %8s %8s %9s\n", "set", "recognizer", "chars", "top-1", "top-10", "none",
-              "us/char");
+void RunCharacterBench(const std::vector<build_dictionaries::StrokeCharacter>& characters,
+                       const std::string& models) {
   const struct {
     const char* set;
     kernel::CodePage code_page;
@@ -184,5 +181,46 @@ int main(int argc, char** argv) {
     std::error_code ignored;
     std::filesystem::remove_all(directory, ignored);
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string data = WRENDLE_STROKE_DATA_DIR;
+  std::string models = std::string(WRENDLE_ENGINE_DATA_DIR) + "/China";
+  std::string fonts = WRENDLE_LETTER_FONTS_DIR;
+  std::string only;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string_view arg = argv[i];
+    if (arg == "--data") {
+      data = argv[i + 1];
+    } else if (arg == "--models") {
+      models = argv[i + 1];
+    } else if (arg == "--fonts") {
+      fonts = argv[i + 1];
+    } else if (arg == "--only") {
+      only = argv[i + 1];
+    } else {
+      std::fprintf(stderr,
+                   "usage: hwr_accuracy_bench [--data PACKAGE-DIR] [--models DIALECT-DIR] [--fonts DIR]\n"
+                   "                          [--only characters|letters|lines]\n");
+      return 2;
+    }
+  }
+  const auto characters = build_dictionaries::LoadStrokeData(data);
+  if (characters.empty()) {
+    std::fprintf(stderr, "hwr_accuracy_bench: no stroke data in %s (run tools/setup-debian.sh)\n",
+                 data.c_str());
+    return 1;
+  }
+  std::printf("%-7s %-23s %6s %8s %8s %8s %9s\n", "set", "recognizer", "chars", "top-1", "top-10", "none",
+              "us/char");
+  if (only.empty() || only == "characters") RunCharacterBench(characters, models);
+  if ((only.empty() || only == "letters") &&
+      !hwr_bench::RunLatinBench(models, fonts, WRENDLE_KERNEL_DATA_DIR)) {
+    std::printf("Latin   fonts missing in %s\n", fonts.c_str());
+  }
+  if (only.empty() || only == "lines")
+    hwr_bench::RunLineBench(characters, models, "/usr/share/man/zh_CN/man1");
   return 0;
 }

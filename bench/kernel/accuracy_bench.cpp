@@ -20,6 +20,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "bench/cpu_time.h"
 #include "bench/kernel/peer_recognizer.h"
 #include "kernel/olzun.h"
 #include "platform/file_access.h"
@@ -65,14 +66,6 @@ struct Figures {
 
 using Character = std::pair<std::uint16_t, const build_dictionaries::StrokeCharacter*>;
 
-// CPU time of the calling thread or of the whole process: on a shared
-// machine it measures the work itself, not the wait for a core.
-double CpuSeconds(clockid_t clock) {
-  timespec now{};
-  clock_gettime(clock, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 Figures Measure(kernel::Olzun& olzun, const std::vector<Character>& characters, const InkSet& set) {
   Figures figures;
   double spent = 0;
@@ -80,9 +73,9 @@ Figures Measure(kernel::Olzun& olzun, const std::vector<Character>& characters, 
     const auto& [code, character] = characters[i];
     const auto ink = build_dictionaries::SynthesizeInk(character->medians, set.style, set.first_seed + i);
     std::array<std::uint16_t, 10> codes{};
-    const double start = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    const double start = bench::CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     const int found = olzun.Recognize(ink, codes, 0);
-    spent += CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
+    spent += bench::CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
     figures.inks.push_back(ink);
     figures.answers.push_back(character->utf8);
     ++figures.written;
@@ -110,10 +103,10 @@ bool MeasureCodePage(const char* name, kernel::CodePage code_page,
   build_dictionaries::BuildOptions build;
   build.jobs = std::max(1u, std::thread::hardware_concurrency());
   const auto build_start = std::chrono::steady_clock::now();
-  const double build_cpu_start = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+  const double build_cpu_start = bench::CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
   const auto dictionary = build_dictionaries::BuildBaseDictionary(code_page, characters, map, build);
   const std::chrono::duration<double> build_time = std::chrono::steady_clock::now() - build_start;
-  const double build_cpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - build_cpu_start;
+  const double build_cpu = bench::CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - build_cpu_start;
   std::printf("%s: %zu characters, %zu records, built in %.1f s on %u threads (%.1f s of CPU time)\n", name,
               dictionary.characters, dictionary.records, build_time.count(), build.jobs, build_cpu);
   const kernel::BaseFileNames names;

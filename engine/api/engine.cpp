@@ -6,6 +6,7 @@ CEngine::~CEngine() {
   if (queue) queue->Stop();
   queue.reset();
   resources.reset();
+  grammars.reset();
   data.reset();
   homophones.reset();
 }

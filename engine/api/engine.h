@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "engine/api/engine_data.h"
+#include "engine/api/grammar_manager.h"
 #include "engine/api/homophone_map.h"
 #include "engine/api/result_queue.h"
 #include "engine/core/resources.h"
@@ -28,6 +29,7 @@ class CEngine {
   std::unique_ptr<CResultQueue> queue;
   std::unique_ptr<CHomophoneMap> homophones;
   std::unique_ptr<CEngineData> data;
+  std::unique_ptr<CGrammarManager> grammars;
 
  private:
   std::mutex sequence_mutex_;

@@ -131,6 +131,8 @@ VokStatus VokLibrary::SetUpEngine(CEngine& engine, std::uint32_t flags) {
   if (!data_folder) return kVokFolderMissing;
   const VokStatus loaded = engine.data->Load(current_user_->path, *data_folder, speaker_);
   if (loaded != kVokOk) return loaded;
+  if ((flags & (kDictationFlag | kCommandGrammarsFlag)) != 0)
+    engine.grammars = std::make_unique<CGrammarManager>();
   // The recognizers are not part of this engine yet.
   if ((flags & kRecognizerFlags) != 0) return kVokSetUpFailed;
   return kVokOk;

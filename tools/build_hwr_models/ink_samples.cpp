@@ -26,14 +26,19 @@ EngineInk ToEngineInk(const std::vector<wrendle::StrokeEntry>& list) {
   return ink;
 }
 
-AnalysedInk AnalyseInk(const EngineInk& ink, int class_index) {
+AnalysedInk AnalyseInk(const EngineInk& ink, int class_index, bool latin) {
   AnalysedInk result;
   result.class_index = class_index;
   vok::InkPoint trace[vok::kMaxInkPoints];
   const int n =
       vok::JoinStrokes(ink.points.data(), ink.counts.data(), static_cast<int>(ink.counts.size()), trace);
   if (n < 0) return result;
-  vok::ChineseCharacterFeatures(trace, n, &result.features);
+  if (latin) {
+    vok::LatinCharacterFeatures(trace, n, ink.points.data(), ink.counts.data(),
+                                static_cast<int>(ink.counts.size()), &result.features);
+  } else {
+    vok::ChineseCharacterFeatures(trace, n, &result.features);
+  }
 
   // Where each stroke starts in the joined trace: the join appends fill
   // points after a stroke, so find each stroke's first point in order.

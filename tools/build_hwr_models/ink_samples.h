@@ -33,8 +33,10 @@ struct AnalysedInk {
   std::vector<int> stroke_starts;
 };
 
-// Joins, analyses and traces the ink as the Chinese recognizers do.
-AnalysedInk AnalyseInk(const EngineInk& ink, int class_index);
+// Joins, analyses and traces the ink as the Chinese recognizers do, or as
+// the Latin recognizer does (its image from the strokes without the pen-up
+// moves).
+AnalysedInk AnalyseInk(const EngineInk& ink, int class_index, bool latin = false);
 
 // The style of the cursive samples: the dictionary style with most strokes
 // joined.

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/build_language_data/language_model.h"
+
 namespace build_hwr_models {
 
 std::vector<std::string> Utf8Characters(const std::string& text) {
@@ -32,6 +34,25 @@ bool ReadWordCounts(const std::string& path, LanguageStatistics* statistics) {
     }
   }
   return true;
+}
+
+void TakeNgramBigrams(const build_language_data::NgramStatistics& ngrams, LanguageStatistics* statistics) {
+  statistics->bigrams.clear();
+  std::vector<std::vector<std::string>> characters(ngrams.words.size());
+  for (std::size_t id = 0; id < ngrams.words.size(); ++id) characters[id] = Utf8Characters(ngrams.words[id]);
+  for (std::size_t id = 0; id < characters.size() && id < ngrams.unigrams.size(); ++id) {
+    const auto& word = characters[id];
+    for (std::size_t i = 1; i < word.size(); ++i)
+      statistics->bigrams[{word[i - 1], word[i]}] += ngrams.unigrams[id];
+  }
+  for (const auto& b : ngrams.bigrams) {
+    if (b.first >= characters.size() || b.second >= characters.size() || b.first >= ngrams.unigrams.size())
+      continue;
+    const auto& left = characters[b.first];
+    const auto& right = characters[b.second];
+    if (left.empty() || right.empty()) continue;
+    statistics->bigrams[{left.back(), right.front()}] += ngrams.unigrams[b.first] * b.probability;
+  }
 }
 
 }  // namespace build_hwr_models

@@ -9,6 +9,7 @@
 #include "engine/core/hwr_ink_features.h"
 #include "tools/build_dictionaries/dictionary_builder.h"
 #include "tools/build_dictionaries/ink_synthesis.h"
+#include "tools/build_hwr_models/feature_samples.h"
 #include "tools/build_hwr_models/gesture_shapes.h"
 #include "tools/build_hwr_models/ink_samples.h"
 #include "tools/build_hwr_models/kmeans.h"
@@ -18,56 +19,12 @@ namespace build_hwr_models {
 namespace {
 
 constexpr double kBlockScale = 24;
-constexpr std::size_t kCodeBookSamples = 30000;
-constexpr std::size_t kStepCodeBookSteps = 300000;
 constexpr int kNoDataPdf = 255;
-
-struct Sample {
-  int class_index = -1;
-  bool cursive = false;
-  vok::HwrCharacterFeatures features{};
-  std::vector<int32_t> steps;
-  std::vector<int> stroke_starts;
-  uint8_t codes[vok::kHwrBlocks]{};
-};
 
 struct ClassSource {
   int class_index;
   std::size_t character;  // position in the stroke data
 };
-
-// Every `stride`-th of the samples' feature vectors of one block.
-std::vector<double> BlockVectors(const std::vector<Sample>& samples, int block) {
-  std::vector<double> vectors;
-  const std::size_t stride = std::max<std::size_t>(1, samples.size() / kCodeBookSamples);
-  for (std::size_t i = 0; i < samples.size(); i += stride) {
-    const auto& f = samples[i].features;
-    if (block < vok::kHwrFtLocations) {
-      for (int d = 0; d < vok::kHwrFtDimension; ++d) vectors.push_back(f.trajectory[block][d]);
-    } else {
-      for (int d = 0; d < vok::kHwrImageDimension; ++d)
-        vectors.push_back(f.image[block - vok::kHwrFtLocations][d]);
-    }
-  }
-  return vectors;
-}
-
-std::vector<int32_t> StepCodeBook(const std::vector<Sample>& samples, bool cursive, unsigned jobs) {
-  std::size_t total = 0;
-  for (const auto& s : samples) total += s.cursive == cursive ? s.steps.size() / 2 : 0;
-  const std::size_t stride = std::max<std::size_t>(1, total / kStepCodeBookSteps);
-  std::vector<double> vectors;
-  std::size_t seen = 0;
-  for (const auto& s : samples) {
-    if (s.cursive != cursive) continue;
-    for (std::size_t t = 0; t < s.steps.size() / 2; ++t, ++seen) {
-      if (seen % stride) continue;
-      vectors.push_back(s.steps[2 * t]);
-      vectors.push_back(s.steps[2 * t + 1]);
-    }
-  }
-  return KMeans(vectors, 2, vok::kHwrCodes, 15, jobs);
-}
 
 vok::ProbabilityBlock BuildBlock(const std::vector<Sample>& samples, int block, int classes, unsigned jobs) {
   std::map<int, std::vector<double>> counts;
@@ -138,16 +95,24 @@ void FillLanguageTables(const std::vector<ClassSource>& sources,
     model.character_table[source.class_index] = static_cast<uint8_t>(std::clamp(std::lround(cost), 0L, 20L));
   }
 
+  // Score of a pair: -8 ln P(next | previous) over the pairs of the classes.
+  std::map<int, double> following;
+  if (language) {
+    for (const auto& [pair, count] : language->bigrams) {
+      const auto a = class_of_text.find(pair.first);
+      if (a != class_of_text.end() && class_of_text.count(pair.second)) following[a->second] += count;
+    }
+  }
   std::vector<std::pair<double, int32_t>> bigrams;  // (count, key)
   std::map<int32_t, double> scores;
   if (language) {
     for (const auto& [pair, count] : language->bigrams) {
       const auto a = class_of_text.find(pair.first);
       const auto b = class_of_text.find(pair.second);
-      if (a == class_of_text.end() || b == class_of_text.end()) continue;
+      if (a == class_of_text.end() || b == class_of_text.end() || count <= 0) continue;
       const int32_t key = a->second * 100000 + b->second;
       bigrams.push_back({count, key});
-      scores[key] = -8 * std::log(count / language->characters.at(pair.first));
+      scores[key] = -8 * std::log(count / following[a->second]);
     }
   }
   std::sort(bigrams.begin(), bigrams.end(), [](const auto& x, const auto& y) { return x.first > y.first; });
@@ -220,18 +185,7 @@ vok::HwrCharacterModel BuildChineseModel(const std::vector<build_dictionaries::S
   model.triple = source.triple;
   const auto gestures = GestureSamples();
   std::copy(gestures.begin(), gestures.end(), model.gesture_samples.begin());
-  model.ft_code_book.clear();
-  model.image_code_book.clear();
-  for (int b = 0; b < vok::kHwrBlocks; ++b) {
-    const std::size_t dimension = b < vok::kHwrFtLocations ? vok::kHwrFtDimension : vok::kHwrImageDimension;
-    const auto book = KMeans(BlockVectors(samples, b), dimension, vok::kHwrCodes, 15, options.jobs);
-    auto& target = b < vok::kHwrFtLocations ? model.ft_code_book : model.image_code_book;
-    target.insert(target.end(), book.begin(), book.end());
-  }
-  build_dictionaries::ParallelFor(samples.size(), options.jobs, [&](std::size_t i) {
-    vok::QuantiseCharacterFeatures(samples[i].features, model.ft_code_book.data(),
-                                   model.image_code_book.data(), samples[i].codes);
-  });
+  TrainBlockCodeBooks(samples, &model.ft_code_book, &model.image_code_book, options.jobs);
   for (int b = 0; b < vok::kHwrBlocks; ++b)
     model.blocks.push_back(BuildBlock(samples, b, classes, options.jobs));
   std::cerr << "  code books and probability blocks done\n";
