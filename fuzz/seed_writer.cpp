@@ -16,15 +16,15 @@
 #include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/api/utterance_set_file.h"
 #include "engine/api/wave_file.h"
-#include "tools/train_acoustic_model/wave_file.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
+#include "engine/core/symbol_table.h"
 #include "engine/core/testing/grammar_writer.h"
 #include "engine/core/testing/hwr_stroke_file_writer.h"
-#include "engine/core/symbol_table.h"
 #include "kernel/pen_ink_file.h"
 #include "kernel/tests/synthetic_dictionary.h"
 #include "platform/profile_store.h"
+#include "tools/train_acoustic_model/wave_file.h"
 
 namespace {
 
@@ -231,7 +231,8 @@ void EngineSeeds(const fs::path& root, const fs::path& scratch) {
   {
     const SeedFolder confusion(root, "fuzz_confusion_lattice");
     confusion.WriteText("confusion.txt",
-                        "\xb1\xa1 \xb0\xa1 \xb0\xa3\n\xb1\xa2 \xb0\xa2\n\xb1\xa1\xb1\xa2 \xb0\xa1\xb0\xa2\nab a\xb0\xa2 AB\n");
+                        "\xb1\xa1 \xb0\xa1 \xb0\xa3\n\xb1\xa2 \xb0\xa2\n\xb1\xa1\xb1\xa2 "
+                        "\xb0\xa1\xb0\xa2\nab a\xb0\xa2 AB\n");
   }
   {
     hmm_model_writer::SyntheticShape shape;
@@ -269,16 +270,32 @@ void GrammarSeeds(const fs::path& root) {
       "%BEGIN <CITY>\nbeij | shan\n%END\n";
   const SeedFolder texts(root, "fuzz_grammar_text");
   texts.WriteText("units.txt", units);
-  texts.WriteText("bigram.txt", "%BIGRAM names\naabb\naacc\n# skipped\nbb\xA1\xA4" "cc\n");
+  texts.WriteText("bigram.txt",
+                  "%BIGRAM names\naabb\naacc\n# skipped\nbb\xA1\xA4"
+                  "cc\n");
   texts.WriteText("bigram_end.txt", "%bigram+end names\naaqubeij\nccshan\nbbcc\n");
   vok_testing::BinaryGrammar grammar;
   grammar.words = {"qu", "beij", "shan", "aa"};
   grammar.unit_names = {"<TOP>", "<CITY>"};
-  grammar.units = {{"<TOP>", 3, {{0, 0, 0, 2}, {static_cast<int32_t>(0x80000001), -28, 2, 1}, {65531, 0, 0, 1}}},
-                   {"<CITY>", 3, {{1, 0, 0, 1}, {2, 0, 0, 2}, {3, 0, 2, 2}, {65533, 0, 2, 1}}}};
+  grammar.units = {
+      {"<TOP>", 3, {{0, 0, 0, 2}, {static_cast<int32_t>(0x80000001), -28, 2, 1}, {65531, 0, 0, 1}}},
+      {"<CITY>", 3, {{1, 0, 0, 1}, {2, 0, 0, 2}, {3, 0, 2, 2}, {65533, 0, 2, 1}}}};
   const std::string bytes = vok_testing::WriteBinaryGrammar(grammar);
   texts.WriteText("binary.bin", bytes);
   SeedFolder(root, "fuzz_grammar_binary").WriteText("units.bin", bytes.substr(19));
+}
+
+// Grammars for the command networks, behind the target's choice bytes: the
+// options, then the scores of the scripted database.
+void CommandNetworkSeeds(const fs::path& root) {
+  std::string choices(1, '\x02');
+  for (int i = 0; i < 64; ++i) choices.push_back(static_cast<char>(i * 37 % 251));
+  const SeedFolder seeds(root, "fuzz_command_network");
+  seeds.WriteText("items.txt", choices + "%BEGIN <TOP>\naa bb\n| cc [ qu ]\n| <*> shan$0.5\n%END\n");
+  seeds.WriteText("loops.txt", choices + "%BEGIN <TOP>\naa+ [ bb ] beij*\n| qu? <*>\n| cc- aabb\n%END\n");
+  seeds.WriteText("bigram.txt", choices +
+                                    "%BIGRAM names\naabb\nbb\xA1\xA4"
+                                    "cc\nshan\n");
 }
 
 void RelatedDataSeeds(const fs::path& root) {
@@ -286,8 +303,8 @@ void RelatedDataSeeds(const fs::path& root) {
   // GB2312 phrases: one key with entries of one to three characters, one key
   // whose line ends with LF only.
   const std::string guo = "\xB9\xFA", ren = "\xC8\xCB", jia = "\xBC\xD2", wen = "\xCE\xC4";
-  const std::string phrases = WritePhraseFile({{0xD0D6, {guo, guo + ren, wen, guo + jia, guo + jia + ren}},
-                                               {0xC4CE, {guo, jia + ren}}});
+  const std::string phrases = WritePhraseFile(
+      {{0xD0D6, {guo, guo + ren, wen, guo + jia, guo + jia + ren}}, {0xC4CE, {guo, jia + ren}}});
   const SeedFolder phrase_seeds(root, "fuzz_phrase_file");
   phrase_seeds.WriteText("schar.txt", phrases);
   std::string lf = phrases;
@@ -373,6 +390,7 @@ int main(int argc, char** argv) {
   ProgramSeeds(root, scratch);
   EngineSeeds(root, scratch);
   GrammarSeeds(root);
+  CommandNetworkSeeds(root);
   RelatedDataSeeds(root);
   HandwritingLatticeSeeds(root);
   AudioSeeds(root);

@@ -21,6 +21,13 @@ NetNode* NodeIn(const PtrArray& list, int i) { return static_cast<NetNode*>(list
 
 bool IsEmpty(const NetTransition* t) { return t->label == kNetEmptyModel; }
 
+// s + delta within the int16 range, as the HMM states add: the empty score
+// stays empty.
+int16_t AddScore(int16_t s, int32_t delta) {
+  if (s == kEmptyScore) return s;
+  return static_cast<int16_t>(std::clamp<int32_t>(s + delta, kEmptyScore, INT16_MAX));
+}
+
 }  // namespace
 
 bool NetSearchEngine::CanDecode() const { return options_read_ && acoustic_.complete() && nodes_ && start(); }
@@ -72,6 +79,9 @@ void NetSearchEngine::Reach(NetNode* node, int32_t score, int32_t reference) {
 }
 
 int16_t NetSearchEngine::ObservationScore(int model, int state) const {
+  // A database of another speaker with fewer models would end the process on
+  // the network's models beyond its own.
+  if (model >= model_count_) return Saturate16(int32_t{kObservationFloor} + frame_offset_);
   const double scaled = static_cast<double>(acoustic_.database->get_StateScore(model, state, 0)) *
                         settings_.log_prob_multiple();
   // NaN counts as the floor too.
@@ -115,10 +125,11 @@ void NetSearchEngine::TakeExits() {
   for (int i = 0; i < active_->count(); ++i) {
     NetTransition* t = TransitionIn(*active_, i);
     HMMStateBP* h = t->hmm;
-    h->exit = Saturate16(int32_t{h->exit} + phone_penalty);
+    h->exit = AddScore(h->exit, phone_penalty);
     const int32_t exit = h->exit;
-    // A disabled or removed item leads nowhere.
-    auto* target = static_cast<NetNode*>(t->target);
+    // A disabled or removed item leads nowhere; an empty exit goes nowhere
+    // either, whatever weight the transition adds.
+    auto* target = exit == kEmptyScore ? nullptr : static_cast<NetNode*>(t->target);
     if (target && t->item == kNetNoItem) {
       if (exit > trans_beam && exit >= int32_t{h->best} - exit_beam) Reach(target, exit, h->bp[2]);
     } else if (target && exit > label_beam) {
@@ -141,10 +152,10 @@ void NetSearchEngine::TakeExits() {
 }
 
 void NetSearchEngine::CloseOverEmptyTransitions() {
-  // Passes over the reached nodes until one adds no node and improves none.
-  // A pass can add each node once, so a cycle of empty transitions ends the
-  // closure after at most as many passes as there are nodes, whatever its
-  // weights.
+  // Passes over the reached nodes while a pass adds a node or improves one,
+  // at most one more than there are nodes: that finds the best scores when
+  // no cycle of empty transitions has a positive weight, and ends the closure
+  // over such a cycle all the same.
   for (int pass = 0; pass <= node_count_; ++pass) {
     const int before = reached_->count();
     bool improved = false;
@@ -233,6 +244,10 @@ int NetSearchEngine::ProcessInput() {
 
 int NetSearchEngine::FinishUtterance() {
   LatticeEngine::FinishUtterance();
+  // The utterance's result is what reached the end node, not the best
+  // record of the last frame.
+  const NetNode* end = end_node();
+  if (table_ && end && end->back_trace >= 0) table_->SetFinal(end->back_trace, end->score);
   total_theories_ += utterance_theories_;
   return 0;
 }

@@ -55,6 +55,7 @@ void NetSearchEngine::SetVastelSystem(const VastelSystem& system) {
 void NetSearchEngine::SetAcousticModels(const AcousticModels& acoustic) {
   LogPrint("\n+++++++++++++Using Vastel Response System++++++++++++\n");
   acoustic_ = acoustic;
+  model_count_ = acoustic_.database ? acoustic_.database->get_numHMM() : 0;
   if (!nodes_) Initialize();
 }
 
@@ -129,6 +130,10 @@ void NetSearchEngine::SetTransitionCount(int count) {
 
 int32_t NetSearchEngine::frame_theories(int frame) const {
   return frame >= 0 && frame < frames() && frame < kMaxFrames ? theories_[frame] : 0;
+}
+
+int16_t NetSearchEngine::frame_best_score(int frame) const {
+  return frame >= 0 && frame < frames() && frame < kMaxFrames ? bests_[frame] : kEmptyScore;
 }
 
 }  // namespace vok

@@ -171,7 +171,10 @@ class NetSearchEngine : public GrammarNetwork, public LatticeEngine {
   int32_t utterance_theories() const { return utterance_theories_; }
   int32_t total_theories() const { return total_theories_; }
   int32_t max_theories() const { return max_theories_; }
+  // Theories (active models) and best score of a frame of this utterance; 0
+  // and the empty score outside it.
   int32_t frame_theories(int frame) const;
+  int16_t frame_best_score(int frame) const;
   int active_count() const { return active_ ? active_->count() : 0; }
 
  private:
@@ -213,6 +216,7 @@ class NetSearchEngine : public GrammarNetwork, public LatticeEngine {
 
   int status_ = 0;
   AcousticModels acoustic_;
+  int model_count_ = 0;  // HMMs of the database
   std::unique_ptr<BackTraceTable> own_table_;
   std::unique_ptr<ObjectMemMgr<NetNode>> nodes_;
   std::unique_ptr<ObjectMemMgr<NetTransition>> transitions_;

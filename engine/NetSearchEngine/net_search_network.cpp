@@ -63,9 +63,8 @@ bool NetSearchEngine::SyllablesToModels(const uint16_t* syllables, uint16_t* mod
   }
   // A syllable table spelled over another model set would name models the
   // database cannot score.
-  const int hmms = acoustic_.database->get_numHMM();
   for (int i = 1; i <= models[0]; ++i) {
-    if (models[i] >= hmms) return false;
+    if (models[i] >= model_count_) return false;
   }
   return models[0] > 0;
 }

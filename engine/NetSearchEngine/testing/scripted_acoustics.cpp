@@ -12,9 +12,11 @@ std::string SyllableTableText(const std::vector<SyllableSpelling>& syllables) {
 
 ScriptedAcoustics::ScriptedAcoustics(const std::vector<std::string>& models,
                                      const std::vector<SyllableSpelling>& syllables,
-                                     const std::string& syllable_path, float default_score)
+                                     const std::string& syllable_path, float default_score,
+                                     const std::string& front_end_spec)
     : database_(models, default_score) {
-  front_end_ok_ = front_end_.setup_Std(1) == 0;
+  front_end_ok_ = (front_end_spec.empty() ? front_end_.setup_Std(1)
+                                          : front_end_.readResourceFile(front_end_spec.c_str(), 1)) == 0;
   if (std::FILE* file = std::fopen(syllable_path.c_str(), "wb")) {
     const std::string text = SyllableTableText(syllables);
     std::fwrite(text.data(), 1, text.size(), file);

@@ -29,9 +29,10 @@ std::string SyllableTableText(const std::vector<SyllableSpelling>& syllables);
 class ScriptedAcoustics {
  public:
   // The syllable table is written to `syllable_path` and read back over the
-  // database's names.
+  // database's names; the front end reads `front_end_spec` when one is given.
   ScriptedAcoustics(const std::vector<std::string>& models, const std::vector<SyllableSpelling>& syllables,
-                    const std::string& syllable_path, float default_score = -40.0f);
+                    const std::string& syllable_path, float default_score = -40.0f,
+                    const std::string& front_end_spec = "");
 
   bool ok() const;
   vok::AcousticModels models() { return {&database_, &front_end_, syllables_.get()}; }

@@ -71,9 +71,10 @@ TEST_F(NetworkBuildTest, FillerAndEmptyArcs) {
   ASSERT_EQ(engine.status(), 0);
   // Grammar nodes 0 to 3: <*> from 0 to 2, [ open ] from 2 to 3, close from
   // 3 to 1; R is node 4; silence loops on the grammar's nodes only.
-  EXPECT_THAT(Arcs(engine), ElementsAre("0->4 <> -", "4->2 <> 65530", "4->4 g 65533", "4->5 h -", "5->4 c 65533",
-                                        "2->6 a -", "6->3 b 65539", "2->3 <> -", "3->1 c 65540", "0->0 SIL 65534",
-                                        "1->1 SIL 65534", "2->2 SIL 65534", "3->3 SIL 65534"));
+  EXPECT_THAT(Arcs(engine),
+              ElementsAre("0->4 <> -", "4->2 <> 65530", "4->4 g 65533", "4->5 h -", "5->4 c 65533",
+                          "2->6 a -", "6->3 b 65539", "2->3 <> -", "3->1 c 65540", "0->0 SIL 65534",
+                          "1->1 SIL 65534", "2->2 SIL 65534", "3->3 SIL 65534"));
 }
 
 TEST_F(NetworkBuildTest, WordsWithoutUsablePronunciationLoseTheirArcOnly) {
