@@ -1,7 +1,7 @@
 #!/bin/sh
 # Prepares the synthetic Mandarin speech corpus of the acoustic model trainer.
 #
-#   tools/prepare_speech_corpus.sh LANGUAGE-FOLDER OUT-DIR [TRAIN-SENTENCES [HELD-OUT-SENTENCES]]
+#   tools/prepare_speech_corpus.sh LANGUAGE-FOLDER OUT-DIR [TRAIN-SENTENCES [HELD-OUT-SENTENCES [DEV-SENTENCES]]]
 #
 # LANGUAGE-FOLDER holds "Pron.txt" and "Syllable" of tools/build_language_data
 # (GB2312). Sentences come from the Chinese manual pages (manpages-zh), cut
@@ -10,20 +10,23 @@
 # with a character outside the lexicon are left out. espeak-ng (voice
 # cmn-latn-pinyin) reads them; sox makes 11025 Hz, mono, 16-bit PCM waves.
 # Training speakers (voice variant, speed, pitch) read the training clauses
-# and every syllable of "Syllable" (three at a time, with pauses); other
-# speakers read the held-out clauses. Writes OUT-DIR/train.list and heldout.list (wave, speaker, gender,
-# toned pinyin), transcripts as toned pinyin (*.pinyin) and as GB2312 text
-# (*.gb2312), and the waves under OUT-DIR/wav. The same inputs give the same
-# corpus.
+# and every syllable of "Syllable" (three at a time, two speakers each);
+# other speakers read the held-out clauses, and others again the clauses of
+# a development set (for choosing the search's settings without touching
+# the held-out set). Writes OUT-DIR/train.list, heldout.list and dev.list
+# (wave, speaker, gender, toned pinyin), transcripts as toned pinyin
+# (*.pinyin) and as GB2312 text (*.gb2312), and the waves under OUT-DIR/wav.
+# The same inputs give the same corpus.
 set -eu
 if [ $# -lt 2 ]; then
-  echo "usage: $0 LANGUAGE-FOLDER OUT-DIR [TRAIN-SENTENCES [HELD-OUT-SENTENCES]]" >&2
+  echo "usage: $0 LANGUAGE-FOLDER OUT-DIR [TRAIN-SENTENCES [HELD-OUT-SENTENCES [DEV-SENTENCES]]]" >&2
   exit 2
 fi
 language=$1
 out=$2
-train_count=${3:-500}
+train_count=${3:-3000}
 held_count=${4:-60}
+dev_count=${5:-60}
 jobs=${JOBS:-3}
 for tool in espeak-ng sox iconv zcat; do
   command -v $tool > /dev/null || { echo "$0: $tool is missing (tools/setup-debian.sh installs it)" >&2; exit 1; }
@@ -52,13 +55,13 @@ find "$pages" -name '*.gz' | sort | while read -r page; do zcat "$page"; done |
          flush() }' | sort -u > "$work/clauses"
 
 # Toned pinyin through the lexicon; an even spread of the clauses, every
-# tenth one held out.
-awk -v train="$train_count" -v held="$held_count" '
+# tenth one held out and every tenth but five for the development set.
+awk -v train="$train_count" -v held="$held_count" -v dev="$dev_count" '
   FNR == NR { if (FNR > 2 && NF == 2 && !($2 in pron)) { split($1, alt, "/"); gsub("-", " ", alt[1]); pron[$2] = alt[1] }; next }
   { clause[++total] = $0 }
   END {
-    step = total / (train + held); if (step < 1) step = 1
-    for (k = 1; k <= total && (t < train || h < held); k += step) {
+    step = total / (train + held + dev); if (step < 1) step = 1
+    for (k = 1; k <= total && (t < train || h < held || d < dev); k += step) {
       text = clause[int(k)]; pinyin = ""; ok = 1
       for (i = 1; i <= length(text) && ok; ) {
         found = 0
@@ -67,7 +70,9 @@ awk -v train="$train_count" -v held="$held_count" '
             pinyin = pinyin (pinyin == "" ? "" : " ") pron[substr(text, i, len)]; i += len; found = 1 }
         ok = found }
       if (!ok) continue
-      if (++seen % 10 == 0 && h < held) print "held\t" ++h "\t" pinyin "\t" text
+      ++seen
+      if (seen % 10 == 0 && h < held) print "held\t" ++h "\t" pinyin "\t" text
+      else if (seen % 10 == 5 && d < dev) print "dev\t" ++d "\t" pinyin "\t" text
       else if (t < train) print "train\t" ++t "\t" pinyin "\t" text
     } }' "$language/Pron.txt" "$work/clauses" > "$work/sentences"
 
@@ -76,32 +81,44 @@ cat > "$work/train_speakers" <<'SPEAKERS'
 m1	m1	M	150	35
 m2	m2	M	190	50
 m3	m3	M	230	28
+m5	m5	M	165	45
+m6	m6	M	210	38
+k1	klatt	M	180	40
 f1	f1	F	160	65
 f2	f2	F	205	78
 f3	f3	F	135	55
+f5	f5	F	220	62
 SPEAKERS
 cat > "$work/held_speakers" <<'SPEAKERS'
 m4	m4	M	175	42
 f4	f4	F	185	70
 SPEAKERS
+cat > "$work/dev_speakers" <<'SPEAKERS'
+m7	m7	M	200	33
+k2	klatt2	F	170	72
+SPEAKERS
 
 # Jobs: set, utterance id, voice, gender, speed, pitch, pinyin, what
-# espeak-ng reads, GB2312 text. The syllables alone go in threes, a pause
-# between them.
+# espeak-ng reads, GB2312 text. The syllables alone go in threes, read
+# without pauses (the transcripts have no silence between syllables).
 awk -F '\t' '
   FILENAME ~ /train_speakers/ { tn++; tname[tn] = $1; tline[tn] = $2 "\t" $3 "\t" $4 "\t" $5; next }
   FILENAME ~ /held_speakers/ { hn++; hname[hn] = $1; hline[hn] = $2 "\t" $3 "\t" $4 "\t" $5; next }
+  FILENAME ~ /dev_speakers/ { dn++; dname[dn] = $1; dline[dn] = $2 "\t" $3 "\t" $4 "\t" $5; next }
   FILENAME ~ /sentences/ {
     if ($1 == "train") { s = ($2 - 1) % tn + 1; printf "train\ts%04d-%s\t%s\t%s\t%s\t%s\n", $2, tname[s], tline[s], $3, $3, $4 }
-    else for (s = 1; s <= hn; s++) printf "held\th%04d-%s\t%s\t%s\t%s\t%s\n", $2, hname[s], hline[s], $3, $3, $4
+    else if ($1 == "held") for (s = 1; s <= hn; s++) printf "held\th%04d-%s\t%s\t%s\t%s\t%s\n", $2, hname[s], hline[s], $3, $3, $4
+    else for (s = 1; s <= dn; s++) printf "dev\td%04d-%s\t%s\t%s\t%s\t%s\n", $2, dname[s], dline[s], $3, $3, $4
     next }
-  function group() { if (n == 0) return; g++; s = (g - 1) % tn + 1
-    printf "train\ty%04d-%s\t%s\t%s\t%s\t\n", g, tname[s], tline[s], said, spoken; n = 0; said = ""; spoken = "" }
+  function group() { if (n == 0) return; g++
+    for (k = 0; k < 2; k++) { s = (g - 1 + k * int(tn / 2)) % tn + 1
+      printf "train\ty%04d-%s\t%s\t%s\t%s\t\n", g, tname[s], tline[s], said, said }
+    n = 0; said = "" }
   /^%BEGIN/ { inside = 1; next }
   /^%END/ { inside = 0; group(); next }
   inside && NF > 0 && $0 !~ /^#/ { split($0, f, " ")
-    said = said (n ? " " : "") f[1]; spoken = spoken (n ? ", " : "") f[1]; if (++n == 3) group() }
-' "$work/train_speakers" "$work/held_speakers" "$work/sentences" "$language/Syllable" > "$work/jobs"
+    said = said (n ? " " : "") f[1]; if (++n == 3) group() }
+' "$work/train_speakers" "$work/held_speakers" "$work/dev_speakers" "$work/sentences" "$language/Syllable" > "$work/jobs"
 
 render() {
   while IFS="$(printf '\t')" read -r set id voice gender speed pitch pinyin spoken text; do
@@ -115,19 +132,18 @@ awk -v jobs="$jobs" -v dir="$work" '{ print > (dir "/part" (NR % jobs)) }' "$wor
 for part in "$work"/part*; do render < "$part" & done
 wait
 
-: > "$out/train.list"
-: > "$out/heldout.list"
-: > "$out/train.pinyin"
-: > "$out/heldout.pinyin"
-: > "$out/train.gb2312"
-: > "$out/heldout.gb2312"
+for list in train heldout dev; do
+  : > "$out/$list.list"
+  : > "$out/$list.pinyin"
+  : > "$out/$list.gb2312"
+done
 while IFS="$(printf '\t')" read -r set id voice gender speed pitch pinyin spoken text; do
   [ -f "$out/wav/$id.wav" ] || { echo "$0: $id was not rendered" >&2; exit 1; }
-  list=train
+  list=$set
   [ "$set" = held ] && list=heldout
   speaker=${id#*-}
   printf 'wav/%s.wav\t%s\t%s\t%s\n' "$id" "$speaker" "$gender" "$pinyin" >> "$out/$list.list"
   printf '%s\t%s\n' "$id" "$pinyin" >> "$out/$list.pinyin"
   [ -z "$text" ] || printf '%s\t%s\n' "$id" "$text" >> "$out/$list.gb2312"
 done < "$work/jobs"
-echo "$out: $(wc -l < "$out/train.list") training and $(wc -l < "$out/heldout.list") held-out utterances"
+echo "$out: $(wc -l < "$out/train.list") training, $(wc -l < "$out/heldout.list") held-out and $(wc -l < "$out/dev.list") development utterances"

@@ -112,7 +112,11 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
     ClearStacks(-1);
     return -1;
   }
-  const int last = table ? table->frames_completed() - 1 : -1;
+  int last = table ? table->frames_completed() - 1 : -1;
+  // A search that ends in silence names the word end before it as the final
+  // record: the sentence ends there.
+  if (table && table->final_record() >= 0)
+    last = std::min<int>(last, table->GetRecord(table->final_record())->frame);
   if (last < 0 || last > BackTraceTable::kMaxFrame) {
     ErrorSet("StackDecoder::Decode", -1, "errBadFrameCount");
     ClearStacks(std::clamp(last, -1, BackTraceTable::kMaxFrame));

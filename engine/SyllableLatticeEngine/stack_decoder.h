@@ -61,7 +61,8 @@ class StackDecoder {
   }
   void set_word_start_offset_pen(int penalty) { word_start_offset_pen_ = penalty; }
 
-  // Decodes frames T (the table's last frame) down to 0. -1 with an error
+  // Decodes frames T (the table's last frame, or the frame of its final
+  // record when that is earlier) down to 0. -1 with an error
   // recorded when the language model or the lexicon is missing, the table
   // holds no frames or more than 2000, or the constraint is a forward tree.
   // Beam and limit are clamped to 0..32767.

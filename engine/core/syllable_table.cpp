@@ -157,6 +157,7 @@ void CSyllableTable::Free() {
   syllable_models_.clear();
   fanout_models_.clear();
   option_models_.clear();
+  class_numbers_.clear();
 }
 
 bool CSyllableTable::Prepare(int syllables, int fanouts, int options) {
@@ -526,6 +527,20 @@ int CSyllableTable::AddSyllable(const char* name) {
   }
   slot.assign(list.begin(), list.begin() + 1 + list[0]);
   return syllable_count_;
+}
+
+const uint16_t* CSyllableTable::GetClassNumbers(int syllable) const {
+  if (syllable < 0 || static_cast<std::size_t>(syllable) >= class_numbers_.size()) return nullptr;
+  return class_numbers_[static_cast<std::size_t>(syllable)].data();
+}
+
+int CSyllableTable::SetClassNumbers(int syllable, const uint16_t (&classes)[3]) {
+  if (syllable < 0 || syllable >= syllable_count_) return -1;
+  // Syllables without numbers of their own are in no particular class.
+  if (class_numbers_.empty())
+    class_numbers_.assign(static_cast<std::size_t>(syllable_count_), {kNone, kNone, kNone});
+  class_numbers_[static_cast<std::size_t>(syllable)] = {classes[0], classes[1], classes[2]};
+  return 0;
 }
 
 int CSyllableTable::GetSyllableModels(int id, uint16_t* models, int capacity) const {

@@ -4,6 +4,7 @@
 // binary twin.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -88,9 +89,11 @@ class CSyllableTable {
   // with the best hypothesis.
   void PrintNBest(const uint16_t* reference, int utterance, NBestList* nbest, Scoring* scoring) const;
 
-  // Class numbers of a syllable for class-constrained searches. No table form
-  // carries them: always null.
-  const uint16_t* GetClassNumbers(int /*syllable*/) const { return nullptr; }
+  // Class numbers of a syllable for class-constrained searches: three per
+  // syllable, or null. No table form carries them; a caller that has them
+  // sets them (0, or -1 for a syllable outside the table).
+  const uint16_t* GetClassNumbers(int syllable) const;
+  int SetClassNumbers(int syllable, const uint16_t (&classes)[3]);
 
   int64_t GetMemoryUsage() const;
   void PrintHeader() const;
@@ -139,6 +142,7 @@ class CSyllableTable {
   std::vector<ModelList> syllable_models_;
   std::vector<ModelList> fanout_models_;
   std::vector<ModelList> option_models_;
+  std::vector<std::array<uint16_t, 3>> class_numbers_;  // empty: none set
 };
 
 }  // namespace vok

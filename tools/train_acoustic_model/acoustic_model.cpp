@@ -3,9 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 
 namespace train_acoustic_model {
+
+namespace {
+
+constexpr double kNone = -std::numeric_limits<double>::infinity();
+// Components further below the best than this add nothing a float keeps.
+constexpr double kNegligible = 30.0;
+
+}  // namespace
 
 int AcousticModel::HmmIndex(const std::string& name) const {
   const auto found = index_.find(name);
@@ -24,9 +31,11 @@ int AcousticModel::AddHmm(const std::string& name) {
   transitions.push_back({});
   for (int i = 0; i < 3; ++i) {
     StateMixtures state;
-    for (const CodeBook& book : books)
-      state.logWeights.emplace_back(book.size(),
-                                    static_cast<float>(-std::log(static_cast<double>(book.size()))));
+    for (const std::vector<CodeBook>& stream : books) {
+      const double size = static_cast<double>(stream.front().size());
+      state.books.push_back(0);
+      state.logWeights.emplace_back(stream.front().size(), static_cast<float>(-std::log(size)));
+    }
     hmm.states[i] = static_cast<int>(states.size());
     states.push_back(std::move(state));
   }
@@ -50,66 +59,92 @@ int AcousticModel::TieHmm(const std::string& name, int source) {
   return Add(std::move(hmm));
 }
 
-ScoredFrames ScoreFrames(const AcousticModel& model, const Features& normalised, int top) {
-  ScoredFrames out;
-  out.frames = normalised.frames;
-  out.streams = static_cast<int>(model.books.size());
-  int smallest = std::numeric_limits<int>::max();
-  for (const CodeBook& book : model.books) smallest = std::min(smallest, static_cast<int>(book.size()));
-  out.top = std::min(top, smallest);
-  out.index.resize(static_cast<std::size_t>(out.frames) * out.streams * out.top);
-  out.score.resize(out.index.size());
-  std::vector<float> scores;
-  std::vector<std::uint16_t> order;
-  for (int s = 0; s < out.streams; ++s) {
-    const CodeBook& book = model.books[s];
-    const float scale = model.logDensityWeight / static_cast<float>(book.dim);
-    scores.resize(book.size());
-    order.resize(book.size());
-    for (int t = 0; t < out.frames; ++t) {
-      const float* x = normalised.streams[s].Frame(t);
-      for (std::size_t g = 0; g < book.size(); ++g)
-        scores[g] = GaussianScore(book.Centre(g), x, book.dim, scale);
-      std::iota(order.begin(), order.end(), std::uint16_t{0});
-      std::partial_sort(order.begin(), order.begin() + out.top, order.end(),
-                        [&](std::uint16_t a, std::uint16_t b) {
-                          return scores[a] > scores[b] || (scores[a] == scores[b] && a < b);
-                        });
-      const std::size_t at = out.At(t, s);
-      for (int k = 0; k < out.top; ++k) {
-        out.index[at + k] = order[k];
-        out.score[at + k] = scores[order[k]];
-      }
+void AcousticModel::QuantiseCentres() {
+  std::vector<float> centres;
+  for (const std::vector<CodeBook>& stream : books)
+    for (const CodeBook& book : stream)
+      centres.insert(centres.end(), book.centres.begin(), book.centres.end());
+  centreCodes = ByteQuantiser::Fit(centres);
+  for (std::vector<CodeBook>& stream : books)
+    for (CodeBook& book : stream)
+      for (float& c : book.centres) c = centreCodes.Decode(centreCodes.Encode(c));
+}
+
+const FrameScorer::BookScores& FrameScorer::Book(int stream, int book) {
+  BookScores& b = books_[{stream, book}];
+  if (!b.first.empty()) return b;
+  const CodeBook& code_book = model_.books[static_cast<std::size_t>(stream)][static_cast<std::size_t>(book)];
+  const std::size_t size = code_book.size();
+  const float scale = model_.logDensityWeight / static_cast<float>(code_book.dim);
+  const StreamFrames& frames = features_.streams[static_cast<std::size_t>(stream)];
+  b.scores.resize(static_cast<std::size_t>(features_.frames) * size);
+  b.first.reserve(static_cast<std::size_t>(features_.frames) + 1);
+  b.first.push_back(0);
+  // Weights are at least the floor: a Gaussian this far below the best
+  // stays negligible in every mixture.
+  const float reach = static_cast<float>(kNegligible - std::log(kWeightFloor) + 1.0);
+  for (int f = 0; f < features_.frames; ++f) {
+    float* row = b.scores.data() + static_cast<std::size_t>(f) * size;
+    float best = -std::numeric_limits<float>::infinity();
+    for (std::size_t g = 0; g < size; ++g) {
+      row[g] = GaussianScore(code_book.Centre(g), frames.Frame(f), code_book.dim, scale);
+      best = std::max(best, row[g]);
     }
+    for (std::size_t g = 0; g < size; ++g)
+      if (row[g] >= best - reach) b.candidates.push_back(static_cast<std::uint16_t>(g));
+    b.first.push_back(static_cast<std::uint32_t>(b.candidates.size()));
   }
-  return out;
+  return b;
+}
+
+double FrameScorer::Mixture(int t, int state, int stream) {
+  const StateMixtures& mixtures = model_.states[static_cast<std::size_t>(state)];
+  const std::vector<float>& log_weights = mixtures.logWeights[static_cast<std::size_t>(stream)];
+  const BookScores& b = Book(stream, mixtures.books[static_cast<std::size_t>(stream)]);
+  const float* scores = b.scores.data() + static_cast<std::size_t>(t) * log_weights.size();
+  const std::uint32_t from = b.first[static_cast<std::size_t>(t)],
+                      to = b.first[static_cast<std::size_t>(t) + 1];
+  double best = kNone;
+  for (std::uint32_t i = from; i < to; ++i) {
+    const std::uint16_t g = b.candidates[i];
+    best = std::max(best, double{log_weights[g]} + scores[g]);
+  }
+  double sum = 0.0;
+  for (std::uint32_t i = from; i < to; ++i) {
+    const std::uint16_t g = b.candidates[i];
+    const double term = double{log_weights[g]} + scores[g] - best;
+    if (term > -kNegligible) sum += std::exp(term);
+  }
+  return best + std::log(sum);
+}
+
+double FrameScorer::State(int t, int state, std::span<const float> stream_weights) {
+  double total = 0.0;
+  for (int s = 0; s < model_.streams(); ++s)
+    total += stream_weights[static_cast<std::size_t>(s)] * Mixture(t, state, s);
+  return total;
+}
+
+double FrameScorer::Posteriors(int t, int state, int stream, std::vector<double>* out) {
+  const double mixture = Mixture(t, state, stream);
+  const StateMixtures& mixtures = model_.states[static_cast<std::size_t>(state)];
+  const std::vector<float>& log_weights = mixtures.logWeights[static_cast<std::size_t>(stream)];
+  const BookScores& b = Book(stream, mixtures.books[static_cast<std::size_t>(stream)]);
+  const float* scores = b.scores.data() + static_cast<std::size_t>(t) * log_weights.size();
+  out->assign(log_weights.size(), 0.0);
+  for (std::uint32_t i = b.first[static_cast<std::size_t>(t)]; i < b.first[static_cast<std::size_t>(t) + 1];
+       ++i) {
+    const std::uint16_t g = b.candidates[i];
+    const double term = double{log_weights[g]} + scores[g] - mixture;
+    if (term > -kNegligible) (*out)[g] = std::exp(term);
+  }
+  return mixture;
 }
 
 double LogAdd(double a, double b) {
   if (a < b) std::swap(a, b);
-  if (b == -std::numeric_limits<double>::infinity()) return a;
+  if (b == kNone) return a;
   return a + std::log1p(std::exp(b - a));
-}
-
-double MixtureLogLikelihood(const AcousticModel& model, const ScoredFrames& frames, int t, int state,
-                            int stream) {
-  const std::vector<float>& log_weights = model.states[state].logWeights[stream];
-  const std::size_t at = frames.At(t, stream);
-  double best = -std::numeric_limits<double>::infinity();
-  for (int k = 0; k < frames.top; ++k)
-    best = std::max(best, static_cast<double>(log_weights[frames.index[at + k]]) + frames.score[at + k]);
-  double sum = 0.0;
-  for (int k = 0; k < frames.top; ++k)
-    sum += std::exp(static_cast<double>(log_weights[frames.index[at + k]]) + frames.score[at + k] - best);
-  return best + std::log(sum);
-}
-
-double StateLogLikelihood(const AcousticModel& model, const ScoredFrames& frames, int t, int state,
-                          std::span<const float> stream_weights) {
-  double total = 0.0;
-  for (int s = 0; s < frames.streams; ++s)
-    total += stream_weights[s] * MixtureLogLikelihood(model, frames, t, state, s);
-  return total;
 }
 
 }  // namespace train_acoustic_model

@@ -15,6 +15,7 @@
 #include "tools/train_acoustic_model/corpus_list.h"
 #include "tools/train_acoustic_model/model_file.h"
 #include "tools/train_acoustic_model/reestimation.h"
+#include "tools/train_acoustic_model/text_file.h"
 #include "tools/train_acoustic_model/wave_file.h"
 
 namespace train_acoustic_model {
@@ -39,16 +40,9 @@ std::vector<TrainingUtterance> Sequences(const AcousticModel& model,
   std::vector<TrainingUtterance> out;
   for (const Utterance* u : utterances) {
     std::vector<int> hmms = HmmSequence(model, u->labels);
-    if (!hmms.empty()) out.push_back({&u->frames, std::move(hmms)});
+    if (!hmms.empty()) out.push_back({&u->normalised, std::move(hmms)});
   }
   return out;
-}
-
-void Report(std::ostream& log, const char* pass, int number, const PassResult& result) {
-  char line[160];
-  std::snprintf(line, sizeof line, "%-22s %2d: log likelihood %.4f per frame (%d utterances, %lld frames)\n",
-                pass, number, result.logLikelihood, result.utterances, result.frames);
-  log << line << std::flush;
 }
 
 std::string Toneless(const std::string& phone) {
@@ -71,17 +65,6 @@ std::vector<int> StateOwners(const AcousticModel& model) {
     for (int s : model.hmms[h].states)
       if (owner[s] < 0) owner[s] = static_cast<int>(h);
   return owner;
-}
-
-std::optional<std::string> ReadText(const std::string& path) {
-  const auto bytes = platform::ReadWholeFile(path);
-  if (!bytes) return std::nullopt;
-  return std::string(bytes->begin(), bytes->end());
-}
-
-bool WriteText(const std::string& path, const std::string& text) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  return platform::WriteWholeFile(path, std::span<const std::uint8_t>(bytes, text.size()));
 }
 
 // "1.0,0.5": the "Vastel" key's form of the stream weights.
@@ -174,21 +157,28 @@ AcousticModel InitialModel(const StreamNormalisation& normalisation,
     const int dim = static_cast<int>(normalisation.means[s].size());
     for (const Features* f : normalised)
       data.insert(data.end(), f->streams[s].values.begin(), f->streams[s].values.end());
-    model.books.push_back(TrainCodeBook(data, dim, kmeans));
+    model.books.push_back({TrainCodeBook(data, dim, kmeans)});
   }
-  std::vector<float> centres;
-  for (const CodeBook& book : model.books)
-    centres.insert(centres.end(), book.centres.begin(), book.centres.end());
-  model.centreCodes = ByteQuantiser::Fit(centres);
-  for (CodeBook& book : model.books)
-    for (float& c : book.centres) c = model.centreCodes.Decode(model.centreCodes.Encode(c));
+  model.QuantiseCentres();
   return model;
 }
 
-void ScoreUtterance(const AcousticModel& model, Utterance& utterance, int top) {
-  Features normalised = utterance.raw;
-  Normalise(model.normalisation, normalised);
-  utterance.frames = ScoreFrames(model, normalised, top);
+void NormaliseUtterance(const AcousticModel& model, Utterance& utterance) {
+  utterance.normalised = utterance.raw;
+  Normalise(model.normalisation, utterance.normalised);
+}
+
+void ReportPass(std::ostream& log, const char* pass, int number, const PassResult& result) {
+  char line[160];
+  std::snprintf(line, sizeof line, "%-22s %2d: log likelihood %.4f per frame (%d utterances, %lld frames)\n",
+                pass, number, result.logLikelihood, result.utterances, result.frames);
+  log << line << std::flush;
+}
+
+std::vector<int> PhoneSequence(const AcousticModel& model, const UnitLabels& labels) {
+  UnitLabels plain = labels;
+  plain.contexts = plain.phones;
+  return HmmSequence(model, plain);
 }
 
 std::vector<int> HmmSequence(const AcousticModel& model, const UnitLabels& labels) {
@@ -214,20 +204,18 @@ std::vector<double> TrainContextFree(AcousticModel& model, const std::vector<con
   // Context-free sequences: the phones only, whatever context models exist.
   std::vector<TrainingUtterance> sequences;
   for (const Utterance* u : utterances) {
-    UnitLabels plain = u->labels;
-    plain.contexts = plain.phones;
-    std::vector<int> hmms = HmmSequence(model, plain);
-    if (!hmms.empty()) sequences.push_back({&u->frames, std::move(hmms)});
+    std::vector<int> hmms = PhoneSequence(model, u->labels);
+    if (!hmms.empty()) sequences.push_back({&u->normalised, std::move(hmms)});
   }
   const PassResult flat = reestimation.UniformSegmentation(sequences);
   log << "uniform segmentation: " << flat.utterances << " utterances, " << flat.frames << " frames\n";
   for (int i = 1; i <= options.viterbiIterations; ++i) {
     const PassResult r = reestimation.Viterbi(sequences);
-    Report(log, "Viterbi alignment", i, r);
+    ReportPass(log, "Viterbi alignment", i, r);
   }
   for (int i = 1; i <= options.iterations; ++i) {
     const PassResult r = reestimation.BaumWelch(sequences);
-    Report(log, "Baum-Welch", i, r);
+    ReportPass(log, "Baum-Welch", i, r);
     curve.push_back(r.logLikelihood);
   }
   return curve;
@@ -249,11 +237,11 @@ std::vector<double> TrainInContext(AcousticModel& model, const std::vector<const
     ++own;
   }
   std::vector<double> curve;
-  Reestimation reestimation(model, options.jobs);
+  Reestimation reestimation(model, options.jobs, model.HasPhoneBooks());
   const std::vector<TrainingUtterance> sequences = Sequences(model, utterances);
   for (int i = 1; i <= options.contextIterations; ++i) {
     const PassResult r = reestimation.BaumWelch(sequences);
-    Report(log, "Baum-Welch in context", i, r);
+    ReportPass(log, "Baum-Welch in context", i, r);
     curve.push_back(r.logLikelihood);
   }
   for (const std::string& name : listed) {
@@ -270,11 +258,11 @@ std::vector<double> TrainInContext(AcousticModel& model, const std::vector<const
 std::vector<double> Adapt(AcousticModel& model, const std::vector<const Utterance*>& utterances,
                           int iterations, const TrainingOptions& options, std::ostream& log) {
   std::vector<double> curve;
-  Reestimation reestimation(model, options.jobs);
+  Reestimation reestimation(model, options.jobs, model.HasPhoneBooks());
   const std::vector<TrainingUtterance> sequences = Sequences(model, utterances);
   for (int i = 1; i <= iterations; ++i) {
     const PassResult r = reestimation.BaumWelch(sequences);
-    Report(log, "Baum-Welch (group)", i, r);
+    ReportPass(log, "Baum-Welch (group)", i, r);
     curve.push_back(r.logLikelihood);
   }
   return curve;
@@ -292,14 +280,15 @@ HeldOutFigures MeasureHeldOut(const AcousticModel& model, const std::vector<cons
     const double total = ForwardLogLikelihood(model, u);
     if (path.empty() || !std::isfinite(total)) continue;
     ++figures.utterances;
-    figures.frames += u.frames->frames;
+    figures.frames += u.features->frames;
     log_likelihood += total;
-    for (int t = 0; t < u.frames->frames; ++t) {
+    FrameScorer scorer(model, *u.features);
+    for (int t = 0; t < u.features->frames; ++t) {
       double best = -std::numeric_limits<double>::infinity();
       int best_state = 0;
       for (std::size_t s = 0; s < model.states.size(); ++s) {
         if (owner[s] < 0) continue;
-        const double ll = StateLogLikelihood(model, *u.frames, t, static_cast<int>(s), options.streamWeights);
+        const double ll = scorer.State(t, static_cast<int>(s), options.streamWeights);
         if (ll > best) {
           best = ll;
           best_state = static_cast<int>(s);
@@ -341,10 +330,10 @@ HeldOutFigures DatabaseFrameAccuracy(const std::string& path, const AcousticMode
     ++figures.utterances;
     const Utterance* source = nullptr;
     for (const Utterance* candidate : utterances)
-      if (&candidate->frames == u.frames) source = candidate;
+      if (&candidate->normalised == u.features) source = candidate;
     std::vector<int> dims;
     for (const StreamFrames& stream : source->raw.streams) dims.push_back(stream.dim);
-    for (int t = 0; t < u.frames->frames; ++t) {
+    for (int t = 0; t < u.features->frames; ++t) {
       std::vector<const float*> vectors;
       for (const StreamFrames& stream : source->raw.streams) vectors.push_back(stream.Frame(t));
       const C_rStreamVectors input{static_cast<int>(dims.size()), dims.data(), vectors.data()};
@@ -425,12 +414,15 @@ int TrainDialectFolder(const std::string& corpus, const std::string& syllable_fi
   }
   log << "code books of " << options.gaussians << " Gaussians for " << model.books.size() << " streams\n";
   ParallelFor(training.utterances.size(), options.jobs,
-              [&](std::size_t i) { ScoreUtterance(model, training.utterances[i], options.topGaussians); });
-  ParallelFor(held_out.utterances.size(), options.jobs,
-              [&](std::size_t i) { ScoreUtterance(model, held_out.utterances[i], options.topGaussians); });
+              [&](std::size_t i) { NormaliseUtterance(model, training.utterances[i]); });
 
   const std::vector<const Utterance*> all = Pointers(training.utterances);
   TrainContextFree(model, all, options, log);
+  std::vector<Utterance*> editable;
+  for (Utterance& u : training.utterances) editable.push_back(&u);
+  TrainPhoneBooks(model, editable, options, log);
+  ParallelFor(held_out.utterances.size(), options.jobs,
+              [&](std::size_t i) { NormaliseUtterance(model, held_out.utterances[i]); });
   std::set<std::string> context_names;
   for (const std::string& syllable : inventory) {
     const UnitLabels labels = LabelSyllables({syllable});

@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "tools/train_acoustic_model/acoustic_model.h"
+#include "tools/train_acoustic_model/reestimation.h"
 #include "tools/train_acoustic_model/units.h"
 
 namespace train_acoustic_model {
 
 struct TrainingOptions {
   std::string frontEndSpec;        // empty: the front end's built-in set-up
-  std::size_t gaussians = 256;     // per stream
-  int topGaussians = 8;            // kept per frame and stream during training
+  std::size_t gaussians = 256;     // per stream, of the first (shared) code books
+  int phoneGaussians = 64;         // per phone and stream, of the phones' own code books
+  int framesPerGaussian = 20;      // a phone's book has at most one Gaussian per this many frames
+  int phoneIterations = 4;         // Baum-Welch passes once the phones have their books
   int viterbiIterations = 2;       // after the uniform segmentation
   int iterations = 4;              // Baum-Welch passes of the context-free models
   int contextIterations = 2;       // Baum-Welch passes once the context models exist
@@ -26,13 +29,13 @@ struct TrainingOptions {
   float logDensityWeight = 12.0f;
   std::vector<float> streamWeights{1.0f, 0.5f};
   float bailOut = 5.5f;
-  float logProbMultiple = 10.0f;
+  float logProbMultiple = 4.0f;
 };
 
 // An utterance of the training or held-out set.
 struct Utterance {
-  Features raw;  // as the front end gives them
-  ScoredFrames frames;
+  Features raw;         // as the front end gives them
+  Features normalised;  // as the model normalises them
   UnitLabels labels;
   char gender = '-';
 };
@@ -42,14 +45,22 @@ struct Utterance {
 AcousticModel InitialModel(const StreamNormalisation& normalisation,
                            const std::vector<const Features*>& normalised, const TrainingOptions& options);
 
-// The Gaussian scores of an utterance under the model's code books.
-void ScoreUtterance(const AcousticModel& model, Utterance& utterance, int top);
+// The utterance's frames normalised as the model normalises them.
+void NormaliseUtterance(const AcousticModel& model, Utterance& utterance);
 
 // HMMs for "SIL" and every phone of the utterances, trained from a flat start
 // (uniform segmentation, Viterbi passes, Baum-Welch passes). The log
 // likelihood of every pass goes to `log`, and its values are returned.
 std::vector<double> TrainContextFree(AcousticModel& model, const std::vector<const Utterance*>& utterances,
                                      const TrainingOptions& options, std::ostream& log);
+
+// Every phone gets a code book of its own in every stream, clustered from
+// the frames the model aligns with it, and its states weight that book; the
+// normalisation is rescaled first so that the code books' spherical
+// Gaussians have the phones' pooled deviation (the utterances are normalised
+// again). Then Baum-Welch passes of weights, centres and transitions.
+std::vector<double> TrainPhoneBooks(AcousticModel& model, const std::vector<Utterance*>& utterances,
+                                    const TrainingOptions& options, std::ostream& log);
 
 // An HMM of its own, from its phone's, for every context name with enough
 // occurrences, trained further; every other name of `contexts` whose phone has
@@ -58,13 +69,19 @@ std::vector<double> TrainInContext(AcousticModel& model, const std::vector<const
                                    const std::vector<std::string>& contexts, const TrainingOptions& options,
                                    std::ostream& log);
 
-// Baum-Welch passes of the mixture weights and transitions on a subset.
+// Baum-Welch passes of the mixture weights, transitions and (once the
+// phones have their books) centres on a subset.
 std::vector<double> Adapt(AcousticModel& model, const std::vector<const Utterance*>& utterances,
                           int iterations, const TrainingOptions& options, std::ostream& log);
 
 // The HMM sequence of an utterance: in-context names where the model has
 // them, else the phones; empty when a phone has no model.
 std::vector<int> HmmSequence(const AcousticModel& model, const UnitLabels& labels);
+// The phones' HMMs alone, whatever context models exist.
+std::vector<int> PhoneSequence(const AcousticModel& model, const UnitLabels& labels);
+
+// One line of the training log for a pass.
+void ReportPass(std::ostream& log, const char* pass, int number, const PassResult& result);
 
 struct HeldOutFigures {
   int utterances = 0;

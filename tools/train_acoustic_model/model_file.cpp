@@ -21,8 +21,9 @@ constexpr float kNoTransition = 99.99f;
 w::Model ModelFileContents(const AcousticModel& model, std::span<const float> stream_weights,
                            std::string* error) {
   std::vector<float> variances, log_weights;
-  for (const CodeBook& book : model.books)
-    variances.insert(variances.end(), book.variances.begin(), book.variances.end());
+  for (const std::vector<CodeBook>& stream : model.books)
+    for (const CodeBook& book : stream)
+      variances.insert(variances.end(), book.variances.begin(), book.variances.end());
   for (const StateMixtures& state : model.states)
     for (const std::vector<float>& stream : state.logWeights)
       log_weights.insert(log_weights.end(), stream.begin(), stream.end());
@@ -36,35 +37,40 @@ w::Model ModelFileContents(const AcousticModel& model, std::span<const float> st
   file.decoders = {{"centre", model.centreCodes.Levels()},
                    {"variance", variance_codes.Levels()},
                    {"weight", weight_codes.Levels()}};
+  // The file's code books: every book of stream 0, then of stream 1, ...
+  std::vector<std::int32_t> first_book;
   for (std::size_t s = 0; s < model.books.size(); ++s) {
-    const CodeBook& book = model.books[s];
-    file.dims.push_back(book.dim);
+    const int dim = model.books[s].front().dim;
+    file.dims.push_back(dim);
     file.streamNames.push_back("Stream-" + std::to_string(s));
     file.means.push_back(model.normalisation.means[s]);
     file.scales.push_back(model.normalisation.scales[s]);
-    w::CodeBook file_book;
-    for (std::size_t g = 0; g < book.size(); ++g) {
-      w::Pair pair;
-      float norm = 0.0f;
-      for (int d = 0; d < book.dim; ++d) {
-        const std::uint8_t code = model.centreCodes.Encode(book.Centre(g)[d]);
-        const float centre = model.centreCodes.Decode(code);
-        pair.centre.push_back(code);
-        norm += centre * centre;
-        pair.variance.push_back(variance_codes.Encode(book.variances[g * book.dim + d]));
+    first_book.push_back(static_cast<std::int32_t>(file.codeBooks.size()));
+    for (const CodeBook& book : model.books[s]) {
+      w::CodeBook file_book;
+      for (std::size_t g = 0; g < book.size(); ++g) {
+        w::Pair pair;
+        float norm = 0.0f;
+        for (int d = 0; d < book.dim; ++d) {
+          const std::uint8_t code = model.centreCodes.Encode(book.Centre(g)[d]);
+          const float centre = model.centreCodes.Decode(code);
+          pair.centre.push_back(code);
+          norm += centre * centre;
+          pair.variance.push_back(variance_codes.Encode(book.variances[g * book.dim + d]));
+        }
+        pair.constant = norm;
+        pair.limit = kPairLimit;
+        file_book.pairs.push_back(static_cast<std::int32_t>(file.pairs.size()));
+        file.pairs.push_back(std::move(pair));
       }
-      pair.constant = norm;
-      pair.limit = kPairLimit;
-      file_book.pairs.push_back(static_cast<std::int32_t>(file.pairs.size()));
-      file.pairs.push_back(std::move(pair));
+      file.codeBooks.push_back(std::move(file_book));
     }
-    file.codeBooks.push_back(std::move(file_book));
   }
   for (const StateMixtures& state : model.states) {
     w::State file_state;
     for (std::size_t s = 0; s < state.logWeights.size(); ++s) {
       w::Mixture mixture;
-      mixture.codeBook = static_cast<std::int32_t>(s);
+      mixture.codeBook = first_book[s] + state.books[s];
       for (float log_weight : state.logWeights[s]) mixture.weights.push_back(weight_codes.Encode(log_weight));
       file_state.mixtures.push_back(static_cast<std::int32_t>(file.mixtures.size()));
       file_state.streamWeights.push_back(s < stream_weights.size() ? stream_weights[s] : 1.0f);

@@ -40,61 +40,66 @@ Chain MakeChain(const AcousticModel& model, const std::vector<int>& hmms) {
 }
 
 // Statistics of one utterance over the states it uses.
+struct CentreSums {
+  std::vector<double> occupancy;  // per Gaussian
+  std::vector<double> sum;        // per Gaussian, dim values
+};
 struct UtteranceStatistics {
   bool used = false;
   double logLikelihood = 0.0;
   int frames = 0;
-  std::map<int, std::vector<double>> mixtures;       // state -> streams x Gaussians counts
-  std::map<int, std::array<double, 6>> transitions;  // record -> stay[3], move[3] (value-initialised)
+  std::map<int, std::vector<std::vector<double>>> mixtures;  // state -> per stream, per Gaussian
+  std::map<std::pair<int, int>, CentreSums> centres;         // (stream, book) -> sums
+  std::map<int, std::array<double, 6>> transitions;          // record -> stay[3], move[3] (value-initialised)
 };
 
-class Accumulator {
- public:
-  Accumulator(const AcousticModel& model) : model_(model) {
-    for (const CodeBook& book : model.books) {
-      offsets_.push_back(width_);
-      width_ += book.size();
+// Adds the state's share of frame t: occupancy x the posterior of each of its
+// Gaussians within the stream's mixture, to the weights and, with
+// `centres`, to the sums of the Gaussians' centres.
+void AddFrame(const AcousticModel& model, FrameScorer& scorer, const Features& features,
+              UtteranceStatistics& stats, int t, int state, double occupancy, bool centres) {
+  std::vector<std::vector<double>>& counts = stats.mixtures[state];
+  const StateMixtures& mixtures = model.states[static_cast<std::size_t>(state)];
+  if (counts.empty()) {
+    for (const std::vector<float>& weights : mixtures.logWeights) counts.emplace_back(weights.size(), 0.0);
+  }
+  std::vector<double> posteriors;
+  for (int s = 0; s < model.streams(); ++s) {
+    scorer.Posteriors(t, state, s, &posteriors);
+    std::vector<double>& stream_counts = counts[static_cast<std::size_t>(s)];
+    for (std::size_t g = 0; g < posteriors.size(); ++g) stream_counts[g] += occupancy * posteriors[g];
+    if (!centres) continue;
+    const CodeBook& book = model.Book(s, state);
+    CentreSums& sums = stats.centres[{s, mixtures.books[static_cast<std::size_t>(s)]}];
+    if (sums.occupancy.empty()) {
+      sums.occupancy.assign(book.size(), 0.0);
+      sums.sum.assign(book.size() * static_cast<std::size_t>(book.dim), 0.0);
+    }
+    const float* x = features.streams[static_cast<std::size_t>(s)].Frame(t);
+    for (std::size_t g = 0; g < posteriors.size(); ++g) {
+      const double share = occupancy * posteriors[g];
+      if (share <= 0.0) continue;
+      sums.occupancy[g] += share;
+      for (int d = 0; d < book.dim; ++d) sums.sum[g * static_cast<std::size_t>(book.dim) + d] += share * x[d];
     }
   }
-  std::size_t width() const { return width_; }
-  std::size_t offset(int stream) const { return offsets_[stream]; }
-
-  // Adds the state's share of the frame to its Gaussians: occupancy x the
-  // posterior of each kept Gaussian within the stream's mixture.
-  void AddFrame(UtteranceStatistics& stats, const ScoredFrames& frames, int t, int state, double occupancy,
-                bool uniform_weights) const {
-    std::vector<double>& counts = stats.mixtures[state];
-    if (counts.empty()) counts.assign(width_, 0.0);
-    for (int s = 0; s < frames.streams; ++s) {
-      const std::vector<float>& log_weights = model_.states[state].logWeights[s];
-      const std::size_t at = frames.At(t, s);
-      double best = kNone;
-      double terms[256];
-      const int top = std::min(frames.top, 256);
-      for (int k = 0; k < top; ++k) {
-        terms[k] = frames.score[at + k] + (uniform_weights ? 0.0 : log_weights[frames.index[at + k]]);
-        best = std::max(best, terms[k]);
-      }
-      double sum = 0.0;
-      for (int k = 0; k < top; ++k) sum += (terms[k] = std::exp(terms[k] - best));
-      for (int k = 0; k < top; ++k) counts[offsets_[s] + frames.index[at + k]] += occupancy * terms[k] / sum;
-    }
-  }
-
- private:
-  const AcousticModel& model_;
-  std::vector<std::size_t> offsets_;
-  std::size_t width_ = 0;
-};
+}
 
 // b[j][t]: the log likelihood of chain position j at frame t.
-std::vector<double> Emissions(const AcousticModel& model, const Chain& chain, const ScoredFrames& frames) {
-  const std::vector<float> ones(frames.streams, 1.0f);
-  std::vector<double> b(static_cast<std::size_t>(chain.size()) * frames.frames);
-  for (int j = 0; j < chain.size(); ++j)
-    for (int t = 0; t < frames.frames; ++t)
-      b[static_cast<std::size_t>(j) * frames.frames + t] =
-          StateLogLikelihood(model, frames, t, chain.state[j], ones);
+std::vector<double> Emissions(const AcousticModel& model, const Chain& chain, FrameScorer& scorer) {
+  const std::vector<float> ones(static_cast<std::size_t>(model.streams()), 1.0f);
+  const int frames = scorer.frames();
+  std::vector<double> b(static_cast<std::size_t>(chain.size()) * frames);
+  // Positions of the same state share their scores.
+  std::map<int, int> first_position;
+  for (int j = 0; j < chain.size(); ++j) {
+    const auto [seen, inserted] = first_position.emplace(chain.state[j], j);
+    for (int t = 0; t < frames; ++t) {
+      b[static_cast<std::size_t>(j) * frames + t] =
+          inserted ? scorer.State(t, chain.state[j], ones)
+                   : b[static_cast<std::size_t>(seen->second) * frames + t];
+    }
+  }
   return b;
 }
 
@@ -132,13 +137,14 @@ std::vector<int> BestPath(const Chain& chain, const std::vector<double>& b, int 
   return path;
 }
 
-UtteranceStatistics Collect(const AcousticModel& model, const Accumulator& accumulator,
-                            const TrainingUtterance& u, bool uniform, bool viterbi) {
+UtteranceStatistics Collect(const AcousticModel& model, const TrainingUtterance& u, bool uniform,
+                            bool viterbi, bool centres) {
   UtteranceStatistics stats;
-  const ScoredFrames& frames = *u.frames;
+  const Features& features = *u.features;
+  FrameScorer scorer(model, features);
   const Chain chain = MakeChain(model, u.hmms);
   const int n = chain.size();
-  const int T = frames.frames;
+  const int T = features.frames;
   if (n == 0 || T < n) return stats;
   stats.used = true;
   stats.frames = T;
@@ -150,16 +156,16 @@ UtteranceStatistics Collect(const AcousticModel& model, const Accumulator& accum
     if (uniform) {
       for (int t = 0; t < T; ++t) path[t] = static_cast<int>(static_cast<long long>(t) * n / T);
     } else {
-      const std::vector<double> b = Emissions(model, chain, frames);
+      const std::vector<double> b = Emissions(model, chain, scorer);
       path = BestPath(chain, b, T, &stats.logLikelihood);
     }
     for (int t = 0; t < T; ++t) {
-      accumulator.AddFrame(stats, frames, t, chain.state[path[t]], 1.0, uniform);
+      AddFrame(model, scorer, features, stats, t, chain.state[path[t]], 1.0, centres);
       count_transition(path[t], t + 1 < T && path[t + 1] == path[t], 1.0);
     }
     return stats;
   }
-  const std::vector<double> b = Emissions(model, chain, frames);
+  const std::vector<double> b = Emissions(model, chain, scorer);
   std::vector<double> alpha(static_cast<std::size_t>(n) * T, kNone), beta(alpha.size(), kNone);
   At(alpha, 0, 0, T) = At(b, 0, 0, T);
   for (int t = 1; t < T; ++t) {
@@ -193,7 +199,7 @@ UtteranceStatistics Collect(const AcousticModel& model, const Accumulator& accum
     for (int j = first; j <= last; ++j) {
       const double gamma = std::exp(At(alpha, j, t, T) + At(beta, j, t, T) - total);
       if (gamma < 1e-8) continue;
-      accumulator.AddFrame(stats, frames, t, chain.state[j], gamma, false);
+      AddFrame(model, scorer, features, stats, t, chain.state[j], gamma, centres);
       if (t + 1 < T) {
         const double stay =
             std::exp(At(alpha, j, t, T) + chain.stay[j] + At(b, j, t + 1, T) + At(beta, j, t + 1, T) - total);
@@ -220,8 +226,8 @@ PassResult Reestimation::BaumWelch(const std::vector<TrainingUtterance>& utteran
 }
 
 PassResult Reestimation::Pass(const std::vector<TrainingUtterance>& utterances, Mode mode) {
-  const Accumulator accumulator(model_);
-  std::vector<std::vector<double>> mixtures(model_.states.size());
+  std::vector<std::vector<std::vector<double>>> mixtures(model_.states.size());
+  std::map<std::pair<int, int>, CentreSums> centres;
   std::vector<std::array<double, 6>> transitions(model_.transitions.size());
   for (auto& t : transitions) t.fill(0.0);
   PassResult result;
@@ -232,8 +238,8 @@ PassResult Reestimation::Pass(const std::vector<TrainingUtterance>& utterances, 
     std::vector<UtteranceStatistics> batch(count);
     auto work = [&](unsigned job) {
       for (std::size_t i = job; i < count; i += jobs)
-        batch[i] = Collect(model_, accumulator, utterances[start + i], mode == Mode::kUniform,
-                           mode == Mode::kViterbi);
+        batch[i] = Collect(model_, utterances[start + i], mode == Mode::kUniform, mode == Mode::kViterbi,
+                           update_centres_);
     };
     std::vector<std::thread> threads;
     for (unsigned j = 1; j < jobs; ++j) threads.emplace_back(work, j);
@@ -245,9 +251,22 @@ PassResult Reestimation::Pass(const std::vector<TrainingUtterance>& utterances, 
       result.frames += stats.frames;
       log_likelihood += stats.logLikelihood;
       for (auto& [state, counts] : stats.mixtures) {
-        std::vector<double>& sum = mixtures[state];
-        if (sum.empty()) sum.assign(counts.size(), 0.0);
-        for (std::size_t i = 0; i < counts.size(); ++i) sum[i] += counts[i];
+        std::vector<std::vector<double>>& sum = mixtures[static_cast<std::size_t>(state)];
+        if (sum.empty()) {
+          sum = counts;
+          continue;
+        }
+        for (std::size_t s = 0; s < counts.size(); ++s)
+          for (std::size_t g = 0; g < counts[s].size(); ++g) sum[s][g] += counts[s][g];
+      }
+      for (auto& [book, sums] : stats.centres) {
+        CentreSums& total = centres[book];
+        if (total.occupancy.empty()) {
+          total = std::move(sums);
+          continue;
+        }
+        for (std::size_t g = 0; g < sums.occupancy.size(); ++g) total.occupancy[g] += sums.occupancy[g];
+        for (std::size_t i = 0; i < sums.sum.size(); ++i) total.sum[i] += sums.sum[i];
       }
       for (const auto& [record, counts] : stats.transitions)
         for (int i = 0; i < 6; ++i) transitions[record][i] += counts[i];
@@ -256,20 +275,31 @@ PassResult Reestimation::Pass(const std::vector<TrainingUtterance>& utterances, 
   result.logLikelihood = result.frames > 0 ? log_likelihood / static_cast<double>(result.frames) : 0.0;
 
   for (std::size_t state = 0; state < mixtures.size(); ++state) {
-    if (mixtures[state].empty()) continue;
-    for (std::size_t s = 0; s < model_.books.size(); ++s) {
-      const std::size_t size = model_.books[s].size();
-      const double* counts = mixtures[state].data() + accumulator.offset(static_cast<int>(s));
+    for (std::size_t s = 0; s < mixtures[state].size(); ++s) {
+      const std::vector<double>& counts = mixtures[state][s];
       double occupancy = 0.0;
-      for (std::size_t g = 0; g < size; ++g) occupancy += counts[g];
+      for (double c : counts) occupancy += c;
       if (occupancy <= 0.0) continue;
-      std::vector<double> weights(size);
+      std::vector<double> weights(counts.size());
       double total = 0.0;
-      for (std::size_t g = 0; g < size; ++g)
+      for (std::size_t g = 0; g < counts.size(); ++g)
         total += weights[g] = std::max(counts[g] / occupancy, kWeightFloor);
-      for (std::size_t g = 0; g < size; ++g)
+      for (std::size_t g = 0; g < counts.size(); ++g)
         model_.states[state].logWeights[s][g] = static_cast<float>(std::log(weights[g] / total));
     }
+  }
+  if (update_centres_) {
+    for (const auto& [key, sums] : centres) {
+      CodeBook& book =
+          model_.books[static_cast<std::size_t>(key.first)][static_cast<std::size_t>(key.second)];
+      const auto dim = static_cast<std::size_t>(book.dim);
+      for (std::size_t g = 0; g < sums.occupancy.size(); ++g) {
+        if (sums.occupancy[g] < kMinCentreOccupancy) continue;
+        for (std::size_t d = 0; d < dim; ++d)
+          book.centres[g * dim + d] = static_cast<float>(sums.sum[g * dim + d] / sums.occupancy[g]);
+      }
+    }
+    model_.QuantiseCentres();
   }
   for (std::size_t record = 0; record < transitions.size(); ++record) {
     for (int i = 0; i < 3; ++i) {
@@ -283,19 +313,23 @@ PassResult Reestimation::Pass(const std::vector<TrainingUtterance>& utterances, 
 }
 
 double ForwardLogLikelihood(const AcousticModel& model, const TrainingUtterance& utterance) {
-  const Accumulator accumulator(model);
-  const UtteranceStatistics stats = Collect(model, accumulator, utterance, false, false);
+  const UtteranceStatistics stats = Collect(model, utterance, false, false, false);
   return stats.used ? stats.logLikelihood : kNone;
 }
 
 std::vector<int> ViterbiAlignment(const AcousticModel& model, const TrainingUtterance& utterance,
-                                  double* score) {
+                                  double* score, std::vector<int>* states) {
   const Chain chain = MakeChain(model, utterance.hmms);
-  const ScoredFrames& frames = *utterance.frames;
+  FrameScorer scorer(model, *utterance.features);
   *score = kNone;
-  if (chain.size() == 0 || frames.frames < chain.size()) return {};
-  const std::vector<double> b = Emissions(model, chain, frames);
-  std::vector<int> path = BestPath(chain, b, frames.frames, score);
+  if (chain.size() == 0 || scorer.frames() < chain.size()) return {};
+  const std::vector<double> b = Emissions(model, chain, scorer);
+  std::vector<int> path = BestPath(chain, b, scorer.frames(), score);
+  if (states) {
+    states->resize(path.size());
+    for (std::size_t t = 0; t < path.size(); ++t)
+      (*states)[t] = chain.state[static_cast<std::size_t>(path[t])];
+  }
   for (int& j : path) j /= 3;
   return path;
 }

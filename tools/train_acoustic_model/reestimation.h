@@ -1,6 +1,6 @@
-// Re-estimation of the mixture weights and transitions of an acoustic model
-// from utterances with known HMM sequences (the Gaussians stay fixed):
-// uniform segmentation, Viterbi alignment and Baum-Welch.
+// Re-estimation of an acoustic model from utterances with known HMM
+// sequences: uniform segmentation, Viterbi alignment and Baum-Welch, of the
+// mixture weights and transitions and, when asked, the Gaussian centres.
 #pragma once
 
 #include <vector>
@@ -10,8 +10,8 @@
 namespace train_acoustic_model {
 
 struct TrainingUtterance {
-  const ScoredFrames* frames = nullptr;
-  std::vector<int> hmms;  // HMM indices in spoken order
+  const Features* features = nullptr;  // normalised as the model normalises
+  std::vector<int> hmms;               // HMM indices in spoken order
 };
 
 struct PassResult {
@@ -25,7 +25,11 @@ struct PassResult {
 // results do not depend on the number.
 class Reestimation {
  public:
-  Reestimation(AcousticModel& model, unsigned jobs) : model_(model), jobs_(jobs) {}
+  // A centre seen by fewer frames than this keeps its place.
+  static constexpr double kMinCentreOccupancy = 2.0;
+
+  Reestimation(AcousticModel& model, unsigned jobs, bool update_centres = false)
+      : model_(model), jobs_(jobs), update_centres_(update_centres) {}
 
   // Flat start: each utterance cut into equal parts, one per state; the
   // weights from the frames of each part (all Gaussians weighted equally).
@@ -43,6 +47,7 @@ class Reestimation {
 
   AcousticModel& model_;
   unsigned jobs_;
+  bool update_centres_;
 };
 
 // The total log likelihood (stream weights 1) of an utterance through the
@@ -50,8 +55,9 @@ class Reestimation {
 double ForwardLogLikelihood(const AcousticModel& model, const TrainingUtterance& utterance);
 
 // The best path: the position in `utterance.hmms` of every frame (empty when
-// the utterance has fewer frames than states), and its log likelihood.
+// the utterance has fewer frames than states), and its log likelihood. With
+// `states`, also the model state of every frame.
 std::vector<int> ViterbiAlignment(const AcousticModel& model, const TrainingUtterance& utterance,
-                                  double* score);
+                                  double* score, std::vector<int>* states = nullptr);
 
 }  // namespace train_acoustic_model

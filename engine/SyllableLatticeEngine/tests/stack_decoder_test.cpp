@@ -236,6 +236,33 @@ TEST_F(StackDecoderTest, LongLatticeKeepsItsScoresBeyondSixteenBits) {
   EXPECT_EQ(decoder.StackAt(-1)->best(), best);
 }
 
+// A speech search whose utterance ends in silence leaves frames without word
+// ends after the last word and names that word's record as final.
+TEST_F(StackDecoderTest, SentencesEndAtTheFinalRecord) {
+  std::mt19937 rng(77);
+  vok_test::SmallLanguage language;
+  ASSERT_TRUE(language.Load(6, RandomModel(&rng, 6), RandomWords(&rng, 8, 3, 6)));
+  const std::vector<LatticeEntry> entries = {{2, 0, 3, -5}, {4, 2, 4, -3}, {4, 0, 5, -9}};
+  BackTraceTable table(1000, 10, 1);
+  FillTable(&table, 7, entries);
+  auto options = DecoderOptions(0);
+  StackDecoder decoder(options.get(), language.core.get());
+  decoder.set_lexicon(language.lexicon.get());
+  NBestList list(10);
+  ASSERT_EQ(decoder.Decode(&table, nullptr, 30000, 30000), 0);
+  EXPECT_EQ(decoder.GetNBest(&list, -10000), -1);
+
+  table.SetFinal(table.BestRecordInFrame(4), 0);
+  ASSERT_EQ(decoder.Decode(&table, nullptr, 30000, 30000), 0);
+  ASSERT_EQ(decoder.GetNBest(&list, -10000), 0);
+  const auto paths = Oracle(*language.core, 4, entries, 0).AllPaths();
+  ASSERT_EQ(list.count(), static_cast<int>(paths.size()));
+  for (int i = 0; i < list.count(); ++i) {
+    const vok::Hypothesis& h = list.Get(i);
+    EXPECT_TRUE(paths.count(std::vector<uint16_t>(h.ids, h.ids + h.count))) << i;
+  }
+}
+
 TEST_F(StackDecoderTest, LongestTableDecodesAndLongPathsAreRefused) {
   std::mt19937 rng(2000);
   vok_test::SmallLanguage language;

@@ -262,6 +262,21 @@ TEST(CSyllableTable, CopiedNamesFillUpToTheCapacity) {
   EXPECT_EQ(table.syllable_count(), 20001);
 }
 
+TEST(CSyllableTable, ClassNumbersAreTheCallersOnly) {
+  vok::SymbolTable names(8);
+  for (const char* n : {"A1", "B2", "C3"}) names.Add(n);
+  vok::CSyllableTable table(names);
+  EXPECT_EQ(table.GetClassNumbers(1), nullptr);
+  EXPECT_EQ(table.SetClassNumbers(1, {7, 8, 600}), 0);
+  ASSERT_NE(table.GetClassNumbers(1), nullptr);
+  EXPECT_EQ(Ids(table.GetClassNumbers(1), table.GetClassNumbers(1) + 3), (Ids{7, 8, 600}));
+  // The others are in no class; outside the table there is nothing to set.
+  ASSERT_NE(table.GetClassNumbers(0), nullptr);
+  EXPECT_EQ(table.GetClassNumbers(0)[0], 65535);
+  EXPECT_EQ(table.SetClassNumbers(3, {1, 1, 1}), -1);
+  EXPECT_EQ(table.GetClassNumbers(3), nullptr);
+}
+
 TEST(CSyllableTable, PrintNBestCountsTheReference) {
   const std::string path = TempPath("nbest");
   WriteFile(path, kText);

@@ -73,7 +73,6 @@ class Source {
 inline TrainingOptions SmallOptions() {
   TrainingOptions options;
   options.gaussians = 16;
-  options.topGaussians = 16;
   options.jobs = 2;
   options.iterations = 5;
   return options;
@@ -96,7 +95,7 @@ inline AcousticModel Train(std::vector<Utterance>& utterances, const TrainingOpt
   AcousticModel model = InitialModel(normalisation, pointers, options);
   std::vector<const Utterance*> all;
   for (Utterance& u : utterances) {
-    ScoreUtterance(model, u, options.topGaussians);
+    NormaliseUtterance(model, u);
     all.push_back(&u);
   }
   std::ostringstream log;
@@ -110,7 +109,7 @@ inline int Classify(const AcousticModel& model, const Utterance& u) {
   int best = -1;
   double best_score = -1e300;
   for (std::size_t unit = 0; unit < kUnits.size(); ++unit) {
-    TrainingUtterance candidate{&u.frames, {model.HmmIndex(kUnits[unit])}};
+    TrainingUtterance candidate{&u.normalised, {model.HmmIndex(kUnits[unit])}};
     double score = 0.0;
     ViterbiAlignment(model, candidate, &score);
     if (score > best_score) {

@@ -115,7 +115,8 @@ TEST_F(ModelFile, DatabaseScoresFollowTheTrainersScores) {
   C_rHMMDataBase db;
   ASSERT_EQ(Load(db, w::ByteOrder::kLittleEndian), 0);
   Utterance u = source_->Sample({1, 2});
-  ScoreUtterance(*model_, u, known_model::SmallOptions().topGaussians);
+  NormaliseUtterance(*model_, u);
+  FrameScorer scorer(*model_, u.normalised);
   std::vector<int> dims(known_model::kDims.begin(), known_model::kDims.end());
   const std::vector<float> weights = {1.0f, 0.5f};
   for (int t = 0; t < u.raw.frames; ++t) {
@@ -128,8 +129,7 @@ TEST_F(ModelFile, DatabaseScoresFollowTheTrainersScores) {
     float best_database = -1e38f;
     for (std::size_t h = 0; h < kUnits.size(); ++h) {
       for (int s = 0; s < 3; ++s) {
-        best_trainer = std::max(best_trainer,
-                                StateLogLikelihood(*model_, u.frames, t, model_->hmms[h].states[s], weights));
+        best_trainer = std::max(best_trainer, scorer.State(t, model_->hmms[h].states[s], weights));
         best_database = std::max(best_database, db.get_StateScore(static_cast<int>(h), s, 0));
       }
     }
@@ -170,7 +170,7 @@ TEST_F(ModelFile, AModelTheDatabaseCannotReadIsRefused) {
   EXPECT_FALSE(std::filesystem::exists(path));
 
   AcousticModel wide = *model_;
-  wide.books[0].dim = 256;
+  wide.books[0][0].dim = 256;
   wide.normalisation.means[0].resize(256);
   wide.normalisation.scales[0].resize(256, 1.0f);
   ModelFileContents(wide, std::vector<float>{1.0f, 0.5f}, &error);
