@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine/api/shared_section.h"
+#include "engine/api/tests/engine_tree.h"
 #include "engine/api/tests/scripted_windows.h"
 #include "engine/api/utterance_set_file.h"
 #include "engine/api/vok_library.h"
@@ -21,8 +22,7 @@ void WriteSources(const testing_support::TemporaryDirectory& folder) {
   for (const char* dialect : {"China", "Hongkong"}) {
     const std::string base = std::string("lang/") + dialect;
     std::filesystem::create_directories(folder.path() / base / "Grammars");
-    folder.Write(base + "/Lexicon", "lexicon");
-    folder.Write(base + "/Pron", "pron");
+    vok::api::testing::WriteLanguageFiles(folder.File(base));
     folder.Write(base + "/HMap", "1\nba \xB0\xCB\n");
     folder.Write(base + "/Grammars/CName", "%BIGRAM CNAME\n");
     std::filesystem::create_directories(folder.path() / "hwr" / dialect);
