@@ -39,13 +39,13 @@ DictationRecognizer::DictationRecognizer(const std::string& folder) {
   vok::api::WriteEngineDefaults(resources_, folders, kChina, kSimplified);
   vok::api::WriteSharedDataDefaults(resources_, folder, folder, 0);
   resources_.Put("LMBackend", "LexiconFile", InFolder(folder, "Lexicon.txt").c_str());
-  resources_.Put("LMBackend", "CoreLMFile", InFolder(folder, "CoreLM").c_str());
+  resources_.Put("LMBackend", "CoreLMFile", InFolder(folder, "LM1").c_str());
   const std::string settings = InFolder(folder, "Resources");
   if (std::filesystem::exists(settings) && resources_.Merge(settings.c_str()) != 0) {
     error_ = "cannot read " + settings;
     return;
   }
-  for (const char* file : {"Speech", "Syllable", "Pron", "Lexicon", "CoreLM"}) {
+  for (const char* file : {"Speech", "Syllable", "Pron", "Lexicon", "LM1"}) {
     if (!std::filesystem::exists(InFolder(folder, file))) {
       error_ = InFolder(folder, file) + " is missing";
       return;
