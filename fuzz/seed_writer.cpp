@@ -14,15 +14,15 @@
 #include "common/stroke_list.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
-#include "tools/train_acoustic_model/wave_file.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
+#include "engine/core/symbol_table.h"
 #include "engine/core/testing/grammar_writer.h"
 #include "engine/core/testing/hwr_stroke_file_writer.h"
-#include "engine/core/symbol_table.h"
 #include "kernel/pen_ink_file.h"
 #include "kernel/tests/synthetic_dictionary.h"
 #include "platform/profile_store.h"
+#include "tools/train_acoustic_model/wave_file.h"
 
 namespace {
 
@@ -229,7 +229,8 @@ void EngineSeeds(const fs::path& root, const fs::path& scratch) {
   {
     const SeedFolder confusion(root, "fuzz_confusion_lattice");
     confusion.WriteText("confusion.txt",
-                        "\xb1\xa1 \xb0\xa1 \xb0\xa3\n\xb1\xa2 \xb0\xa2\n\xb1\xa1\xb1\xa2 \xb0\xa1\xb0\xa2\nab a\xb0\xa2 AB\n");
+                        "\xb1\xa1 \xb0\xa1 \xb0\xa3\n\xb1\xa2 \xb0\xa2\n\xb1\xa1\xb1\xa2 "
+                        "\xb0\xa1\xb0\xa2\nab a\xb0\xa2 AB\n");
   }
   {
     hmm_model_writer::SyntheticShape shape;
@@ -259,6 +260,21 @@ void EngineSeeds(const fs::path& root, const fs::path& scratch) {
                     "# corpus\nwav/s0001-m1.wav\tm1\tM\tni3 hao3\nwav/y0001-f1.wav\tf1\tF\tZHONG1 A1\n");
     lists.WriteText("Syllable", "# syllables\n%BEGIN <SYLLABLE>\nA1 a1\nNV3 n(#,v3) v3(n,#)\n%END\n");
   }
+  {
+    const SeedFolder sources(root, "fuzz_language_model_sources");
+    const std::string listing =
+        "\\0-gram\\1\n  0.1 0.2 (0,0)\n\\1-gram\\3\n 0 0.25 1.0 (0,0)\n 70 0.5 1.0 (0,0)\n"
+        " 71 0.25 1.0 (0,0)\n\\2-gram\\2\n 70 71 0.75 1.0 (1,0)\n 0 70 0.5 1.0 (1,1)\n"
+        "\\3-gram\\1\n 0 70 71 0.625 (1,0)\n";
+    std::string with_words = listing;
+    with_words += '\0';
+    with_words += "70\t\xE4\xBD\xA0\n71\t\xE5\xA5\xBD\n";
+    sources.WriteText("ngrams.txt", with_words);
+    sources.WriteText(
+        "table.txt",
+        "\xE5\xA4\xB4\xE5\x8F\x91\t\xE9\xA0\xAD\xE9\xAB\xAE\n\xE5\x8F\x91\t\xE7\x99\xBC \xE9\xAB\xAE\n");
+    sources.WriteText("text.txt", "\xE4\xB8\xAD\xE5\x9B\xBD\xEF\xBC\x8C\xE4\xB8\xAD x");
+  }
 }
 
 void GrammarSeeds(const fs::path& root) {
@@ -267,13 +283,16 @@ void GrammarSeeds(const fs::path& root) {
       "%BEGIN <CITY>\nbeij | shan\n%END\n";
   const SeedFolder texts(root, "fuzz_grammar_text");
   texts.WriteText("units.txt", units);
-  texts.WriteText("bigram.txt", "%BIGRAM names\naabb\naacc\n# skipped\nbb\xA1\xA4" "cc\n");
+  texts.WriteText("bigram.txt",
+                  "%BIGRAM names\naabb\naacc\n# skipped\nbb\xA1\xA4"
+                  "cc\n");
   texts.WriteText("bigram_end.txt", "%bigram+end names\naaqubeij\nccshan\nbbcc\n");
   vok_testing::BinaryGrammar grammar;
   grammar.words = {"qu", "beij", "shan", "aa"};
   grammar.unit_names = {"<TOP>", "<CITY>"};
-  grammar.units = {{"<TOP>", 3, {{0, 0, 0, 2}, {static_cast<int32_t>(0x80000001), -28, 2, 1}, {65531, 0, 0, 1}}},
-                   {"<CITY>", 3, {{1, 0, 0, 1}, {2, 0, 0, 2}, {3, 0, 2, 2}, {65533, 0, 2, 1}}}};
+  grammar.units = {
+      {"<TOP>", 3, {{0, 0, 0, 2}, {static_cast<int32_t>(0x80000001), -28, 2, 1}, {65531, 0, 0, 1}}},
+      {"<CITY>", 3, {{1, 0, 0, 1}, {2, 0, 0, 2}, {3, 0, 2, 2}, {65533, 0, 2, 1}}}};
   const std::string bytes = vok_testing::WriteBinaryGrammar(grammar);
   texts.WriteText("binary.bin", bytes);
   SeedFolder(root, "fuzz_grammar_binary").WriteText("units.bin", bytes.substr(19));
@@ -284,8 +303,8 @@ void RelatedDataSeeds(const fs::path& root) {
   // GB2312 phrases: one key with entries of one to three characters, one key
   // whose line ends with LF only.
   const std::string guo = "\xB9\xFA", ren = "\xC8\xCB", jia = "\xBC\xD2", wen = "\xCE\xC4";
-  const std::string phrases = WritePhraseFile({{0xD0D6, {guo, guo + ren, wen, guo + jia, guo + jia + ren}},
-                                               {0xC4CE, {guo, jia + ren}}});
+  const std::string phrases = WritePhraseFile(
+      {{0xD0D6, {guo, guo + ren, wen, guo + jia, guo + jia + ren}}, {0xC4CE, {guo, jia + ren}}});
   const SeedFolder phrase_seeds(root, "fuzz_phrase_file");
   phrase_seeds.WriteText("schar.txt", phrases);
   std::string lf = phrases;

@@ -14,6 +14,26 @@ class NamedMutex {
   static std::unique_ptr<NamedMutex> Create(const std::string& name, bool* already_existed);
 
   virtual ~NamedMutex() = default;
+  // Waits for the mutex (one abandoned by a holder that ended counts as
+  // taken); false when waiting failed. Not recursive.
+  virtual bool Lock() = 0;
+  virtual void Unlock() = 0;
+};
+
+// Holds a named mutex for a scope.
+class NamedMutexLock {
+ public:
+  explicit NamedMutexLock(NamedMutex& mutex) : mutex_(mutex), locked_(mutex.Lock()) {}
+  ~NamedMutexLock() {
+    if (locked_) mutex_.Unlock();
+  }
+  NamedMutexLock(const NamedMutexLock&) = delete;
+  NamedMutexLock& operator=(const NamedMutexLock&) = delete;
+  bool locked() const { return locked_; }
+
+ private:
+  NamedMutex& mutex_;
+  bool locked_;
 };
 
 }  // namespace platform

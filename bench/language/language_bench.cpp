@@ -1,8 +1,10 @@
 // Loading the syllable table and the 60,000-word pronunciation tree of the
 // generated China folder, walking the tree, and the back-trace table's record
-// and path enumeration rates; loading the binary lexicon with its core class
-// bigram model, the core model's score rates and the cache model's update.
-// The folder may be given as the first argument.
+// and path enumeration rates; loading the binary lexicon with its core and
+// page models and the pronunciation tree, the core model's score rates, the
+// page model's class trigram lookups on the sentences of held-out
+// documentation (through its cache and without one), and the cache model's
+// update. The folder may be given as the first argument.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -21,8 +23,13 @@
 #include "engine/core/core_lm.h"
 #include "engine/core/lex_tree.h"
 #include "engine/core/lexicon.h"
+#include "engine/core/page_lm.h"
 #include "engine/core/syllable_table.h"
 #include "engine/core/symbol_table.h"
+#include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/held_out.h"
+#include "tools/build_language_data/source_text.h"
+#include "tools/build_language_data/word_cutter.h"
 
 namespace {
 
@@ -190,42 +197,44 @@ void BM_BackTraceEnumerate100Best(benchmark::State& state) {
 }
 BENCHMARK(BM_BackTraceEnumerate100Best)->Unit(benchmark::kMillisecond);
 
-// The binary lexicon bound to its core model (class bigram table read from
-// "CoreLM"); the target is below 200 ms and 40 MB with the page model.
-void BM_LexiconAndCoreModelLoad(benchmark::State& state) {
-  if (!NeedData(state, "Lexicon") || !NeedData(state, "CoreLM")) return;
-  const std::string lexicon_path = DataPath("Lexicon");
-  const std::string model_path = DataPath("CoreLM");
-  long long heap = 0;
-  int entries = 0, classes = 0;
-  {
-    const long long before = HeapBytes();
-    vok::CoreLM core(nullptr, model_path.c_str());
-    vok::CLexicon lexicon(lexicon_path.c_str(), &core, nullptr, 0);
-    heap = HeapBytes() - before;
-    entries = lexicon.entry_count();
-    classes = core.class_count();
-  }
-  for (auto _ : state) {
-    vok::CoreLM core(nullptr, model_path.c_str());
-    vok::CLexicon lexicon(lexicon_path.c_str(), &core, nullptr, 0);
-    benchmark::DoNotOptimize(lexicon.entry_count());
-  }
+// The binary lexicon bound to its core and page models, the page cache and
+// the pronunciation tree; the target is below 200 ms and 40 MB.
+void BM_LexiconAndModelsLoad(benchmark::State& state) {
+  for (const char* name : {"Lexicon", "LM1", "LM2", "PLMCache", "Pron"})
+    if (!NeedData(state, name)) return;
+  const auto load = [](int* entries, int* page_classes) {
+    vok::CoreLM core(nullptr, DataPath("LM1").c_str());
+    vok::PageLM page(DataPath("LM2").c_str(), vok::PageLM::kOrder, 1.0f, vok::PageLM::kDefaultCacheSize);
+    page.LoadCache(DataPath("PLMCache").c_str());
+    vok::CLexicon lexicon(DataPath("Lexicon").c_str(), &core, &page, 0);
+    vok::CLexTree tree(DataPath("Pron").c_str(), "-");
+    *entries = lexicon.entry_count();
+    *page_classes = page.class_count();
+    return HeapBytes();
+  };
+  int entries = 0, page_classes = 0;
+  const long long before = HeapBytes();
+  const long long heap = load(&entries, &page_classes) - before;
+  for (auto _ : state) benchmark::DoNotOptimize(load(&entries, &page_classes));
   state.counters["entries"] = entries;
-  state.counters["classes"] = classes;
+  state.counters["page_classes"] = page_classes;
   state.counters["heap_MB"] = static_cast<double>(heap) / 1e6;
 }
-BENCHMARK(BM_LexiconAndCoreModelLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LexiconAndModelsLoad)->Unit(benchmark::kMillisecond);
 
-// A loaded core model and a stream of word ids drawn from the lexicon.
-struct CoreModelFixture {
+// Loaded models and a stream of word ids drawn from the lexicon.
+struct ModelsFixture {
   std::unique_ptr<vok::CoreLM> core;
+  std::unique_ptr<vok::PageLM> page;
   std::unique_ptr<vok::CLexicon> lexicon;
   std::vector<uint16_t> ids;
-  bool Load(benchmark::State& state) {
-    if (!NeedData(state, "Lexicon") || !NeedData(state, "CoreLM")) return false;
-    core = std::make_unique<vok::CoreLM>(nullptr, DataPath("CoreLM").c_str());
-    lexicon = std::make_unique<vok::CLexicon>(DataPath("Lexicon").c_str(), core.get(), nullptr, 0);
+  bool Load(benchmark::State& state, int page_cache) {
+    for (const char* name : {"Lexicon", "LM1", "LM2"})
+      if (!NeedData(state, name)) return false;
+    core = std::make_unique<vok::CoreLM>(nullptr, DataPath("LM1").c_str());
+    page = std::make_unique<vok::PageLM>(DataPath("LM2").c_str(), vok::PageLM::kOrder, 1.0f, page_cache);
+    if (page_cache > 0) page->LoadCache(DataPath("PLMCache").c_str());
+    lexicon = std::make_unique<vok::CLexicon>(DataPath("Lexicon").c_str(), core.get(), page.get(), 0);
     std::mt19937 random(7);
     // Frequent words more often: ids are by falling frequency.
     std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -236,8 +245,8 @@ struct CoreModelFixture {
 };
 
 void BM_CoreGetWordScore(benchmark::State& state) {
-  CoreModelFixture f;
-  if (!f.Load(state)) return;
+  ModelsFixture f;
+  if (!f.Load(state, 0)) return;
   std::size_t k = 0;
   int previous = f.core->ScoringClass(f.ids[0]);
   for (auto _ : state) {
@@ -250,8 +259,8 @@ void BM_CoreGetWordScore(benchmark::State& state) {
 BENCHMARK(BM_CoreGetWordScore);
 
 void BM_CoreGetBigramScore(benchmark::State& state) {
-  CoreModelFixture f;
-  if (!f.Load(state)) return;
+  ModelsFixture f;
+  if (!f.Load(state, 0)) return;
   std::size_t k = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(f.core->GetBigramScore(f.ids[k & 0xFFFF], f.ids[(k + 1) & 0xFFFF]));
@@ -261,10 +270,71 @@ void BM_CoreGetBigramScore(benchmark::State& state) {
 }
 BENCHMARK(BM_CoreGetBigramScore);
 
+// The sentences of the first held-out documents as word ids of the lexicon.
+std::vector<std::vector<int>> HeldOutSentences(const vok::CLexicon& lexicon) {
+  std::vector<std::vector<int>> sentences;
+  const auto list = build_language_data::ReadSourceText(WRENDLE_HELD_OUT_LIST);
+  if (!list) return sentences;
+  std::vector<std::string> words;
+  for (int id = 0; id < lexicon.entry_count(); ++id) {
+    const char* word = lexicon.WordIDToString(id);
+    words.push_back(word ? word : "");
+  }
+  const build_language_data::CodePageText gb2312("GB2312");
+  build_language_data::WordCutter cutter(words, lexicon.StringToWordID("<UNK>"), gb2312);
+  const auto documents = build_language_data::HeldOutDocuments(*list);
+  for (std::size_t d = 1; d < documents.size() && sentences.size() < 20000; d += 2)
+    if (const auto text = build_language_data::ReadSourceText(documents[d]))
+      cutter.AddSentences(*text, &sentences);
+  return sentences;
+}
+
+// Class trigram lookups of held-out sentences in the order a sentence scores
+// them; state.range(0) is the cache size (0: every lookup reads the file,
+// from the system's file cache).
+void BM_PageTrigrams(benchmark::State& state) {
+  ModelsFixture f;
+  if (!f.Load(state, static_cast<int>(state.range(0)))) return;
+  const std::vector<std::vector<int>> sentences = HeldOutSentences(*f.lexicon);
+  if (sentences.empty()) {
+    state.SkipWithError("no held-out documents");
+    return;
+  }
+  const uint16_t start = f.page->token_id(vok::PageLM::kStart);
+  const uint16_t end = f.page->token_id(vok::PageLM::kEnd);
+  int64_t lookups = 0;
+  const auto score = [&](const std::vector<int>& sentence) {
+    uint16_t w1 = start, w2 = start;
+    for (std::size_t i = 0; i <= sentence.size(); ++i) {
+      const uint16_t w = i < sentence.size() ? static_cast<uint16_t>(sentence[i]) : end;
+      benchmark::DoNotOptimize(i == 0 ? f.page->GetBigramScore(w2, w) : f.page->GetTrigramScore(w1, w2, w));
+      w1 = w2;
+      w2 = w;
+      ++lookups;
+    }
+  };
+  // The cache's hit ratio on one pass over the sentences, from the cache file.
+  f.page->StartUtterance();
+  for (const std::vector<int>& sentence : sentences) score(sentence);
+  const double first_pass = f.page->lookups() > 0 ? 100.0 * f.page->hits() / f.page->lookups() : 0.0;
+  f.page->EndUtterance();
+  lookups = 0;
+  f.page->StartUtterance();
+  std::size_t s = 0;
+  for (auto _ : state) score(sentences[s++ % sentences.size()]);
+  const double hits = f.page->lookups() > 0 ? 100.0 * f.page->hits() / f.page->lookups() : 0.0;
+  f.page->EndUtterance();
+  state.counters["first_pass_hit_percent"] = first_pass;
+  state.SetItemsProcessed(lookups);
+  state.counters["hit_percent"] = hits;
+  state.counters["disk_reads"] = f.page->trigram_disk_accesses() + f.page->bigram_disk_accesses();
+}
+BENCHMARK(BM_PageTrigrams)->Arg(vok::PageLM::kDefaultCacheSize)->Arg(0)->Unit(benchmark::kMicrosecond);
+
 // A full ring of 200 accepted words turned into score bytes.
 void BM_CacheLMUpdate(benchmark::State& state) {
-  CoreModelFixture f;
-  if (!f.Load(state)) return;
+  ModelsFixture f;
+  if (!f.Load(state, 0)) return;
   vok::CacheLM cache(nullptr, 65535, f.core->in_class_bias(), f.core->in_class_shift());
   std::vector<uint16_t> list{200};
   list.insert(list.end(), f.ids.begin(), f.ids.begin() + 200);

@@ -51,6 +51,12 @@ CLMBackendEngine::~CLMBackendEngine() {
   cache_.reset();
 }
 
+void CLMBackendEngine::SetLexicon(CLexicon* lexicon) {
+  lexicon_ = lexicon;
+  if (decoder_) decoder_->set_lexicon(lexicon_);
+  if (owned_lexicon_.get() != lexicon) owned_lexicon_.reset();
+}
+
 void CLMBackendEngine::ReadFileName(const Resources& resources, const char* key, char* out) {
   resources.Get(kSection, key, out, kFileNameBytes);
 }
@@ -72,6 +78,8 @@ int CLMBackendEngine::ReadOptions(const Resources& resources, bool reload) {
   if (reload) {
     float weight = 0;
     if (page_ && resources.GetFloat(kSection, "ClassTrigramWeight", &weight) == 0) page_->SetWeight(weight);
+    if (page_ && resources.GetFloat(kSection, "ClassTrigramWeight2", &weight) == 0)
+      page_->SetSecondWeight(weight);
     if (decoder_ && decoder_->ReadOptions(resources, true) != 0) result = -1;
     if (core_) core_->ReadOptions(resources);
   }
@@ -121,7 +129,10 @@ int CLMBackendEngine::Load(const Resources& resources) {
   lexicon_ = owned_lexicon_.get();
   if (page_) {
     float weight = 0;
-    if (resources.GetFloat(kSection, "ClassTrigramWeight", &weight) == 0) page_->SetWeight(weight);
+    if (resources.GetFloat(kSection, "ClassTrigramWeight", &weight) == 0) {
+      page_->SetWeight(weight);
+      page_->SetSecondWeight(weight);
+    }
     int penalty = 0;
     if (resources.GetInt(kSection, "ClassTrigramWordPenalty", &penalty) == 0) page_->SetWordPenalty(penalty);
   }
@@ -172,6 +183,7 @@ int CLMBackendEngine::PrepareNBest(NBestList* list) {
     h.score = Saturate16(int64_t{h.score} - int64_t{h.count} * penalty);
   }
   if (core_) core_->RemoveScoresFromNBest(list, true);
+  if (core_ && page_ && page_->WantsUnigramsRemoved()) core_->RemoveScoresFromNBest(list, false);
   return 0;
 }
 

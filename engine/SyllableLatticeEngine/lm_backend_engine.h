@@ -45,6 +45,10 @@ class CLMBackendEngine {
   // with what is there).
   int Load(const Resources& resources);
 
+  // Uses the caller's lexicon (bound to this back end's models; not owned)
+  // from now on, in place of the one it loaded.
+  void SetLexicon(CLexicon* lexicon);
+
   // A new cache model on the core model's word data, linked into both models;
   // -1 when "CacheLMHistory" is absent or there is no core model.
   int InitCacheLM(const Resources& resources);
@@ -63,7 +67,8 @@ class CLMBackendEngine {
   // -1 for an empty word list or one that is no path of the last decode.
   int GetAlternatives(const uint16_t* word_ids, CAlternativeList* records);
   // Takes the insertion penalties out of every record (in 32 bits, held in
-  // 16) and lets the core model remove its scores.
+  // 16) and lets the core model remove its bigram sums, and its unigram sums
+  // too when the page model asks for that (its second weight above 0).
   int PrepareNBest(NBestList* list);
   // Rescoring with the page model, the context word lists (count first,
   // either null) around every record while it runs. -1 (the list unchanged)

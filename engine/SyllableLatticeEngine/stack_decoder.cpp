@@ -121,7 +121,11 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   max_extend_ = Clamp16(max_extend);
   table_ = table;
   constraint_ = constraint;
-  child_cache_.clear();
+  if (constraint != cached_tree_ || (constraint && constraint->shape_revision() != cached_shape_)) {
+    child_cache_.clear();
+    cached_tree_ = constraint;
+    cached_shape_ = constraint ? constraint->shape_revision() : 0;
+  }
   hypothesis_mode_ = table->hypothesis_mode();
   if (page_) {
     recombination_.UseHash();

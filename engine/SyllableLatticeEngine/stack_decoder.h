@@ -139,7 +139,11 @@ class StackDecoder {
   const CoreLM* core_ = nullptr;
   PageLM* page_ = nullptr;
   const CLexTree* constraint_ = nullptr;
+  // Children of the constraint's nodes looked up so far, kept while the
+  // tree keeps its shape.
   std::unordered_map<uint64_t, int> child_cache_;
+  const CLexTree* cached_tree_ = nullptr;
+  uint64_t cached_shape_ = 0;
   BackTraceTable* table_ = nullptr;
   Theory* seed_ = nullptr;
   TheoryStack* stacks_[kStacks] = {};

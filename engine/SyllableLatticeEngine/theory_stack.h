@@ -1,5 +1,6 @@
 // The theories whose words start at one frame, best first: a binary heap
-// with the score comparison inlined, as every theory passes through it.
+// that keeps each theory's score beside it, as every theory passes through
+// it and the comparisons should not chase the pointers.
 #pragma once
 
 #include <algorithm>
@@ -29,7 +30,7 @@ class TheoryStack {
   }
   // Always 0: the heap grows as needed.
   int Push(Theory* theory) {
-    heap_.push_back(theory);
+    heap_.push_back(Entry{theory->score, theory});
     std::push_heap(heap_.begin(), heap_.end(), Lower);
     if (theory->score > best_) best_ = theory->score;
     return 0;
@@ -38,14 +39,17 @@ class TheoryStack {
   Theory* Pop() {
     if (heap_.empty()) return nullptr;
     std::pop_heap(heap_.begin(), heap_.end(), Lower);
-    Theory* top = heap_.back();
+    Theory* top = heap_.back().theory;
     heap_.pop_back();
     return top;
   }
   // Every theory, best first, without changing the stack's records.
-  std::vector<Theory*> Snapshot() {
-    std::vector<Theory*> theories = heap_;
-    std::sort(theories.begin(), theories.end(), [](const Theory* a, const Theory* b) { return Lower(b, a); });
+  std::vector<Theory*> Snapshot() const {
+    std::vector<Entry> entries = heap_;
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return Lower(b, a); });
+    std::vector<Theory*> theories;
+    theories.reserve(entries.size());
+    for (const Entry& e : entries) theories.push_back(e.theory);
     return theories;
   }
   // Keeps the `keep` best theories; the others are handed to `release`.
@@ -53,8 +57,8 @@ class TheoryStack {
   void KeepBest(int keep, Release&& release) {
     if (static_cast<int>(heap_.size()) <= keep) return;
     std::nth_element(heap_.begin(), heap_.begin() + keep, heap_.end(),
-                     [](const Theory* a, const Theory* b) { return Lower(b, a); });
-    for (std::size_t i = static_cast<std::size_t>(keep); i < heap_.size(); ++i) release(heap_[i]);
+                     [](const Entry& a, const Entry& b) { return Lower(b, a); });
+    for (std::size_t i = static_cast<std::size_t>(keep); i < heap_.size(); ++i) release(heap_[i].theory);
     heap_.resize(static_cast<std::size_t>(keep));
     std::make_heap(heap_.begin(), heap_.end(), Lower);
   }
@@ -65,11 +69,19 @@ class TheoryStack {
   void CountExtended() { ++extended_; }
 
  private:
-  static bool Lower(const Theory* a, const Theory* b) { return a->score < b->score; }
+  struct Entry {
+    int32_t score;  // the theory's, which does not change while it is here
+    Theory* theory;
+  };
+  // A type of its own, so the heap's comparisons compile inline.
+  struct LowerScore {
+    bool operator()(const Entry& a, const Entry& b) const { return a.score < b.score; }
+  };
+  static constexpr LowerScore Lower{};
 
   int32_t best_ = kEmptyBest;
   int32_t extended_ = 0;
-  std::vector<Theory*> heap_;
+  std::vector<Entry> heap_;
 };
 
 }  // namespace vok

@@ -6,7 +6,10 @@ CEngine::~CEngine() {
   if (queue) queue->Stop();
   queue.reset();
   resources.reset();
+  // The back end lets go of the data set's lexicon before it goes.
+  if (backend) backend->SetLexicon(nullptr);
   data.reset();
+  backend.reset();
   homophones.reset();
 }
 

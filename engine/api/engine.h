@@ -1,12 +1,14 @@
 // One started engine: its `Resources` store, the result queue, the
-// homophone map and the shared data set, with the counters that number the
-// requests of each recognizer kind. The recognizers join it as they are built.
+// homophone map, the language-model back end and the shared data set, with
+// the counters that number the requests of each recognizer kind. The
+// recognizers join it as they are built.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
 
+#include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/api/engine_data.h"
 #include "engine/api/homophone_map.h"
 #include "engine/api/result_queue.h"
@@ -25,9 +27,10 @@ class CEngine {
   std::uint32_t NextSequence(std::uint32_t kind);
 
   std::unique_ptr<vok::Resources> resources;
+  std::unique_ptr<vok::CLMBackendEngine> backend;
+  std::unique_ptr<CEngineData> data;
   std::unique_ptr<CResultQueue> queue;
   std::unique_ptr<CHomophoneMap> homophones;
-  std::unique_ptr<CEngineData> data;
 
  private:
   std::mutex sequence_mutex_;

@@ -1,6 +1,6 @@
-// The data set all controllers of one engine share. Until the language-model
-// back end and the recognition systems are part of the engine, it holds the
-// folders and its `Resources` store, and checks that the lexicon is there.
+// The data set all controllers of one engine share: the folders, its own
+// `Resources` store, the lexicon (bound to the language-model back end's
+// models), the pronunciation tree, and the user lexicon applied to both.
 #pragma once
 
 #include <cstdint>
@@ -10,21 +10,55 @@
 #include "engine/api/vok_status.h"
 #include "engine/core/resources.h"
 
+namespace vok {
+class CLexTree;
+class CLexicon;
+class CUserLexicon;
+class CoreLM;
+class PageLM;
+}  // namespace vok
+
 namespace vok::api {
 
 class CEngineData {
  public:
-  // kVokFolderMissing when the lexicon file is missing.
-  VokStatus Load(const std::string& user_folder, const std::string& data_folder, std::uint32_t speaker);
+  static constexpr int kUserLexiconWords = 5000;
+
+  CEngineData();
+  ~CEngineData();
+  CEngineData(const CEngineData&) = delete;
+  CEngineData& operator=(const CEngineData&) = delete;
+
+  // Defaults and the data folder's "Resources", the lexicon bound to the
+  // models (either may be null), the pronunciation tree, then the user
+  // lexicon read and applied when its file exists. kVokFolderMissing when
+  // the lexicon file is missing or does not load.
+  VokStatus Load(const std::string& user_folder, const std::string& data_folder, std::uint32_t speaker,
+                 vok::CoreLM* core, vok::PageLM* page);
 
   const std::string& user_folder() const { return user_folder_; }
   const std::string& data_folder() const { return data_folder_; }
   const vok::Resources& resources() const { return resources_; }
+  vok::CLexicon* lexicon() const { return lexicon_.get(); }
+  vok::CLexTree* pronunciations() const { return pronunciations_.get(); }
+  vok::CUserLexicon* user_lexicon() const { return user_lexicon_.get(); }
+  // The user lexicon's file ("LMBackend" "BinaryLexiconFilePI").
+  std::string UserLexiconPath() const;
+  // A user lexicon file that exists but could not be read is never written
+  // over (it would lose the user's words).
+  bool user_lexicon_unreadable() const { return user_lexicon_unreadable_; }
+  bool user_lexicon_changed() const { return user_lexicon_changed_; }
+  void set_user_lexicon_changed(bool changed) { user_lexicon_changed_ = changed; }
 
  private:
   std::string user_folder_;
   std::string data_folder_;
   vok::Resources resources_;
+  std::unique_ptr<vok::CLexicon> lexicon_;
+  std::unique_ptr<vok::CUserLexicon> user_lexicon_;
+  std::unique_ptr<vok::CLexTree> pronunciations_;
+  bool user_lexicon_changed_ = false;
+  bool user_lexicon_unreadable_ = false;
 };
 
 }  // namespace vok::api

@@ -126,11 +126,17 @@ VokStatus VokLibrary::SetUpEngine(CEngine& engine, std::uint32_t flags) {
   const auto map = folders_.FilePath(kHMap, dialect);
   engine.homophones = std::make_unique<CHomophoneMap>();
   if (!map || engine.homophones->Load(*map) != kVokOk) return kVokInternalFailure;
+  // The back end's models; the lexicon comes with the shared data set.
+  engine.backend = std::make_unique<vok::CLMBackendEngine>();
+  engine.backend->Load(*engine.resources);
+  if (engine.backend->core() == nullptr) return kVokSetUpFailed;
   const auto data_folder = folders_.FilePath(-1, dialect);
   engine.data = std::make_unique<CEngineData>();
   if (!data_folder) return kVokFolderMissing;
-  const VokStatus loaded = engine.data->Load(current_user_->path, *data_folder, speaker_);
+  const VokStatus loaded = engine.data->Load(current_user_->path, *data_folder, speaker_,
+                                             engine.backend->core(), engine.backend->page());
   if (loaded != kVokOk) return loaded;
+  engine.backend->SetLexicon(engine.data->lexicon());
   // The recognizers are not part of this engine yet.
   if ((flags & kRecognizerFlags) != 0) return kVokSetUpFailed;
   return kVokOk;

@@ -78,6 +78,17 @@ class VokLibrary {
   VokStatus SetBestSpeechFile(const char* name);
   VokStatus GetBestSpeechFile(char* buffer, std::uint32_t size);
 
+  // The lexicon workers (vok_library_lexicon.cpp).
+  VokStatus StringToWordID(const char* word, std::uint16_t* id);
+  VokStatus WordIDToString(std::uint32_t id, char* buffer);
+  VokStatus StringToPron(const char* text, char* buffer, std::int32_t size);
+  VokStatus CharToProns(const char* character, char* buffer, std::int32_t size);
+  VokStatus AddLexicon(const char* path);
+  VokStatus AddWordToLexicon(const char* word, std::uint16_t category, const char* pronunciation);
+  VokStatus DeleteWordFromLexicon(const char* word);
+  VokStatus WriteLexicon();
+  VokStatus SearchLexicon(const char* prefix, VokResult** result, std::uint32_t kind);
+
   VokStatus PronToHomophonesEx(const char* pronunciation, const char** homophones);
   VokStatus PronToHomophones(const char* pronunciation, std::uint16_t* first, std::uint16_t* second);
   VokStatus LaunchTool(std::int32_t tool, const char* arguments, bool suspended,
@@ -108,6 +119,15 @@ class VokLibrary {
   VokStatus SetUpEngine(CEngine& engine, std::uint32_t flags);
   RecognizerPresence Presence() const;
   std::string PrefsPath() const;
+  // Runs a lexicon call under the lexicon lock; kVokNotStarted before
+  // start-up.
+  template <typename Call>
+  VokStatus WithLexicon(Call call);
+  // An edit under the named mutex that keeps the edits of all processes
+  // apart; `check_instances`: refused (kVokLexiconBusy) when more engines are
+  // started than the mutex's state allows.
+  template <typename Edit>
+  VokStatus LexiconEdit(bool check_instances, Edit edit);
 
   EngineRegistry registry_;
   DataFolders folders_;
@@ -119,6 +139,7 @@ class VokLibrary {
   std::unique_ptr<CUserList> users_;
   std::optional<VokUserRecord> current_user_;
   std::unique_ptr<CEngine> engine_;
+  std::mutex lexicon_mutex_;
   std::atomic<bool> started_{false};
   std::uint32_t speaker_ = 0;
 };

@@ -28,9 +28,6 @@ constexpr std::uint32_t kBuildNumber = 29;
 std::uint32_t Pen() { return Library().NeedsPen(); }
 std::uint32_t Speech() { return Library().NeedsSpeech(); }
 std::uint32_t Grammars() { return Library().NeedsGrammarManager(); }
-// The lexicon joins the shared data set with the language-model back end;
-// until then it is an object that is not loaded.
-std::uint32_t Lexicon() { return vok::api::kVokNotStarted; }
 // The wave-file workers answer -1 for a missing speech recognizer.
 std::uint32_t WaveFiles() {
   return Library().started() ? vok::api::kVokInternalFailure : vok::api::kVokNotStarted;
@@ -180,20 +177,34 @@ std::uint32_t WRENDLE_STDCALL VOKGetParseResultChildTokenP(std::int32_t, std::in
 }
 
 // Lexicon and pronunciation.
-std::uint32_t WRENDLE_STDCALL VOKStringToWordIDP(const char*, std::uint16_t*) { return Lexicon(); }
-std::uint32_t WRENDLE_STDCALL VOKWordIDToStringP(std::uint32_t, char* buffer) {
-  if (buffer != nullptr) buffer[0] = '\0';
-  return Lexicon();
+std::uint32_t WRENDLE_STDCALL VOKStringToWordIDP(const char* word, std::uint16_t* id) {
+  return Guarded([&] { return Library().StringToWordID(word, id); });
 }
-std::uint32_t WRENDLE_STDCALL VOKStringToPronP(const char*, char*, std::int32_t) { return Lexicon(); }
-std::uint32_t WRENDLE_STDCALL VOKCharToPronsP(const char*, char*, std::int32_t) { return Lexicon(); }
-std::uint32_t WRENDLE_STDCALL VOKAddLexiconP(const char*) { return Lexicon(); }
-std::uint32_t WRENDLE_STDCALL VOKAddWordToLexiconP(const char*, std::uint16_t, const char*) {
-  return Lexicon();
+std::uint32_t WRENDLE_STDCALL VOKWordIDToStringP(std::uint32_t word_id, char* buffer) {
+  return Guarded([&] { return Library().WordIDToString(word_id, buffer); });
 }
-std::uint32_t WRENDLE_STDCALL VOKDeleteWordFromLexiconP(const char*) { return Lexicon(); }
-std::uint32_t WRENDLE_STDCALL VOKWriteLexiconP() { return Lexicon(); }
-std::uint32_t WRENDLE_STDCALL VOKSearchLexiconP(const char*, VokResult**, std::uint32_t) { return Lexicon(); }
+std::uint32_t WRENDLE_STDCALL VOKStringToPronP(const char* text, char* buffer, std::int32_t size) {
+  return Guarded([&] { return Library().StringToPron(text, buffer, size); });
+}
+std::uint32_t WRENDLE_STDCALL VOKCharToPronsP(const char* character, char* buffer, std::int32_t size) {
+  return Guarded([&] { return Library().CharToProns(character, buffer, size); });
+}
+std::uint32_t WRENDLE_STDCALL VOKAddLexiconP(const char* path) {
+  return Guarded([&] { return Library().AddLexicon(path); });
+}
+std::uint32_t WRENDLE_STDCALL VOKAddWordToLexiconP(const char* word, std::uint16_t category,
+                                                   const char* pronunciation) {
+  return Guarded([&] { return Library().AddWordToLexicon(word, category, pronunciation); });
+}
+std::uint32_t WRENDLE_STDCALL VOKDeleteWordFromLexiconP(const char* word) {
+  return Guarded([&] { return Library().DeleteWordFromLexicon(word); });
+}
+std::uint32_t WRENDLE_STDCALL VOKWriteLexiconP() {
+  return Guarded([] { return Library().WriteLexicon(); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSearchLexiconP(const char* prefix, VokResult** result, std::uint32_t kind) {
+  return Guarded([&] { return Library().SearchLexicon(prefix, result, kind); });
+}
 std::uint32_t WRENDLE_STDCALL VOKPronToHomophonesP(const char* pronunciation, std::uint16_t* first,
                                                    std::uint16_t* second) {
   return Guarded([&] { return Library().PronToHomophones(pronunciation, first, second); });

@@ -22,7 +22,7 @@ constexpr int32_t kNotLookedUp = -2;
 
 // trunc(x) in int32; NaN gives 0 and out-of-range values the nearest limit,
 // so no float outside int range reaches a conversion.
-int32_t TruncToInt(double x) {
+inline int32_t TruncToInt(double x) {
   if (!(x == x)) return 0;
   if (x >= 2147483647.0) return 2147483647;
   if (x <= -2147483648.0) return -2147483647 - 1;
@@ -30,7 +30,7 @@ int32_t TruncToInt(double x) {
 }
 
 // -trunc(byte x weight), never below the int16 range.
-int16_t WeightedScore(int bytes, float weight) {
+inline int16_t WeightedScore(int bytes, float weight) {
   return Saturate16(-int64_t{TruncToInt(bytes * double{weight})});
 }
 
@@ -302,24 +302,6 @@ int CoreLM::WriteWordData(std::FILE* stream, int id) const {
                                   static_cast<unsigned char>(e.word_class), e.in_class, e.unigram};
   if (FileWriteInt32(stream, word_count_of(id)) != 0) return -1;
   return std::fwrite(bytes, 1, 4, stream) == 4 ? 0 : -1;
-}
-
-int CoreLM::ScoringClass(int w) const {
-  const auto id = static_cast<uint16_t>(w);
-  const int c = id < kWordCapacity ? entries_[id].word_class : kNoClass;
-  return ValidClass(c) ? c : token_classes_[kUnknown];
-}
-
-uint8_t CoreLM::InClassByte(int w) const {
-  const auto id = static_cast<uint16_t>(w);
-  if (id >= kWordCapacity || !ValidClass(entries_[id].word_class)) return 255;
-  return entries_[id].in_class;
-}
-
-uint8_t CoreLM::table_byte(int c1, int c2) const {
-  if (!ValidClass(c1) || !ValidClass(c2) || table_.empty()) return 255;
-  return table_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(class_count_) +
-                static_cast<std::size_t>(c2)];
 }
 
 int CoreLM::SemiClassByte(int h, int w) const {

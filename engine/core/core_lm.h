@@ -130,12 +130,21 @@ class CoreLM : public ClassTokenNames {
   uint16_t token_class(Token t) const { return token_classes_[t]; }
   // The class a word scores with: its own, or the "<UNK>" class when unset or
   // beyond the class count.
-  int ScoringClass(int w) const;
-  uint8_t table_byte(int c1, int c2) const;
+  int ScoringClass(int w) const {
+    const auto id = static_cast<uint16_t>(w);
+    const int c = id < kWordCapacity ? entries_[id].word_class : kNoClass;
+    return ValidClass(c) ? c : token_classes_[kUnknown];
+  }
+  uint8_t table_byte(int c1, int c2) const {
+    if (!ValidClass(c1) || !ValidClass(c2) || table_.empty()) return 255;
+    return table_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(class_count_) +
+                  static_cast<std::size_t>(c2)];
+  }
   int32_t in_class_bias() const { return in_class_bias_; }
   int32_t in_class_shift() const { return in_class_shift_; }
   int32_t unigram_bias() const { return unigram_bias_; }
   int32_t unigram_shift() const { return unigram_shift_; }
+  int32_t bigram_bias() const { return bigram_bias_; }
   int32_t bigram_shift() const { return bigram_shift_; }
   int32_t total() const { return total_; }
   int32_t class_total(int c) const;
@@ -145,7 +154,11 @@ class CoreLM : public ClassTokenNames {
   bool ValidClass(int c) const { return c >= 0 && c < class_count_; }
   // Classes beyond the class count are stored as unset (they score as "<UNK>").
   int CheckedClass(int c) const { return ValidClass(c) ? c : kNoClass; }
-  uint8_t InClassByte(int w) const;
+  uint8_t InClassByte(int w) const {
+    const auto id = static_cast<uint16_t>(w);
+    if (id >= kWordCapacity || !ValidClass(entries_[id].word_class)) return 255;
+    return entries_[id].in_class;
+  }
   // The semi-class bigram byte of word w after class h.
   int SemiClassByte(int h, int w) const;
 

@@ -1,6 +1,7 @@
 #include "engine/core/lex_tree.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "engine/core/byte_order.h"
@@ -144,7 +145,13 @@ CLexTree::CLexTree(const char* path, const char* separator) { status_ = Load(pat
 
 CLexTree::~CLexTree() = default;
 
+void CLexTree::ChangeShape() {
+  static std::atomic<uint64_t> revisions{0};
+  shape_revision_ = ++revisions;
+}
+
 void CLexTree::Clear() {
+  ChangeShape();
   entry_count_ = 0;
   leaves_.clear();
   pool_.reset();
@@ -249,6 +256,7 @@ int CLexTree::FindChild(int parent, int syllable) const {
 }
 
 void CLexTree::UnlinkChild(LexTreeNode* parent, int child) {
+  ChangeShape();
   int32_t* link = &parent->child;
   while (*link != -1) {
     LexTreeNode* node = pool_->Get(*link);
@@ -289,6 +297,7 @@ int CLexTree::Insert(const std::vector<uint16_t>& ids, int entry) {
         return -1;
       }
       LexTreeNode* parent = pool_->Get(node);
+      ChangeShape();
       fresh->label = s;
       fresh->sibling = parent->child;
       fresh->parent = node;
@@ -645,6 +654,7 @@ int CLexTree::Load(const char* path, const char* separator) {
 }
 
 int CLexTree::ReadBody(std::FILE* stream) {
+  ChangeShape();
   auto reader = std::make_unique<BigEndianReader>(stream);
   BigEndianReader& in = *reader;
   if (in.left() < 14) return -1;

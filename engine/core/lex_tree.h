@@ -135,6 +135,10 @@ class CLexTree {
 
   int entry_count() const { return entry_count_; }
   int node_count() const { return pool_ ? pool_->count() : 0; }
+  // Changes whenever a node gains or loses a child or the nodes are made
+  // anew, and is never the same for two trees: lookups of children may be
+  // kept while it stays.
+  uint64_t shape_revision() const { return shape_revision_; }
   int free_node_count() const { return pool_ ? pool_->free_count() : 0; }
   int link_count() const { return links_.count(); }
   bool backward() const { return backward_ != 0; }
@@ -164,7 +168,10 @@ class CLexTree {
   CSyllableTable* syllable_table_ = nullptr;
   std::vector<int32_t> leaves_;
   char separator_[kMaxSeparator + 1] = {};
+  void ChangeShape();
+
   std::unique_ptr<ObjectMemMgr<LexTreeNode>> pool_;
+  uint64_t shape_revision_ = 0;
   EntryLinkArray links_;
   std::vector<int32_t> root_table_;
   int status_ = 0;

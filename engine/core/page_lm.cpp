@@ -64,6 +64,14 @@ void PageLM::SetWeight(float weight) {
   weight_ = weight;
 }
 
+void PageLM::SetSecondWeight(float weight) {
+  if (std::isnan(weight)) {
+    WarningMessage("PageLM: weight that is not a number refused");
+    return;
+  }
+  second_weight_ = weight;
+}
+
 int PageLM::ReadOlderForm(const char* path) {
   if (!file_.Open(path)) return -1;
   unsigned char header[kHeaderBytes];

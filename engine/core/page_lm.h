@@ -60,6 +60,12 @@ class PageLM : public ClassTokenNames {
 
   // A weight that is not a number is refused (the weight is kept).
   void SetWeight(float weight);
+  // The second weight: above 0, the model asks the back end to take the
+  // core model's unigram terms out of a list before it rescores it (its
+  // class trigram and in-class bytes then stand for the whole word).
+  void SetSecondWeight(float weight);
+  float second_weight() const { return second_weight_; }
+  bool WantsUnigramsRemoved() const { return second_weight_ > 0; }
   void SetWordPenalty(int penalty) { word_penalty_ = penalty; }
   float weight() const { return weight_; }
   int word_penalty() const { return word_penalty_; }
@@ -106,6 +112,12 @@ class PageLM : public ClassTokenNames {
   // 0) or its sum of bigram scores from "<S>" (mode 1), then sorts the list.
   void RescoreNBest(NBestList* list, int mode);
 
+  // The older form's class scores (requantised bytes, negated) through the
+  // cache, and their levels; within an utterance (else from the in-memory
+  // tables only).
+  int ClassTrigram(int c1, int c2, int c3, int* level);
+  int ClassBigram(int c1, int c2, int* level);
+
   // Makes the cache anew from a cache file (int32 n, then n records of
   // {uint16 score, uint16 key[3]}, little-endian) and returns the entries
   // held; 0 when the file is absent or malformed (the cache is then kept).
@@ -120,6 +132,9 @@ class PageLM : public ClassTokenNames {
   uint16_t token_id(Token t) const { return token_ids_[t]; }
   uint16_t token_class(Token t) const { return token_classes_[t]; }
   int32_t class_total(int c) const;
+  // The older form's quantisation of order k (0 unigram, 1 bigram, 2 trigram).
+  int32_t bias(int k) const { return k >= 0 && k < kOrder ? biases_[k] : 0; }
+  int32_t shift(int k) const { return k >= 0 && k < kOrder ? shifts_[k] : 0; }
   int32_t in_class_bias() const { return in_class_bias_; }
   int32_t in_class_shift() const { return in_class_shift_; }
   const TimingStats& timing_stats() const { return timing_; }
@@ -143,9 +158,6 @@ class PageLM : public ClassTokenNames {
   uint8_t InClassByte(int w) const;
   const char* WordString(int w) const;
   int16_t Weighted(int64_t x) const;
-  // The older form's class scores (negative) and their levels.
-  int ClassTrigram(int c1, int c2, int c3, int* level);
-  int ClassBigram(int c1, int c2, int* level);
   // The file offset of the block of (c1, c2), 0 when there is none.
   int64_t BlockOffset(int c1, int c2);
   int Requant(int64_t x) const;
@@ -157,6 +169,7 @@ class PageLM : public ClassTokenNames {
   PagedFile file_;
   std::string path_;
   float weight_ = 1.0f;
+  float second_weight_ = 0.0f;
   int word_penalty_ = 0;
   int32_t lookups_ = 0;
   int32_t hits_ = 0;

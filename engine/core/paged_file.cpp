@@ -11,6 +11,9 @@ bool PagedFile::Open(const char* path) {
   if (!path) return false;
   stream_ = std::fopen(path, "rb");
   if (!stream_) return false;
+  // Reads are small and scattered: a small buffer, so that a seek does not
+  // refill a large one for the few bytes it wants.
+  std::setvbuf(stream_, nullptr, _IOFBF, kBufferBytes);
   const long long size = FileRemainingBytes(stream_);
   if (size < 0) {
     Close();

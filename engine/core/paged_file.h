@@ -9,6 +9,8 @@ namespace vok {
 
 class PagedFile {
  public:
+  static constexpr std::size_t kBufferBytes = 512;
+
   PagedFile() = default;
   ~PagedFile() { Close(); }
   PagedFile(const PagedFile&) = delete;

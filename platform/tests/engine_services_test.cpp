@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -64,6 +66,31 @@ TEST(NamedMutexTest, TheSecondOpenerSeesItExisted) {
   second.reset();
   auto third = NamedMutex::Create(name, &existed);
   EXPECT_FALSE(existed);
+}
+
+// Two holders of one name share one lock: the second waits for the first.
+TEST(NamedMutexTest, HoldersOfOneNameExcludeEachOther) {
+  const std::string name = "~VOKlock" + std::to_string(std::random_device{}());
+  auto first = NamedMutex::Create(name, nullptr);
+  auto second = NamedMutex::Create(name, nullptr);
+  auto other = NamedMutex::Create(name + "x", nullptr);
+  ASSERT_TRUE(first && second && other);
+  std::atomic<bool> entered{false};
+  std::thread waiter;
+  {
+    NamedMutexLock held(*first);
+    ASSERT_TRUE(held.locked());
+    NamedMutexLock unrelated(*other);  // another name does not wait
+    EXPECT_TRUE(unrelated.locked());
+    waiter = std::thread([&] {
+      NamedMutexLock lock(*second);
+      entered = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(entered);
+  }
+  waiter.join();
+  EXPECT_TRUE(entered);
 }
 
 TEST(FolderListingTest, ListsFilesAndFoldersWithoutDots) {

@@ -11,6 +11,11 @@ class KernelMutex final : public NamedMutex {
   ~KernelMutex() override { CloseHandle(handle_); }
   KernelMutex(const KernelMutex&) = delete;
   KernelMutex& operator=(const KernelMutex&) = delete;
+  bool Lock() override {
+    const DWORD result = WaitForSingleObject(handle_, INFINITE);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+  }
+  void Unlock() override { ReleaseMutex(handle_); }
 
  private:
   HANDLE handle_;

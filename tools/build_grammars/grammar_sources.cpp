@@ -89,24 +89,6 @@ std::string NameGrammar(const std::vector<PersonalName>& names, const std::strin
   return text;
 }
 
-std::vector<std::string> PronunciationWords(const std::string& pron_text) {
-  std::vector<std::string> words;
-  std::istringstream lines(pron_text);
-  std::string line;
-  bool header = true;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (header) {
-      header = false;
-      continue;
-    }
-    if (line.empty() || line[0] == '#') continue;
-    const std::size_t blank = line.find_last_of(" \t");
-    words.push_back(blank == std::string::npos ? line : line.substr(blank + 1));
-  }
-  return words;
-}
-
 std::string SpellGrammar(const std::vector<std::string>& words, int characters, const std::string& of,
                          const std::string& unit_name) {
   std::unordered_map<std::string, std::string> holder;

@@ -29,10 +29,6 @@ std::vector<PersonalName> PersonalNames(const std::string& jieba_text,
 // tables of the reader (2000 and 5000 entries) hold them.
 std::string NameGrammar(const std::vector<PersonalName>& names, const std::string& grammar_name);
 
-// The words of a "Pron.txt" list (after its header and comments), in id
-// order.
-std::vector<std::string> PronunciationWords(const std::string& pron_text);
-
 // The unit-form grammar text of unit `unit_name`: for each of the first
 // `characters` one-character words, the first word of two to four characters
 // that holds it, as the alternative "word <of> character" (`of` is the code

@@ -2,329 +2,402 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <numeric>
 #include <span>
-#include <sstream>
 #include <unordered_map>
 
 #include "engine/core/core_lm.h"
 #include "engine/core/lexicon.h"
 #include "engine/core/log_score.h"
+#include "engine/core/page_lm.h"
+#include "engine/core/testing/lm_file_writers.h"
 #include "platform/file_access.h"
 
 namespace build_language_data {
 
 namespace {
 
-// The statistics' id of the sentence boundary.
-constexpr uint32_t kBoundaryId = 0;
-constexpr int kStart = 0;
-constexpr int kEnd = 1;
-constexpr int kUnknown = 2;
+constexpr int kMaxShift = 16;
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   return platform::WriteWholeFile(path, std::span<const uint8_t>(bytes.data(), bytes.size()));
 }
 
-double XLogX(double x) { return x > 0 ? x * std::log(x) : 0.0; }
+// -LogValue(p): the cost of a probability.
+int64_t Cost(double p) { return -int64_t{vok::LogValue(p)}; }
 
-// Word classes by the exchange algorithm on weighted word bigrams: each moved
-// word goes to the class that most raises sum N(c1,c2) log N(c1,c2) - 2 sum
-// N(c) log N(c).
-class ExchangeClustering {
- public:
-  ExchangeClustering(int words, int classes, std::vector<int>* word_class)
-      : classes_(classes),
-        word_class_(*word_class),
-        right_(static_cast<std::size_t>(words)),
-        left_(static_cast<std::size_t>(words)),
-        totals_(static_cast<std::size_t>(words)) {}
+uint16_t Cost16(double p) { return static_cast<uint16_t>(std::clamp<int64_t>(Cost(p), 0, 65535)); }
 
-  void AddBigram(int w1, int w2, double n) {
-    right_[static_cast<std::size_t>(w1)].push_back({w2, n});
-    left_[static_cast<std::size_t>(w2)].push_back({w1, n});
-    totals_[static_cast<std::size_t>(w1)] += n;
-  }
+// The cost below which `share` of the costs lie.
+int64_t Quantile(std::vector<int64_t> costs, double share) {
+  if (costs.empty()) return 0;
+  const auto at = static_cast<std::size_t>(share * static_cast<double>(costs.size() - 1));
+  std::nth_element(costs.begin(), costs.begin() + static_cast<std::ptrdiff_t>(at), costs.end());
+  return costs[at];
+}
 
-  void Run(const std::vector<int>& movable, int passes) {
-    const std::size_t c = static_cast<std::size_t>(classes_);
-    pairs_.assign(c * c, 0.0);
-    class_totals_.assign(c, 0.0);
-    for (std::size_t w = 0; w < right_.size(); ++w) {
-      class_totals_[static_cast<std::size_t>(word_class_[w])] += totals_[w];
-      for (const auto& [w2, n] : right_[w])
-        Pair(word_class_[w], word_class_[static_cast<std::size_t>(w2)]) += n;
-    }
-    std::vector<double> to_right(c), to_left(c);
-    std::vector<int> touched;
-    for (int pass = 0; pass < passes; ++pass) {
-      for (int w : movable) {
-        const int old_class = word_class_[static_cast<std::size_t>(w)];
-        Move(w, old_class, -1.0);
-        // The word's bigrams by neighbour class, in both directions.
-        touched.clear();
-        double self = 0;
-        for (const auto& [w2, n] : right_[static_cast<std::size_t>(w)]) {
-          if (w2 == w) {
-            self += n;
-            continue;
-          }
-          const int k = word_class_[static_cast<std::size_t>(w2)];
-          if (to_right[static_cast<std::size_t>(k)] == 0 && to_left[static_cast<std::size_t>(k)] == 0)
-            touched.push_back(k);
-          to_right[static_cast<std::size_t>(k)] += n;
-        }
-        for (const auto& [w1, n] : left_[static_cast<std::size_t>(w)]) {
-          if (w1 == w) continue;
-          const int k = word_class_[static_cast<std::size_t>(w1)];
-          if (to_right[static_cast<std::size_t>(k)] == 0 && to_left[static_cast<std::size_t>(k)] == 0)
-            touched.push_back(k);
-          to_left[static_cast<std::size_t>(k)] += n;
-        }
-        const double total = totals_[static_cast<std::size_t>(w)];
-        int best = old_class;
-        double best_gain = -1e300;
-        for (int target = kClassTokenCount; target < classes_; ++target) {
-          double gain = -2 * (XLogX(class_totals_[static_cast<std::size_t>(target)] + total) -
-                              XLogX(class_totals_[static_cast<std::size_t>(target)]));
-          for (int k : touched) {
-            const double r = to_right[static_cast<std::size_t>(k)];
-            const double l = to_left[static_cast<std::size_t>(k)];
-            if (r > 0) gain += XLogX(Pair(target, k) + r) - XLogX(Pair(target, k));
-            if (l > 0) gain += XLogX(Pair(k, target) + l) - XLogX(Pair(k, target));
-          }
-          gain += XLogX(Pair(target, target) + self) - XLogX(Pair(target, target));
-          if (gain > best_gain) {
-            best_gain = gain;
-            best = target;
-          }
-        }
-        for (int k : touched)
-          to_right[static_cast<std::size_t>(k)] = to_left[static_cast<std::size_t>(k)] = 0;
-        word_class_[static_cast<std::size_t>(w)] = best;
-        Move(w, best, 1.0);
-      }
-    }
-  }
+// The bias that puts `share` of the shifted costs at or below byte 255, as the
+// lexicon's score computation chooses its biases (never below 0, so the most
+// probable costs keep their own bytes).
+int32_t Bias(const std::vector<int64_t>& costs, int shift, double share) {
+  vok::CostHistogram histogram(0.0f, 1.0f);
+  for (const int64_t cost : costs) histogram.Add(static_cast<double>(cost >> shift));
+  return std::max(0, static_cast<int32_t>(histogram.ValueAt(share)) - 255);
+}
 
- private:
-  double& Pair(int c1, int c2) {
-    return pairs_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(classes_) +
-                  static_cast<std::size_t>(c2)];
-  }
-  // Adds (sign 1) or takes away (-1) the word's bigrams as a member of class c.
-  void Move(int w, int c, double sign) {
-    class_totals_[static_cast<std::size_t>(c)] += sign * totals_[static_cast<std::size_t>(w)];
-    for (const auto& [w2, n] : right_[static_cast<std::size_t>(w)])
-      Pair(c, w2 == w ? c : word_class_[static_cast<std::size_t>(w2)]) += sign * n;
-    for (const auto& [w1, n] : left_[static_cast<std::size_t>(w)])
-      if (w1 != w) Pair(word_class_[static_cast<std::size_t>(w1)], c) += sign * n;
-  }
+// The reader's requantisation of a cost to the trigram's byte scale, negated.
+int Requantised(int64_t cost, int shift, int32_t bias) {
+  return -static_cast<int>(std::clamp<int64_t>(-((-cost >> shift) + bias), 0, 255));
+}
 
-  int classes_;
-  std::vector<int>& word_class_;
-  std::vector<std::vector<std::pair<int, double>>> right_;
-  std::vector<std::vector<std::pair<int, double>>> left_;
-  std::vector<double> totals_;
-  std::vector<double> pairs_;
-  std::vector<double> class_totals_;
+std::vector<double> ClassCounts(const std::vector<double>& counts, const std::vector<int>& classes, int n) {
+  std::vector<double> totals(static_cast<std::size_t>(n), 0.0);
+  for (std::size_t w = 0; w < counts.size(); ++w) totals[static_cast<std::size_t>(classes[w])] += counts[w];
+  return totals;
+}
+
+// The older page model of the class trigram, pruned to the class n-grams
+// that differ from their back-off, and the costs its checks need.
+struct PageModelFile {
+  vok_testing::OlderPageModel file;
+  int trigrams = 0;
 };
 
-void PutBe32(std::vector<uint8_t>* b, uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) b->push_back(static_cast<uint8_t>(v >> s));
+PageModelFile BuildPageModel(const ClassNgrams& page, int words, int shift,
+                             const LanguageModelOptions& options) {
+  const int c = page.classes();
+  PageModelFile out;
+  vok_testing::OlderPageModel& m = out.file;
+  m.words = words;
+  m.classes = c;
+  m.person = 3;
+  m.place = 4;
+  std::vector<int64_t> unigram_costs;
+  for (int k = 0; k < c; ++k)
+    if (page.Unigram(k) > 0) unigram_costs.push_back(Cost(page.Unigram(k)));
+  // The listed class pairs and triples that stay.
+  struct Kept {
+    int c1, c2, c3;
+    double p;
+  };
+  std::vector<Kept> bigrams, trigrams;
+  std::vector<int64_t> bigram_costs, trigram_costs;
+  for (const ClassNgrams::ClassTrigram& t : page.trigrams()) {
+    const double p = page.Trigram(t.c1, t.c2, t.c3);
+    if (p < options.prune_ratio * page.TrigramBackoff(t.c1, t.c2) * page.Bigram(t.c2, t.c3)) continue;
+    trigrams.push_back({t.c1, t.c2, t.c3, p});
+    trigram_costs.push_back(Cost(p));
+  }
+  std::vector<bool> history(static_cast<std::size_t>(c) * static_cast<std::size_t>(c), false);
+  for (const Kept& t : trigrams)
+    history[static_cast<std::size_t>(t.c1) * c + static_cast<std::size_t>(t.c2)] = true;
+  for (int c1 = 0; c1 < c; ++c1)
+    for (int c2 = 0; c2 < c; ++c2) {
+      if (!page.ListedBigram(c1, c2)) continue;
+      const double p = page.Bigram(c1, c2);
+      if (!history[static_cast<std::size_t>(c1) * c + static_cast<std::size_t>(c2)] &&
+          p < options.prune_ratio * page.BigramBackoff(c1) * page.Unigram(c2))
+        continue;
+      bigrams.push_back({c1, c2, 0, p});
+      bigram_costs.push_back(Cost(p));
+    }
+  m.biases[0] = Bias(unigram_costs, shift, options.covered_share);
+  m.biases[1] = Bias(bigram_costs, shift, options.covered_share);
+  m.biases[2] = Bias(trigram_costs, shift, options.covered_share);
+  for (int32_t& s : m.shifts) s = shift;
+  for (int k = 0; k < c; ++k) {
+    m.unigrams.push_back(vok::ScoreByte(page.Unigram(k), shift, m.biases[0]));
+    m.backoffs.push_back(Cost16(page.BigramBackoff(k)));
+  }
+  for (const Kept& b : bigrams) {
+    vok_testing::OlderPageModel::Block& block = m.blocks[{b.c1, b.c2}];
+    block.bigram = vok::ScoreByte(b.p, shift, m.biases[1]);
+    block.backoff = Cost16(page.TrigramBackoff(b.c1, b.c2));
+  }
+  for (const Kept& t : trigrams)
+    m.blocks[{t.c1, t.c2}].trigrams[static_cast<uint16_t>(t.c3)] = vok::ScoreByte(t.p, shift, m.biases[2]);
+  out.trigrams = static_cast<int>(trigrams.size());
+  return out;
 }
-void PutBe16(std::vector<uint8_t>* b, uint32_t v) {
-  b->push_back(static_cast<uint8_t>(v >> 8));
-  b->push_back(static_cast<uint8_t>(v));
+
+// What the page model's reader must give for (c1, c2, c3), from the file's
+// own fields.
+int ExpectedTrigram(const vok_testing::OlderPageModel& m, int c1, int c2, int c3) {
+  const auto block = m.blocks.find({c1, c2});
+  int64_t backoff = 0;
+  if (block != m.blocks.end()) {
+    const auto t = block->second.trigrams.find(static_cast<uint16_t>(c3));
+    if (t != block->second.trigrams.end()) return -t->second;
+    backoff = block->second.backoff;
+  }
+  const auto bigram = m.blocks.find({c2, c3});
+  const int s = m.shifts[2];
+  if (bigram != m.blocks.end())
+    return Requantised(backoff + ((int64_t{m.biases[1]} + bigram->second.bigram) << m.shifts[1]), s,
+                       m.biases[2]);
+  return Requantised(backoff +
+                         ((int64_t{m.unigrams[static_cast<std::size_t>(c3)]} + m.biases[0]) << m.shifts[0]) +
+                         m.backoffs[static_cast<std::size_t>(c2)],
+                     s, m.biases[2]);
+}
+
+int ExpectedBigram(const vok_testing::OlderPageModel& m, int c1, int c2) {
+  const auto block = m.blocks.find({c1, c2});
+  if (block != m.blocks.end())
+    return Requantised((int64_t{m.biases[1]} + block->second.bigram) << m.shifts[1], m.shifts[2],
+                       m.biases[2]);
+  return Requantised(((int64_t{m.unigrams[static_cast<std::size_t>(c2)]} + m.biases[0]) << m.shifts[0]) +
+                         m.backoffs[static_cast<std::size_t>(c1)],
+                     m.shifts[2], m.biases[2]);
+}
+
+// Every written trigram, every block's bigram and back-off, and the bigram
+// and unigram levels of pairs without a block, through the product reader.
+std::string CheckPageModel(const vok_testing::OlderPageModel& m, vok::PageLM* reader) {
+  reader->StartUtterance();
+  std::string error;
+  const auto fail = [&](const char* what, int c1, int c2, int c3) {
+    error = std::string("page model ") + what + " (" + std::to_string(c1) + ", " + std::to_string(c2) +
+            (c3 >= 0 ? ", " + std::to_string(c3) : std::string()) + ") reads back wrong";
+  };
+  int level = 0;
+  for (const auto& [pair, block] : m.blocks) {
+    const auto [c1, c2] = pair;
+    if (reader->ClassBigram(c1, c2, &level) != ExpectedBigram(m, c1, c2)) fail("bigram", c1, c2, -1);
+    for (const auto& [c3, byte] : block.trigrams)
+      if (reader->ClassTrigram(c1, c2, c3, &level) != -byte || level != vok::PageLM::kTrigram)
+        fail("trigram", c1, c2, c3);
+    // A class the block does not list takes its back-off.
+    int c3 = 0;
+    while (block.trigrams.count(static_cast<uint16_t>(c3))) ++c3;
+    if (c3 < m.classes && reader->ClassTrigram(c1, c2, c3, &level) != ExpectedTrigram(m, c1, c2, c3))
+      fail("trigram back-off", c1, c2, c3);
+    // A pair without a block: the unigram level after its first class.
+    const int other = (c2 * 7919 + 1) % m.classes;
+    if (!m.blocks.count({c1, other}) &&
+        reader->ClassBigram(c1, other, &level) != ExpectedBigram(m, c1, other))
+      fail("bigram back-off", c1, other, -1);
+    if (!error.empty()) break;
+  }
+  reader->EndUtterance();
+  return error;
+}
+
+// The cache file: the commonest class keys of the statistics, trigram keys
+// by their expected count and bigram keys by their pair's, scored by the
+// product reader.
+std::vector<vok_testing::PageCacheRecord> CacheRecords(const ClassNgrams& page, vok::PageLM* reader, int n) {
+  struct Key {
+    double weight;
+    uint16_t key[3];
+  };
+  std::vector<Key> keys;
+  for (const ClassNgrams::ClassTrigram& t : page.trigrams())
+    keys.push_back(
+        {t.weight, {static_cast<uint16_t>(t.c1), static_cast<uint16_t>(t.c2), static_cast<uint16_t>(t.c3)}});
+  for (int c1 = 0; c1 < page.classes(); ++c1)
+    for (int c2 = 0; c2 < page.classes(); ++c2)
+      if (page.ListedBigram(c1, c2))
+        keys.push_back({page.PairCount(c1, c2),
+                        {vok::PageLM::kBigramKey, static_cast<uint16_t>(c1), static_cast<uint16_t>(c2)}});
+  const std::size_t count = std::min(keys.size(), static_cast<std::size_t>(std::max(n, 0)));
+  std::partial_sort(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(count), keys.end(),
+                    [](const Key& a, const Key& b) { return a.weight > b.weight; });
+  std::vector<vok_testing::PageCacheRecord> records;
+  reader->StartUtterance();
+  int level = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const uint16_t* k = keys[i].key;
+    const int score = k[0] == vok::PageLM::kBigramKey ? reader->ClassBigram(k[1], k[2], &level)
+                                                      : reader->ClassTrigram(k[0], k[1], k[2], &level);
+    records.push_back({static_cast<uint16_t>(score), {k[0], k[1], k[2]}});
+  }
+  reader->EndUtterance();
+  return records;
 }
 
 }  // namespace
 
-std::string ReadNgramStatistics(const std::string& ngram_text, const std::string& word_table,
-                                NgramStatistics* statistics) {
-  std::istringstream table(word_table);
-  for (std::string line; std::getline(table, line);) {
-    const std::size_t tab = line.find('\t');
-    if (tab == std::string::npos) continue;
-    const unsigned long id = std::strtoul(line.c_str(), nullptr, 10);
-    if (id > 10'000'000) return "word id out of range in the word table";
-    if (statistics->words.size() <= id) statistics->words.resize(id + 1);
-    statistics->words[id] = line.substr(tab + 1);
-  }
-  int order = 0;
-  const char* p = ngram_text.c_str();
-  while (*p) {
-    const char* end = std::strchr(p, '\n');
-    const std::string line(p, end ? static_cast<std::size_t>(end - p) : std::strlen(p));
-    p = end ? end + 1 : p + line.size();
-    if (line.rfind("\\", 0) == 0) {
-      order = line.size() > 1 ? line[1] - '0' : 0;
-      continue;
-    }
-    char* cursor = nullptr;
-    if (order == 1) {
-      const unsigned long id = std::strtoul(line.c_str(), &cursor, 10);
-      const double prob = std::strtod(cursor, nullptr);
-      if (id > 10'000'000) return "unigram id out of range";
-      if (statistics->unigrams.size() <= id) statistics->unigrams.resize(id + 1, 0.0);
-      statistics->unigrams[id] = prob;
-    } else if (order == 2) {
-      const unsigned long first = std::strtoul(line.c_str(), &cursor, 10);
-      const unsigned long second = std::strtoul(cursor, &cursor, 10);
-      const double prob = std::strtod(cursor, nullptr);
-      statistics->bigrams.push_back({static_cast<uint32_t>(first), static_cast<uint32_t>(second), prob});
-    }
-  }
-  if (statistics->unigrams.empty() || statistics->bigrams.empty())
-    return "no unigrams or bigrams in the statistics";
-  return std::string();
-}
-
 std::string WriteLanguageModel(const std::vector<LexiconWord>& lexicon, const std::vector<WordCount>& counts,
                                const NgramStatistics& statistics, const CodePageText& code_page,
                                const LanguageModelOptions& options, const std::string& folder) {
-  const int n_words = static_cast<int>(lexicon.size());
-  const int n = n_words + kClassTokenCount;
-  const int classes = options.core_classes;
-  if (classes <= kClassTokenCount || classes > 65534 || n > 65500) return "bad sizes";
+  LanguageModelInput input;
   std::unordered_map<std::string, int> ids;
-  for (int i = 0; i < n_words; ++i) ids.emplace(lexicon[static_cast<std::size_t>(i)].text, i);
-  // The tokens follow the words, so word ids stay those of "Pron".
-  const auto token_id = [n_words](int token) { return n_words + token; };
-
-  // Unigram counts: the frequency list's, mapped onto the lexicon.
-  std::vector<double> word_counts(static_cast<std::size_t>(n), 0.0);
+  for (const LexiconWord& word : lexicon) {
+    ids.emplace(word.text, static_cast<int>(input.words.size()));
+    input.words.push_back(word.text);
+  }
+  input.counts.assign(input.words.size(), 0.0);
   for (const WordCount& c : counts) {
     const auto bytes = code_page.Convert(c.word);
-    if (!bytes) continue;
-    const auto it = ids.find(*bytes);
-    if (it != ids.end() && word_counts[static_cast<std::size_t>(it->second)] == 0)
-      word_counts[static_cast<std::size_t>(it->second)] = static_cast<double>(c.count);
+    const auto it = bytes ? ids.find(*bytes) : ids.end();
+    if (it != ids.end() && input.counts[static_cast<std::size_t>(it->second)] == 0)
+      input.counts[static_cast<std::size_t>(it->second)] = static_cast<double>(c.count);
   }
-  const double total = std::accumulate(word_counts.begin(), word_counts.end(), 0.0);
-  const double boundary = statistics.unigrams.size() > kBoundaryId ? statistics.unigrams[kBoundaryId] : 0.05;
-  word_counts[static_cast<std::size_t>(token_id(kStart))] = std::max(1.0, boundary * total);
-  word_counts[static_cast<std::size_t>(token_id(kEnd))] = std::max(1.0, boundary * total);
-  for (int t = kUnknown; t < kClassTokenCount; ++t) word_counts[static_cast<std::size_t>(token_id(t))] = 1;
-
-  // The statistics' ids as lexicon ids (-1: not a lexicon word).
-  std::vector<int> mapped(statistics.words.size(), -1);
+  input.pieces_of.resize(statistics.words.size());
   for (std::size_t id = 0; id < statistics.words.size(); ++id) {
-    if (statistics.words[id].empty()) continue;
     const auto bytes = code_page.Convert(statistics.words[id]);
-    if (!bytes) continue;
-    const auto it = ids.find(*bytes);
-    if (it != ids.end()) mapped[id] = it->second;
+    const auto it = bytes ? ids.find(*bytes) : ids.end();
+    if (it != ids.end()) input.pieces_of[id] = {it->second};
   }
-  const auto lexicon_id = [&](uint32_t id, bool first) {
-    if (id == kBoundaryId) return token_id(first ? kStart : kEnd);
-    return id < mapped.size() && mapped[id] >= 0 ? mapped[id] : token_id(kUnknown);
-  };
+  LanguageModelOptions core_only = options;
+  core_only.page_name.clear();
+  LanguageModel model;
+  return WriteLanguageModel(input, statistics, core_only, folder, &model);
+}
 
-  // Initial classes by frequency rank, spread over the word classes; the
-  // tokens keep classes of their own.
-  std::vector<int> word_class(static_cast<std::size_t>(n));
-  std::vector<int> by_count(static_cast<std::size_t>(n_words));
-  std::iota(by_count.begin(), by_count.end(), 0);
-  std::stable_sort(by_count.begin(), by_count.end(), [&](int a, int b) {
-    return word_counts[static_cast<std::size_t>(a)] > word_counts[static_cast<std::size_t>(b)];
+double LanguageModel::InClass(int w, bool page_classes) const {
+  const std::vector<int>& classes = page_classes ? page_class : core_class;
+  const std::vector<double>& totals = page_classes ? page_class_counts : core_class_counts;
+  const double total = totals[static_cast<std::size_t>(classes[static_cast<std::size_t>(w)])];
+  return total > 0 ? counts[static_cast<std::size_t>(w)] / total : 0.0;
+}
+
+std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStatistics& statistics,
+                               const LanguageModelOptions& options, const std::string& folder,
+                               LanguageModel* model) {
+  const int n_words = static_cast<int>(input.words.size());
+  const int n = n_words + kClassTokenCount;
+  if (n > 65500 || input.counts.size() != input.words.size() || options.core_classes <= kClassTokenCount ||
+      options.page_classes <= kClassTokenCount || options.core_classes > 65534 ||
+      options.page_classes > 65534)
+    return "bad sizes";
+  model->words = n;
+  const TokenIds tokens{model->token(kStartToken), model->token(kEndToken), model->token(kUnknownToken)};
+  std::vector<double> counts(static_cast<std::size_t>(n), 1.0);
+  for (int w = 0; w < n_words; ++w)
+    counts[static_cast<std::size_t>(w)] = std::max(1.0, input.counts[static_cast<std::size_t>(w)]);
+  const WordNgrams ngrams = MapNgrams(statistics, input.pieces_of, counts, tokens);
+  // The lexicon text's counts: whole numbers, the tokens' from the statistics.
+  for (int t = 0; t < kClassTokenCount; ++t) {
+    const std::size_t w = static_cast<std::size_t>(model->token(t));
+    counts[w] = std::clamp(std::round(ngrams.unigrams[w]), 1.0, 1.0e9);
+  }
+  model->counts = counts;
+
+  std::vector<int> fixed(static_cast<std::size_t>(n), -1);
+  for (int t = 0; t < kClassTokenCount; ++t) fixed[static_cast<std::size_t>(model->token(t))] = t;
+  std::vector<int> order(static_cast<std::size_t>(n_words));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return counts[static_cast<std::size_t>(a)] > counts[static_cast<std::size_t>(b)];
   });
-  const int word_classes = classes - kClassTokenCount;
-  for (int rank = 0; rank < n_words; ++rank)
-    word_class[static_cast<std::size_t>(by_count[static_cast<std::size_t>(rank)])] =
-        kClassTokenCount + static_cast<int>(static_cast<int64_t>(rank) * word_classes / n_words);
-  for (int t = 0; t < kClassTokenCount; ++t) word_class[static_cast<std::size_t>(token_id(t))] = t;
+  // Each word's whole count as a history and its unigram count as a
+  // predicted word weigh the classes (the sentence start is never predicted).
+  WordMasses masses{ngrams.leftovers, ngrams.unigrams};
+  for (const WordBigram& b : ngrams.bigrams) masses.history[static_cast<std::size_t>(b.first)] += b.weight;
+  masses.predicted[static_cast<std::size_t>(tokens.start)] = 0;
+  model->core_class =
+      ExchangeClasses(options.core_classes, fixed, order, ngrams.bigrams, options.exchange, &masses);
+  const bool with_page = !options.page_name.empty();
+  model->page_class = with_page ? ExchangeClasses(options.page_classes, fixed, order, ngrams.bigrams,
+                                                  options.exchange, &masses)
+                                : model->core_class;
+  model->core_class_counts = ClassCounts(counts, model->core_class, options.core_classes);
+  const int page_classes = with_page ? options.page_classes : options.core_classes;
+  model->page_class_counts = ClassCounts(counts, model->page_class, page_classes);
+  model->core = std::make_unique<ClassNgrams>(ngrams, model->core_class, options.core_classes, kStartToken);
+  model->page = std::make_unique<ClassNgrams>(ngrams, model->page_class, page_classes, kStartToken);
+  const ClassNgrams& core = *model->core;
 
-  ExchangeClustering clustering(n, classes, &word_class);
-  for (const NgramStatistics::Bigram& b : statistics.bigrams) {
-    const int w1 = lexicon_id(b.first, true);
-    const int w2 = lexicon_id(b.second, false);
-    const double weight = b.probability * word_counts[static_cast<std::size_t>(w1)];
-    if (weight > 0) clustering.AddBigram(w1, w2, weight);
-  }
-  std::vector<int> movable(by_count.begin(), by_count.begin() + std::min(options.exchange_words, n_words));
-  clustering.Run(movable, options.exchange_passes);
+  // One shift: the smallest whose 255 steps hold the share of the core costs.
+  const int c = options.core_classes;
+  std::vector<int64_t> core_costs;
+  core_costs.reserve(static_cast<std::size_t>(c) * static_cast<std::size_t>(c));
+  for (int c1 = 0; c1 < c; ++c1)
+    for (int c2 = 0; c2 < c; ++c2) core_costs.push_back(Cost(core.Bigram(c1, c2)));
+  const int64_t covered = Quantile(core_costs, options.covered_share);
+  int shift = 0;
+  while (shift < kMaxShift && (covered >> shift) > 255) ++shift;
+  model->shift = shift;
 
-  // Class bigram probabilities: the mapped bigrams' mass interpolated with the
-  // class unigram, so every cell has a probability.
-  const std::size_t c = static_cast<std::size_t>(classes);
-  std::vector<double> pair_mass(c * c, 0.0), class_mass(c, 0.0), history_mass(c, 0.0);
-  for (int w = 0; w < n; ++w)
-    class_mass[static_cast<std::size_t>(word_class[static_cast<std::size_t>(w)])] +=
-        word_counts[static_cast<std::size_t>(w)];
-  for (const NgramStatistics::Bigram& b : statistics.bigrams) {
-    const int w1 = lexicon_id(b.first, true);
-    const int w2 = lexicon_id(b.second, false);
-    const double weight = b.probability * word_counts[static_cast<std::size_t>(w1)];
-    const std::size_t c1 = static_cast<std::size_t>(word_class[static_cast<std::size_t>(w1)]);
-    pair_mass[c1 * c + static_cast<std::size_t>(word_class[static_cast<std::size_t>(w2)])] += weight;
-    history_mass[c1] += weight;
+  vok_testing::OlderClassBigramModel core_file;
+  core_file.words = n;
+  core_file.classes = c;
+  core_file.bias = Bias(core_costs, shift, options.covered_share);
+  core_file.shift = shift;
+  core_file.person = 3;
+  core_file.place = 4;
+  for (int c1 = 0; c1 < c; ++c1)
+    for (int c2 = 0; c2 < c; ++c2)
+      core_file.Set(c1, c2, vok::ScoreByte(core.Bigram(c1, c2), shift, core_file.bias));
+  const std::string core_path = folder + "/" + options.model_name;
+  if (!WriteBytes(core_path, core_file.Write())) return "cannot write " + core_path;
+
+  PageModelFile page_file;
+  const std::string page_path = folder + "/" + options.page_name;
+  if (with_page) {
+    page_file = BuildPageModel(*model->page, n, shift, options);
+    for (const int32_t bias : page_file.file.biases)
+      if (bias > 255) return "the page model's costs need a larger shift";
+    model->page_blocks = static_cast<int>(page_file.file.blocks.size());
+    model->page_trigrams = page_file.trigrams;
+    if (!WriteBytes(page_path, page_file.file.Write())) return "cannot write " + page_path;
   }
-  const double class_total = std::accumulate(class_mass.begin(), class_mass.end(), 0.0);
-  constexpr double kUnigramShare = 0.1;
-  std::vector<double> cost(c * c);
-  vok::CostHistogram histogram(0.0f, 1.0f);
-  for (std::size_t c1 = 0; c1 < c; ++c1)
-    for (std::size_t c2 = 0; c2 < c; ++c2) {
-      const double bigram = history_mass[c1] > 0 ? pair_mass[c1 * c + c2] / history_mass[c1] : 0.0;
-      const double p = (1 - kUnigramShare) * bigram + kUnigramShare * class_mass[c2] / class_total;
-      cost[c1 * c + c2] = p;
-      histogram.Add(static_cast<double>((-int64_t{vok::LogValue(p)}) >> options.shift));
-    }
-  // 255 << shift spans the useful costs: the bias puts the 97th percentile at the floor.
-  const int32_t bias = std::max(0, static_cast<int32_t>(histogram.ValueAt(0.97)) - 255);
-  std::vector<uint8_t> model;
-  PutBe32(&model, 512);
-  model.insert(model.end(), 252, 0);
-  for (uint32_t v : {static_cast<uint32_t>(n), static_cast<uint32_t>(classes), static_cast<uint32_t>(bias),
-                     static_cast<uint32_t>(options.shift), 0x3F800347u})
-    PutBe32(&model, v);
-  PutBe16(&model, 3);  // "<PERSON>"
-  PutBe16(&model, 4);  // "<PLACE>"
-  PutBe16(&model, 0);
-  model.resize(512, 0);
-  for (double p : cost) model.push_back(vok::ScoreByte(p, options.shift, bias));
-  const std::string core_path = folder + "/CoreLM";
-  if (!WriteBytes(core_path, model)) return "cannot write " + core_path;
 
   // The lexicon text: words in "Pron" order, then the tokens.
-  std::string text = "Words " + std::to_string(n) + "\nClasses " + std::to_string(classes) + "\n";
+  std::string text = "Words " + std::to_string(n) + "\nClasses " + std::to_string(c) + "\n";
   for (int w = 0; w < n; ++w) {
     const std::string& word =
-        w < n_words ? lexicon[static_cast<std::size_t>(w)].text : std::string(kClassTokens[w - n_words]);
-    const double count = std::min(word_counts[static_cast<std::size_t>(w)], 2.0e9);
-    text += std::to_string(w) + " " + word + " " + std::to_string(word_class[static_cast<std::size_t>(w)]) +
-            " " + std::to_string(std::max<int64_t>(1, static_cast<int64_t>(count))) + "\n";
+        w < n_words ? input.words[static_cast<std::size_t>(w)] : std::string(kClassTokens[w - n_words]);
+    text += std::to_string(w) + " " + word + " " +
+            std::to_string(model->core_class[static_cast<std::size_t>(w)]) + " " +
+            std::to_string(static_cast<int64_t>(counts[static_cast<std::size_t>(w)])) + " " +
+            std::to_string(model->page_class[static_cast<std::size_t>(w)]) + "\n";
   }
-  const std::string text_path = folder + "/Lexicon.txt";
+  const std::string text_path = folder + "/" + options.lexicon_name + ".txt";
   if (!WriteBytes(text_path, std::vector<uint8_t>(text.begin(), text.end())))
     return "cannot write " + text_path;
 
-  // The binary lexicon by the product's writer after a text load, then every
-  // class bigram checked through a reload.
-  vok::CoreLM core(nullptr, core_path.c_str());
-  if (core.status() != 0) return "the core model does not load";
-  vok::CLexicon from_text(nullptr, text_path.c_str(), &core, nullptr);
+  // The binary lexicon by the product's writer after a text load; then every
+  // file read back through a fresh set of readers.
+  vok::CoreLM core_reader(nullptr, core_path.c_str());
+  vok::PageLM page_reader(with_page ? page_path.c_str() : nullptr, vok::PageLM::kOrder, 1.0f, 0);
+  if (core_reader.status() != 0 || (with_page && page_reader.status() != 0)) return "the models do not load";
+  vok::CLexicon from_text(nullptr, text_path.c_str(), &core_reader, with_page ? &page_reader : nullptr);
   if (from_text.status() != 0 || from_text.entry_count() != n) return "the lexicon text does not load";
-  const std::string binary_path = folder + "/Lexicon";
+  const std::string binary_path = folder + "/" + options.lexicon_name;
   if (from_text.WriteBinary(binary_path.c_str(), 0, 0) != 0) return "cannot write " + binary_path;
-  vok::CoreLM reloaded(nullptr, core_path.c_str());
-  vok::CLexicon from_binary(binary_path.c_str(), &reloaded, nullptr, 0);
+  vok::CoreLM core_check(nullptr, core_path.c_str());
+  vok::PageLM page_check(with_page ? page_path.c_str() : nullptr, vok::PageLM::kOrder, 1.0f, 0);
+  vok::CLexicon from_binary(binary_path.c_str(), &core_check, with_page ? &page_check : nullptr, 0);
   if (from_binary.status() != 0) return "the binary lexicon does not load";
-  for (int c1 = 0; c1 < classes; ++c1)
-    for (int c2 = 0; c2 < classes; ++c2) {
-      const uint8_t expected = vok::ScoreByte(
-          cost[static_cast<std::size_t>(c1) * c + static_cast<std::size_t>(c2)], options.shift, bias);
-      const bool end_row = c1 == kEnd;  // the sentence-end rule rewrites this row
-      if (!end_row && !(c1 == kStart && c2 == kEnd) && reloaded.table_byte(c1, c2) != expected)
+  for (int c1 = 0; c1 < c; ++c1)
+    for (int c2 = 0; c2 < c; ++c2) {
+      const bool end_rule = c1 == kEndToken || (c1 == kStartToken && c2 == kEndToken);
+      if (!end_rule &&
+          core_check.table_byte(c1, c2) != core_file.table[static_cast<std::size_t>(c1) * c + c2])
         return "class bigram (" + std::to_string(c1) + ", " + std::to_string(c2) + ") reads back wrong";
     }
-  for (int w = 0; w < n; ++w)
-    if (reloaded.entry(w).word_class != core.entry(w).word_class ||
-        reloaded.entry(w).unigram != core.entry(w).unigram)
-      return "word " + std::to_string(w) + " reads back wrong";
+  for (int w = 0; w < n; ++w) {
+    if (core_check.entry(w).word_class != model->core_class[static_cast<std::size_t>(w)] ||
+        core_check.entry(w).unigram != core_reader.entry(w).unigram ||
+        core_check.entry(w).in_class != core_reader.entry(w).in_class)
+      return "core data of word " + std::to_string(w) + " reads back wrong";
+    if (with_page && (page_check.entry(w).word_class != model->page_class[static_cast<std::size_t>(w)] ||
+                      page_check.entry(w).in_class != page_reader.entry(w).in_class))
+      return "page data of word " + std::to_string(w) + " reads back wrong";
+  }
+  if (!with_page) return std::string();
+  std::string error = CheckPageModel(page_file.file, &page_check);
+  if (!error.empty()) return error;
+
+  const auto records = CacheRecords(*model->page, &page_check, options.cache_entries);
+  const std::string cache_path = folder + "/" + options.cache_name;
+  if (!WriteBytes(cache_path, vok_testing::WritePageCache(records))) return "cannot write " + cache_path;
+  vok::PageLM cached(page_path.c_str(), vok::PageLM::kOrder, 1.0f, vok::PageLM::kDefaultCacheSize);
+  if (cached.LoadCache(cache_path.c_str()) != static_cast<int>(records.size()))
+    return "the page cache does not load";
+  int level = -1;
+  for (const auto& r : records) {
+    const int score = r.key[0] == vok::PageLM::kBigramKey
+                          ? cached.ClassBigram(r.key[1], r.key[2], &level)
+                          : cached.ClassTrigram(r.key[0], r.key[1], r.key[2], &level);
+    if (level != vok::PageLM::kCacheHit || static_cast<uint16_t>(score) != r.score)
+      return "page cache entry (" + std::to_string(r.key[0]) + ", " + std::to_string(r.key[1]) + ", " +
+             std::to_string(r.key[2]) + ") reads back wrong";
+  }
+  model->cache_entries = static_cast<int>(records.size());
   return std::string();
 }
 

@@ -1,53 +1,97 @@
 // The language-model stage of a dialect folder: word classes by exchange
-// clustering of the n-gram statistics' bigrams mapped onto the lexicon's
-// words, the lexicon text with counts and classes ("Lexicon.txt"), the class
-// bigram core model in its older form ("CoreLM") and the binary lexicon
-// ("Lexicon") written by the product's own writer after a text load.
+// clustering (core and page classes apart), class n-gram probabilities from
+// the n-gram statistics carried onto the lexicon's words, and the files:
+// the lexicon text with counts and both classes ("Lexicon.txt"), the class
+// bigram core model in its older form ("LM1"), the class trigram page model
+// in its older form ("LM2"), its cache of the commonest class keys
+// ("PLMCache") and the binary lexicon ("Lexicon") written by the product's
+// own writer after a text load. Every written n-gram and back-off is read
+// back through the product's readers.
 #pragma once
 
-#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "tools/build_language_data/class_ngrams.h"
 #include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/ngram_statistics.h"
 #include "tools/build_language_data/vocabulary.h"
+#include "tools/build_language_data/word_classes.h"
 #include "tools/build_language_data/word_frequencies.h"
 
 namespace build_language_data {
 
-// The statistics of a back-off n-gram model as its printer lists them
-// ("\1-gram\N" and "\2-gram\N" sections of "id [id] probability backoff"
-// lines), with the ids' words ("id<TAB>word" lines, UTF-8).
-struct NgramStatistics {
-  std::vector<std::string> words;  // by id; empty for none
-  std::vector<double> unigrams;    // by id
-  struct Bigram {
-    uint32_t first;
-    uint32_t second;
-    double probability;
-  };
-  std::vector<Bigram> bigrams;
-};
-// Empty, or the reason the texts could not be read.
-std::string ReadNgramStatistics(const std::string& ngram_text, const std::string& word_table,
-                                NgramStatistics* statistics);
-
-// The nine class tokens, each a word with a class of its own (0 to 8).
+// The nine class tokens, each a word with a class of its own (0 to 8), after
+// the lexicon's words.
 inline constexpr const char* kClassTokens[] = {"<S>",     "</S>",           "<UNK>",  "<PERSON>", "<PLACE>",
                                                "<IDIOM>", "<ORGANIZATION>", "<DATE>", "<TIME>"};
 inline constexpr int kClassTokenCount = 9;
+inline constexpr int kStartToken = 0;
+inline constexpr int kEndToken = 1;
+inline constexpr int kUnknownToken = 2;
 
 struct LanguageModelOptions {
+  // Over 1000 and 3000: words the script converter adds go to class 1000 of
+  // the core model and 3000 of the page model.
   int core_classes = 1100;
-  // Words moved by the exchange passes (the most frequent ones).
-  int exchange_words = 1500;
-  int exchange_passes = 1;
-  int shift = 3;
+  int page_classes = 3100;
+  ExchangeOptions exchange;
+  // One shift for every order and both models: the smallest whose 255 steps
+  // hold this share of the core model's class bigram costs (the rest, the
+  // least probable transitions, take the floor).
+  double covered_share = 0.9;
+  // Listed class n-grams within this ratio of their back-off are left to it.
+  double prune_ratio = 1.05;
+  // Entries of the page cache file (the back end's cache holds 65534).
+  int cache_entries = 65534;
+  // The files: the lexicon text (the name and ".txt") and its binary form,
+  // the core model, the page model and its cache (no page model when its
+  // name is empty).
+  std::string lexicon_name = "Lexicon";
+  std::string model_name = "LM1";
+  std::string page_name = "LM2";
+  std::string cache_name = "PLMCache";
 };
 
-// Writes "Lexicon.txt", "CoreLM" and "Lexicon" into the folder and checks
-// every class bigram of the written model through the product's readers.
-// Empty, or the reason of the failure.
+// The lexicon and the statistics on its words.
+struct LanguageModelInput {
+  std::vector<std::string> words;  // in the code page, by word id
+  std::vector<double> counts;      // the frequency list's count of each word
+  // Each statistics id as word ids: one, or the pieces that spell it; empty
+  // when the lexicon cannot spell it.
+  std::vector<std::vector<int>> pieces_of;
+};
+
+// The stage's model in double precision, for the held-out checks.
+struct LanguageModel {
+  int words = 0;  // lexicon words and tokens
+  std::vector<int> core_class;
+  std::vector<int> page_class;
+  std::vector<double> counts;  // as the lexicon text gives them
+  std::vector<double> core_class_counts;
+  std::vector<double> page_class_counts;
+  std::unique_ptr<ClassNgrams> core;
+  std::unique_ptr<ClassNgrams> page;
+  int shift = 0;
+  int page_blocks = 0;
+  int page_trigrams = 0;
+  int cache_entries = 0;
+
+  int token(int t) const { return words - kClassTokenCount + t; }
+  // P(w | its class) in the core or the page classes.
+  double InClass(int w, bool page) const;
+};
+
+// Builds the model and writes its files into the folder. Empty, or the
+// reason of the failure.
+std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStatistics& statistics,
+                               const LanguageModelOptions& options, const std::string& folder,
+                               LanguageModel* model);
+
+// The lexicon and the core model alone, for a word list with its counts
+// (UTF-8, converted into the code page) and statistics whose words are the
+// lexicon's own (possibly none).
 std::string WriteLanguageModel(const std::vector<LexiconWord>& lexicon, const std::vector<WordCount>& counts,
                                const NgramStatistics& statistics, const CodePageText& code_page,
                                const LanguageModelOptions& options, const std::string& folder);

@@ -1,7 +1,7 @@
 // build_language_data: the vocabulary of one dialect folder: "Syllable",
 // "Pron.txt" and "Pron", from the open word lists (word frequencies, the
-// CC-CEDICT dictionary, the character database's readings); with n-gram
-// statistics also its language model: "Lexicon.txt", "Lexicon", "CoreLM".
+// CC-CEDICT dictionary, the character database's readings). The language
+// model of the folder comes from build_language_models.
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "tools/build_language_data/code_page_text.h"
-#include "tools/build_language_data/language_model.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/build_language_data/pronunciation_sources.h"
 #include "tools/build_language_data/source_text.h"
@@ -26,8 +25,7 @@ void PrintUsage() {
   std::cerr
       << "usage: build_language_data --script simplified|traditional --frequencies FILE\n"
          "                           --dictionary cedict_ts.u8.js --readings Unihan_Readings.txt[.bz2]\n"
-         "                           --out DIR [--models HMM-NAMES] [--words N]\n"
-         "                           [--ngrams NGRAM-LISTING --ngram-words WORD-TABLE]\n";
+         "                           --out DIR [--models HMM-NAMES] [--words N]\n";
 }
 
 // The dictionary text inside its JavaScript module wrapper.
@@ -41,7 +39,7 @@ std::string Unwrapped(const std::string& module) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string script_name, frequencies, dictionary, readings, out, models_path, ngrams, ngram_words;
+  std::string script_name, frequencies, dictionary, readings, out, models_path;
   int words = bld::kDefaultLexiconWords;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string_view flag = argv[i];
@@ -56,10 +54,6 @@ int main(int argc, char** argv) {
       readings = value;
     } else if (flag == "--out") {
       out = value;
-    } else if (flag == "--ngrams") {
-      ngrams = value;
-    } else if (flag == "--ngram-words") {
-      ngram_words = value;
     } else if (flag == "--models") {
       models_path = value;
     } else if (flag == "--words") {
@@ -121,26 +115,5 @@ int main(int argc, char** argv) {
   }
   std::cout << out << ": " << lexicon.size() << " words, " << bld::LexiconSyllables(lexicon).size()
             << " syllables (" << entries << " dictionary entries, " << characters << " character readings)\n";
-  if (ngrams.empty() != ngram_words.empty()) {
-    PrintUsage();
-    return 2;
-  }
-  if (ngrams.empty()) return 0;
-  const auto ngram_text = bld::ReadSourceText(ngrams);
-  const auto word_table = bld::ReadSourceText(ngram_words);
-  if (!ngram_text || !word_table) {
-    std::cerr << "build_language_data: cannot read the n-gram statistics\n";
-    return 1;
-  }
-  bld::NgramStatistics statistics;
-  std::string lm_error = bld::ReadNgramStatistics(*ngram_text, *word_table, &statistics);
-  if (lm_error.empty())
-    lm_error = bld::WriteLanguageModel(lexicon, word_counts, statistics, code_page,
-                                       bld::LanguageModelOptions(), out);
-  if (!lm_error.empty()) {
-    std::cerr << "build_language_data: " << lm_error << "\n";
-    return 1;
-  }
-  std::cout << out << ": language model of " << statistics.bigrams.size() << " bigrams checked\n";
   return 0;
 }

@@ -7,8 +7,13 @@
 namespace build_language_data {
 
 std::optional<std::string> ReadSourceText(const std::string& path) {
-  if (path.size() > 4 && path.compare(path.size() - 4, 4, ".bz2") == 0) {
-    std::FILE* pipe = popen(("bzcat '" + path + "'").c_str(), "r");
+  const auto ends_with = [&path](const char* suffix) {
+    const std::string s(suffix);
+    return path.size() > s.size() && path.compare(path.size() - s.size(), s.size(), s) == 0;
+  };
+  const char* unpacker = ends_with(".bz2") ? "bzcat" : ends_with(".gz") ? "zcat" : nullptr;
+  if (unpacker) {
+    std::FILE* pipe = popen((std::string(unpacker) + " '" + path + "'").c_str(), "r");
     if (!pipe) return std::nullopt;
     std::string text;
     char buffer[65536];

@@ -1,5 +1,5 @@
-// The text of a source file, bzip2-compressed ones (".bz2", as the character
-// database ships) unpacked on the way.
+// The text of a source file, compressed ones unpacked on the way (".bz2" as
+// the character database ships, ".gz" as the manual pages do).
 #pragma once
 
 #include <optional>

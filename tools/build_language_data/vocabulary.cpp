@@ -2,6 +2,7 @@
 
 #include <set>
 #include <span>
+#include <sstream>
 
 #include "engine/core/lex_tree.h"
 #include "engine/core/syllable_table.h"
@@ -106,6 +107,24 @@ std::string WriteVocabulary(const std::vector<LexiconWord>& lexicon, const std::
   }
   if (tree.WriteBinary(binary_path.c_str()) != 0) return "cannot write " + binary_path;
   return {};
+}
+
+std::vector<std::string> PronunciationWords(const std::string& pron_text) {
+  std::vector<std::string> words;
+  std::istringstream lines(pron_text);
+  std::string line;
+  bool header = true;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (header) {
+      header = false;
+      continue;
+    }
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t blank = line.find_last_of(" \t");
+    words.push_back(blank == std::string::npos ? line : line.substr(blank + 1));
+  }
+  return words;
 }
 
 }  // namespace build_language_data

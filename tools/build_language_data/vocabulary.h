@@ -41,6 +41,10 @@ std::string SyllableText(const std::vector<std::string>& syllables, const std::v
 // per word: alternatives joined by "/", syllables by "-", then the word.
 std::string PronunciationText(const std::vector<LexiconWord>& lexicon);
 
+// The words of a pronunciation text (after its header and comments), in id
+// order.
+std::vector<std::string> PronunciationWords(const std::string& pron_text);
+
 // Writes "Syllable", "Pron.txt" and "Pron" into the folder. Empty, or the
 // reason of the failure.
 std::string WriteVocabulary(const std::vector<LexiconWord>& lexicon, const std::vector<std::string>* models,

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
+#include "engine/SyllableLatticeEngine/stack_decoder.h"
 #include "engine/SyllableLatticeEngine/tests/lattice_test_support.h"
 #include "engine/core/back_trace_table.h"
 #include "engine/core/cache_lm.h"
@@ -194,6 +196,115 @@ TEST_F(PageBackendTest, CacheModel) {
   EXPECT_EQ(back_end_->cache()->fill(), 0);
   back_end_.reset();  // the models let go of the cache model
   EXPECT_EQ(language_.core->cache_lm(), nullptr);
+}
+
+// The word-graph pass against an exhaustive search: every path through the
+// theories the decode left (each a word from its start frame to its
+// parent's, scored as the theory less its parent), scored with the page
+// model's bigram after the start and trigrams after it; with no beam the
+// pass finds the best one. Its record is then prepared as any list.
+TEST_F(PageBackendTest, WordGraphPassFindsTheBestPathOfTheTheories) {
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    std::mt19937 rng(seed);
+    const int frames = 3 + static_cast<int>(rng() % 4);
+    BackTraceTable table(200, 20, 1);
+    table.Reset(0);
+    for (int t = 1; t <= frames; ++t) {
+      table.EndFrame();
+      const int entries = 1 + static_cast<int>(rng() % 3);
+      for (int e = 0; e < entries; ++e)
+        table.AddRecord(static_cast<uint16_t>(3 + rng() % 4),
+                        static_cast<int16_t>(-static_cast<int>(rng() % 50)),
+                        static_cast<int>(rng() % static_cast<unsigned>(t)));
+    }
+    table.EndFrame();
+    back_end_->UseClassTrigram(false);
+    ASSERT_EQ(back_end_->Decode(&table, nullptr, 30000, 30000), 0) << seed;
+
+    struct Item {
+      int end;
+      uint16_t word;
+      int64_t score;
+    };
+    vok::StackDecoder& decoder = *back_end_->decoder();
+    const int last = decoder.last_frame();
+    std::vector<std::vector<Item>> starting(static_cast<std::size_t>(last) + 1);
+    for (int f = 0; f <= last; ++f) {
+      vok::TheoryStack* stack = decoder.StackAt(f);
+      if (!stack) continue;
+      for (vok::Theory* head : stack->Snapshot())
+        for (vok::Theory* t = head; t; t = t->next)
+          if (t->parent && t->parent->frame > f)
+            starting[static_cast<std::size_t>(f)].push_back(
+                {t->parent->frame, t->word, t->score - t->parent->score});
+    }
+    page().StartUtterance();
+    const uint16_t start = page().token_id(PageLM::kStart);
+    int64_t best = INT64_MIN;
+    std::vector<std::vector<uint16_t>> best_paths;  // all of the best score
+    std::vector<uint16_t> words;
+    const std::function<void(int, int64_t)> walk = [&](int frame, int64_t score) {
+      if (frame == last) {
+        if (words.empty() || score < best) return;
+        if (score > best) best_paths.clear();
+        best = score;
+        best_paths.push_back(words);
+        return;
+      }
+      for (const Item& item : starting[static_cast<std::size_t>(frame)]) {
+        const std::size_t n = words.size();
+        const int lm = n == 0
+                           ? page().GetBigramScore(start, item.word)
+                           : page().GetTrigramScore(n >= 2 ? words[n - 2] : start, words[n - 1], item.word);
+        words.push_back(item.word);
+        walk(item.end, score + item.score + lm);
+        words.pop_back();
+      }
+    };
+    walk(0, 0);
+    page().EndUtterance();
+    NBestList list(10);
+    if (best == INT64_MIN) {
+      EXPECT_EQ(back_end_->RescoreWordGraph(&list), -1) << seed;
+      continue;
+    }
+    ASSERT_EQ(back_end_->RescoreWordGraph(&list), 0) << seed;
+    ASSERT_EQ(list.count(), 1);
+    const vok::Hypothesis& h = list.Get(0);
+    // The prepared score: the insertion penalties and the core model's
+    // bigram sum taken out (the second weight is 0).
+    const std::vector<uint16_t> found(h.ids, h.ids + h.count);
+    ASSERT_NE(std::find(best_paths.begin(), best_paths.end(), found), best_paths.end()) << seed;
+    const int64_t prepared = best + 40 * h.count - language_.core->GetBigramSum(h.ids, h.count);
+    EXPECT_EQ(h.score, prepared) << seed;
+  }
+}
+
+// The second adjustment: with the page model's second weight above 0 the
+// unigram sums go out of the list as well; a reload sets each weight.
+TEST_F(PageBackendTest, TheSecondWeightAsksForTheUnigramsToGo) {
+  NBestList list(10), copy(10);
+  list.Reset(0, 1);
+  const uint16_t ids[] = {3, 4, 6};
+  list.Append(-100, ids, 3);
+  list.CopyTo(&copy);
+  const int bigrams = language_.core->GetBigramSum(ids, 3);
+  const int unigrams = language_.core->GetUnigramSum(ids, 3);
+  EXPECT_EQ(page().second_weight(), 0.0f);
+  back_end_->PrepareNBest(&list);
+  EXPECT_EQ(list.Get(0).score, -100 + 3 * 40 - bigrams);
+  page().SetSecondWeight(1.0f);
+  back_end_->PrepareNBest(&copy);
+  EXPECT_EQ(copy.Get(0).score, -100 + 3 * 40 - bigrams - unigrams);
+
+  options_.Put("LMBackend", "ClassTrigramWeight", "2.5");
+  options_.Put("LMBackend", "ClassTrigramWeight2", "0.0");
+  back_end_->ReadOptions(options_, true);
+  EXPECT_FLOAT_EQ(page().weight(), 2.5f);
+  EXPECT_FLOAT_EQ(page().second_weight(), 0.0f);
+  options_.Put("LMBackend", "ClassTrigramWeight2", "nan");
+  back_end_->ReadOptions(options_, true);
+  EXPECT_FLOAT_EQ(page().second_weight(), 0.0f);  // not a number: kept
 }
 
 }  // namespace

@@ -3,8 +3,12 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-
 #include <random>
+
+#include "engine/core/core_lm.h"
+#include "engine/core/lex_tree.h"
+#include "engine/core/lexicon.h"
+#include "engine/core/testing/lm_file_writers.h"
 
 namespace vok::api::testing {
 
@@ -30,10 +34,52 @@ void EngineTree::WriteFile(const std::string& relative, const std::string& bytes
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+const std::vector<TreeWord>& TreeWords() {
+  static const std::vector<TreeWord> words = {{"\xb0\xcb", "BA1", 50},
+                                              {"\xb0\xd6", "BA4", 40},
+                                              {"\xc2\xed", "MA3", 30},
+                                              {"\xc2\xe8", "MA1", 20},
+                                              {"\xd6\xd0", "ZHONG1/ZHONG4", 900},
+                                              {"\xb9\xfa", "GUO2", 100},
+                                              {"\xd6\xd0\xb9\xfa", "ZHONG1-GUO2", 1000}};
+  return words;
+}
+
 void EngineTree::AddDialect(const std::string& dialect, bool with_pron, bool with_map) {
-  WriteFile("Data/" + dialect + "/Lexicon", "lexicon");
-  if (with_pron) WriteFile("Data/" + dialect + "/Pron", "pron");
+  const std::string folder = Path("Data/" + dialect);
+  std::filesystem::create_directories(folder);
+  WriteLanguageFiles(folder);
+  if (!with_pron) std::filesystem::remove(folder + "/Pron");
   if (with_map) WriteFile("Data/" + dialect + "/HMap", "2\nba \xb0\xcb\xb0\xd3\nma \xc2\xe8\n");
+}
+
+void WriteLanguageFiles(const std::string& folder) {
+  // The words, then the class tokens in classes of their own; one class of
+  // words after them.
+  static const char* const kTokens[] = {"<S>",     "</S>",           "<UNK>",  "<PERSON>", "<PLACE>",
+                                        "<IDIOM>", "<ORGANIZATION>", "<DATE>", "<TIME>"};
+  const auto& words = TreeWords();
+  const int n = static_cast<int>(words.size()) + 9;
+  std::string text = "Words " + std::to_string(n) + "\nClasses 10\n";
+  for (std::size_t w = 0; w < words.size(); ++w)
+    text += std::to_string(w) + " " + words[w].text + " 9 " + std::to_string(words[w].count) + "\n";
+  for (int t = 0; t < 9; ++t)
+    text += std::to_string(words.size() + t) + " " + kTokens[t] + " " + std::to_string(t) + " 5\n";
+  std::ofstream(folder + "/Lexicon.txt", std::ios::binary) << text;
+  vok_testing::OlderClassBigramModel core;
+  core.words = n;
+  core.classes = 10;
+  core.shift = 9;  // as the generated models: 255 steps span the useful costs
+  core.person = 3;
+  core.place = 4;
+  core.table.assign(100, 40);
+  vok_testing::WriteFileBytes(folder + "/LM1", core.Write());
+  vok::CoreLM model(nullptr, (folder + "/LM1").c_str());
+  vok::CLexicon lexicon(nullptr, (folder + "/Lexicon.txt").c_str(), &model, nullptr);
+  lexicon.WriteBinary((folder + "/Lexicon").c_str(), 0, 0);
+  vok::CLexTree tree(n, "-", false);
+  for (std::size_t w = 0; w < words.size(); ++w) tree.AddPronsAt(static_cast<int>(w), words[w].pron, true);
+  tree.WriteBinary((folder + "/Pron").c_str());
 }
 
 void EngineTree::AddUser(const std::string& name, const UtteranceSetHeader& header,

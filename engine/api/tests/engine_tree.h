@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/api/utterance_set_header.h"
 
@@ -19,7 +20,7 @@ class EngineTree {
   const std::string& root() const { return root_; }
   std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
 
-  // "Data/<dialect>" with "Lexicon", "Pron" and "HMap" files.
+  // "Data/<dialect>" with the files of WriteLanguageFiles and "HMap".
   void AddDialect(const std::string& dialect, bool with_pron = true, bool with_map = true);
   // "Users/<name>" with an "enroll" profile of `profile_bytes` bytes (0: none).
   void AddUser(const std::string& name, const UtteranceSetHeader& header, std::size_t profile_bytes = 208);
@@ -30,5 +31,18 @@ class EngineTree {
 };
 
 UtteranceSetHeader ProfileHeader(std::uint32_t dialect);
+
+// The words of a tree's lexicon (GB2312), their pronunciations and counts.
+struct TreeWord {
+  const char* text;
+  const char* pron;
+  int count;
+};
+const std::vector<TreeWord>& TreeWords();
+
+// A dialect folder's language files, made with the project's writers:
+// "Lexicon.txt", the binary "Lexicon" (the words of TreeWords, then the
+// class tokens), the core model "LM1" and the pronunciation tree "Pron".
+void WriteLanguageFiles(const std::string& folder);
 
 }  // namespace vok::api::testing

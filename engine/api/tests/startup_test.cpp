@@ -7,6 +7,7 @@
 
 #include "engine/api/shared_section.h"
 #include "engine/api/tests/engine_tree.h"
+#include "engine/api/tests/library_on_tree.h"
 #include "engine/api/tests/scripted_windows.h"
 #include "engine/api/user_settings.h"
 #include "engine/api/vok_library.h"
@@ -18,24 +19,7 @@ using testing::EngineTree;
 using testing::ProfileHeader;
 using testing::ScriptedWindows;
 
-class StartUpTest : public ::testing::Test {
- public:
-  StartUpTest()
-      : library_(LibraryEnvironment{machine_, user_, windows_, [](const std::string&) { return true; },
-                                    [](std::uint32_t) {}}) {
-    SharedSection().instance_count.store(0);
-    machine_.WriteText(kEngineRegistryKey, "InstallPath", tree_.root());
-    tree_.AddDialect("China");
-    tree_.AddUser("ChinaMale", ProfileHeader(0x10));
-    machine_.WriteText(kEngineRegistryKey, "User", "ChinaMale");
-  }
-  ~StartUpTest() override { library_.Destroy(); }
-
-  EngineTree tree_;
-  platform::MemoryRegistryStore machine_, user_;
-  ScriptedWindows windows_;
-  VokLibrary library_;
-};
+class StartUpTest : public testing::LibraryOnTree {};
 
 TEST_F(StartUpTest, OutcomeTable) {
   const struct {
@@ -58,6 +42,10 @@ TEST_F(StartUpTest, OutcomeTable) {
        kVokNoCurrentUser},
       {"no map", [](StartUpTest& t) { std::filesystem::remove(t.tree_.Path("Data/China/HMap")); },
        kVokInternalFailure},
+      {"no core language model",
+       [](StartUpTest& t) { std::filesystem::remove(t.tree_.Path("Data/China/LM1")); }, kVokSetUpFailed},
+      {"lexicon unreadable", [](StartUpTest& t) { t.tree_.WriteFile("Data/China/Lexicon", "lexicon"); },
+       kVokFolderMissing},
       {"pen recognizer asked for", nullptr, kVokSetUpFailed},
   };
   for (const auto& c : cases) {
@@ -151,6 +139,7 @@ TEST_F(StartUpTest, ResourcesDefaultsAfterStartUp) {
   std::string expected = R"(System.NBestChoices	50
 System.OutputNBestChoices	10
 System.Verbosity	0
+LMBackend.CoreLMFile	@|Data|China|LM1
 LMBackend.ClassBigramWeight	1.0
 LMBackend.ClassTrigramWeight	2.0
 LMBackend.WordProbWeight	0.5

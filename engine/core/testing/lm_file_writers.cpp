@@ -36,6 +36,27 @@ void Magic(Bytes* b, const char* magic) {
 
 }  // namespace
 
+void OlderClassBigramModel::Set(int c1, int c2, uint8_t value) {
+  const std::size_t c = static_cast<std::size_t>(classes);
+  table.resize(c * c, 0);
+  table[static_cast<std::size_t>(c1) * c + static_cast<std::size_t>(c2)] = value;
+}
+
+Bytes OlderClassBigramModel::Write() const {
+  Bytes b;
+  Be32(&b, static_cast<uint32_t>(header_length));
+  b.insert(b.end(), 252, unused_fill);
+  for (int32_t v : {words, classes, bias, shift}) Be32(&b, static_cast<uint32_t>(v));
+  Be32(&b, 0x3F800347);  // the log base 1.0001f
+  Be16(&b, person);
+  Be16(&b, place);
+  Be16(&b, discarded);
+  b.resize(512, 0);
+  const std::size_t cells = static_cast<std::size_t>(classes) * static_cast<std::size_t>(classes);
+  for (std::size_t k = 0; k < cells; ++k) b.push_back(k < table.size() ? table[k] : 0);
+  return b;
+}
+
 Bytes OlderPageModel::Write() const {
   Bytes b;
   Be32(&b, 512);

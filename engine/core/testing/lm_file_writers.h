@@ -1,4 +1,4 @@
-// Writers of the language-model files (older page model, semi-class trigram
+// Writers of the language-model files (older class bigram, older page model, semi-class trigram
 // and its mass file, semi-class bigram, page cache), kept apart from the
 // readers: every field is laid down byte by byte from plain maps, so tests,
 // fuzz seeds and the language-data generator share one independent writer.
@@ -13,6 +13,24 @@
 namespace vok_testing {
 
 using Bytes = std::vector<uint8_t>;
+
+// The older class bigram of the core model: a big-endian 512-byte header
+// (its length first) and the class table, row = previous class.
+struct OlderClassBigramModel {
+  int32_t header_length = 512;
+  uint8_t unused_fill = 0;  // the header's unused bytes
+  int32_t words = 0;
+  int32_t classes = 0;
+  int32_t bias = 0;
+  int32_t shift = 0;
+  uint16_t person = 0;
+  uint16_t place = 0;
+  uint16_t discarded = 0;
+  std::vector<uint8_t> table;  // classes x classes bytes; missing cells read 0
+
+  void Set(int c1, int c2, uint8_t value);
+  Bytes Write() const;
+};
 
 // The older page model: big-endian header, offset table, class tables and
 // one block per class pair.

@@ -24,41 +24,20 @@ namespace {
 using vok::CacheLM;
 using vok::CoreLM;
 
-// Writes the older class bigram form independently of the reader.
-class OlderModelWriter {
- public:
-  OlderModelWriter(int classes, int bias, int shift) : classes_(classes), bias_(bias), shift_(shift) {
-    table_.assign(static_cast<std::size_t>(classes) * classes, 0);
-  }
-  void Set(int c1, int c2, uint8_t v) { table_[static_cast<std::size_t>(c1) * classes_ + c2] = v; }
-  std::vector<unsigned char> Bytes(int header_length = 512) const {
-    std::vector<unsigned char> b;
-    auto i32 = [&](uint32_t v) {
-      for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<unsigned char>(v >> s));
-    };
-    auto u16 = [&](uint16_t v) {
-      b.push_back(static_cast<unsigned char>(v >> 8));
-      b.push_back(static_cast<unsigned char>(v));
-    };
-    i32(static_cast<uint32_t>(header_length));
-    b.insert(b.end(), 252, 0xAA);
-    i32(1234);
-    i32(static_cast<uint32_t>(classes_));
-    i32(static_cast<uint32_t>(bias_));
-    i32(static_cast<uint32_t>(shift_));
-    i32(0x3F800347);  // 1.0001f
-    u16(7);
-    u16(8);
-    u16(9);
-    b.insert(b.end(), 230, 0);
-    b.insert(b.end(), table_.begin(), table_.end());
-    return b;
-  }
-
- private:
-  int classes_, bias_, shift_;
-  std::vector<uint8_t> table_;
-};
+// The older class bigram form, written independently of the reader.
+vok_testing::OlderClassBigramModel OlderModel(int classes, int bias, int shift) {
+  vok_testing::OlderClassBigramModel m;
+  m.unused_fill = 0xAA;
+  m.words = 1234;
+  m.classes = classes;
+  m.bias = bias;
+  m.shift = shift;
+  m.person = 7;
+  m.place = 8;
+  m.discarded = 9;
+  m.table.assign(static_cast<std::size_t>(classes) * static_cast<std::size_t>(classes), 0);
+  return m;
+}
 
 std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
   const std::string path =
@@ -73,10 +52,10 @@ std::string WriteFile(const std::string& name, const std::vector<unsigned char>&
 class CoreLMTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    OlderModelWriter writer(4, 0, 2);
+    auto writer = OlderModel(4, 0, 2);
     for (int c1 = 0; c1 < 4; ++c1)
       for (int c2 = 0; c2 < 4; ++c2) writer.Set(c1, c2, static_cast<uint8_t>(10 * c1 + c2));
-    path_ = WriteFile("core_lm_small.bin", writer.Bytes());
+    path_ = WriteFile("core_lm_small.bin", writer.Write());
     lm_ = std::make_unique<CoreLM>(nullptr, path_.c_str());
     ASSERT_EQ(lm_->status(), 0);
     words_.Init(16);
@@ -106,8 +85,10 @@ TEST_F(CoreLMTest, ReadsTheOlderForm) {
 }
 
 TEST(CoreLMFileTest, CorruptFilesAreRefused) {
-  OlderModelWriter writer(3, 0, 2);
-  const std::vector<unsigned char> good = writer.Bytes();
+  auto writer = OlderModel(3, 0, 2);
+  const std::vector<unsigned char> good = writer.Write();
+  auto short_header = writer;
+  short_header.header_length = 511;
   auto with_int = [&](std::size_t at, uint32_t v) {
     std::vector<unsigned char> b = good;
     for (int k = 0; k < 4; ++k) b.at(at + k) = static_cast<unsigned char>(v >> (24 - 8 * k));
@@ -118,7 +99,7 @@ TEST(CoreLMFileTest, CorruptFilesAreRefused) {
     std::vector<unsigned char> bytes;
   } cases[] = {
       {"empty", {}},
-      {"header length 511", writer.Bytes(511)},
+      {"header length 511", short_header.Write()},
       {"short header", std::vector<unsigned char>(good.begin(), good.begin() + 300)},
       {"short table", std::vector<unsigned char>(good.begin(), good.end() - 1)},
       {"negative class count", with_int(260, 0xFFFFFFFF)},
@@ -284,9 +265,9 @@ TEST(CoreLMOptionsTest, ReadFromTheStoreAndSetters) {
   vok::Resources resources;
   resources.Put("LMBackend", "ClassBigramWeight", "2.0");
   resources.Put("LMBackend", "WordProbWeight", "1.0");
-  OlderModelWriter writer(2, 0, 0);
+  auto writer = OlderModel(2, 0, 0);
   writer.Set(0, 1, 10);
-  const std::string path = WriteFile("core_lm_options.bin", writer.Bytes());
+  const std::string path = WriteFile("core_lm_options.bin", writer.Write());
   CoreLM lm(&resources, path.c_str());
   std::remove(path.c_str());
   vok::SymbolTable words(4);

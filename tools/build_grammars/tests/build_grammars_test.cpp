@@ -10,6 +10,7 @@
 #include "engine/core/symbol_table.h"
 #include "tools/build_grammars/grammar_sources.h"
 #include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/vocabulary.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(BuildGrammars, PersonalNamesBecomeABigramGrammarOfSurnameAndGivenName) {
 TEST(BuildGrammars, SpellingGrammarNamesEachCharacterByAWordHoldingIt) {
   std::string pron = "Pronunciations 6\n# comment\n";
   for (const char* word : {"的", "北", "京", "北京", "南京", "上"}) pron += "X1 " + Gb(word) + "\n";
-  const auto words = build_grammars::PronunciationWords(pron);
+  const auto words = build_language_data::PronunciationWords(pron);
   ASSERT_EQ(words.size(), 6u);
   const std::string text = build_grammars::SpellGrammar(words, 10, Gb("的"), "<SPELL>");
   vok::CGrammar grammar(WriteGrammar("Spell", text).c_str(), 600);
@@ -63,6 +64,30 @@ TEST(BuildGrammars, SpellingGrammarNamesEachCharacterByAWordHoldingIt) {
   // "上" is in no longer word; "的" names no character of its own.
   EXPECT_EQ(grammar.Parse(Gb("的上").c_str(), nullptr), 0);
   EXPECT_EQ(grammar.unit(0)->TransitionCount(), 6);
+}
+
+// The grammar files the build made from the real sources, when it did: both
+// forms load into the engine for each dialect, and a name and a spelling
+// of the Big5 folder parse.
+TEST(BuildGrammars, GeneratedFilesLoadIntoTheEngine) {
+  for (const char* dialect : {"China", "Hongkong"}) {
+    const std::string folder = std::string(WRENDLE_LANGUAGE_DATA_DIR) + "/" + dialect + "/Grammars";
+    if (!std::filesystem::exists(folder + "/CName")) GTEST_SKIP() << "no generated grammars";
+    vok::CGrammar names((folder + "/CName").c_str(), 600);
+    ASSERT_TRUE(names.ok()) << dialect;
+    EXPECT_STREQ(names.GetUnitName(0), "CNAME") << dialect;
+    vok::CGrammar spell((folder + "/Spell").c_str(), 600);
+    ASSERT_TRUE(spell.ok()) << dialect;
+    EXPECT_GT(spell.unit(0)->TransitionCount(), 1000) << dialect;
+  }
+  const std::string hongkong = std::string(WRENDLE_LANGUAGE_DATA_DIR) + "/Hongkong/Grammars";
+  const build_language_data::CodePageText big5("BIG5");
+  vok::CGrammar names((hongkong + "/CName").c_str(), 600);
+  // 鄧小平 and "我們 的 我".
+  EXPECT_EQ(names.Parse(big5.Convert("\xE9\x84\xA7\xE5\xB0\x8F\xE5\xB9\xB3")->c_str(), nullptr), 1);
+  vok::CGrammar spell((hongkong + "/Spell").c_str(), 600);
+  EXPECT_EQ(spell.Parse(big5.Convert("\xE6\x88\x91\xE5\x80\x91\xE7\x9A\x84\xE6\x88\x91")->c_str(), nullptr),
+            1);
 }
 
 }  // namespace

@@ -5,12 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/core_lm.h"
 #include "engine/core/lex_tree.h"
-#include "engine/core/lexicon.h"
 #include "engine/core/syllable_table.h"
 #include "tools/build_language_data/code_page_text.h"
-#include "tools/build_language_data/language_model.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/build_language_data/pronunciation_sources.h"
 #include "tools/build_language_data/vocabulary.h"
@@ -170,68 +167,6 @@ TEST(GeneratedFolders, LoadIntoTheEngine) {
       EXPECT_EQ(names.PronToSyllables(pron, list, 64), 0) << pron;
     }
   }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(LanguageModel, StatisticsListingAndWordTable) {
-  bld::NgramStatistics statistics;
-  ASSERT_EQ(
-      bld::ReadNgramStatistics("\\0-gram\\1\n  0.1 0.2 (0,0)\n\\1-gram\\3\n 0 0.25 1.0 (0,0)\n"
-                               " 70 0.5 1.0 (0,0)\n 71 0.25 1.0 (0,0)\n\\2-gram\\2\n 70 71 0.75 1.0 (1,0)\n"
-                               " 0 70 0.5 1.0 (1,1)\n",
-                               "70\t\xE4\xBD\xA0\n71\t\xE5\xA5\xBD\n", &statistics),
-      "");
-  ASSERT_EQ(statistics.words.size(), 72u);
-  EXPECT_EQ(statistics.words[71], "\xE5\xA5\xBD");
-  EXPECT_DOUBLE_EQ(statistics.unigrams[70], 0.5);
-  ASSERT_EQ(statistics.bigrams.size(), 2u);
-  EXPECT_EQ(statistics.bigrams[0].first, 70u);
-  EXPECT_EQ(statistics.bigrams[0].second, 71u);
-  EXPECT_DOUBLE_EQ(statistics.bigrams[0].probability, 0.75);
-  bld::NgramStatistics empty;
-  EXPECT_NE(bld::ReadNgramStatistics("", "", &empty), "");
-}
-
-// A small lexicon whose files load into the engine: ids in "Pron" order, the
-// tokens after the words with classes of their own, the core model's table
-// from the statistics.
-TEST(LanguageModel, WrittenFilesLoadIntoTheEngine) {
-  const bld::CodePageText gb("GB2312");
-  ASSERT_TRUE(gb.valid());
-  std::vector<bld::LexiconWord> lexicon;
-  const char* words[] = {"\xE4\xBD\xA0", "\xE5\xA5\xBD", "\xE6\x88\x91", "\xE4\xBB\xAC"};  // 你 好 我 们
-  for (const char* w : words) lexicon.push_back({*gb.Convert(w), {}});
-  const auto counts =
-      bld::ReadWordCounts("\xE4\xBD\xA0 90\n\xE5\xA5\xBD 50\n\xE6\x88\x91 30\n\xE4\xBB\xAC 10\n");
-  bld::NgramStatistics statistics;
-  ASSERT_EQ(bld::ReadNgramStatistics("\\1-gram\\2\n 0 0.1 1 (0,0)\n 70 0.5 1 (0,0)\n\\2-gram\\3\n"
-                                     " 70 71 0.9 1 (1,0)\n 0 70 0.8 1 (1,1)\n 71 0 0.7 1 (1,2)\n",
-                                     "70\t\xE4\xBD\xA0\n71\t\xE5\xA5\xBD\n", &statistics),
-            "");
-  const std::string folder = testing::TempDir() + "language_model";
-  std::filesystem::create_directories(folder);
-  bld::LanguageModelOptions options;
-  options.core_classes = 12;
-  ASSERT_EQ(bld::WriteLanguageModel(lexicon, counts, statistics, gb, options, folder), "");
-  vok::CoreLM core(nullptr, (folder + "/CoreLM").c_str());
-  ASSERT_EQ(core.status(), 0);
-  EXPECT_EQ(core.class_count(), 12);
-  vok::CLexicon read((folder + "/Lexicon").c_str(), &core, nullptr, 0);
-  ASSERT_EQ(read.status(), 0);
-  EXPECT_EQ(read.entry_count(), 4 + bld::kClassTokenCount);
-  EXPECT_EQ(read.StringToWordID(lexicon[1].text.c_str()), 1);
-  EXPECT_EQ(read.StringToWordID("<S>"), 4);
-  EXPECT_EQ(core.token_class(vok::CoreLM::kStart), 0);
-  EXPECT_EQ(core.token_class(vok::CoreLM::kTime), 8);
-  EXPECT_EQ(core.word_count_of(0), 90);
-  for (int w = 0; w < 4; ++w) EXPECT_GE(core.ScoringClass(w), bld::kClassTokenCount);
-  // "<S>" is only ever followed by the first word: its class is the row's best.
-  const int first = core.ScoringClass(0);
-  for (int c = 0; c < 12; ++c) EXPECT_LE(core.table_byte(0, first), core.table_byte(0, c)) << c;
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -13,7 +13,9 @@
 #include <thread>
 
 #include "engine/api/notifier.h"
+#include "engine/api/tests/engine_tree.h"
 #include "engine/api/utterance_set_header.h"
+#include "platform/named_mutex.h"
 #include "platform/process_launcher.h"
 #include "platform/registry_store.h"
 #include "platform/window_notifier.h"
@@ -48,23 +50,42 @@ class Module {
   HMODULE handle_;
 };
 
-// Runs count_probe.exe and returns its exit code.
-DWORD RunProbe(const char* argument) {
-  std::string command = std::string("vok_count_probe.exe ") + argument;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return 1000;
+// count_probe.exe in a process of its own.
+class Probe {
+ public:
+  explicit Probe(const char* argument) {
+    std::string command = std::string("vok_count_probe.exe ") + argument;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process_) != FALSE;
   }
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 1001;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
+  ~Probe() {
+    if (!started_) return;
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+  Probe(const Probe&) = delete;
+  Probe& operator=(const Probe&) = delete;
+  // Whether it is still running after `milliseconds`.
+  bool Running(DWORD milliseconds) const {
+    return started_ && WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_TIMEOUT;
+  }
+  // Its exit code once it ended (1000 when it never started).
+  DWORD ExitCode() const {
+    if (!started_) return 1000;
+    WaitForSingleObject(process_.hProcess, 60000);
+    DWORD code = 1001;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  bool started_ = false;
+};
+
+DWORD RunProbe(const char* argument) { return Probe(argument).ExitCode(); }
 
 // An install tree in the temporary folder, named by the machine's
 // "InstallPath" and "User" values while it lives.
@@ -73,7 +94,9 @@ class InstallTree {
   InstallTree() {
     root_ = std::filesystem::temp_directory_path() / ("vok_wine_" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(root_ / "Code");
-    for (const char* file : {"Lexicon", "Pron", "HMap"}) Write("Data/China/" + std::string(file), "ba x\n");
+    std::filesystem::create_directories(root_ / "Data" / "China");
+    vok::api::testing::WriteLanguageFiles((root_ / "Data" / "China").string());
+    Write("Data/China/HMap", "ba x\n");
     vok::api::UtteranceSetHeader header;
     header.dialect = 0x10;
     const auto bytes = vok::api::EncodeUtteranceSetHeader(header);
@@ -129,6 +152,22 @@ TEST(VokModuleTest, AProcessEndingWithAStartedEngineGivesBackItsCount) {
   const std::uint32_t before = count();
   EXPECT_EQ(RunProbe("start"), before + 1);
   EXPECT_EQ(count(), before);
+}
+
+// A lexicon edit of another process waits while this one holds "~VOK", and
+// goes through once it is let go.
+TEST(VokModuleTest, LexiconEditsOfTwoProcessesExcludeEachOther) {
+  InstallTree tree;
+  const auto mutex = platform::NamedMutex::Create("~VOK", nullptr);
+  ASSERT_NE(mutex, nullptr);
+  const std::filesystem::path user_lexicon = tree.root() / "Users" / "ChinaMale" / "UserLex";
+  ASSERT_TRUE(mutex->Lock());
+  Probe probe("lexicon");
+  EXPECT_TRUE(probe.Running(1500));  // its edit waits for the mutex
+  EXPECT_FALSE(std::filesystem::exists(user_lexicon));
+  mutex->Unlock();
+  EXPECT_EQ(probe.ExitCode(), 0u);  // then adds the word and writes
+  EXPECT_TRUE(std::filesystem::exists(user_lexicon));
 }
 
 TEST(VokModuleTest, LaunchToolStartsTheToolOfTheCodeFolder) {
