@@ -14,11 +14,14 @@
 #include "common/stroke_list.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
+#include "engine/api/utterance_set_file.h"
+#include "engine/api/wave_file.h"
+#include "tools/train_acoustic_model/wave_file.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
-#include "engine/core/symbol_table.h"
 #include "engine/core/testing/grammar_writer.h"
 #include "engine/core/testing/hwr_stroke_file_writer.h"
+#include "engine/core/symbol_table.h"
 #include "kernel/pen_ink_file.h"
 #include "kernel/tests/synthetic_dictionary.h"
 #include "platform/profile_store.h"
@@ -341,6 +344,39 @@ void HandwritingLatticeSeeds(const fs::path& root) {
   table.WriteText("small.tab", "\xB7\xA2\xB5\x6F\xB6\xBE\n\xB8\xC9\xA4\x7A\xB0\xAE\r\n\xC7\xAC\xB0\xAE\n");
 }
 
+// The engine's wave files: its own header with a few samples, and a 22050 Hz
+// file with a longer format chunk and a LIST chunk before the data.
+void AudioSeeds(const fs::path& root) {
+  const SeedFolder seeds(root, "fuzz_engine_wave");
+  const auto header = vok::api::WaveHeader(8);
+  std::vector<std::uint8_t> plain(header.begin(), header.end());
+  Append(plain, {0, 0, 0xFF, 0x7F, 0x00, 0x80, 0x10, 0x00});
+  seeds.Write("engine.wav", plain);
+  std::vector<std::uint8_t> doubled = {
+      'R', 'I', 'F', 'F', 50,   0,    0,   0,   'W',  'A',  'V', 'E', 'f', 'm', 't', ' ', 18, 0, 0,   0,
+      1,   0,   1,   0,   0x22, 0x56, 0,   0,   0x44, 0xAC, 0,   0,   2,   0,   16,  0,   0,  0, 'L', 'I',
+      'S', 'T', 2,   0,   0,    0,    'a', 'b', 'd',  'a',  't', 'a', 4,   0,   0,   0,   1,  0, 2,   0};
+  seeds.Write("double_rate_list.wav", doubled);
+
+  // Utterance sets of every version, one utterance skipped, one missing.
+  vok::api::UtteranceSetContents contents;
+  for (int i = 0; i < 3; ++i) {
+    vok::api::UtteranceSetEntry entry;
+    entry.samples.assign(170, static_cast<std::int16_t>(300 * i - 200));
+    entry.first_text = "take";
+    entry.second_text = "text " + std::to_string(i);
+    entry.skipped = i == 1;
+    contents.utterances.push_back(entry);
+  }
+  contents.utterances.push_back({{}, {}, {}, false, true});
+  const SeedFolder sets(root, "fuzz_utterance_set");
+  for (std::uint32_t version : {0x720002u, 0x720101u, 0x610001u, 0x64000000u}) {
+    char name[32];
+    std::snprintf(name, sizeof name, "v%x.bin", version);
+    sets.Write(name, vok::api::WriteUtteranceSet(contents, version));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -359,6 +395,7 @@ int main(int argc, char** argv) {
   GrammarSeeds(root);
   RelatedDataSeeds(root);
   HandwritingLatticeSeeds(root);
+  AudioSeeds(root);
   fs::remove_all(scratch);
   return 0;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/recognition_types.h"
 #include "dispatcher/tests/engine_install.h"
 #include "dispatcher/tests/fake_modules.h"
 #include "dispatcher/zunmain_api.h"

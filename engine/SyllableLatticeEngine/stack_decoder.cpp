@@ -230,6 +230,11 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
   recombination_.Clear();
   std::vector<Theory*> kept;
   int taken = 0;
+  // Each item's terms once for all the theories it continues.
+  const bool terms = !page_ && !core_->semi_class_bigram();
+  item_terms_.clear();
+  if (terms)
+    for (const WordEntryItem& item : items_) item_terms_.push_back(core_->GetContinuationTerms(item.word));
   while (Theory* theory = stack->Pop()) {
     if (theory->score < threshold || ++taken > max_extend_) {
       ReleaseTheory(theory);
@@ -237,7 +242,8 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
     }
     if (recombination_.Add(theory)) continue;  // joined the chain of a better theory
     int made = 0;
-    for (const WordEntryItem& item : items_) made += ExtendTheory(theory, item, t);
+    for (std::size_t i = 0; i < items_.size(); ++i)
+      made += ExtendTheory(theory, items_[i], terms ? &item_terms_[i] : nullptr, t);
     if (made > 0) {
       stack->CountExtended();
       kept.push_back(theory);
@@ -247,7 +253,8 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
   for (Theory* theory : kept) stack->Push(theory);
 }
 
-int StackDecoder::ExtendTheory(Theory* theory, const WordEntryItem& item, int t) {
+int StackDecoder::ExtendTheory(Theory* theory, const WordEntryItem& item,
+                               const CoreLM::ContinuationTerms* terms, int t) {
   const int start = item.start;
   if (!page_ && left_window_ <= 0 && right_window_ <= 0) {
     // Language-model scores are never above 0: a theory that falls out of the
@@ -259,6 +266,8 @@ int StackDecoder::ExtendTheory(Theory* theory, const WordEntryItem& item, int t)
   if (page_) {
     lm = theory->parent ? page_->GetClassTrigramScore(theory->parent->state, theory->state, item.word)
                         : page_->GetClassBigramScore(theory->state, item.word);
+  } else if (terms) {
+    lm = core_->GetContinuationScore(*terms, theory->state);
   } else {
     lm = core_->GetContinuationScore(item.word, theory->state, theory->word);
   }

@@ -13,6 +13,7 @@
 #include "engine/SyllableLatticeEngine/theory.h"
 #include "engine/SyllableLatticeEngine/theory_stack.h"
 #include "engine/core/back_trace_table.h"
+#include "engine/core/core_lm.h"
 #include "engine/core/object_mem_mgr.h"
 #include "engine/core/timing_stats.h"
 
@@ -21,7 +22,6 @@ namespace vok {
 class CAlternativeList;
 class CLexTree;
 class CLexicon;
-class CoreLM;
 class NBestList;
 class PageLM;
 class Resources;
@@ -114,7 +114,8 @@ class StackDecoder {
   // The tree's child, remembered for the rest of the decode.
   int FindChild(int node, uint16_t syllable);
   void ExtendStack(TheoryStack* stack, int t);
-  int ExtendTheory(Theory* theory, const WordEntryItem& item, int t);
+  // `terms`: the item word's core-model terms, or null to look them up.
+  int ExtendTheory(Theory* theory, const WordEntryItem& item, const CoreLM::ContinuationTerms* terms, int t);
   int PushTheory(uint16_t word, Theory* parent, int start, int32_t score);
   bool ReadPath(Theory* head, int32_t relative, int floor, uint16_t* path, int depth, NBestList* list);
   bool MatchPath(Theory* head, const uint16_t* ids, int n, int i, std::vector<Theory*>* chosen);
@@ -135,6 +136,7 @@ class StackDecoder {
   int32_t right_window_ = 0;
   int32_t word_start_offset_pen_ = 0;
   std::vector<WordEntryItem> items_;
+  std::vector<CoreLM::ContinuationTerms> item_terms_;  // of items_, when the older core form scores
   const CLexicon* lexicon_ = nullptr;
   const CoreLM* core_ = nullptr;
   PageLM* page_ = nullptr;

@@ -7,6 +7,7 @@ CEngine::~CEngine() {
   queue.reset();
   pen.reset();
   resources.reset();
+  grammars.reset();
   // The back end lets go of the data set's lexicon before it goes.
   if (backend) backend->SetLexicon(nullptr);
   data.reset();

@@ -11,6 +11,7 @@
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/api/back_end_results.h"
 #include "engine/api/engine_data.h"
+#include "engine/api/grammar_manager.h"
 #include "engine/api/homophone_map.h"
 #include "engine/api/pen_recognizer.h"
 #include "engine/api/result_queue.h"
@@ -33,6 +34,7 @@ class CEngine {
   std::unique_ptr<CEngineData> data;
   std::unique_ptr<CResultQueue> queue;
   std::unique_ptr<CHomophoneMap> homophones;
+  std::unique_ptr<CGrammarManager> grammars;
   std::unique_ptr<CPenRecognizer> pen;
 
   // The lexicon, the language models and the back end's decoder serve one

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -12,6 +13,12 @@ namespace vok::api {
 inline constexpr std::size_t kUtteranceSetHeaderBytes = 208;
 inline constexpr std::uint32_t kUtteranceSetVersion = 0x720002;
 inline constexpr std::uint32_t kAudioDataKind = 0x61756420;  // " dua" in file order
+// Older versions, upgraded on reading. Their utterance lengths count units
+// of 330 bytes (one 15 ms frame at 11025 Hz).
+inline constexpr std::uint32_t kUtteranceSetVersion720101 = 0x720101;
+inline constexpr std::uint32_t kUtteranceSetVersion610001 = 0x610001;
+inline constexpr std::uint32_t kUtteranceSetVersion64000000 = 0x64000000;
+inline constexpr std::uint32_t kOlderLengthUnit = 330;
 
 struct UtteranceSetHeader {
   std::uint32_t reserved = 0;
@@ -35,5 +42,21 @@ struct UtteranceSetHeader {
 // Reads the first 208 bytes; bytes that are not there read as zero.
 UtteranceSetHeader DecodeUtteranceSetHeader(std::span<const std::uint8_t> bytes);
 std::vector<std::uint8_t> EncodeUtteranceSetHeader(const UtteranceSetHeader& header);
+
+// The header of any known version in the current layout and version:
+//   0x720002 as it is;
+//   0x720101 the same layout;
+//   0x610001 dialect at 24, counts at 28, 32, 36, text at 40, flag at 168,
+//            no second text block;
+//   0x64000000 dialect at 24, the first and third counts from its word at
+//            32, second count 0, no text, no second text block.
+// An upgraded header gets the dialect name "Beijing", 30, 0 and 11025 at
+// 196, 200 and 204. `length_unit` tells what one unit of an utterance length
+// is in bytes (330 for the older versions). Nullopt for another version.
+std::optional<UtteranceSetHeader> ReadAnyUtteranceSetHeader(std::span<const std::uint8_t> bytes,
+                                                            std::uint32_t* length_unit);
+
+// The header laid out as `version` stores it (the set writer's older files).
+std::vector<std::uint8_t> EncodeUtteranceSetHeaderAs(const UtteranceSetHeader& header, std::uint32_t version);
 
 }  // namespace vok::api

@@ -18,7 +18,10 @@ extern "C" {
 // zero (VOKWordIDToStringP; the dispatcher passes 256), a text of 1000 bytes
 // and its zero (VOKGetResultP, VOKGetTextResultP), 200 word ids
 // (VOKGetWordIDResultP), a path of 259 bytes and its zero
-// (__VOKGetUserWavePath).
+// (__VOKGetUserWavePath), a parse token's text of 99 bytes and its zero
+// (VOKRetrieveGrammarParseResultP), a token or unit name of 127 bytes and
+// its zero (VOKGetParseResultChildTokenP), 1024 bytes of command context
+// names (VOKGetSAPICommandContext).
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKInitializeExP(std::uint32_t flags, std::uint32_t reserved);
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKInitializeP(std::uint32_t flags);
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKDestroyP();

@@ -149,7 +149,10 @@ VokStatus VokLibrary::BuildRecognizers(CEngine& engine, std::uint32_t flags) {
     engine.pen = CPenRecognizer::Create(context, *data + kFolderSeparator + "G2bchar.tab", &status);
     if (status != kVokOk) return status;
   }
-  if ((flags & (kDictationFlag | kCommandGrammarsFlag)) != 0) return kVokSetUpFailed;
+  if ((flags & (kDictationFlag | kCommandGrammarsFlag)) != 0) {
+    engine.grammars = std::make_unique<CGrammarManager>();
+    return kVokSetUpFailed;
+  }
   return kVokOk;
 }
 

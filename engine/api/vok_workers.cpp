@@ -2,11 +2,14 @@
 // leaves them: a failure inside becomes -1.
 #include <cstring>
 #include <exception>
+#include <mutex>
+#include <optional>
 
 #include "engine/api/library_instance.h"
 #include "engine/api/shared_section.h"
 #include "engine/api/vok_exports.h"
 
+using vok::api::CGrammarManager;
 using vok::api::Library;
 using vok::api::VokStatus;
 
@@ -28,6 +31,31 @@ constexpr std::uint32_t kBuildNumber = 29;
 std::uint32_t Pen() { return Library().NeedsPen(); }
 std::uint32_t Speech() { return Library().NeedsSpeech(); }
 std::uint32_t Grammars() { return Library().NeedsGrammarManager(); }
+// Runs the work on the grammar manager, or answers as for a missing one.
+template <typename Work>
+std::uint32_t WithGrammars(Work work) {
+  return Guarded([&]() -> std::uint32_t {
+    vok::api::CEngine* engine = Library().engine();
+    vok::api::CGrammarManager* grammars = engine != nullptr ? engine->grammars.get() : nullptr;
+    return grammars != nullptr ? work(*grammars) : Grammars();
+  });
+}
+// The grammar file of a "\Grammars" data folder of the current user's
+// dialect as a new grammar, expanded at once.
+std::uint32_t NewDataFolderGrammar(std::int32_t folder, std::int32_t* id) {
+  return WithGrammars([&](vok::api::CGrammarManager& grammars) -> std::uint32_t {
+    const auto& user = Library().current_user();
+    const auto path =
+        user ? Library().folders().FilePath(folder, static_cast<std::int32_t>(user->dialect)) : std::nullopt;
+    if (!path) return vok::api::kVokFileMissing;
+    const VokStatus status =
+        grammars.NewGrammar(path->c_str(), true, 0, vok::api::CGrammarManager::kPlain, id);
+    if (status != vok::api::kVokOk) return status;
+    std::lock_guard lock(grammars.lock());
+    grammars.grammar(*id)->GetNetwork();
+    return vok::api::kVokOk;
+  });
+}
 // The wave-file workers answer -1 for a missing speech recognizer.
 std::uint32_t WaveFiles() {
   return Library().started() ? vok::api::kVokInternalFailure : vok::api::kVokNotStarted;
@@ -143,48 +171,99 @@ std::uint32_t WRENDLE_STDCALL VOKDeleteSentencesP(std::int32_t) { return vok::ap
 std::uint32_t WRENDLE_STDCALL VOKEnablePlaybackP(std::uint32_t) { return vok::api::kVokOk; }
 
 // Grammars.
-std::uint32_t WRENDLE_STDCALL VOKNewGrammarP(std::int32_t*) { return Grammars(); }
-std::uint32_t WRENDLE_STDCALL VOKNewGrammarExP(const char*, std::uint32_t, std::int32_t*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKNewGrammarP(std::int32_t* id) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    const VokStatus status = grammars.NewGrammar(nullptr, false, 0, CGrammarManager::kPlain, id);
+    return status == vok::api::kVokOk ? status : vok::api::kVokGrammarNotCreated;
+  });
 }
-std::uint32_t WRENDLE_STDCALL VOKNewGrammarFromFileP(const char*, std::int32_t*) { return Grammars(); }
-std::uint32_t WRENDLE_STDCALL VOKNewGrammarFromFileExP(const char*, std::uint32_t, std::int32_t*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKNewGrammarExP(const char* name, std::uint32_t options, std::int32_t* id) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    if (name == nullptr) return vok::api::kVokBadArgument;
+    return grammars.NewGrammar(name, false, options, CGrammarManager::kPlain, id);
+  });
 }
-std::uint32_t WRENDLE_STDCALL VOKAddGrammarP(std::int32_t, std::int32_t) { return Grammars(); }
-std::uint32_t WRENDLE_STDCALL VOKAddGrammarItemP(std::int32_t, const char*, const char*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKNewGrammarFromFileP(const char* path, std::int32_t* id) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.NewGrammar(path, true, 0, CGrammarManager::kPlain, id);
+  });
 }
-std::uint32_t WRENDLE_STDCALL VOKRemoveGrammarItemP(std::int32_t, const char*, const char*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKNewGrammarFromFileExP(const char* path, std::uint32_t options,
+                                                       std::int32_t* id) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.NewGrammar(path, true, options, CGrammarManager::kPlain, id);
+  });
 }
-std::uint32_t WRENDLE_STDCALL VOKDeleteGrammarP(std::int32_t) { return Grammars(); }
-std::uint32_t WRENDLE_STDCALL VOKClearGrammarUnitP(std::int32_t, const char*) { return Grammars(); }
-std::uint32_t WRENDLE_STDCALL VOKFindEmptyGrammarUnitsP(std::int32_t, char*, std::uint32_t) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKAddGrammarP(std::int32_t target, std::int32_t source) {
+  return WithGrammars(
+      [&](CGrammarManager& grammars) -> std::uint32_t { return grammars.AddGrammar(target, source); });
 }
-std::uint32_t WRENDLE_STDCALL VOKAddGrammarItemExP(std::int32_t, const char*, const char*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKAddGrammarItemP(std::int32_t id, const char* unit, const char* item) {
+  return WithGrammars(
+      [&](CGrammarManager& grammars) -> std::uint32_t { return grammars.AddItem(id, unit, item); });
 }
-std::uint32_t WRENDLE_STDCALL VOKRemoveGrammarItemExP(std::int32_t, const char*, const char*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKRemoveGrammarItemP(std::int32_t id, const char* unit, const char* item) {
+  return WithGrammars(
+      [&](CGrammarManager& grammars) -> std::uint32_t { return grammars.RemoveItem(id, unit, item); });
 }
+std::uint32_t WRENDLE_STDCALL VOKDeleteGrammarP(std::int32_t id) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t { return grammars.Delete(id); });
+}
+std::uint32_t WRENDLE_STDCALL VOKClearGrammarUnitP(std::int32_t id, const char* unit) {
+  return WithGrammars(
+      [&](CGrammarManager& grammars) -> std::uint32_t { return grammars.ClearUnit(id, unit); });
+}
+std::uint32_t WRENDLE_STDCALL VOKFindEmptyGrammarUnitsP(std::int32_t id, char* buffer, std::uint32_t size) {
+  return WithGrammars(
+      [&](CGrammarManager& grammars) -> std::uint32_t { return grammars.FindEmptyUnits(id, buffer, size); });
+}
+std::uint32_t WRENDLE_STDCALL VOKAddGrammarItemExP(std::int32_t id, const char* unit,
+                                                   const char* expression) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.AddItemExpression(id, unit, expression);
+  });
+}
+std::uint32_t WRENDLE_STDCALL VOKRemoveGrammarItemExP(std::int32_t id, const char* unit,
+                                                      const char* expression) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.RemoveItemExpression(id, unit, expression);
+  });
+}
+// A lexicon grammar is a command network of the speech recognizer's command
+// search; without a lexicon in the engine it cannot be made.
 std::uint32_t WRENDLE_STDCALL VOKUseLexiconAsCommandGrammarP(std::uint32_t, std::int32_t*, std::uint32_t*) {
-  return Grammars();
+  return WithGrammars([](CGrammarManager&) -> std::uint32_t { return vok::api::kVokInternalFailure; });
 }
-std::uint32_t WRENDLE_STDCALL VOKNewChineseNameGrammarP(std::int32_t*) { return Grammars(); }
-std::uint32_t WRENDLE_STDCALL VOKNewSpellInputGrammarP(std::int32_t*) { return Grammars(); }
-std::uint32_t WRENDLE_STDCALL VOKCreateGrammarParseResultP(std::int32_t, const char*, std::int32_t*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKNewChineseNameGrammarP(std::int32_t* id) {
+  return NewDataFolderGrammar(vok::api::kGrammarsCName, id);
 }
-std::uint32_t WRENDLE_STDCALL VOKDeleteGrammarParseResultP(std::int32_t) { return Grammars(); }
-std::uint32_t WRENDLE_STDCALL VOKRetrieveGrammarParseResultP(std::int32_t, const char*, char*, std::int32_t,
-                                                             std::int32_t, std::int32_t*, std::int32_t*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKNewSpellInputGrammarP(std::int32_t* id) {
+  return NewDataFolderGrammar(vok::api::kGrammarsSpell, id);
 }
-std::uint32_t WRENDLE_STDCALL VOKGetParseResultChildTokenP(std::int32_t, std::int32_t, std::int32_t, char*,
-                                                           std::int32_t*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKCreateGrammarParseResultP(std::int32_t id, const char* text,
+                                                           std::int32_t* handle) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.CreateParseResult(id, text, handle);
+  });
+}
+std::uint32_t WRENDLE_STDCALL VOKDeleteGrammarParseResultP(std::int32_t handle) {
+  return WithGrammars(
+      [&](CGrammarManager& grammars) -> std::uint32_t { return grammars.DeleteParseResult(handle); });
+}
+std::uint32_t WRENDLE_STDCALL VOKRetrieveGrammarParseResultP(std::int32_t handle, const char* token_name,
+                                                             char* text, std::int32_t first,
+                                                             std::int32_t count, std::int32_t* index,
+                                                             std::int32_t* child) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.RetrieveParseResult(handle, token_name, text, first, count, index, child);
+  });
+}
+std::uint32_t WRENDLE_STDCALL VOKGetParseResultChildTokenP(std::int32_t handle, std::int32_t token,
+                                                           std::int32_t child, char* name,
+                                                           std::int32_t* index) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.GetParseResultChildToken(handle, token, child, name, index);
+  });
 }
 
 // Lexicon and pronunciation.
@@ -283,9 +362,12 @@ std::uint32_t WRENDLE_STDCALL VOKLaunchToolP(std::int32_t tool, const char* argu
 }
 
 // Plain only.
-std::uint32_t WRENDLE_STDCALL VOKGetSAPICommandContext(std::int32_t, const char*, std::uint32_t*,
-                                                       std::uint32_t*, char*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL VOKGetSAPICommandContext(std::int32_t id, const char* text,
+                                                       std::uint32_t* command, std::uint32_t* count,
+                                                       char* buffer) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.GetCommandContext(id, text, command, count, buffer);
+  });
 }
 std::uint32_t WRENDLE_STDCALL VOKGetUttData(std::int32_t, void*, std::uint32_t*) { return Speech(); }
 
@@ -343,8 +425,11 @@ std::uint32_t WRENDLE_STDCALL __VOKGetAllSpeechFiles(std::uint32_t dialect, char
                                                      std::uint32_t* count) {
   return Guarded([&] { return Library().GetAllSpeechFiles(dialect, buffer, size, count); });
 }
-std::uint32_t WRENDLE_STDCALL __VOKGetToken(std::int32_t, std::int32_t, std::uint32_t, char*) {
-  return Grammars();
+std::uint32_t WRENDLE_STDCALL __VOKGetToken(std::int32_t handle, std::int32_t index, std::uint32_t size,
+                                            char* buffer) {
+  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t {
+    return grammars.GetToken(handle, index, size, buffer);
+  });
 }
 std::uint32_t WRENDLE_STDCALL __VOKExpandGrammarNow(std::int32_t) { return Grammars(); }
 std::uint32_t WRENDLE_STDCALL __VOKUpdateLM(const char* const*, std::uint32_t) {

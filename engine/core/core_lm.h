@@ -105,6 +105,15 @@ class CoreLM : public ClassTokenNames {
   // The transition from w to a next word of class next_class; the
   // semi-class form also needs that word.
   int16_t GetContinuationScore(int w, int next_class, int next_word = kNoWord) const;
+  // What the older form's continuation score needs of w, looked up once for
+  // the many continuations a decoder scores.
+  struct ContinuationTerms {
+    int word_class;
+    int in_class;
+  };
+  ContinuationTerms GetContinuationTerms(int w) const { return {ScoringClass(w), InClassByte(w)}; }
+  // GetContinuationScore of the older form from those terms.
+  int16_t GetContinuationScore(const ContinuationTerms& w, int next_class) const;
   int16_t GetWordScore(int previous_class, int w, WordTerms* terms) const;
   // Sums saturate in int16.
   int16_t GetSentenceScore(const uint16_t* ids, int n, WordTerms* terms) const;

@@ -43,7 +43,7 @@ std::vector<int> WalkCounts(const GrammarUnit& unit, const NetworkNode* from, bo
 
 }  // namespace
 
-CGrammar::CGrammar(const char* name_or_path, int block_limit, GrammarOwner* owner, CGrammar* const* others)
+CGrammar::CGrammar(int block_limit, GrammarOwner* owner)
     : block_limit_(block_limit > 0 ? block_limit : kUnitPoolBlocksWithoutGrammar),
       words_(std::make_unique<SymbolTable>(kWordTableSize)),
       unit_names_(std::make_unique<SymbolTable>(kUnitNameTableSize)),
@@ -51,6 +51,10 @@ CGrammar::CGrammar(const char* name_or_path, int block_limit, GrammarOwner* owne
       tokens_(kPhraseBlock, 12, true),
       phrases_(kPhraseBlock, 8, true) {
   if (owner_) lexicon_ = owner_->LexiconWords();
+}
+
+CGrammar::CGrammar(const char* name_or_path, int block_limit, GrammarOwner* owner, CGrammar* const* others)
+    : CGrammar(block_limit, owner) {
   const char* name = name_or_path ? name_or_path : "";
   if (FileExists(name)) {
     ok_ = ReadFile(name);
@@ -59,6 +63,11 @@ CGrammar::CGrammar(const char* name_or_path, int block_limit, GrammarOwner* owne
     MakeEmpty(name);
   }
   for (CGrammar* const* other = others; other && *other; ++other) AddGrammar(**other);
+}
+
+CGrammar::CGrammar(NameOnly, const char* name, int block_limit, GrammarOwner* owner)
+    : CGrammar(block_limit, owner) {
+  MakeEmpty(name ? name : "");
 }
 
 CGrammar::~CGrammar() = default;

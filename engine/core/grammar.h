@@ -40,6 +40,9 @@ class CGrammar {
   // manager passes 600). The lexicon word table is taken from the owner.
   CGrammar(const char* name_or_path, int block_limit, GrammarOwner* owner = nullptr,
            CGrammar* const* others = nullptr);
+  // One empty top unit of that name, whatever files exist.
+  struct NameOnly {};
+  CGrammar(NameOnly, const char* name, int block_limit, GrammarOwner* owner = nullptr);
   ~CGrammar();
   CGrammar(const CGrammar&) = delete;
   CGrammar& operator=(const CGrammar&) = delete;
@@ -103,6 +106,8 @@ class CGrammar {
   const ParseNodePool& parse_nodes() const { return parse_nodes_; }
 
  private:
+  // The empty tables and pools, before any unit.
+  CGrammar(int block_limit, GrammarOwner* owner);
   void MakeEmpty(const char* name);
   bool ReadFile(const char* path);
   bool ReadText(const char* path);

@@ -1,7 +1,8 @@
 // build_language_data: the vocabulary of one dialect folder: "Syllable",
-// "Pron.txt" and "Pron", from the open word lists (word frequencies, the
-// CC-CEDICT dictionary, the character database's readings). The language
-// model of the folder comes from build_language_models.
+// "Pron.txt", "Pron" and the homophone map "HMap", from the open word lists
+// (word frequencies, the CC-CEDICT dictionary, the character database's
+// readings). The language model of the folder comes from
+// build_language_models.
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/homophone_map.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/build_language_data/pronunciation_sources.h"
 #include "tools/build_language_data/source_text.h"
@@ -108,7 +110,8 @@ int main(int argc, char** argv) {
                                           simplified ? bld::PronunciationSources::Script::kSimplified
                                                      : bld::PronunciationSources::Script::kTraditional,
                                           code_page, words, spellable);
-  const std::string error = bld::WriteVocabulary(lexicon, model_list, out);
+  std::string error = bld::WriteVocabulary(lexicon, model_list, out);
+  if (error.empty()) error = bld::WriteHomophoneMap(lexicon, out);
   if (!error.empty()) {
     std::cerr << "build_language_data: " << error << "\n";
     return 1;

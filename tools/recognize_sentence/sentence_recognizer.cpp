@@ -32,7 +32,7 @@ std::unique_ptr<vok::Resources> FolderResources(const fs::path& folder, bool sim
   r->PutInt("System", "Verbosity", 0);
   r->Put("LMBackend", "LexiconFile", path("Lexicon.txt").c_str());
   r->Put("LMBackend", "BinaryLexiconFile", path("Lexicon").c_str());
-  r->Put("LMBackend", "CoreLMFile", path("CoreLM").c_str());
+  r->Put("LMBackend", "CoreLMFile", path("LM1").c_str());
   r->PutFloat("LMBackend", "ClassBigramWeight", 1.0f);
   r->PutFloat("LMBackend", "WordProbWeight", 0.5f);
   r->PutInt("LMBackend", "WordInsertionPenalty", -50);

@@ -7,7 +7,9 @@
 
 #include "engine/core/lex_tree.h"
 #include "engine/core/syllable_table.h"
+#include "engine/api/homophone_map.h"
 #include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/homophone_map.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/build_language_data/pronunciation_sources.h"
 #include "tools/build_language_data/vocabulary.h"
@@ -141,7 +143,36 @@ TEST(Vocabulary, GeneratedFilesLoadIntoTheEngine) {
   EXPECT_STREQ(tree.GetEntryProns(0), "DE5 DI4");
   EXPECT_STREQ(tree.GetEntryPron(1), "ZHONG1-GUO2");
   EXPECT_STREQ(tree.GetEntryPron(2), "ER2-ZI5");
+
+  // The homophone map, read back by the engine's own reader.
+  ASSERT_EQ(bld::WriteHomophoneMap(lexicon, folder), "");
+  vok::api::CHomophoneMap map;
+  ASSERT_EQ(map.Load(folder + "/HMap"), vok::api::kVokOk);
+  EXPECT_EQ(map.size(), 3u);
+  ASSERT_NE(map.Find("DE5"), nullptr);
+  EXPECT_STREQ(map.Find("ren2"), "\xC8\xCB");
+  EXPECT_STREQ(map.Find("de5"), "\xB5\xC4");
+  EXPECT_STREQ(map.Find("di4"), "\xB5\xC4");
+  EXPECT_EQ(map.Find("zhong1"), nullptr);  // only in a word of two characters
   std::filesystem::remove_all(folder);
+}
+
+TEST(HomophoneMap, CharactersGroupedBySyllableMostFrequentFirst) {
+  std::vector<bld::LexiconWord> lexicon = {
+      {"\xD6\xD0", {{"ZHONG1"}, {"ZHONG4"}}},  // zhong
+      {"\xD6\xD0\xB9\xFA", {{"ZHONG1", "GUO2"}}},
+      {"\xD6\xD3", {{"ZHONG1"}}},
+      {"a", {{"A1"}}},
+  };
+  EXPECT_EQ(bld::HomophoneMapText(lexicon), "2\nzhong1 \xD6\xD0\xD6\xD3\nzhong4 \xD6\xD0\n");
+  // A syllable of very many characters keeps what a 512-byte line holds.
+  std::vector<bld::LexiconWord> many;
+  for (int i = 0; i < 400; ++i)
+    many.push_back({std::string{static_cast<char>(0xB0 + i / 94), static_cast<char>(0xA1 + i % 94)}, {{"YI4"}}});
+  const std::string text = bld::HomophoneMapText(many);
+  const std::string line = text.substr(text.find('\n') + 1);
+  EXPECT_LE(line.size() - 1, bld::kHomophoneLineBytes);
+  EXPECT_EQ(line.substr(0, 6), std::string("yi4 \xB0\xA1"));
 }
 
 }  // namespace

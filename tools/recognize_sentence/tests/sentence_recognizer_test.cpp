@@ -44,7 +44,7 @@ class SentenceRecognizerTest : public ::testing::Test {
     }
     ASSERT_TRUE(vok_testing::WriteTextLexicon((*folder_ / "Lexicon.txt").string(), 4, words));
     ASSERT_TRUE(
-        vok_testing::WriteClassBigramModel((*folder_ / "CoreLM").string(), 4, std::vector<uint8_t>(16, 10)));
+        vok_testing::WriteClassBigramModel((*folder_ / "LM1").string(), 4, std::vector<uint8_t>(16, 10)));
     const auto model =
         vok_testing::WriteHwrCharacterModel(vok_testing::MakeSmallCharacterModel(vok::kScModelTriple, 5));
     ASSERT_TRUE(platform::WriteWholeFile((*folder_ / "HWRSC").string(), model.bytes));

@@ -170,6 +170,45 @@ TEST(VokModuleTest, LexiconEditsOfTwoProcessesExcludeEachOther) {
   EXPECT_TRUE(std::filesystem::exists(user_lexicon));
 }
 
+DWORD WINAPI FreeModuleThread(LPVOID module) { return FreeLibrary(static_cast<HMODULE>(module)) ? 0 : 1; }
+
+// The dispatcher loads the engine from the Windows folder; a host that
+// frees the dispatcher while that engine runs (its delivery thread alive)
+// gets FreeLibrary back: nothing waits for a thread under the loader lock.
+TEST(VokModuleTest, FreeLibraryOfTheDispatcherWithTheEngineLoadedReturns) {
+  InstallTree tree;
+  char windows[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  const std::string engine_path = std::string(windows) + "\\VOK-P.DLL";
+  ASSERT_TRUE(CopyFileA("VOK-P.DLL", engine_path.c_str(), FALSE));
+  HMODULE engine = LoadLibraryA(engine_path.c_str());
+  ASSERT_NE(engine, nullptr);
+  auto initialize =
+      reinterpret_cast<InitializeFn>(reinterpret_cast<void*>(GetProcAddress(engine, "VOKInitializeExP")));
+  auto destroy = reinterpret_cast<CountFn>(reinterpret_cast<void*>(GetProcAddress(engine, "VOKDestroyP")));
+  ASSERT_EQ(initialize(0, 0), 0u);
+
+  HMODULE zunmain = LoadLibraryA("Zunmain.dll");
+  ASSERT_NE(zunmain, nullptr);
+  using InitRecognitionFn = int(WINAPI*)(int, int);
+  auto init_recognition = reinterpret_cast<InitRecognitionFn>(
+      reinterpret_cast<void*>(GetProcAddress(zunmain, "_ZUNInitRecognition@8")));
+  ASSERT_NE(init_recognition, nullptr);
+  // The engine is started already: the dispatcher's start-up is answered 0.
+  EXPECT_EQ(init_recognition(4000, 1), 1);
+  HANDLE unloading = CreateThread(nullptr, 0, FreeModuleThread, zunmain, 0, nullptr);
+  ASSERT_NE(unloading, nullptr);
+  EXPECT_EQ(WaitForSingleObject(unloading, 10000), WAIT_OBJECT_0) << "FreeLibrary did not return";
+  DWORD code = 1;
+  GetExitCodeThread(unloading, &code);
+  CloseHandle(unloading);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(GetModuleHandleA("Zunmain.dll"), nullptr);
+  destroy();
+  FreeLibrary(engine);
+  DeleteFileA(engine_path.c_str());
+}
+
 TEST(VokModuleTest, LaunchToolStartsTheToolOfTheCodeFolder) {
   InstallTree tree;
   Module module;
