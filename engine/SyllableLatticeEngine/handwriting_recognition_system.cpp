@@ -1,6 +1,8 @@
 #include "engine/SyllableLatticeEngine/handwriting_recognition_system.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/core/back_trace_table.h"
@@ -19,8 +21,19 @@ constexpr const char kSection[] = "CHRecognitionSystem";
 constexpr const char kModelSection[] = "HWRSentence";
 constexpr const char kSeparator[] = "-";
 
-bool ReadName(const Resources& resources, const char* key, char* name) {
-  return resources.Get(kSection, key, name, CHRecognitionSystem::kFileNameBytes + 1) == 0 && name[0] != '\0';
+enum class NameState { kAbsent, kPresent, kTooLong };
+
+// A file name that does not fit its field is refused: a cut-off name would
+// open some other file.
+NameState ReadName(const Resources& resources, const char* key, char* name) {
+  std::string value;
+  if (resources.Get(kSection, key, &value) != 0 || value.empty()) return NameState::kAbsent;
+  if (value.size() > static_cast<std::size_t>(CHRecognitionSystem::kFileNameBytes)) {
+    ErrorSet(key, -1, "errFileNameTooLong");
+    return NameState::kTooLong;
+  }
+  std::memcpy(name, value.c_str(), value.size() + 1);
+  return NameState::kPresent;
 }
 
 }  // namespace
@@ -53,7 +66,14 @@ int CHRecognitionSystem::LoadPronunciations(const Resources& resources) {
   char binary[kFileNameBytes + 1] = {};
   char syllable_file[kFileNameBytes + 1] = {};
   char pron_file[kFileNameBytes + 1] = {};
-  const bool has_binary = ReadName(resources, "BinaryPronunciationFile", binary);
+  const NameState binary_state = ReadName(resources, "BinaryPronunciationFile", binary);
+  const NameState syllable_state = ReadName(resources, "SyllableFile", syllable_file);
+  const NameState pron_state = ReadName(resources, "PronunciationFile", pron_file);
+  if (binary_state == NameState::kTooLong || syllable_state == NameState::kTooLong ||
+      pron_state == NameState::kTooLong) {
+    return -1;
+  }
+  const bool has_binary = binary_state == NameState::kPresent;
   if (has_binary && FileExists(binary)) {
     LogPrint("\nLoading from %s ...", binary);
     auto tree = std::make_unique<CLexTree>(binary, kSeparator);
@@ -70,12 +90,12 @@ int CHRecognitionSystem::LoadPronunciations(const Resources& resources) {
     return 0;
   }
   std::unique_ptr<CSyllableTable> syllable_table;
-  if (ReadName(resources, "SyllableFile", syllable_file)) {
+  if (syllable_state == NameState::kPresent) {
     LogPrint("\nReading syllable table ...");
     syllable_table = std::make_unique<CSyllableTable>(syllable_file);
     LogPrint("Done.\n");
   }
-  if (!ReadName(resources, "PronunciationFile", pron_file)) return 0;
+  if (pron_state != NameState::kPresent) return 0;
   if (!syllable_table || syllable_table->status() != 0) {
     ErrorSet(pron_file, -1, "errNoSyllableTable");
     return -1;

@@ -190,9 +190,10 @@ TEST_F(HandwritingSystemTest, PronunciationFilesAreReadBackward) {
 }
 
 TEST_F(HandwritingSystemTest, TextPronunciationsAreReadBackwardAndSavedAsBinary) {
-  const std::string syllables = vok_test::LatticeTempPath("pen.syl");
-  const std::string text = vok_test::LatticeTempPath("pen.txt");
-  const std::string binary = vok_test::LatticeTempPath("pen.bin");
+  // The names fit the system's 100-byte file-name fields in any temporary folder.
+  const std::string syllables = ::testing::TempDir() + "hw_text_pron.syl";
+  const std::string text = ::testing::TempDir() + "hw_text_pron.txt";
+  const std::string binary = ::testing::TempDir() + "hw_text_pron.bin";
   std::remove(binary.c_str());
   {
     std::FILE* f = std::fopen(syllables.c_str(), "w");
@@ -220,6 +221,20 @@ TEST_F(HandwritingSystemTest, TextPronunciationsAreReadBackwardAndSavedAsBinary)
   const int node = again.pronunciations()->FindChild(0, second);
   EXPECT_GE(node, 0);  // backward: the last syllable first
   for (const std::string& path : {syllables, binary, syllables + "_Binary"}) std::remove(path.c_str());
+}
+
+TEST_F(HandwritingSystemTest, FileNamesLongerThanTheirFieldAreRefused) {
+  const std::string too_long = ::testing::TempDir() + std::string(CHRecognitionSystem::kFileNameBytes, 'p');
+  for (const char* key : {"BinaryPronunciationFile", "SyllableFile", "PronunciationFile"}) {
+    SCOPED_TRACE(key);
+    vok::ErrorClear();
+    options_.Put("CHRecognitionSystem", key, too_long.c_str());
+    CHRecognitionSystem system(options_, back_end_.get(), nullptr, nullptr);
+    EXPECT_EQ(system.pronunciations(), nullptr);
+    EXPECT_TRUE(vok::ErrorRecorded("errFileNameTooLong"));
+    options_.Put("CHRecognitionSystem", key, "");
+  }
+  vok::ErrorClear();
 }
 
 }  // namespace
