@@ -127,7 +127,7 @@ VokStatus VokLibrary::SetUpEngine(CEngine& engine, std::uint32_t flags) {
   if (!map || engine.homophones->Load(*map) != kVokOk) return kVokInternalFailure;
   // The back end's models; the lexicon comes with the shared data set.
   engine.backend = std::make_unique<vok::CLMBackendEngine>();
-  engine.backend->Load(*engine.resources);
+  engine.backend->LoadModels(*engine.resources);
   if (engine.backend->core() == nullptr) return kVokSetUpFailed;
   const auto data_folder = folders_.FilePath(-1, dialect);
   engine.data = std::make_unique<CEngineData>();
