@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/SyllableLatticeEngine/handwriting_recognition_system.h"
-#include "engine/api/shared_section.h"
+#include "engine/api/tests/library_on_tree.h"
 #include "engine/api/tests/pen_tree.h"
 #include "engine/api/tests/scripted_windows.h"
 #include "engine/api/vok_library.h"
@@ -54,19 +54,12 @@ Record Read(std::uintptr_t address) {
   return record;
 }
 
-class PenRecognizerTest : public ::testing::Test {
+class PenRecognizerTest : public testing::LibraryOnTree {
  public:
-  PenRecognizerTest()
-      : library_(LibraryEnvironment{machine_, user_, windows_, [](const std::string&) { return true; },
-                                    [](std::uint32_t) {}}) {
-    SharedSection().instance_count.store(0);
+  PenRecognizerTest() {
     testing::AddPenDialect(tree_, "China");
-    tree_.AddUser("ChinaMale", testing::ProfileHeader(0x10));
     testing::AddGestures(tree_, "ChinaMale");
-    machine_.WriteText(kEngineRegistryKey, "InstallPath", tree_.root());
-    machine_.WriteText(kEngineRegistryKey, "User", "ChinaMale");
   }
-  ~PenRecognizerTest() override { library_.Destroy(); }
 
   void Start(std::uint32_t flags = kPenRecognizerFlag) {
     ASSERT_EQ(library_.InitializeEx(flags), kVokOk);
@@ -110,11 +103,6 @@ class PenRecognizerTest : public ::testing::Test {
   }
 
   const CPenRecognizer& pen() { return *library_.engine()->pen; }
-
-  testing::EngineTree tree_;
-  platform::MemoryRegistryStore machine_, user_;
-  ScriptedWindows windows_;
-  VokLibrary library_;
 };
 
 TEST_F(PenRecognizerTest, WorkersNeedThePenRecognizer) {
