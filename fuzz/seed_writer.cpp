@@ -16,12 +16,11 @@
 #include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/api/utterance_set_file.h"
 #include "engine/api/wave_file.h"
-#include "tools/train_acoustic_model/wave_file.h"
 #include "engine/core/resources.h"
 #include "engine/core/string_map.h"
+#include "engine/core/symbol_table.h"
 #include "engine/core/testing/grammar_writer.h"
 #include "engine/core/testing/hwr_stroke_file_writer.h"
-#include "engine/core/symbol_table.h"
 #include "kernel/pen_ink_file.h"
 #include "kernel/tests/synthetic_dictionary.h"
 #include "platform/profile_store.h"
@@ -301,6 +300,19 @@ void GrammarSeeds(const fs::path& root) {
   SeedFolder(root, "fuzz_grammar_binary").WriteText("units.bin", bytes.substr(19));
 }
 
+// Grammars for the command networks, behind the target's choice bytes: the
+// options, then the scores of the scripted database.
+void CommandNetworkSeeds(const fs::path& root) {
+  std::string choices(1, '\x02');
+  for (int i = 0; i < 64; ++i) choices.push_back(static_cast<char>(i * 37 % 251));
+  const SeedFolder seeds(root, "fuzz_command_network");
+  seeds.WriteText("items.txt", choices + "%BEGIN <TOP>\naa bb\n| cc [ qu ]\n| <*> shan$0.5\n%END\n");
+  seeds.WriteText("loops.txt", choices + "%BEGIN <TOP>\naa+ [ bb ] beij*\n| qu? <*>\n| cc- aabb\n%END\n");
+  seeds.WriteText("bigram.txt", choices +
+                                    "%BIGRAM names\naabb\nbb\xA1\xA4"
+                                    "cc\nshan\n");
+}
+
 void RelatedDataSeeds(const fs::path& root) {
   using wrendle::app::WritePhraseFile;
   // GB2312 phrases: one key with entries of one to three characters, one key
@@ -393,6 +405,7 @@ int main(int argc, char** argv) {
   ProgramSeeds(root, scratch);
   EngineSeeds(root, scratch);
   GrammarSeeds(root);
+  CommandNetworkSeeds(root);
   RelatedDataSeeds(root);
   HandwritingLatticeSeeds(root);
   AudioSeeds(root);

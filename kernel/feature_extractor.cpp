@@ -8,6 +8,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "kernel/raster_planes.h"
+
 namespace kernel {
 namespace {
 
@@ -24,36 +26,6 @@ class FeatureSink {
 };
 
 long Ratio(long numerator, long denominator) { return denominator == 0 ? 0 : numerator / denominator; }
-
-// Rows (or columns) of the raster with one background pixel around them, so
-// that the walks below read neighbours without bounds checks.
-inline constexpr int kPlaneStride = kRasterSize + 2;
-// Sixteen spare bytes at the end let vector reads start at any line.
-using Plane = std::array<std::uint8_t, kPlaneStride * kPlaneStride + 16>;
-
-struct Planes {
-  Plane rows{};     // [row + 1][column + 1]
-  Plane columns{};  // [column + 1][row + 1]
-};
-
-void FillPlanes(const Raster& raster, Planes& planes) {
-  for (int r = 0; r < kRasterSize; ++r) {
-    const std::uint8_t* source = &raster.pixels[static_cast<std::size_t>(r * kRasterSize)];
-    std::uint8_t* row = &planes.rows[static_cast<std::size_t>((r + 1) * kPlaneStride + 1)];
-    for (int c = 0; c < kRasterSize; ++c) {
-      row[c] = source[c];
-      planes.columns[static_cast<std::size_t>((c + 1) * kPlaneStride + r + 1)] = source[c];
-    }
-  }
-}
-
-// One axis of the raster box: `Line(line)[position]` is a pixel of a line.
-struct Axis {
-  const Plane& plane;
-  const std::uint8_t* Line(int line) const {
-    return &plane[static_cast<std::size_t>((line + 1) * kPlaneStride + 1)];
-  }
-};
 
 void MassCuts(const long* mass, int start, int end, int bands, int* cuts) {
   std::array<long, kRasterSize> cumulative;
@@ -128,10 +100,10 @@ void Crossings(const Raster& raster, const Planes& planes, const Cuts& cuts, Fea
   const auto highest = [](const std::array<int, 9>& c) { return *std::max_element(c.begin(), c.end()); };
   LineRuns runs_of_row;
   LineRuns runs_of_column;
-  CountRuns({planes.rows}, {planes.columns}, lowest(cuts.rows), highest(cuts.rows), b.left, b.right,
-            runs_of_row);
-  CountRuns({planes.columns}, {planes.rows}, lowest(cuts.columns), highest(cuts.columns), b.top, b.bottom,
-            runs_of_column);
+  CountRuns({planes.rows, planes.row_bits}, {planes.columns, planes.column_bits}, lowest(cuts.rows),
+            highest(cuts.rows), b.left, b.right, runs_of_row);
+  CountRuns({planes.columns, planes.column_bits}, {planes.rows, planes.row_bits}, lowest(cuts.columns),
+            highest(cuts.columns), b.top, b.bottom, runs_of_column);
   long row_runs[8];
   long column_runs[8];
   long row_total = 0;
@@ -158,11 +130,9 @@ void Crossings(const Raster& raster, const Planes& planes, const Cuts& cuts, Fea
 
 // Background pixels from `from` towards `limit` (inclusive) before the first ink.
 int Margin(const Axis& axis, int line, int from, int limit) {
-  const std::uint8_t* ink = axis.Line(line);
-  const int step = limit >= from ? 1 : -1;
-  int count = 0;
-  for (int p = from; p != limit + step && ink[p] == 0; p += step) ++count;
-  return count;
+  const LineBits& ink = axis.bits[static_cast<std::size_t>(line)];
+  if (limit >= from) return std::min(ink.FirstAtOrAfter(from), limit + 1) - from;
+  return from - std::max(ink.LastAtOrBefore(from), limit - 1);
 }
 
 // One axis of the peripheral variation: lines `low`..`high` cut by `line_cuts`,
@@ -193,8 +163,10 @@ void PeripheralAxis(const Axis& axis, int low, int high, const std::array<int, 9
 
 void PeripheralVariation(const Raster& raster, const Planes& planes, const Cuts& cuts, FeatureSink& sink) {
   const Box& b = raster.box;
-  PeripheralAxis({planes.rows}, b.top, b.bottom, cuts.rows, b.left, b.right, cuts.columns[4], sink);
-  PeripheralAxis({planes.columns}, b.left, b.right, cuts.columns, b.top, b.bottom, cuts.rows[4], sink);
+  PeripheralAxis({planes.rows, planes.row_bits}, b.top, b.bottom, cuts.rows, b.left, b.right, cuts.columns[4],
+                 sink);
+  PeripheralAxis({planes.columns, planes.column_bits}, b.left, b.right, cuts.columns, b.top, b.bottom,
+                 cuts.rows[4], sink);
 }
 
 // Background pixels before the first, second and third run of every line
@@ -283,8 +255,10 @@ void LayerAxis(const Axis& along, const Axis& across, const std::array<int, 9>& 
 
 void Layers(const Raster& raster, const Planes& planes, const Cuts& cuts, FeatureSink& sink) {
   const Box& b = raster.box;
-  LayerAxis({planes.rows}, {planes.columns}, cuts.rows, b.left, b.right, sink);
-  LayerAxis({planes.columns}, {planes.rows}, cuts.columns, b.top, b.bottom, sink);
+  LayerAxis({planes.rows, planes.row_bits}, {planes.columns, planes.column_bits}, cuts.rows, b.left, b.right,
+            sink);
+  LayerAxis({planes.columns, planes.column_bits}, {planes.rows, planes.row_bits}, cuts.columns, b.top,
+            b.bottom, sink);
 }
 
 // Indexed [gx + 3][gy + 3].
@@ -323,7 +297,7 @@ void Directions(const Raster& raster, const Planes& planes, const Cuts& cuts, Fe
   for (int c = b.left + 1; c < b.right; ++c)
     column_band[static_cast<std::size_t>(c)] = BandOf(cuts.columns, 6, c);
   const auto& weights = DirectionWeights();
-  const Axis lines{planes.rows};
+  const Axis lines{planes.rows, planes.row_bits};
   for (int r = b.top + 1; r < b.bottom; ++r) {
     const std::uint8_t* above = lines.Line(r - 1);
     const std::uint8_t* here = lines.Line(r);
@@ -370,18 +344,15 @@ struct InkMass {
   std::array<long, kRasterSize> rows{};
 };
 
-InkMass MassOf(const Raster& raster) {
+InkMass MassOf(const Raster& raster, const Planes& planes) {
   InkMass mass;
   const Box& b = raster.box;
-  for (int r = b.top; r <= b.bottom; ++r) {
-    const std::uint8_t* row = &raster.pixels[static_cast<std::size_t>(r * kRasterSize)];
-    long ink = 0;
-    for (int c = b.left; c <= b.right; ++c) {
-      const long set = row[c] != 0 ? 1 : 0;
-      mass.columns[static_cast<std::size_t>(c - b.left)] += set;
-      ink += set;
-    }
-    mass.rows[static_cast<std::size_t>(r - b.top)] = ink;
+  for (int r = b.top; r <= b.bottom; ++r)
+    mass.rows[static_cast<std::size_t>(r - b.top)] =
+        planes.row_bits[static_cast<std::size_t>(r)].CountIn(b.left, b.right);
+  for (int c = b.left; c <= b.right; ++c) {
+    mass.columns[static_cast<std::size_t>(c - b.left)] =
+        planes.column_bits[static_cast<std::size_t>(c)].CountIn(b.top, b.bottom);
   }
   return mass;
 }
@@ -396,7 +367,11 @@ Cuts CutsOf(const Raster& raster, const InkMass& mass, int bands) {
 
 }  // namespace
 
-Cuts EqualMassCuts(const Raster& raster, int bands) { return CutsOf(raster, MassOf(raster), bands); }
+Cuts EqualMassCuts(const Raster& raster, int bands) {
+  Planes planes;
+  FillPlanes(raster, planes);
+  return CutsOf(raster, MassOf(raster, planes), bands);
+}
 
 RawFeatures ComputeRawFeatures(const Raster& raster) {
   RawFeatures values{};
@@ -404,7 +379,7 @@ RawFeatures ComputeRawFeatures(const Raster& raster) {
   Planes planes;
   FillPlanes(raster, planes);
   FeatureSink sink(values);
-  const InkMass mass = MassOf(raster);
+  const InkMass mass = MassOf(raster, planes);
   const Cuts eighths = CutsOf(raster, mass, 8);
   Crossings(raster, planes, eighths, sink);
   PeripheralVariation(raster, planes, eighths, sink);

@@ -5,16 +5,6 @@
 
 namespace kernel {
 
-int DirectionCode(int dx, int dy_up) {
-  const long projections[8] = {1000L * dx,  707L * (dx + dy_up),  1000L * dy_up,  707L * (dy_up - dx),
-                               -1000L * dx, -707L * (dx + dy_up), -1000L * dy_up, 707L * (dx - dy_up)};
-  int best = 0;
-  for (int code = 1; code < 8; ++code) {
-    if (projections[code] > projections[best]) best = code;
-  }
-  return best;
-}
-
 double Cosine(double ax, double ay, double bx, double by) {
   const double norms = std::sqrt(ax * ax + ay * ay) * std::sqrt(bx * bx + by * by);
   if (norms == 0.0) return 2.0;

@@ -5,7 +5,15 @@ namespace kernel {
 
 // Eight directions of a vector whose dy counts upwards: 0 right, 1 up-right,
 // 2 up, ... 7 down-right; on equal projections the lower code wins.
-int DirectionCode(int dx, int dy_up);
+inline int DirectionCode(int dx, int dy_up) {
+  const long projections[8] = {1000L * dx,  707L * (dx + dy_up),  1000L * dy_up,  707L * (dy_up - dx),
+                               -1000L * dx, -707L * (dx + dy_up), -1000L * dy_up, 707L * (dx - dy_up)};
+  int best = 0;
+  for (int code = 1; code < 8; ++code) {
+    if (projections[code] > projections[best]) best = code;
+  }
+  return best;
+}
 
 // Cosine of the angle between two vectors; 2.0 when either is zero.
 double Cosine(double ax, double ay, double bx, double by);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstdlib>
 
 #if defined(__SSE2__)
@@ -39,6 +40,9 @@ void OrBytes(std::uint8_t* target, const std::uint8_t* source, std::size_t n) {
   for (; b < n; ++b) target[b] |= source[b];
 }
 
+// How many turns ahead the matching loops ask for the bytes of a record.
+constexpr std::size_t kAhead = 24;
+
 // A list length that never passes the segment-count filter.
 constexpr std::int32_t kNoList = -0x40000000;
 
@@ -53,12 +57,55 @@ std::uint64_t StageKey(std::int32_t score, std::uint32_t order) {
 std::int32_t KeyScore(std::uint64_t key) { return static_cast<std::int32_t>(key >> 32); }
 std::uint32_t KeyOrder(std::uint64_t key) { return static_cast<std::uint32_t>(key); }
 
-void KeepLowest(std::vector<std::uint64_t>& keys, std::size_t capacity) {
-  if (keys.size() > capacity) {
-    std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(capacity), keys.end());
-    keys.resize(capacity);
+// Score ranges up to this are counted; wider ones are sorted.
+constexpr std::int32_t kCountedRange = 4096;
+
+// Keeps the `capacity` lowest keys, in order. The keys come in ascending
+// order of entry, so among equal scores they are in order already: counting
+// the scores finds the cut and the place of every kept key without comparing
+// keys. `counts` and `kept` are work areas.
+void KeepLowest(std::vector<std::uint64_t>& keys, std::size_t capacity, std::vector<std::uint32_t>& counts,
+                std::vector<std::uint64_t>& kept) {
+  if (keys.empty()) return;
+  std::int32_t low = KeyScore(keys[0]);
+  std::int32_t high = low;
+  for (const std::uint64_t key : keys) {
+    low = std::min(low, KeyScore(key));
+    high = std::max(high, KeyScore(key));
   }
-  std::sort(keys.begin(), keys.end());
+  if (high - low >= kCountedRange) {
+    if (keys.size() > capacity) {
+      std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(capacity), keys.end());
+      keys.resize(capacity);
+    }
+    std::sort(keys.begin(), keys.end());
+    return;
+  }
+  counts.assign(static_cast<std::size_t>(high - low + 1), 0);
+  for (const std::uint64_t key : keys) ++counts[static_cast<std::size_t>(KeyScore(key) - low)];
+  // Scores below `cut` are all kept, and the first `at_cut` keys of score
+  // `cut`; counts become the place of the next key of each score.
+  const std::uint32_t wanted = static_cast<std::uint32_t>(std::min(capacity, keys.size()));
+  std::uint32_t placed = 0;
+  std::size_t cut = 0;
+  for (;; ++cut) {
+    const std::uint32_t count = counts[cut];
+    counts[cut] = placed;
+    if (placed + count >= wanted) break;
+    placed += count;
+  }
+  std::uint32_t at_cut = wanted - placed;
+  kept.resize(wanted);
+  for (const std::uint64_t key : keys) {
+    const std::size_t score = static_cast<std::size_t>(KeyScore(key) - low);
+    if (score > cut) continue;
+    if (score == cut) {
+      if (at_cut == 0) continue;
+      --at_cut;
+    }
+    kept[counts[score]++] = key;
+  }
+  keys.swap(kept);
 }
 
 // Upper bounds of the bins of d1 / unit and the thresholds in units.
@@ -70,25 +117,38 @@ std::int32_t FirstThreshold(std::span<const std::int32_t> d1) {
   std::int64_t total = 0;
   for (const std::int32_t d : d1) total += d;
   const std::int64_t unit = total / (n * 18) + 1;
-  // d / unit <= bound exactly when d < (bound + 1) x unit, so the bin of d
-  // is the number of such limits it reaches, without a division.
-  std::int64_t limits[10];
-  for (int b = 0; b < 10; ++b) limits[b] = (kBinBounds[b] + 1) * unit;
-  std::int64_t bins[11] = {};
-  for (const std::int32_t d : d1) {
-    int bin = 0;
-    for (int b = 0; b < 10; ++b) bin += d >= limits[b] ? 1 : 0;
-    ++bins[bin];  // bin 10: beyond the last bound
+  // d / unit <= bound exactly when d < (bound + 1) x unit, so the bins up
+  // to b hold the values below the b-th such limit, counted without a
+  // division. A limit beyond every value is INT32_MAX.
+  std::int32_t limits[10];
+  for (int b = 0; b < 10; ++b)
+    limits[b] = static_cast<std::int32_t>(std::min<std::int64_t>((kBinBounds[b] + 1) * unit, INT32_MAX));
+  std::int64_t below[10] = {};
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  __m128i counts[10];
+  for (__m128i& count : counts) count = _mm_setzero_si128();
+  for (; i + 4 <= d1.size(); i += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d1.data() + i));
+    for (int b = 0; b < 10; ++b)
+      counts[b] = _mm_sub_epi32(counts[b], _mm_cmplt_epi32(v, _mm_set1_epi32(limits[b])));
+  }
+  for (int b = 0; b < 10; ++b) {
+    alignas(16) std::int32_t lanes[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), counts[b]);
+    below[b] = static_cast<std::int64_t>(lanes[0]) + lanes[1] + lanes[2] + lanes[3];
+  }
+#endif
+  for (; i < d1.size(); ++i) {
+    for (int b = 0; b < 10; ++b) below[b] += d1[i] < limits[b] ? 1 : 0;
   }
   const std::int64_t e = std::min<std::int64_t>(1000, n);
-  std::int64_t running = 0;
   int chosen = 10;
   for (int b = 0; b < 10; ++b) {
-    const std::int64_t before = running;
-    running += bins[b];
-    if (running > e) {
+    if (below[b] > e) {
       chosen = b;
-      if (running * 10 > 12 * e && before * 10 > 9 * e) --chosen;
+      const std::int64_t before = b == 0 ? 0 : below[b - 1];
+      if (below[b] * 10 > 12 * e && before * 10 > 9 * e) --chosen;
       break;
     }
   }
@@ -212,22 +272,18 @@ void RecognitionDictionary::ReserveWorkspace() {
   if (!clusters_) return;
   const std::size_t scored =
       std::min(record_count(), static_cast<std::size_t>(std::max(clusters_->first_stage_capacity, 0)));
-  workspace_.mask.reserve(clusters_->mask_bytes);
+  workspace_.mask.reserve(clusters_->mask_bytes + 8);
   workspace_.survivors.reserve(scored);
+  workspace_.features.reserve(scored);
   workspace_.first_distances.reserve(scored);
+  workspace_.below.reserve(scored);
   workspace_.keys.reserve(std::max(scored, clusters_->cluster_count()));
   workspace_.records.reserve(kSecondStageSize);
   workspace_.next_records.reserve(kSecondStageSize);
-}
-
-bool RecognitionDictionary::PassesSegmentFilter(std::size_t record, int segment_count) const {
-  const int tolerance = std::max(segment_count / 2, segment_lists_.tolerance);
-  const std::size_t per_record = static_cast<std::size_t>(segment_lists_.lists_per_record);
-  const std::int32_t* sizes = &list_sizes_[record * per_record];
-  for (std::size_t l = 0; l < per_record; ++l) {
-    if (std::abs(segment_count - sizes[l]) <= tolerance) return true;
-  }
-  return false;
+  workspace_.stage.reserve(kSecondStageSize);
+  workspace_.next_stage.reserve(kSecondStageSize);
+  workspace_.counts.reserve(static_cast<std::size_t>(kCountedRange));
+  workspace_.kept.reserve(workspace_.keys.capacity());
 }
 
 void RecognitionDictionary::Match(const CellDescription& cell, ScoredList& result, MatchTrace* trace) const {
@@ -263,42 +319,49 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
         HalvedSquaredDifferenceSum(clusters.Centroid(k).data(), cell.coarse.data(), clusters.width());
     keys.push_back(StageKey(static_cast<std::int32_t>(sum / 128), static_cast<std::uint32_t>(k)));
   }
-  KeepLowest(keys, static_cast<std::size_t>(std::max(clusters.merged, 0)));
+  KeepLowest(keys, static_cast<std::size_t>(std::max(clusters.merged, 0)), work.counts, work.kept);
   // Only the bits of records this dictionary holds are merged.
   const std::size_t masked = std::min(record_count(), static_cast<std::size_t>(clusters.base_records));
   std::vector<std::uint8_t>& mask = work.mask;
-  mask.assign((masked + 7) / 8, 0);
-  for (const std::uint64_t key : keys) OrBytes(mask.data(), clusters.Mask(KeyOrder(key)).data(), mask.size());
+  // Whole words of eight bytes, the last one padded with zeros.
+  mask.assign((masked + 63) / 64 * 8, 0);
+  const std::size_t merged_bytes = (masked + 7) / 8;
+  for (const std::uint64_t key : keys)
+    OrBytes(mask.data(), clusters.Mask(KeyOrder(key)).data(), merged_bytes);
 
   // Segment-count filter over the records of the mask, in record order.
   std::vector<std::uint32_t>& survivors = work.survivors;
+  std::vector<const std::uint8_t*>& features = work.features;
   survivors.clear();
+  features.clear();
   const std::size_t capacity = static_cast<std::size_t>(clusters.first_stage_capacity);
-  const std::array<std::int32_t, 5>& r = features_.header.parameters;
-  const std::int32_t first_from = r[0];
-  const std::size_t first_bytes = static_cast<std::size_t>(r[1] - r[0]);
   std::size_t in_mask = 0;
   std::size_t passed = 0;
+  const int segment_count = cell.segment_count;
+  const int tolerance = std::max(segment_count / 2, segment_lists_.tolerance);
+  const std::size_t per_record = static_cast<std::size_t>(segment_lists_.lists_per_record);
+  const auto passes_segment_filter = [&](std::size_t record) {
+    const std::int32_t* sizes = &list_sizes_[record * per_record];
+    for (std::size_t l = 0; l < per_record; ++l) {
+      if (std::abs(segment_count - sizes[l]) <= tolerance) return true;
+    }
+    return false;
+  };
   // Eight mask bytes at a time, most significant bit first, so that every
   // set bit is one turn of the loop.
   for (std::size_t first = 0; first < masked; first += 64) {
+    const std::uint8_t* word = &mask[first / 8];
     std::uint64_t bits = 0;
-    const std::size_t bytes = std::min<std::size_t>(8, (masked - first + 7) / 8);
-    for (std::size_t b = 0; b < bytes; ++b)
-      bits |= static_cast<std::uint64_t>(mask[first / 8 + b]) << (56 - 8 * b);
+    for (std::size_t b = 0; b < 8; ++b) bits |= static_cast<std::uint64_t>(word[b]) << (56 - 8 * b);
     if (masked - first < 64) bits &= ~std::uint64_t{0} << (64 - (masked - first));
     while (bits != 0) {
       const int offset = std::countl_zero(bits);
       bits &= ~(std::uint64_t{1} << (63 - offset));
       const std::size_t k = first + static_cast<std::size_t>(offset);
       ++in_mask;
-      if (!PassesSegmentFilter(k, cell.segment_count)) continue;
+      if (!passes_segment_filter(k)) continue;
       ++passed;
-      if (survivors.size() < capacity) {
-        survivors.push_back(static_cast<std::uint32_t>(k));
-        // The first distance reads this slice of the record next.
-        PrefetchBytes(features_.records.Record(k).data() + first_from, first_bytes);
-      }
+      if (survivors.size() < capacity) survivors.push_back(static_cast<std::uint32_t>(k));
     }
   }
   if (trace) {
@@ -306,23 +369,41 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
     trace->after_segment_filter = passed;
   }
   if (survivors.empty()) return;
+  for (const std::uint32_t k : survivors) features.push_back(features_.records.Record(k).data());
+
+  // The stages read the records of a few thousand survivors spread over the
+  // dictionary: each loop asks for the bytes of the record kAhead turns on.
+  const std::array<std::int32_t, 5>& r = features_.header.parameters;
+  const std::uint8_t* x = cell.fine.data();
+  const auto prefetch = [](const std::uint8_t* m, std::int32_t from, std::int32_t to) {
+    PrefetchBytes(m + from, static_cast<std::size_t>(to - from));
+  };
 
   // First distance over [r0, r1) and its threshold.
-  const std::uint8_t* x = cell.fine.data();
   std::vector<std::int32_t>& d1 = work.first_distances;
   d1.resize(survivors.size());
-  for (std::size_t i = 0; i < survivors.size(); ++i)
-    d1[i] = L1Slice(x, features_.records.Record(survivors[i]).data(), r[0], r[1]);
+  for (std::size_t i = 0; i < survivors.size(); ++i) {
+    if (i + kAhead < survivors.size()) prefetch(features[i + kAhead], r[0], r[1]);
+    d1[i] = L1Slice(x, features[i], r[0], r[1]);
+  }
   const std::int32_t threshold = FirstThreshold(d1);
 
   // Survivors are in record order, so the record is also the order of entry.
-  keys.clear();
+  std::vector<std::uint32_t>& below = work.below;
+  below.clear();
   for (std::size_t i = 0; i < survivors.size(); ++i) {
-    if (d1[i] >= threshold) continue;
-    const std::uint8_t* m = features_.records.Record(survivors[i]).data();
-    keys.push_back(StageKey(d1[i] + L1Slice(x, m, r[1], r[2]), survivors[i]));
+    if (d1[i] < threshold) below.push_back(static_cast<std::uint32_t>(i));
   }
-  KeepLowest(keys, std::min(survivors.size(), kSecondStageSize));
+  keys.clear();
+  for (std::size_t n = 0; n < below.size(); ++n) {
+    if (n + kAhead < below.size()) prefetch(features[below[n + kAhead]], r[1], r[2]);
+    const std::uint32_t i = below[n];
+    keys.push_back(StageKey(d1[i] + L1Slice(x, features[i], r[1], r[2]), survivors[i]));
+  }
+  KeepLowest(keys, std::min(survivors.size(), kSecondStageSize), work.counts, work.kept);
+  std::vector<const std::uint8_t*>& stage = work.stage;
+  stage.clear();
+  for (const std::uint64_t key : keys) stage.push_back(features_.records.Record(KeyOrder(key)).data());
   std::vector<std::int32_t>& records = work.records;
   records.clear();
   for (const std::uint64_t key : keys) records.push_back(static_cast<std::int32_t>(KeyOrder(key)));
@@ -333,13 +414,18 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
   const auto refine = [&](std::int32_t from, std::int32_t to, std::size_t stage_size) {
     const std::size_t stage_capacity = std::min(stage_size, keys.size());
     for (std::size_t p = 0; p < keys.size(); ++p) {
-      const std::uint8_t* m = features_.records.Record(static_cast<std::size_t>(records[p])).data();
-      keys[p] = StageKey(KeyScore(keys[p]) + L1Slice(x, m, from, to), static_cast<std::uint32_t>(p));
+      if (p + kAhead < keys.size()) prefetch(stage[p + kAhead], from, to);
+      keys[p] = StageKey(KeyScore(keys[p]) + L1Slice(x, stage[p], from, to), static_cast<std::uint32_t>(p));
     }
-    KeepLowest(keys, stage_capacity);
+    KeepLowest(keys, stage_capacity, work.counts, work.kept);
     work.next_records.clear();
-    for (const std::uint64_t key : keys) work.next_records.push_back(records[KeyOrder(key)]);
+    work.next_stage.clear();
+    for (const std::uint64_t key : keys) {
+      work.next_records.push_back(records[KeyOrder(key)]);
+      work.next_stage.push_back(stage[KeyOrder(key)]);
+    }
     records.swap(work.next_records);
+    stage.swap(work.next_stage);
   };
   refine(r[2], r[3], kThirdStageSize);
   refine(r[3], r[4], kFourthStageSize);
@@ -348,12 +434,10 @@ void RecognitionDictionary::MatchBase(const CellDescription& cell, ScoredList& r
     trace->second_stage = second_size;
     trace->final_stage = keys.size();
   }
-  for (const std::int32_t record : records) {
-    const std::int64_t distance = SquaredDifferenceSum(
-        x, features_.records.Record(static_cast<std::size_t>(record)).data(), cell.fine.size());
-    if (distance < kFinalDistanceLimit) {
-      result.Insert(static_cast<std::int32_t>(distance >> 5), base_index_ + record);
-    }
+  for (std::size_t p = 0; p < records.size(); ++p) {
+    const std::int64_t distance = SquaredDifferenceSum(x, stage[p], cell.fine.size());
+    if (distance < kFinalDistanceLimit)
+      result.Insert(static_cast<std::int32_t>(distance >> 5), base_index_ + records[p]);
   }
 }
 

@@ -114,7 +114,6 @@ class RecognitionDictionary {
   RecognitionDictionary() = default;
   void MatchBase(const CellDescription& cell, ScoredList& result, MatchTrace* trace) const;
   void MatchAll(const CellDescription& cell, ScoredList& result) const;
-  bool PassesSegmentFilter(std::size_t record, int segment_count) const;
   void IndexSegmentCounts();
   void ReserveWorkspace();
   bool Reload();
@@ -138,10 +137,16 @@ class RecognitionDictionary {
   struct MatchWorkspace {
     std::vector<std::uint8_t> mask;
     std::vector<std::uint32_t> survivors;
+    std::vector<const std::uint8_t*> features;  // of each survivor
     std::vector<std::int32_t> first_distances;
+    std::vector<std::uint32_t> below;  // survivors under the first threshold
     std::vector<std::uint64_t> keys;
     std::vector<std::int32_t> records;  // of the current stage, best first
     std::vector<std::int32_t> next_records;
+    std::vector<const std::uint8_t*> stage;  // their features
+    std::vector<const std::uint8_t*> next_stage;
+    std::vector<std::uint32_t> counts;  // of the scores of a stage
+    std::vector<std::uint64_t> kept;
   };
   mutable MatchWorkspace workspace_;
 };

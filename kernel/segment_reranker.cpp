@@ -20,9 +20,8 @@ std::size_t RerankBySegments(std::vector<ScoredEntry>& table, std::span<const Se
   if (table.size() < 2) return 0;
   const std::span<const SegmentList> top_lists = context.lists_of(table[0].record);
   if (top_lists.empty() || top_lists[0].empty()) return 0;
-  const std::span<const SegmentRecord> cell =
-      cell_segments.first(std::min(cell_segments.size(), kMaxComparedSegments));
-  const long s = static_cast<long>(cell.size());
+  SegmentComparer comparer(cell_segments);
+  const long s = static_cast<long>(comparer.cell_size());
   if (s == 0) return 0;
   const long tolerance = std::max<long>(s / 2, context.tolerance);
 
@@ -35,9 +34,7 @@ std::size_t RerankBySegments(std::vector<ScoredEntry>& table, std::span<const Se
       const long c = static_cast<long>(list.size());
       if (c < 1 || c > 44 || std::labs(s - c) > tolerance) continue;
       status[i] = 0;
-      const long d = SegmentDistanceB(cell, list) / s + SegmentDistanceB(list, cell) / c +
-                     SegmentDistanceA(cell, list) / s + SegmentDistanceA(list, cell) / c;
-      distance[i] = std::min(distance[i], d);
+      distance[i] = std::min(distance[i], comparer.Distance(list));
     }
     const int category = GetCharCategory(context.code_page, context.code_of(table[i].record));
     if (category == 2 || category == 8) distance[i] *= 2;

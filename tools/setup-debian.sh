@@ -6,7 +6,7 @@ packages="cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
   wine wine64 wine32:i386 xvfb xauth clang libclang-rt-14-dev locales
   python3-jieba unicode-data rime-data-luna-pinyin rime-essay bzip2
   nlohmann-json3-dev libpugixml-dev sunpinyin-data sunpinyin-utils libsunpinyin-dev pkg-config espeak-ng sox manpages-zh
-  opencc libopencc-data debian-reference-zh-cn debian-reference-zh-tw"
+  opencc libopencc-data debian-reference-zh-cn debian-reference-zh-tw fonts-wqy-microhei imagemagick"
 command -v npm > /dev/null || packages="$packages npm"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo

@@ -46,3 +46,10 @@ export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" windows_pres
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 xvfb-run -a sh -c '/usr/lib/wine/wine64 wineboot -i && /usr/lib/wine/wineserver -w &&
   ctest --preset "$windows_preset" -E "^exports\.|^jebhook\.imports\."'
+
+# PNG copies of the Windows suites' screenshots (BMP), to look at anywhere.
+if command -v convert > /dev/null; then
+  for picture in build/"$windows_preset"/artifacts/*.bmp; do
+    if [ -f "$picture" ]; then convert "$picture" "${picture%.bmp}.png"; fi
+  done
+fi

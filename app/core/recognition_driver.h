@@ -71,7 +71,8 @@ class RecognitionDriver {
   void SendKeyCodeAfterSelection(std::uint16_t key);
   void SendKeyCodeAtSelection(std::uint16_t key);
 
-  void AddCell(std::uint16_t code, std::span<const std::uint16_t> candidates, std::span<const StrokeEntry> strokes);
+  void AddCell(std::uint16_t code, std::span<const std::uint16_t> candidates,
+               std::span<const StrokeEntry> strokes);
   void SelectCell(int i);
   void ChooseCandidate(std::uint16_t code);
   void ChooseCandidateByIndex(int i);
@@ -93,6 +94,9 @@ class RecognitionDriver {
   int selected() const { return selected_; }
   bool send_at_once() const { return send_at_once_; }
   bool replace_sent() const { return replace_sent_; }
+  // The keyboard pane's Tab, Backspace and Enter: the next cell replaces
+  // nothing already sent.
+  void clear_replace_sent() { replace_sent_ = false; }
 
   bool sign_and_draw() const { return sign_and_draw_; }
   void set_sign_and_draw(bool on) { sign_and_draw_ = on; }
@@ -126,8 +130,8 @@ class RecognitionDriver {
   std::vector<CellPtr> history_;  // oldest first
   CCandidateItem empty_cell_;
   int capacity_ = kDefaultCapacity;
-  int insertion_ = 0;   // P, 0..count
-  int selected_ = -1;   // S, -1 none
+  int insertion_ = 0;  // P, 0..count
+  int selected_ = -1;  // S, -1 none
   bool send_at_once_ = false;
   bool replace_sent_ = false;
   bool sign_and_draw_ = false;

@@ -183,6 +183,13 @@ void UserStore::SetCurrentUser(const std::string& name) {
   if (!read_only_) profiles_.WriteString(ProfilePath(), kSection, "CurrentUser", name);
 }
 
+std::string UserStore::StartupChoice() {
+  const std::vector<std::string> users = ListUsers();
+  if (users.empty()) return {};
+  if (const auto current = FindUser(CurrentUser())) return current->entry.name;
+  return users.front();
+}
+
 TransferResult TransferUser(UserStore& from, UserStore& to, const std::string& name,
                             const std::function<bool()>& confirm_overwrite) {
   const auto source = from.FindUser(name);

@@ -78,6 +78,10 @@ class UserStore {
 
   std::string CurrentUser() const;
   void SetCurrentUser(const std::string& name);
+  // The user that the Select User dialog takes in start-up mode: the current
+  // user when this language lists it (as listed), else the first listed;
+  // empty when the language has none.
+  std::string StartupChoice();
 
  private:
   std::optional<std::string> Slot(int slot) const;

@@ -110,7 +110,16 @@ LRESULT CWnd::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
 LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   CWnd* object = CWnd::FromHandle(window);
   if (object == nullptr) return DefWindowProcA(window, message, wparam, lparam);
-  if (message != WM_NCDESTROY) return object->Dispatch(message, wparam, lparam);
+  if (message != WM_NCDESTROY) {
+    const LRESULT result = object->Dispatch(message, wparam, lparam);
+    // The window went while one of its own handlers ran (a pane's Exit
+    // closing the pane): the object may go now that the handler is done.
+    if (object->current_ == nullptr && object->destroyed_while_dispatching_) {
+      object->destroyed_while_dispatching_ = false;
+      object->PostNcDestroy();
+    }
+    return result;
+  }
   const LRESULT result = object->Dispatch(message, wparam, lparam);
   CWinApp* app = CWinApp::Current();
   if (app != nullptr && app->main_window() == object) {
@@ -118,7 +127,11 @@ LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT message, WPARAM wparam, L
     PostQuitMessage(0);
   }
   object->Detach();
-  object->PostNcDestroy();
+  if (object->current_ != nullptr) {
+    object->destroyed_while_dispatching_ = true;
+  } else {
+    object->PostNcDestroy();
+  }
   return result;
 }
 

@@ -83,7 +83,8 @@ class CWnd {
   // Returns false to leave the message to Default().
   virtual bool OnOwnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
   // After the window's last message; the object is unbound and may delete
-  // itself here.
+  // itself here. When the window is destroyed from within one of its own
+  // handlers, this runs once that handler has returned.
   virtual void PostNcDestroy() {}
 
   // While it lives, the first window that the thread creates is bound to
@@ -118,6 +119,7 @@ class CWnd {
   HWND hwnd_ = nullptr;
   WNDPROC super_proc_ = nullptr;
   const CurrentMessage* current_ = nullptr;
+  bool destroyed_while_dispatching_ = false;
 };
 
 // The window procedure of the framework's own window classes.

@@ -27,6 +27,8 @@ class FrameServices {
   // The Select User dialog: in start-up mode it attaches the current user's
   // learning files without asking; interactive it lets the user choose.
   virtual void SelectUser(bool interactive) = 0;
+  // The name the Select User dialog chooses in start-up mode.
+  virtual std::string StartupUserName() = 0;
 };
 
 // A popup pane of the main frame (associated phrases, keyboard, symbols,
@@ -41,22 +43,17 @@ class FramePane {
   virtual void Reload() = 0;
 };
 
-class CWrendleFrame;
+class PaneHost;
 
-// Makes the panes by index; an index it does not provide has no pane yet,
-// and its stored flag and place are kept as they are.
+// Makes the panes by index, each calling the frame back through `host`; an
+// index it does not provide has no pane, and its stored flag and place are
+// kept as they are.
 class PaneFactory {
  public:
   virtual ~PaneFactory() = default;
   virtual bool Provides(int index) const = 0;
-  virtual std::unique_ptr<FramePane> Create(int index, CWrendleFrame& frame) = 0;
-};
-
-// The factory while no pane is built.
-class NoPanes final : public PaneFactory {
- public:
-  bool Provides(int) const override { return false; }
-  std::unique_ptr<FramePane> Create(int, CWrendleFrame&) override { return nullptr; }
+  // Null when the pane could not be created.
+  virtual std::unique_ptr<FramePane> Create(int index, PaneHost& host) = 0;
 };
 
 }  // namespace wrendle::app

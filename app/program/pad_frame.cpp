@@ -4,11 +4,13 @@
 
 #include <vector>
 
+#include "app/core/char_codes.h"
 #include "app/core/pad_commands.h"
 #include "app/framework/scopes.h"
 #include "app/program/about_dlg.h"
 #include "app/program/recognizer_dlg.h"
 #include "app/program/setup_dlg.h"
+#include "app/program/training_dlg.h"
 #include "app/program/wrendle_frame.h"
 #include "app/win32/draw_routines.h"
 #include "app/win32/resource_module.h"
@@ -364,6 +366,15 @@ void CPadFrame::RunSetup() {
   Request(kRequestPen);
 }
 
+void CPadFrame::RunTraining() {
+  // The selected cell's character and ink, to check and to teach.
+  const CCandidateItem* cell = driver().Cell(-1);
+  CTrainingDlg dialog(context_.settings, context_.dispatcher, context_.user_map,
+                      cell != nullptr ? CodeBytes(cell->code()) : std::string(),
+                      cell != nullptr ? cell->strokes() : std::vector<StrokeEntry>(), hwnd());
+  dialog.DoModal();
+}
+
 template <typename Run>
 void CPadFrame::RunDialog(Run run) {
   Request(kRequestCaptureOff);
@@ -430,6 +441,9 @@ bool CPadFrame::RunCommand(UINT id, LPARAM lparam) {
     case kPadSetup:
       RunDialog([&] { RunSetup(); });
       return true;
+    case kPadTraining:
+      RunDialog([&] { RunTraining(); });
+      return true;
     case kPadAbout:
       RunDialog([&] {
         CAboutDlg dialog(services_.LoadResString(16, -1).value_or(""), settings.display_language, hwnd());
@@ -450,7 +464,7 @@ bool CPadFrame::RunCommand(UINT id, LPARAM lparam) {
       return true;
     }
     case kPadSpeech:
-      settings.speech = settings.speech != 0 ? 0 : 1;
+      if (speech_.Available(settings.recognizer_language)) settings.speech = settings.speech != 0 ? 0 : 1;
       return true;
     case kPadCursive:
       services_.ChangeRecognizer(settings.recognizer_language, 1);

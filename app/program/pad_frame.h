@@ -12,6 +12,7 @@
 #include "app/core/hook_owner.h"
 #include "app/core/launch_watch.h"
 #include "app/core/pad_commands.h"
+#include "app/core/speech_support.h"
 #include "app/program/frame_services.h"
 #include "app/win32/float_frame.h"
 #include "app/win32/jeb_button.h"
@@ -89,6 +90,7 @@ class CPadFrame : public CFloatFrame, private LaunchHost, private ProcessWaiter 
   void StartHidden(const std::string& command_line, DWORD flags, int kind);
   void SwitchKernelVariant();
   void RunSetup();
+  void RunTraining();
 
   CWrendleFrame& frame_;
   FrameServices& services_;
@@ -103,6 +105,8 @@ class CPadFrame : public CFloatFrame, private LaunchHost, private ProcessWaiter 
   bool recognising_ = false;
   bool restore_foreground_ = false;
   LaunchWatch launches_;
+  // Whether the Speech command (1088) is offered, decided at construction.
+  SpeechSupport speech_;
 };
 
 }  // namespace wrendle::app

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/core/geometry.h"
 #include "app/core/settings.h"
 
 namespace wrendle::app {
@@ -20,7 +21,7 @@ class PaneHost {
   // Text for the strip: length 1 from the keyboard, 2 from the symbols,
   // the text's length from the predefined strings.
   virtual void InsertText(const char* text, int length) = 0;
-  // The recognition driver's sends of a chosen character (Part of the frame).
+  // The recognition driver's sends of a chosen character.
   virtual void SendKeyCodeAtSelection(std::uint16_t code) = 0;
   virtual void SendKeyCodeAfterSelection(std::uint16_t code) = 0;
   // The writing pad's SendKeyCode; `clear_replace_sent` first clears the
@@ -29,7 +30,7 @@ class PaneHost {
   // ShowPane (index, 0): the pane's state is stored and the pane destroyed.
   virtual void HidePane(int index) = 0;
   // Where the pane of `index` stands in the layout in force.
-  virtual POINT GetPanePosition(int index) = 0;
+  virtual Point GetPanePosition(int index) const = 0;
   // The pad laid out for an empty strip.
   virtual void LayoutPadForEmptyStrip() = 0;
   // OnRecogEvent on the event target (the pad, else the frame); the panes

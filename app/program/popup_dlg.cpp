@@ -15,6 +15,10 @@ constexpr DWORD kDragTimeoutMs = 10000;
 CPopupDlg::CPopupDlg(PaneHost& host, int pane_index)
     : CDialog(kTemplateId, nullptr), host_(host), pane_index_(pane_index) {}
 
+CPopupDlg::~CPopupDlg() {
+  if (deleted_ != nullptr) *deleted_ = true;
+}
+
 bool CPopupDlg::Create() {
   HWND const foreground = GetForegroundWindow();
   const bool created = CDialog::Create();
@@ -60,7 +64,7 @@ void CPopupDlg::OnOK() { host_.HidePane(pane_index_); }
 void CPopupDlg::PostNcDestroy() { delete this; }
 
 void CPopupDlg::PlaceAtStoredPosition(int width, int height, bool topmost) {
-  const POINT at = host_.GetPanePosition(pane_index_);
+  const Point at = host_.GetPanePosition(pane_index_);
   SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : nullptr, at.x, at.y, width, height,
                SWP_NOACTIVATE | SWP_SHOWWINDOW | (topmost ? 0 : SWP_NOZORDER));
 }

@@ -14,6 +14,11 @@ class CPopupDlg : public framework::CDialog {
   static constexpr UINT kCursorId = 147;
 
   CPopupDlg(PaneHost& host, int pane_index);
+  ~CPopupDlg() override;
+
+  // `flag` is set when the object is deleted: a creator learns whether a
+  // failed creation took the object with it.
+  void set_deletion_flag(bool* flag) { deleted_ = flag; }
 
   // Creates the dialog modeless; the foreground window stays as it was.
   bool Create();
@@ -47,6 +52,7 @@ class CPopupDlg : public framework::CDialog {
 
  private:
   int pane_index_;
+  bool* deleted_ = nullptr;
 };
 
 }  // namespace wrendle::app

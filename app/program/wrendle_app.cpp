@@ -5,6 +5,7 @@
 #include "app/program/recognizer_dlg.h"
 #include "app/program/resource_text.h"
 #include "app/win32/jebhook_library.h"
+#include "app/win32/tablet_context.h"
 #include "app/zezividudu/zezividudu_api.h"
 #include "dispatcher/zunmain_api.h"
 #include "platform/system_info.h"
@@ -99,22 +100,39 @@ void CWrendleApp::LoadSettings() {
   }
 }
 
-void CWrendleApp::SelectUser(bool interactive) {
+INT_PTR CWrendleApp::RunSelectUser(int mode, HWND parent) {
   user_context_ = std::make_unique<UserDialogContext>(UserDialogContext{
       profile_store(), settings_.recognizer_language, settings_.display_language, app_name_});
-  CSelectUserDlg dialog(
-      *user_context_, platform::WindowsDirectory(),
-      interactive ? CSelectUserDlg::kInteractive : CSelectUserDlg::kStartup,
-      interactive && main_frame_ && main_frame_->pad() ? main_frame_->pad()->hwnd() : nullptr);
-  dialog.DoModal();
+  const HWND foreground = GetForegroundWindow();
+  CSelectUserDlg dialog(*user_context_, platform::WindowsDirectory(), mode, parent);
+  const INT_PTR result = dialog.DoModal();
+  // Ending unseen in start-up mode, the dialog still activates another
+  // window of the program: the window that was in front stays there.
+  if (mode == CSelectUserDlg::kStartup && foreground != nullptr && GetForegroundWindow() != foreground)
+    SetForegroundWindow(foreground);
+  return result;
+}
+
+void CWrendleApp::SelectUser(bool interactive) {
+  if (!interactive) {
+    RunSelectUser(CSelectUserDlg::kStartup, nullptr);
+    return;
+  }
+  RunSelectUser(CSelectUserDlg::kInteractive,
+                main_frame_ && main_frame_->pad() ? main_frame_->pad()->hwnd() : nullptr);
+}
+
+std::string CWrendleApp::StartupUserName() {
+  // What the dialog would choose in start-up mode, without running it: even
+  // unseen it activates another window of the program as it ends (a pane),
+  // which then takes the keyboard focus from the program being written to.
+  UserStore store(profile_store(), platform::WindowsDirectory(), settings_.recognizer_language);
+  return store.StartupChoice();
 }
 
 bool CWrendleApp::SelectUserAtStartup() {
-  user_context_ = std::make_unique<UserDialogContext>(UserDialogContext{
-      profile_store(), settings_.recognizer_language, settings_.display_language, app_name_});
-  CSelectUserDlg dialog(*user_context_, platform::WindowsDirectory(), CSelectUserDlg::kStartup);
   // A missing template (-1) ends the start-up as a cancel does.
-  return dialog.DoModal() == IDOK;
+  return RunSelectUser(CSelectUserDlg::kStartup, nullptr) == IDOK;
 }
 
 int CWrendleApp::InitRecognizer() {
@@ -140,9 +158,7 @@ int CWrendleApp::ChangeRecognizer(int language, int mode) {
   SetRecognitionRange();
   ApplyDisplayLanguage();
   if (main_frame_) main_frame_->RebuildLanguageData();
-  HWND foreground = GetForegroundWindow();
   SelectUserAtStartup();
-  if (GetForegroundWindow() != foreground) SetForegroundWindow(foreground);
   return settings_.recognizer_language == language ? 1 : 0;
 }
 
@@ -201,6 +217,8 @@ int CWrendleApp::ExitInstance() {
     if (user_map_ && !user_map_->Save()) ReportUserMapDamage();
   }
   user_map_.reset();
+  // The ink box's tablet contexts closed with their windows.
+  UnloadTabletLibrary();
   return CWinApp::ExitInstance();
 }
 

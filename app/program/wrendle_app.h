@@ -16,6 +16,7 @@
 #include "app/core/zunmain_dispatcher.h"
 #include "app/framework/win_app.h"
 #include "app/program/frame_services.h"
+#include "app/program/program_panes.h"
 #include "app/program/select_user_dlg.h"
 #include "app/program/wrendle_frame.h"
 #include "app/win32/program_context.h"
@@ -42,6 +43,7 @@ class CWrendleApp : public framework::CWinApp, public FrameServices {
   // String `id`; language -1 is the display language.
   std::optional<std::string> LoadResString(unsigned id, int language = -1) const override;
   void SelectUser(bool interactive) override;
+  std::string StartupUserName() override;
 
   Settings& settings() { return settings_; }
   const std::string& full_width_table() const { return full_width_table_; }
@@ -49,6 +51,8 @@ class CWrendleApp : public framework::CWinApp, public FrameServices {
   CWrendleFrame* main_frame() const { return main_frame_.get(); }
 
  private:
+  // Runs the Select User dialog; its result.
+  INT_PTR RunSelectUser(int mode, HWND parent);
   // OK or cancel of the Select User dialog in start-up mode.
   bool SelectUserAtStartup();
   int ShowMessage(unsigned string_id, UINT type) const;
@@ -67,7 +71,7 @@ class CWrendleApp : public framework::CWinApp, public FrameServices {
   Win32TapPassThrough taps_;
   std::unique_ptr<RecognitionDriver> driver_;
   std::unique_ptr<ProgramContext> context_;
-  NoPanes panes_;
+  ProgramPanes panes_;
   std::unique_ptr<CWrendleFrame> main_frame_;
   std::string app_name_;
   std::string full_width_table_;

@@ -6,6 +6,7 @@
 
 #include "app/core/frame_text.h"
 #include "app/core/pad_commands.h"
+#include "app/core/related_data_files.h"
 #include "app/core/strip_layout.h"
 #include "app/framework/scopes.h"
 #include "app/framework/win_app.h"
@@ -113,6 +114,7 @@ int CWrendleFrame::OnCreate(CREATESTRUCTA*) {
     MovePaneToLayout(i);
   }
   Request(kRequestCaptureOn);
+  SwitchTabletContext();
   owner_.SetIsPressure(s.is_pressure);
   SendToCompanion(kResendPadMode);
   return 0;
@@ -186,8 +188,13 @@ void CWrendleFrame::ApplyLanguage() {
 }
 
 void CWrendleFrame::RebuildLanguageData() {
-  const std::string characters =
-      services_.LoadResString(kStringCharButtons, context_.settings.recognizer_language).value_or("");
+  const int language = context_.settings.recognizer_language;
+  // The open phrase pane lets go of the old provider as it goes, and takes
+  // the new one in its Reload below.
+  phrase_provider_.reset();
+  phrase_provider_ =
+      std::make_unique<CAssocPhraseProvider>(language, InstalledDataFile(PhraseFileName(language)));
+  const std::string characters = services_.LoadResString(kStringCharButtons, language).value_or("");
   const auto texts = CharButtonTexts(characters);
   for (int k = 0; k < kCharButtonCount; ++k) {
     SetWindowTextA(char_buttons_[k].hwnd(), texts[k].text.c_str());
@@ -360,6 +367,13 @@ bool CWrendleFrame::OnOwnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRE
     *result = 0;
     return true;
   }
+  if (message == kClosePane) {
+    const FramePane* pane = IsPaneOpen(static_cast<int>(wparam));
+    if (pane != nullptr && pane->hwnd() == reinterpret_cast<HWND>(lparam))
+      ShowPane(static_cast<int>(wparam), false);
+    *result = 0;
+    return true;
+  }
   return CRecogFrame::OnOwnMessage(message, wparam, lparam, result);
 }
 
@@ -476,10 +490,23 @@ void CWrendleFrame::InsertText(std::string_view text, int length) {
 }
 
 void CWrendleFrame::ShowAssocPage(int offset) {
-  static_cast<void>(offset);
-  // No associated-phrase provider yet: the list shows nothing.
   phrase_offset_ = 0;
-  if (phrases_) phrases_->SetCodes({});
+  if (!phrase_provider_ || !phrases_) return;
+  if (!phrase_provider_->HoldsKey(SelectedCode())) {
+    phrases_->SetCodes({});
+    return;
+  }
+  const int page_size = phrases_->grid().rows() * phrases_->grid().columns();
+  const PhrasePage page = PagePhrases(offset, phrase_provider_->EntryCount(), page_size);
+  std::vector<std::uint8_t> codes;
+  for (int i = page.offset; i < page.offset + page.count; ++i) {
+    const std::string head = phrase_provider_->EntryHead(i);
+    if (head.size() < 2) continue;
+    codes.push_back(static_cast<std::uint8_t>(head[0]));
+    codes.push_back(static_cast<std::uint8_t>(head[1]));
+  }
+  phrases_->SetCodes(codes);
+  phrase_offset_ = page.offset;
 }
 
 std::uint16_t CWrendleFrame::SelectedCode() const {
@@ -580,7 +607,15 @@ void CWrendleFrame::OnWindowMode() {
     if (pad_) ShowWindow(pad_->hwnd(), SW_HIDE);
     Request(kRequestCaptureOff);
   }
+  SwitchTabletContext();
   if (foreground != nullptr && GetForegroundWindow() != foreground) SetForegroundWindow(foreground);
+}
+
+void CWrendleFrame::SwitchTabletContext() {
+  if (!ink_box_) return;
+  const bool write_pad = context_.settings.layout == 0;
+  ink_box_->tablet().Overlap(write_pad);
+  ink_box_->tablet().Enable(write_pad);
 }
 
 void CWrendleFrame::OnShowPad(WPARAM show, LPARAM layout) {
@@ -632,7 +667,7 @@ int CWrendleFrame::ShowPane(int index, bool show) {
   if (!pane_factory_.Provides(index)) return 0;
   if (show) {
     if (slot) return 1;
-    slot = pane_factory_.Create(index, *this);
+    slot = pane_factory_.Create(index, static_cast<PaneHost&>(*this));
     if (!slot) return 0;
     if (index == kPanePhrases || index == kPaneHomophones) slot->Refresh(SelectedCode());
     return 1;
@@ -769,5 +804,36 @@ void CWrendleFrame::Request(int code) { driver().Raise(kEventRequest, code, 0); 
 void CWrendleFrame::Recognize(std::span<const StrokeEntry> strokes) {
   driver().RecognizeStrokes(strokes, false);
 }
+
+void CWrendleFrame::InsertText(const char* text, int length) {
+  InsertText(std::string_view(text != nullptr ? text : ""), length);
+}
+
+void CWrendleFrame::SendKeyCodeAtSelection(std::uint16_t code) { driver().SendKeyCodeAtSelection(code); }
+
+void CWrendleFrame::SendKeyCodeAfterSelection(std::uint16_t code) {
+  driver().SendKeyCodeAfterSelection(code);
+}
+
+void CWrendleFrame::PadSendKeyCode(std::uint16_t code, bool clear_replace_sent) {
+  if (clear_replace_sent) driver().clear_replace_sent();
+  driver().SendKeyCode(code);
+}
+
+void CWrendleFrame::HidePane(int index) {
+  // Asked from a handler of the pane itself (its Exit or close button): the
+  // pane and its buttons go once that handler has returned.
+  const FramePane* pane = IsPaneOpen(index);
+  if (pane != nullptr)
+    PostMessage(kClosePane, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(pane->hwnd()));
+}
+
+void CWrendleFrame::LayoutPadForEmptyStrip() {
+  if (pad_) pad_->LayoutFor(0);
+}
+
+void CWrendleFrame::RaiseEvent(int code, int a, std::intptr_t b) { driver().Raise(code, a, b); }
+
+std::string CWrendleFrame::StartupUserName() { return services_.StartupUserName(); }
 
 }  // namespace wrendle::app

@@ -8,14 +8,17 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <string_view>
 
+#include "app/core/assoc_phrase_provider.h"
 #include "app/core/frame_layout.h"
 #include "app/core/hook_owner.h"
 #include "app/core/popup_menu_model.h"
 #include "app/core/stroke_intake.h"
 #include "app/program/frame_services.h"
 #include "app/program/pad_frame.h"
+#include "app/program/pane_host.h"
 #include "app/win32/candidate_list.h"
 #include "app/win32/ink_box.h"
 #include "app/win32/jeb_button.h"
@@ -24,7 +27,7 @@
 
 namespace wrendle::app {
 
-class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost {
+class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost, private PaneHost {
  public:
   static constexpr char kWindowClass[] = "ZEZIRAREVI";
   static constexpr char kCompanionClass[] = "SubWrendle";
@@ -37,6 +40,9 @@ class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost {
   static constexpr UINT kPhraseListId = 1054;
   static constexpr UINT kInkBoxId = 1019;
   static constexpr UINT kPopupMenuCommand = 67;
+  // Posted to itself when a pane asks to be closed (wParam the index,
+  // lParam its window): the pane goes once its own handler has returned.
+  static constexpr UINT kClosePane = WM_APP + 1;
   static constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
   static constexpr DWORD kCompanionTimeoutMs = 1000;
 
@@ -55,7 +61,7 @@ class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost {
   void ApplyLanguage();
   void RebuildLanguageData();
   void OnWindowMode();
-  Point GetPanePosition(int index) const;
+  Point GetPanePosition(int index) const override;
   void UnionPaneRects(RECT& rect) const;
   void MovePanesBy(int dx, int dy);
   void ShowAll(bool show);
@@ -70,6 +76,10 @@ class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost {
   Size min_track() const { return min_track_; }
   FrameServices& services() { return services_; }
   PopupMenuState MenuState() const;
+  // The frame's associated-phrase provider; null while there is none.
+  CAssocPhraseProvider* AssocPhraseProvider() override { return phrase_provider_.get(); }
+  // The page offset of the associated-phrase row.
+  int phrase_offset() const { return phrase_offset_; }
 
  protected:
   int OnCreate(CREATESTRUCTA* create) override;
@@ -107,6 +117,16 @@ class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost {
   void Reply() override;
   void Request(int code) override;
   void Recognize(std::span<const StrokeEntry> strokes) override;
+  // PaneHost.
+  void InsertText(const char* text, int length) override;
+  void SendKeyCodeAtSelection(std::uint16_t code) override;
+  void SendKeyCodeAfterSelection(std::uint16_t code) override;
+  void PadSendKeyCode(std::uint16_t code, bool clear_replace_sent) override;
+  void HidePane(int index) override;
+  void LayoutPadForEmptyStrip() override;
+  void RaiseEvent(int code, int a, std::intptr_t b) override;
+  std::string StartupUserName() override;
+  Settings& settings() override { return context_.settings; }
 
   bool LayoutControls();
   void ApplyPenSettings();
@@ -122,6 +142,8 @@ class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost {
   void ActivateRemembered();
   void SendToCompanion(UINT message);
   void SaveWindowRect();
+  // The ink box's tablet context takes the pen exactly in write-pad layout.
+  void SwitchTabletContext();
   std::uint16_t SelectedCode() const;
 
   HookOwner& owner_;
@@ -139,6 +161,8 @@ class CWrendleFrame : public CRecogFrame, private StrokeIntakeHost {
   std::array<CJebButton, kCharButtonCount> char_buttons_;
   CWaitButton wait_button_;
   std::unique_ptr<CPadFrame> pad_;
+  // Declared before the panes: a phrase pane leaves the provider before it goes.
+  std::unique_ptr<CAssocPhraseProvider> phrase_provider_;
   std::array<std::unique_ptr<FramePane>, kPaneCount> panes_;
   int phrase_offset_ = 0;
   bool controls_made_ = false;

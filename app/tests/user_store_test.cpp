@@ -87,6 +87,19 @@ TEST_F(UserStoreTest, RemovedSlotIsReusedAndItsFilesAreGone) {
   EXPECT_FALSE(store.RemoveUser("Nobody"));
 }
 
+TEST_F(UserStoreTest, StartupChoiceIsTheListedCurrentUserElseTheFirst) {
+  UserStore store = Own();
+  EXPECT_EQ(store.StartupChoice(), "") << "no user of the language";
+  ASSERT_NE(store.AddUser("Ann"), 0);
+  ASSERT_NE(store.AddUser("Bob"), 0);
+  ASSERT_NE(Own(kBig5).AddUser("Cy"), 0);
+  EXPECT_EQ(store.StartupChoice(), "Ann") << "no current user: the first";
+  store.SetCurrentUser("bob");
+  EXPECT_EQ(store.StartupChoice(), "Bob") << "the current user as listed";
+  store.SetCurrentUser("Cy");
+  EXPECT_EQ(store.StartupChoice(), "Ann") << "a user of another language";
+}
+
 TEST_F(UserStoreTest, RemovingTheCurrentUserMovesCurrentToARemainingUser) {
   auto store = Own();
   store.AddUser("Ann");

@@ -12,8 +12,8 @@
 
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
-#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/LIB_C_rHMMDataBase/testing/reference_state_scorer.h"
+#include "engine/LIB_C_rHMMDataBase/testing/synthetic_hmm_model.h"
 #include "engine/core/resources.h"
 
 namespace {
@@ -124,7 +124,10 @@ void ScoreFrames(benchmark::State& state, const std::string& beam, int stride, b
   }
   std::unique_ptr<C_rReferenceStateScorer> reference;
   if (plain) reference = std::make_unique<C_rReferenceStateScorer>(model.db(), 0);
+  // One frame before the clock starts: a search asks for much the same
+  // states frame after frame, which the database's own caches use.
   int frame = 0;
+  model.scoreFrame(frame++, stride, reference.get());
   for (auto _ : state) model.scoreFrame(frame++, stride, reference.get());
   state.counters["states"] = static_cast<double>((model.numHMM() + stride - 1) / stride * 3);
   state.counters["budget_ms"] = kFrameBudgetMs;

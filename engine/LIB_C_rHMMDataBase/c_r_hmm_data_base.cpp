@@ -201,10 +201,11 @@ int C_rHMMDataBase::set_max_num_thread(int n) {
     t->keptIndices.allocate(*memory_, "THREAD_HMM_C_rInputThread", codeBooks_.pairs.size());
     t->mixtureStamp.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
     t->mixtureScore.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
-    t->groupStamp.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtureGroups_.count);
-    t->groupTotals.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
-    t->groupBest.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
+    t->summedStamp.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
+    t->summedTotals.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
+    t->summedBest.allocate(*memory_, "THREAD_HMM_C_rInputThread", mixtures_.count);
     t->scratch.assign(codeBooks_.maxSize, 0.0f);
+    t->passMixtures.reserve(C_rMixtureGroups::kLanes);
     threads_.push_back(std::move(t));
   }
   threadsSet_ = true;

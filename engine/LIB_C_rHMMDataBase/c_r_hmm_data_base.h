@@ -76,7 +76,10 @@ class C_rHMMDataBase : public C_rAbstractHMMDataBase {
   C_rInputThread* thread(int idx, const char* function);
   void evaluateCodeBook(C_rInputThread& t, int book, int stream);
   float mixtureScore(C_rInputThread& t, int mixture, int stream);
-  void scoreMixtureGroup(C_rInputThread& t, int group, int book);
+  void sumMixturesOfBook(C_rInputThread& t, int book, int asked);
+  void sumGroup(C_rInputThread& t, int group, int book);
+  void sumPass(C_rInputThread& t, int book);
+  void keepSums(C_rInputThread& t, const int* mixtures, int count, const float* totals, const float* best);
 
   C_rMemory* memory_ = nullptr;
   bool keepVariances_ = false;

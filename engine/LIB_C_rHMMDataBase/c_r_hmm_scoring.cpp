@@ -6,20 +6,59 @@
 
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
-// Dot product in a fixed order whatever the dimension.
+// Dot product in a fixed order whatever the dimension: four running sums of
+// every fourth product, the products left over added to the first, then
+// (s0 + s1) + (s2 + s3). The four sums are the lanes of one SSE2 vector.
 float Dot(const float* a, const float* b, int n) {
-  float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
   int i = 0;
+#if defined(__SSE2__)
+  __m128 sums = _mm_setzero_ps();
+  for (; i + 4 <= n; i += 4) sums = _mm_add_ps(sums, _mm_mul_ps(_mm_loadu_ps(a + i), _mm_loadu_ps(b + i)));
+  alignas(16) float lanes[4];
+  _mm_store_ps(lanes, sums);
+  float s0 = lanes[0];
+  const float s1 = lanes[1], s2 = lanes[2], s3 = lanes[3];
+#else
+  float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
   for (; i + 4 <= n; i += 4) {
     s0 += a[i] * b[i];
     s1 += a[i + 1] * b[i + 1];
     s2 += a[i + 2] * b[i + 2];
     s3 += a[i + 3] * b[i + 3];
   }
+#endif
   for (; i < n; ++i) s0 += a[i] * b[i];
   return (s0 + s1) + (s2 + s3);
+}
+
+// Dot(m[j], x, n) for j = 0..3 at once, each with the same operations in the
+// same order: the running sums of one vector are transposed so that the
+// first sums of the four products lie in one vector, the second in the next,
+// and so on.
+void Dot4(const float* const m[4], const float* x, int n, float out[4]) {
+#if defined(__SSE2__)
+  __m128 s0 = _mm_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128 v = _mm_loadu_ps(x + i);
+    s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_loadu_ps(m[0] + i), v));
+    s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_loadu_ps(m[1] + i), v));
+    s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_loadu_ps(m[2] + i), v));
+    s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_loadu_ps(m[3] + i), v));
+  }
+  _MM_TRANSPOSE4_PS(s0, s1, s2, s3);
+  for (; i < n; ++i)
+    s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_setr_ps(m[0][i], m[1][i], m[2][i], m[3][i]), _mm_set1_ps(x[i])));
+  _mm_storeu_ps(out, _mm_add_ps(_mm_add_ps(s0, s1), _mm_add_ps(s2, s3)));
+#else
+  for (int j = 0; j < 4; ++j) out[j] = Dot(m[j], x, n);
+#endif
 }
 
 }  // namespace
@@ -62,7 +101,12 @@ int C_rHMMDataBase::assign_ThreadInput(int idx, int frame, const C_rStreamVector
     t->norms[s] = Dot(x.data(), x.data(), dim);
   }
   std::memset(t->stateCache.data(), 0, t->stateCache.size() * sizeof(float));
-  ++t->generation;
+  if (++t->generation == 0) {
+    // After 2^32 frames the stamps start again from nothing.
+    for (C_rMemoryBlock<std::uint32_t>* stamps : {&t->codeBookStamp, &t->mixtureStamp, &t->summedStamp})
+      std::memset(stamps->data(), 0, stamps->size() * sizeof(std::uint32_t));
+    t->generation = 2;
+  }
   t->frame = frame;
   t->bestStateScore = t->stateThreshold = kFloorScore;
   for (int s = 0; s < streams; ++s)
@@ -79,28 +123,41 @@ void C_rHMMDataBase::evaluateCodeBook(C_rInputThread& t, int book, int stream) {
   const float norm = t.norms[stream];
   const float scale = t.densityScale[stream];
   float* scores = t.scratch.data();
+  // Every Gaussian of a book has the stream's dimension.
+  const int dim = global_.dims[stream];
+  const int* pairs = &codeBooks_.pairs[first];
+  // The first of the highest scores is the best.
   int best = 0;
-  for (int g = 0; g < size; ++g) {
-    const int pair = codeBooks_.pairs[first + g];
-    if (pairs_.disabled[pair]) {
-      scores[g] = kFloorScore;
-    } else {
-      const float* m = &pairs_.centres[pairs_.offsets[pair]];
-      scores[g] = (2.0f * Dot(m, x, pairs_.dims[pair]) - norm - pairs_.constants[pair]) * scale;
+  float bestScore = 0.0f;
+  const auto score = [&](int gaussian, float dot) {
+    const int pair = pairs[gaussian];
+    const float value =
+        pairs_.disabled[pair] ? kFloorScore : (2.0f * dot - norm - pairs_.constants[pair]) * scale;
+    scores[gaussian] = value;
+    if (gaussian == 0 || value > bestScore) {
+      best = gaussian;
+      bestScore = value;
     }
-    if (scores[g] > scores[best]) best = g;
+  };
+  int g = 0;
+  for (; g + 4 <= size; g += 4) {
+    const float* m[4];
+    for (int j = 0; j < 4; ++j) m[j] = &pairs_.centres[pairs_.offsets[pairs[g + j]]];
+    float dots[4];
+    Dot4(m, x, dim, dots);
+    for (int j = 0; j < 4; ++j) score(g + j, dots[j]);
   }
-  const float bestScore = scores[best];
+  for (; g < size; ++g) score(g, Dot(&pairs_.centres[pairs_.offsets[pairs[g]]], x, dim));
   const float keep = std::min(bestScore, t.gaussianThreshold[stream]);
   float* keptScores = &t.keptScores[first];
   int* keptIndices = &t.keptIndices[first];
   int kept = 0;
   keptScores[kept] = bestScore;
   keptIndices[kept++] = best;
-  for (int g = 0; g < size; ++g) {
-    if (g != best && scores[g] >= keep) {
-      keptScores[kept] = scores[g];
-      keptIndices[kept++] = g;
+  for (int k = 0; k < size; ++k) {
+    if (k != best && scores[k] >= keep) {
+      keptScores[kept] = scores[k];
+      keptIndices[kept++] = k;
     }
   }
   t.keptCount[book] = kept;
@@ -108,35 +165,100 @@ void C_rHMMDataBase::evaluateCodeBook(C_rInputThread& t, int book, int stream) {
   t.gaussianThreshold[stream] = t.bestGaussian[stream] - t.beam;
 }
 
-// Every mixture of the group is summed over the kept Gaussians of its book,
-// which stay as they are for the rest of the frame; each mixture's result is
-// taken over (and counts for the stream's best component) only when the
-// mixture itself is asked for, as if it were scored then.
-void C_rHMMDataBase::scoreMixtureGroup(C_rInputThread& t, int group, int book) {
+void C_rHMMDataBase::keepSums(C_rInputThread& t, const int* mixtures, int count, const float* totals,
+                              const float* best) {
+  for (int lane = 0; lane < count; ++lane) {
+    t.summedTotals[mixtures[lane]] = totals[lane];
+    t.summedBest[mixtures[lane]] = best[lane];
+    t.summedStamp[mixtures[lane]] = t.generation;
+  }
+}
+
+void C_rHMMDataBase::sumGroup(C_rInputThread& t, int group, int book) {
   const std::int64_t first = codeBooks_.offsets[book];
   float totals[C_rMixtureGroups::kLanes];
   float best[C_rMixtureGroups::kLanes];
-  C_rScoreMixtureGroup(mixtureGroups_, group, &t.keptScores[first], &t.keptIndices[first], t.keptCount[book],
-                       totals, best);
-  const int* members = &mixtureGroups_.members[static_cast<std::size_t>(group) * C_rMixtureGroups::kLanes];
-  for (int lane = 0; lane < C_rMixtureGroups::kLanes; ++lane) {
-    if (members[lane] < 0) continue;
-    t.groupTotals[members[lane]] = totals[lane];
-    t.groupBest[members[lane]] = best[lane];
+  const int lanes = mixtureGroups_.memberCount[group];
+  C_rScoreMixtureLanes(C_rGroupWeights(mixtureGroups_, group, &t.keptIndices[first]), &t.keptScores[first],
+                       t.keptCount[book], lanes, totals, best);
+  keepSums(t, &mixtureGroups_.members[static_cast<std::size_t>(group) * C_rMixtureGroups::kLanes], lanes,
+           totals, best);
+}
+
+void C_rHMMDataBase::sumPass(C_rInputThread& t, int book) {
+  const int lanes = static_cast<int>(t.passMixtures.size());
+  if (lanes == 0) return;
+  constexpr int kLanes = C_rMixtureGroups::kLanes;
+  const float* weights[kLanes];
+  for (int lane = 0; lane < kLanes; ++lane) {
+    const int m = t.passMixtures[static_cast<std::size_t>(lane < lanes ? lane : 0)];
+    weights[lane] = &mixtures_.logWeights[mixtures_.offsets[m]];
   }
-  t.groupStamp[group] = t.generation;
+  const std::int64_t first = codeBooks_.offsets[book];
+  float totals[kLanes];
+  float best[kLanes];
+  C_rScoreMixtureLanes({nullptr, weights, &t.keptIndices[first]}, &t.keptScores[first], t.keptCount[book],
+                       lanes, totals, best);
+  keepSums(t, t.passMixtures.data(), lanes, totals, best);
+  t.passMixtures.clear();
+}
+
+// The mixtures of a book are summed over its kept Gaussians, which stay as
+// they are for the rest of the frame, so a mixture summed before it is asked
+// for has the score it would have then. A search asks for much the same
+// states from one frame to the next: with `asked`, every mixture of the book
+// that was asked for in the frame before is summed in the same passes, and
+// the others are left alone. With none of them, `asked` is summed with the
+// rest of its static group, which costs little more than it alone.
+void C_rHMMDataBase::sumMixturesOfBook(C_rInputThread& t, int book, int asked) {
+  const std::uint32_t before = t.generation - 1;
+  const auto wanted = [&](int m) {
+    return m == asked || (t.mixtureStamp[m] == before && t.summedStamp[m] != t.generation);
+  };
+  const int firstGroup = mixtureGroups_.bookGroups[book];
+  const int endGroup = mixtureGroups_.bookGroups[book + 1];
+  constexpr int kLanes = C_rMixtureGroups::kLanes;
+  int others = 0;
+  for (int g = firstGroup; g < endGroup && others == 0; ++g) {
+    const int* members = &mixtureGroups_.members[static_cast<std::size_t>(g) * kLanes];
+    for (int lane = 0; lane < mixtureGroups_.memberCount[g]; ++lane)
+      others += members[lane] != asked && wanted(members[lane]) ? 1 : 0;
+  }
+  if (others == 0) {
+    sumGroup(t, mixtureGroups_.ofMixture[asked], book);
+    return;
+  }
+  // Whole groups with their transposed weights; the wanted members of the
+  // other groups in passes of their own.
+  t.passMixtures.clear();
+  for (int g = firstGroup; g < endGroup; ++g) {
+    const int* members = &mixtureGroups_.members[static_cast<std::size_t>(g) * kLanes];
+    const int count = mixtureGroups_.memberCount[g];
+    int taken = 0;
+    for (int lane = 0; lane < count; ++lane) taken += wanted(members[lane]) ? 1 : 0;
+    if (taken == count) {
+      sumGroup(t, g, book);
+      continue;
+    }
+    for (int lane = 0; lane < count && taken > 0; ++lane) {
+      if (!wanted(members[lane])) continue;
+      --taken;
+      t.passMixtures.push_back(members[lane]);
+      if (static_cast<int>(t.passMixtures.size()) == kLanes) sumPass(t, book);
+    }
+  }
+  sumPass(t, book);
 }
 
 float C_rHMMDataBase::mixtureScore(C_rInputThread& t, int mixture, int stream) {
   if (t.mixtureStamp[mixture] == t.generation) return t.mixtureScore[mixture];
-  const int group = mixtureGroups_.ofMixture[mixture];
-  if (t.groupStamp[group] != t.generation) {
+  if (t.summedStamp[mixture] != t.generation) {
     const int book = mixtures_.codeBooks[mixture];
     if (t.codeBookStamp[book] != t.generation) evaluateCodeBook(t, book, stream);
-    scoreMixtureGroup(t, group, book);
+    sumMixturesOfBook(t, book, mixture);
   }
-  const float total = t.groupTotals[mixture];
-  const float bestComponent = t.groupBest[mixture];
+  const float total = t.summedTotals[mixture];
+  const float bestComponent = t.summedBest[mixture];
   if (bestComponent > t.bestComponent[stream]) {
     t.bestComponent[stream] = bestComponent;
     t.fallback[stream] = bestComponent - t.beam;

@@ -8,7 +8,11 @@
 
 struct C_rInputThread {
   int frame = -1;
-  std::uint32_t generation = 0;                 // advances with every observation
+  // Advances with every observation. The stamps below hold the generation in
+  // which an entry was computed; they start at 0, the generation at 1, so
+  // that no entry counts as computed, or as asked for in the frame before,
+  // until it is.
+  std::uint32_t generation = 1;
   std::vector<std::vector<float>> observation;  // normalised stream vectors
   std::vector<float> norms;                     // squared norm of each
   std::vector<float> projection;                // stream 0 before the LDA matrix
@@ -27,14 +31,17 @@ struct C_rInputThread {
   C_rMemoryBlock<int> keptIndices;
   std::vector<float> scratch;
 
+  // Generation in which each mixture was last asked for; its score then.
   C_rMemoryBlock<std::uint32_t> mixtureStamp;
   C_rMemoryBlock<float> mixtureScore;
 
-  // Mixture groups scored this frame (C_rMixtureGroups): the total and best
-  // component of each of their mixtures, taken over as a mixture is asked for.
-  C_rMemoryBlock<std::uint32_t> groupStamp;
-  C_rMemoryBlock<float> groupTotals;  // one per mixture
-  C_rMemoryBlock<float> groupBest;    // one per mixture
+  // Mixtures summed this frame beside the one asked for (C_rMixtureGroups):
+  // the total and best component of each, taken over when it is asked for.
+  C_rMemoryBlock<std::uint32_t> summedStamp;
+  C_rMemoryBlock<float> summedTotals;  // one per mixture
+  C_rMemoryBlock<float> summedBest;    // one per mixture
+  // The mixtures of one pass that is not a whole static group.
+  std::vector<int> passMixtures;
 
   std::uint64_t cacheHits = 0;
   std::uint64_t cacheMisses = 0;

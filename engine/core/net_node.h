@@ -12,7 +12,7 @@ inline constexpr int32_t kNetEmptyModel = 65535;  // transition without a model
 inline constexpr int32_t kNetNoItem = 65535;      // transition without an item label
 inline constexpr int16_t kNetUnscored = -27768;
 
-struct HmmInstance;
+class HMMStateBP;
 
 class NetNode : public NetworkNode {
  public:
@@ -34,7 +34,7 @@ class NetTransition : public NetworkTransition {
   void Dump(const SymbolTable* models, const SymbolTable* unused) const override;
 
   int32_t item = kNetNoItem;
-  HmmInstance* hmm = nullptr;
+  HMMStateBP* hmm = nullptr;  // while the transition is active
 };
 
 }  // namespace vok

@@ -1,7 +1,8 @@
-// The kernel's raster, features, distances and matching against the plain
-// implementations kept in reference_features.cpp and reference_matching.cpp:
-// every cell must give the same raster, the same feature values and the same
-// candidates in the same order with the same scores.
+// The kernel's raster, features, distances, matching and segment-list
+// distances against the plain implementations kept in reference_features.cpp,
+// reference_matching.cpp and reference_segment_distance.cpp: every cell must
+// give the same raster, the same feature values and the same candidates in
+// the same order with the same scores.
 //
 // Release builds (also the Windows builds run under wine) take 20,000 cells;
 // the sanitizer build takes 800, which keeps it at a few seconds.
@@ -12,8 +13,10 @@
 
 #include "kernel/feature_distance.h"
 #include "kernel/kernel_core.h"
+#include "kernel/segment_distance.h"
 #include "kernel/tests/reference_features.h"
 #include "kernel/tests/reference_matching.h"
+#include "kernel/tests/reference_segment_distance.h"
 #include "kernel/tests/synthetic_dictionary.h"
 #include "tests/support/temporary_directory.h"
 
@@ -57,6 +60,59 @@ TEST(FeatureDistanceTest, FastSumsEqualThePlainOnes) {
       EXPECT_EQ(kernel::HalvedSquaredDifferenceSum(a.data(), b.data(), n), halved) << n;
       EXPECT_EQ(kernel::portable::HalvedSquaredDifferenceSum(a.data(), b.data(), n), halved) << n;
     }
+  }
+}
+
+// Random segment lists: short and long ones, joined and apart, connecting
+// strokes, removed ligatures, and the same direction several times.
+kernel::SegmentList RandomSegments(std::mt19937& random, std::size_t n) {
+  std::uniform_int_distribution<int> coordinate(0, 90);
+  std::uniform_int_distribution<int> link(0, 4);
+  constexpr std::uint8_t kLinks[] = {0, kernel::kLinkNext, kernel::kLinkPrevious, kernel::kLinkBoth,
+                                     kernel::kLinkRemoved};
+  kernel::SegmentList list;
+  for (std::size_t i = 0; i < n; ++i) {
+    kernel::SegmentRecord s{static_cast<std::uint8_t>(coordinate(random)),
+                            static_cast<std::uint8_t>(coordinate(random)),
+                            static_cast<std::uint8_t>(coordinate(random)),
+                            static_cast<std::uint8_t>(coordinate(random)), kLinks[link(random)]};
+    if (i > 0 && random() % 3 == 0) {
+      // Continues the previous segment.
+      s.x0 = list.back().x1;
+      s.y0 = list.back().y1;
+    }
+    list.push_back(s);
+  }
+  return list;
+}
+
+TEST(SegmentDistanceDifferentialTest, FastDistancesEqualThePlainOnes) {
+  std::mt19937 random(17);
+  for (int trial = 0; trial < 3000; ++trial) {
+    const std::size_t s = static_cast<std::size_t>(trial % 50);
+    const std::size_t c = 1 + static_cast<std::size_t>(random() % 44);
+    const kernel::SegmentList cell = RandomSegments(random, s);
+    const kernel::SegmentList list = RandomSegments(random, c);
+    const std::string what = "trial " + std::to_string(trial);
+    ASSERT_EQ(kernel::SegmentDistanceA(cell, list), kernel_reference::ReferenceSegmentDistanceA(cell, list))
+        << what;
+    ASSERT_EQ(kernel::SegmentDistanceA(list, cell), kernel_reference::ReferenceSegmentDistanceA(list, cell))
+        << what;
+    ASSERT_EQ(kernel::SegmentDistanceB(cell, list), kernel_reference::ReferenceSegmentDistanceB(cell, list))
+        << what;
+    ASSERT_EQ(kernel::SegmentDistanceB(list, cell), kernel_reference::ReferenceSegmentDistanceB(list, cell))
+        << what;
+    if (s == 0) continue;
+    const std::span<const kernel::SegmentRecord> cut =
+        std::span<const kernel::SegmentRecord>(cell).first(std::min(s, kernel::kMaxComparedSegments));
+    const long n = static_cast<long>(cut.size());
+    const long expected = kernel_reference::ReferenceSegmentDistanceB(cut, list) / n +
+                          kernel_reference::ReferenceSegmentDistanceB(list, cut) / static_cast<long>(c) +
+                          kernel_reference::ReferenceSegmentDistanceA(cut, list) / n +
+                          kernel_reference::ReferenceSegmentDistanceA(list, cut) / static_cast<long>(c);
+    kernel::SegmentComparer comparer(cell);
+    ASSERT_EQ(comparer.cell_size(), cut.size()) << what;
+    ASSERT_EQ(comparer.Distance(list), expected) << what;
   }
 }
 

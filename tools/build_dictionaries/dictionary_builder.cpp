@@ -10,7 +10,9 @@
 #include "kernel/cell.h"
 #include "kernel/cell_analysis.h"
 #include "kernel/cluster_file.h"
+#include "kernel/code_page.h"
 #include "kernel/feature_file.h"
+#include "kernel/segment_distance.h"
 #include "kernel/segment_extractor.h"
 #include "kernel/segment_list_file.h"
 #include "tools/build_dictionaries/ink_synthesis.h"
@@ -23,7 +25,6 @@ constexpr std::array<std::int32_t, 5> kBounds = {0, 80, 144, 184, 224};
 constexpr std::int32_t kFirstStageCapacity = 5000;
 constexpr std::int32_t kMergedClusters = 15;
 constexpr std::int32_t kTolerance = 5;
-constexpr std::size_t kNearestClustersPerSample = 1;
 
 struct AnalysedSample {
   bool usable = false;
@@ -137,9 +138,72 @@ struct CharacterRecords {
   std::vector<std::size_t> record_of_sample;  // per sample of the character, its record
 };
 
+// The segment lists of a group's record, by the distance with which
+// re-ranking compares a cell with a record's lists: the member's list that
+// lies nearest the others first, then each time the list farthest from
+// those taken, so that a record's lists cover the ways its writers joined
+// and broke strokes. Lists that re-ranking cannot compare (empty, or of 45
+// segments and more) are taken last.
+std::vector<kernel::SegmentList> GroupLists(std::span<const AnalysedSample> samples,
+                                            const std::vector<std::size_t>& indices,
+                                            const std::vector<std::size_t>& members, std::size_t count) {
+  const auto list_of = [&](std::size_t m) -> const kernel::SegmentList& {
+    return samples[indices[m]].segments;
+  };
+  const auto comparable = [](const kernel::SegmentList& list) {
+    return !list.empty() && list.size() < kernel::kMaxComparedSegments;
+  };
+  const std::size_t n = members.size();
+  constexpr long kFar = std::numeric_limits<long>::max() / 4;
+  std::vector<long> distance(n * n, kFar);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!comparable(list_of(members[i]))) continue;
+    kernel::SegmentComparer comparer(list_of(members[i]));
+    for (std::size_t j = 0; j < n; ++j) {
+      if (j != i && comparable(list_of(members[j])))
+        distance[i * n + j] = comparer.Distance(list_of(members[j]));
+    }
+    distance[i * n + i] = 0;
+  }
+  std::vector<std::size_t> taken;
+  std::size_t central = 0;
+  long least = kFar * 2;
+  for (std::size_t i = 0; i < n; ++i) {
+    long spread = 0;
+    for (std::size_t j = 0; j < n; ++j) spread = std::min(kFar * 2, spread + distance[i * n + j]);
+    if (spread < least) {
+      least = spread;
+      central = i;
+    }
+  }
+  taken.push_back(central);
+  std::vector<long> nearest(n);
+  for (std::size_t j = 0; j < n; ++j) nearest[j] = distance[central * n + j];
+  while (taken.size() < std::min(count, n)) {
+    std::size_t farthest = 0;
+    long far = -1;
+    for (std::size_t j = 0; j < n; ++j) {
+      if (std::find(taken.begin(), taken.end(), j) != taken.end()) continue;
+      // Below every comparable list's distance, so taken last.
+      const long d = comparable(list_of(members[j])) ? nearest[j] : 0;
+      if (d > far) {
+        far = d;
+        farthest = j;
+      }
+    }
+    taken.push_back(farthest);
+    for (std::size_t j = 0; j < n; ++j) nearest[j] = std::min(nearest[j], distance[farthest * n + j]);
+  }
+  std::vector<kernel::SegmentList> lists;
+  for (const std::size_t t : taken) lists.push_back(list_of(members[t]));
+  // A group smaller than the lists per record repeats its central list.
+  while (lists.size() < count) lists.push_back(lists.front());
+  return lists;
+}
+
 // Adds one record per group of the samples at `indices`.
 void AddGroups(std::span<const AnalysedSample> samples, const std::vector<std::size_t>& indices,
-               std::size_t count, CharacterRecords& result) {
+               std::size_t count, std::size_t lists_per_record, CharacterRecords& result) {
   std::vector<std::span<const std::uint8_t>> vectors;
   for (const std::size_t i : indices) vectors.push_back(samples[i].fine);
   for (const VariantGroup& group : GroupVariants(vectors, count)) {
@@ -155,14 +219,15 @@ void AddGroups(std::span<const AnalysedSample> samples, const std::vector<std::s
       mean[j] = static_cast<std::uint8_t>((sums[j] + members / 2) / members);
     const AnalysedSample& medoid = samples[indices[group.medoid]];
     result.records.push_back({std::move(mean), medoid.code});
-    result.lists.push_back(medoid.segments);
+    for (kernel::SegmentList& list : GroupLists(samples, indices, group.members, lists_per_record))
+      result.lists.push_back(std::move(list));
   }
 }
 
 // The neat samples and the others are grouped apart, so that the fine detail
 // of neat writing keeps records of its own.
 CharacterRecords RecordsOf(std::span<const AnalysedSample> samples, std::size_t neat_records,
-                           std::size_t hasty_records) {
+                           std::size_t hasty_records, std::size_t lists_per_record) {
   std::vector<std::size_t> neat;
   std::vector<std::size_t> others;
   for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -170,8 +235,8 @@ CharacterRecords RecordsOf(std::span<const AnalysedSample> samples, std::size_t 
   }
   CharacterRecords result;
   result.record_of_sample.resize(samples.size());
-  AddGroups(samples, neat, neat_records, result);
-  AddGroups(samples, others, hasty_records, result);
+  AddGroups(samples, neat, neat_records, lists_per_record, result);
+  AddGroups(samples, others, hasty_records, lists_per_record, result);
   return result;
 }
 
@@ -188,36 +253,36 @@ void ParallelFor(std::size_t count, unsigned jobs, const std::function<void(std:
   for (std::thread& thread : threads) thread.join();
 }
 
-BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector<StrokeCharacter>& characters,
-                                   const CodePageMap& map, const BuildOptions& options) {
-  const auto variants = static_cast<std::size_t>(std::clamp<int>(options.samples, 1, kMaxDictionaryVariants));
-  std::vector<AnalysedSample> all(characters.size() * variants);
-  const kernel::DictionaryLayout unit = UnitLayout(code_page);
-  // The conversion handles of the map are not shared between threads.
-  std::vector<std::optional<std::uint16_t>> codes;
-  for (const StrokeCharacter& character : characters) codes.push_back(map.CodeOf(character.utf8));
-  ParallelFor(characters.size(), options.jobs, [&](std::size_t c) {
+namespace {
+
+// Analyses `count` samples of every character of the code page under the
+// builder's seeds; in character order, the unusable ones left out.
+std::vector<AnalysedSample> AnalyseSamples(const std::vector<StrokeCharacter>& characters,
+                                           const std::vector<std::optional<std::uint16_t>>& codes,
+                                           std::size_t count, const kernel::DictionaryLayout& layout,
+                                           unsigned jobs) {
+  std::vector<AnalysedSample> all(characters.size() * count);
+  ParallelFor(characters.size(), jobs, [&](std::size_t c) {
     const std::optional<std::uint16_t> code = codes[c];
     if (!code) return;
-    for (std::size_t v = 0; v < variants; ++v) {
-      AnalysedSample& sample = all[c * variants + v];
+    for (std::size_t n = 0; n < count; ++n) {
+      AnalysedSample& sample = all[c * count + n];
       sample.character = c;
       sample.code = *code;
-      sample.variant = v;
-      Analyse(sample, characters[c].medians, DictionaryStyle(v), DictionarySeed(c, v), unit);
+      sample.variant = n;
+      Analyse(sample, characters[c].medians, DictionaryStyle(n), DictionarySeed(c, n), layout);
     }
   });
   std::vector<AnalysedSample> samples;
   for (AnalysedSample& sample : all) {
     if (sample.usable) samples.push_back(std::move(sample));
   }
-  BaseDictionary dictionary;
-  if (samples.empty()) return dictionary;
+  return samples;
+}
 
-  const std::vector<std::uint16_t> fine_divisors = Divisors(samples, options.jobs);
-  const std::vector<std::uint16_t> coarse_divisors(fine_divisors.begin(),
-                                                   fine_divisors.begin() + kernel::kCoarseFeatureCount);
-  ParallelFor(samples.size(), options.jobs, [&](std::size_t i) {
+void DivideAll(std::vector<AnalysedSample>& samples, const std::vector<std::uint16_t>& fine_divisors,
+               const std::vector<std::uint16_t>& coarse_divisors, unsigned jobs) {
+  ParallelFor(samples.size(), jobs, [&](std::size_t i) {
     AnalysedSample& s = samples[i];
     s.fine.resize(kernel::kFineFeatureCount);
     s.coarse.resize(kernel::kCoarseFeatureCount);
@@ -225,6 +290,72 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
     kernel::DivideFeatures(std::span<const std::int32_t>(s.raw).first(kernel::kCoarseFeatureCount),
                            coarse_divisors, s.coarse);
   });
+}
+
+// Where a character's record is put: the cluster nearest to a sample of it.
+struct Placement {
+  std::size_t cluster;
+  std::size_t record;  // among the character's records
+};
+
+struct Layout {
+  std::vector<std::uint16_t> fine_divisors;
+  std::vector<std::uint16_t> coarse_divisors;
+  std::vector<std::vector<std::uint8_t>> centroids;
+  std::size_t lists_per_record = 1;
+};
+
+// The three files of the records of every character in character order.
+BaseDictionary WriteFiles(kernel::CodePage code_page, const Layout& layout,
+                          const std::vector<CharacterRecords>& per_character,
+                          const std::vector<std::vector<Placement>>& placements) {
+  std::vector<kernel::FeatureRecord> records;
+  std::vector<kernel::SegmentList> lists;
+  std::vector<kernel::ClusterDefinition> clusters(layout.centroids.size());
+  for (std::size_t k = 0; k < clusters.size(); ++k) clusters[k].centroid = layout.centroids[k];
+  for (std::size_t c = 0; c < per_character.size(); ++c) {
+    const auto base = static_cast<std::int32_t>(records.size());
+    for (const Placement& placement : placements[c])
+      clusters[placement.cluster].members.push_back(base + static_cast<std::int32_t>(placement.record));
+    records.insert(records.end(), per_character[c].records.begin(), per_character[c].records.end());
+    lists.insert(lists.end(), per_character[c].lists.begin(), per_character[c].lists.end());
+  }
+  for (kernel::ClusterDefinition& cluster : clusters) {
+    std::sort(cluster.members.begin(), cluster.members.end());
+    cluster.members.erase(std::unique(cluster.members.begin(), cluster.members.end()), cluster.members.end());
+  }
+  BaseDictionary files;
+  files.features = kernel::WriteFeatureFile(code_page, kBounds, layout.fine_divisors, records);
+  files.segment_lists = kernel::WriteSegmentListFile(
+      code_page, static_cast<std::int32_t>(layout.lists_per_record), kTolerance, 1, lists);
+  files.clusters =
+      kernel::WriteClusterFile(code_page, layout.coarse_divisors, static_cast<std::int32_t>(records.size()),
+                               kFirstStageCapacity, kMergedClusters, clusters);
+  files.records = records.size();
+  files.characters = per_character.size();
+  return files;
+}
+
+}  // namespace
+
+BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector<StrokeCharacter>& characters,
+                                   const CodePageMap& map, const BuildOptions& options) {
+  const auto variants = static_cast<std::size_t>(std::clamp<int>(options.samples, 1, kMaxDictionaryVariants));
+  const kernel::DictionaryLayout unit = UnitLayout(code_page);
+  // The conversion handles of the map are not shared between threads.
+  std::vector<std::optional<std::uint16_t>> codes;
+  for (const StrokeCharacter& character : characters) codes.push_back(map.CodeOf(character.utf8));
+  std::vector<AnalysedSample> samples = AnalyseSamples(characters, codes, variants, unit, options.jobs);
+  BaseDictionary dictionary;
+  if (samples.empty()) return dictionary;
+
+  Layout layout;
+  layout.fine_divisors = Divisors(samples, options.jobs);
+  layout.coarse_divisors.assign(layout.fine_divisors.begin(),
+                                layout.fine_divisors.begin() + kernel::kCoarseFeatureCount);
+  layout.lists_per_record =
+      static_cast<std::size_t>(std::clamp(options.lists_per_record, 1, kernel::kMaxListsPerRecord));
+  DivideAll(samples, layout.fine_divisors, layout.coarse_divisors, options.jobs);
 
   // Each character's samples are consecutive: its records, in that order.
   std::vector<std::size_t> firsts;
@@ -235,52 +366,39 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
   const std::size_t character_count = firsts.size() - 1;
   std::vector<CharacterRecords> per_character(character_count);
   ParallelFor(character_count, options.jobs, [&](std::size_t c) {
-    per_character[c] = RecordsOf(
-        std::span<const AnalysedSample>(samples).subspan(firsts[c], firsts[c + 1] - firsts[c]),
-        static_cast<std::size_t>(options.neat_records), static_cast<std::size_t>(options.hasty_records));
+    per_character[c] =
+        RecordsOf(std::span<const AnalysedSample>(samples).subspan(firsts[c], firsts[c + 1] - firsts[c]),
+                  static_cast<std::size_t>(options.neat_records),
+                  static_cast<std::size_t>(options.hasty_records), layout.lists_per_record);
   });
-  std::vector<kernel::FeatureRecord> records;
-  std::vector<kernel::SegmentList> lists;
-  std::vector<std::int32_t> record_of_sample(samples.size());
-  for (std::size_t c = 0; c < character_count; ++c) {
-    const std::size_t base = records.size();
-    for (std::size_t i = firsts[c]; i < firsts[c + 1]; ++i) {
-      record_of_sample[i] =
-          static_cast<std::int32_t>(base + per_character[c].record_of_sample[i - firsts[c]]);
-    }
-    std::move(per_character[c].records.begin(), per_character[c].records.end(), std::back_inserter(records));
-    std::move(per_character[c].lists.begin(), per_character[c].lists.end(), std::back_inserter(lists));
-  }
 
   std::vector<const AnalysedSample*> clustered;
   const std::size_t taken = std::min(samples.size(), std::max<std::size_t>(options.clustering_samples, 1));
   for (std::size_t n = 0; n < taken; ++n) clustered.push_back(&samples[n * samples.size() / taken]);
   const std::size_t k_count = std::clamp<std::size_t>(options.clusters, 1, clustered.size());
-  const auto centroids = KMeans(clustered, k_count, options.iterations, options.jobs);
-  // Every sample puts its record into the clusters that the kernel's
-  // screening finds nearest to it.
-  std::vector<std::vector<std::size_t>> near(samples.size());
-  ParallelFor(samples.size(), options.jobs, [&](std::size_t i) {
-    near[i] = Nearest(centroids, samples[i].coarse, kNearestClustersPerSample, ScreeningDistance);
-  });
-  std::vector<kernel::ClusterDefinition> clusters(k_count);
-  for (std::size_t k = 0; k < k_count; ++k) clusters[k].centroid = centroids[k];
-  for (std::size_t i = 0; i < samples.size(); ++i) {
-    for (const std::size_t k : near[i]) clusters[k].members.push_back(record_of_sample[i]);
+  layout.centroids = KMeans(clustered, k_count, options.iterations, options.jobs);
+  const auto nearest_cluster = [&](const AnalysedSample& sample) {
+    return Nearest(layout.centroids, sample.coarse, 1, ScreeningDistance)[0];
+  };
+  // Each of the first samples of a character puts its record into the
+  // cluster that the kernel's screening finds nearest to it.
+  std::vector<std::vector<Placement>> placements(character_count);
+  std::vector<std::size_t> near(samples.size());
+  ParallelFor(samples.size(), options.jobs, [&](std::size_t i) { near[i] = nearest_cluster(samples[i]); });
+  for (std::size_t c = 0; c < character_count; ++c) {
+    const std::vector<std::size_t>& record_of = per_character[c].record_of_sample;
+    std::vector<bool> placed(per_character[c].records.size(), false);
+    for (std::size_t i = firsts[c]; i < firsts[c + 1]; ++i) {
+      if (samples[i].variant >= static_cast<std::size_t>(options.placing_samples)) continue;
+      placements[c].push_back({near[i], record_of[i - firsts[c]]});
+      placed[record_of[i - firsts[c]]] = true;
+    }
+    // A record whose samples all come later is placed by them.
+    for (std::size_t i = firsts[c]; i < firsts[c + 1]; ++i) {
+      if (!placed[record_of[i - firsts[c]]]) placements[c].push_back({near[i], record_of[i - firsts[c]]});
+    }
   }
-  for (kernel::ClusterDefinition& cluster : clusters) {
-    std::sort(cluster.members.begin(), cluster.members.end());
-    cluster.members.erase(std::unique(cluster.members.begin(), cluster.members.end()), cluster.members.end());
-  }
-
-  dictionary.features = kernel::WriteFeatureFile(code_page, kBounds, fine_divisors, records);
-  dictionary.segment_lists = kernel::WriteSegmentListFile(code_page, 1, kTolerance, 1, lists);
-  dictionary.clusters =
-      kernel::WriteClusterFile(code_page, coarse_divisors, static_cast<std::int32_t>(records.size()),
-                               kFirstStageCapacity, kMergedClusters, clusters);
-  dictionary.records = records.size();
-  dictionary.characters = character_count;
-  return dictionary;
+  return WriteFiles(code_page, layout, per_character, placements);
 }
 
 }  // namespace build_dictionaries

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "kernel/kernel_core.h"
+#include "kernel/segment_list_file.h"
 #include "platform/file_access.h"
 #include "platform/system_info.h"
 #include "tools/build_dictionaries/dictionary_builder.h"
@@ -19,7 +20,7 @@ namespace {
 void PrintUsage() {
   std::cerr << "usage: build_dictionaries --data PACKAGE-DIR --code-page gb2312|big5 --out DIR\n"
                "                          [--samples N] [--neat-records N] [--hasty-records N]\n"
-               "                          [--clusters K] [--jobs N]\n";
+               "                          [--lists L] [--clusters K] [--jobs N]\n";
 }
 
 bool ParseCount(std::string_view text, int& value) {
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
       options.neat_records = count;
     } else if (arg == "--hasty-records" && ParseCount(argv[i + 1], count)) {
       options.hasty_records = count;
+    } else if (arg == "--lists" && ParseCount(argv[i + 1], count) && count <= kernel::kMaxListsPerRecord) {
+      options.lists_per_record = count;
     } else if (arg == "--clusters" && ParseCount(argv[i + 1], count)) {
       options.clusters = static_cast<std::size_t>(count);
     } else if (arg == "--jobs" && ParseCount(argv[i + 1], count)) {

@@ -15,6 +15,7 @@
 #include "tools/train_acoustic_model/corpus_list.h"
 #include "tools/train_acoustic_model/model_file.h"
 #include "tools/train_acoustic_model/reestimation.h"
+#include "tools/train_acoustic_model/text_file.h"
 #include "tools/train_acoustic_model/wave_file.h"
 
 namespace train_acoustic_model {
@@ -71,17 +72,6 @@ std::vector<int> StateOwners(const AcousticModel& model) {
     for (int s : model.hmms[h].states)
       if (owner[s] < 0) owner[s] = static_cast<int>(h);
   return owner;
-}
-
-std::optional<std::string> ReadText(const std::string& path) {
-  const auto bytes = platform::ReadWholeFile(path);
-  if (!bytes) return std::nullopt;
-  return std::string(bytes->begin(), bytes->end());
-}
-
-bool WriteText(const std::string& path, const std::string& text) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  return platform::WriteWholeFile(path, std::span<const std::uint8_t>(bytes, text.size()));
 }
 
 // "1.0,0.5": the "Vastel" key's form of the stream weights.

@@ -21,12 +21,12 @@ namespace {
 
 using namespace wrendle::framework;
 using app_testing::PumpFor;
-using testing::ElementsAre;
 using testing::Contains;
+using testing::ElementsAre;
 
 std::string FrameClass() {
-  return RegisterWindowClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
-                             nullptr);
+  return RegisterWindowClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                             reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
 }
 
 // Logs the handlers it receives, in order.
@@ -54,7 +54,9 @@ class RecordingFrame final : public CFrameWnd {
     log.push_back("timer " + std::to_string(id));
     KillTimer(hwnd(), id);
   }
-  void OnSize(UINT, int cx, int cy) override { log.push_back("size " + std::to_string(cx) + "x" + std::to_string(cy)); }
+  void OnSize(UINT, int cx, int cy) override {
+    log.push_back("size " + std::to_string(cx) + "x" + std::to_string(cy));
+  }
   int OnMouseActivate(HWND, UINT hit_test, UINT) override {
     log.push_back("mouse-activate " + std::to_string(hit_test));
     return MA_NOACTIVATE;
@@ -71,7 +73,8 @@ class RecordingFrame final : public CFrameWnd {
   }
   bool OnOwnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) override {
     if (message == WM_USER + 99) return false;
-    log.push_back("own " + std::to_string(message) + " " + std::to_string(wparam) + " " + std::to_string(lparam));
+    log.push_back("own " + std::to_string(message) + " " + std::to_string(wparam) + " " +
+                  std::to_string(lparam));
     *result = 7;
     return true;
   }
@@ -88,7 +91,8 @@ TEST(FrameworkTest, ObjectIsBoundBeforeTheFirstMessagesAndHandlersRunInOrder) {
   frame.log.clear();
   frame.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-3, 40));
   frame.SendMessage(WM_RBUTTONUP, 0, MAKELPARAM(5, 6));
-  frame.SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(frame.hwnd()), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+  frame.SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(frame.hwnd()),
+                    MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
   frame.SendMessage(WM_COMMAND, 42, 0);
   EXPECT_EQ(frame.SendMessage(1235, 2, 17), 7);
   EXPECT_EQ(frame.SendMessage(0x1615, 0xD0D6, 0x100), 7);
@@ -156,6 +160,35 @@ TEST(FrameworkTest, ObjectDestroysItsWindow) {
   EXPECT_FALSE(IsWindow(window));
 }
 
+// A heap window that closes itself from its own command handler and deletes
+// itself after its last message, as the panes do.
+class SelfClosingWindow final : public CFrameWnd {
+ public:
+  explicit SelfClosingWindow(std::vector<std::string>& log) : log_(log) {}
+  ~SelfClosingWindow() override { log_.push_back("deleted"); }
+
+ protected:
+  bool OnCommand(UINT, UINT, HWND) override {
+    DestroyWindow();
+    // Still this object's handler: its members must be there.
+    log_.push_back(hwnd() == nullptr ? "handler after destroy" : "still bound");
+    return true;
+  }
+  void PostNcDestroy() override { delete this; }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+TEST(FrameworkTest, WindowClosedFromItsOwnHandlerGoesOnceTheHandlerReturned) {
+  std::vector<std::string> log;
+  auto* window = new SelfClosingWindow(log);
+  ASSERT_TRUE(window->Create(FrameClass().c_str(), "self", WS_POPUP, RECT{0, 0, 10, 10}));
+  const HWND handle = window->hwnd();
+  SendMessageA(handle, WM_COMMAND, 7, 0);
+  EXPECT_THAT(log, ElementsAre("handler after destroy", "deleted"));
+  EXPECT_FALSE(IsWindow(handle));
+}
 TEST(FrameworkTest, MainWindowDestructionEndsTheMessageLoop) {
   CWinApp app;
   auto* frame = new RecordingFrame;

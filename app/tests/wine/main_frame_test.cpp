@@ -7,18 +7,23 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/core/pad_commands.h"
+#include "app/core/related_data_writers.h"
 #include "app/framework/win_app.h"
 #include "app/program/wrendle_frame.h"
 #include "app/tests/fakes.h"
 #include "app/tests/recording_hook_owner.h"
 #include "app/tests/wine/test_frame.h"
 #include "app/zezividudu/zezividudu_api.h"
+#include "platform/system_info.h"
+#include "tests/support/executable_directory.h"
 #include "tests/support/temporary_directory.h"
 #include "tests/support/window_search.h"
 
@@ -58,6 +63,7 @@ class FakeServices final : public FrameServices {
   void SelectUser(bool interactive) override {
     calls.push_back(interactive ? "SelectUser 1" : "SelectUser 0");
   }
+  std::string StartupUserName() override { return "Wang"; }
 };
 
 // A pane that is a plain popup window.
@@ -82,7 +88,7 @@ class TestPane final : public FramePane {
 class SymbolsOnly final : public PaneFactory {
  public:
   bool Provides(int index) const override { return index == kPaneSymbols; }
-  std::unique_ptr<FramePane> Create(int, CWrendleFrame&) override { return std::make_unique<TestPane>(); }
+  std::unique_ptr<FramePane> Create(int, PaneHost&) override { return std::make_unique<TestPane>(); }
 };
 
 // The companion program's window, recording what it is sent.
@@ -531,6 +537,92 @@ TEST_F(MainFrameTest, CaptionShowsTheFirstCell) {
   char caption[64] = "";
   GetWindowTextA(frame_->hwnd(), caption, sizeof caption);
   EXPECT_STREQ(caption, "Wrendle-[ \xD2\xBB ]");
+}
+
+// Ten one-character phrases of the selected cell's character: the phrase
+// row shows their first characters a page at a time, and the page buttons
+// move the page within them.
+TEST_F(MainFrameTest, PhraseRowPagesThroughThePhrasesOfTheSelectedCell) {
+  constexpr std::uint16_t kZhong = 0xD0D6, kGuo = 0xFAB9;
+  const auto text = [](std::uint16_t code) {
+    return std::string{static_cast<char>(code & 0xFF), static_cast<char>(code >> 8)};
+  };
+  std::vector<std::uint16_t> heads;
+  std::vector<std::string> entries;
+  for (int i = 0; i < 10; ++i) {
+    heads.push_back(static_cast<std::uint16_t>(0xB0 | (0xA1 + i) << 8));
+    entries.push_back(text(heads.back()));
+  }
+  std::ofstream(directory_.File("schar.txt"), std::ios::binary) << WritePhraseFile({{kZhong, entries}});
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(directory_.path().string().c_str());
+  ASSERT_TRUE(Create(0));
+  dispatcher_.segmentations.push_back({1, {1}});
+  dispatcher_.Will({kZhong});
+  driver_.RecognizeStrokes(app_testing::Line(1), false);
+  ASSERT_NE(frame_->AssocPhraseProvider(), nullptr);
+  frame_->AssocPhraseProvider()->SetKey(kZhong);
+
+  const CandidateGrid& row = frame_->phrases().grid();
+  const int page = row.rows() * row.columns();
+  ASSERT_GT(page, 0);
+  ASSERT_LT(page, 10) << "more phrases than a page";
+  const auto shown = [&] {
+    std::vector<std::uint16_t> codes;
+    for (int i = 0; i < row.visible_count(); ++i) codes.push_back(*row.CodeAt(i));
+    return codes;
+  };
+  const auto heads_from = [&](int first, int count) {
+    return std::vector<std::uint16_t>(heads.begin() + first, heads.begin() + first + count);
+  };
+  frame_->ShowAssocPage(0);
+  EXPECT_EQ(shown(), heads_from(0, page));
+  // Forward to the last full page, and no further.
+  int offset = 0;
+  for (int press = 0; press < 10 / page + 1; ++press) {
+    frame_->SendMessage(WM_COMMAND, kCommandPhraseNext);
+    offset = std::min(offset + page, 10 - page);
+    EXPECT_EQ(frame_->phrase_offset(), offset) << "press " << press;
+  }
+  EXPECT_EQ(shown(), heads_from(10 - page, page));
+  frame_->SendMessage(WM_COMMAND, kCommandPhrasePrevious);
+  EXPECT_EQ(frame_->phrase_offset(), std::max(0, 10 - 2 * page));
+
+  // A key that is not the selected cell's: the row is emptied.
+  frame_->AssocPhraseProvider()->SetKey(kGuo);
+  frame_->ShowAssocPage(0);
+  EXPECT_EQ(row.visible_count(), 0);
+  frame_.reset();
+  SetCurrentDirectoryA(previous);
+}
+
+// The Speech command works only while the text-to-speech library (with all
+// its entries) and, for GB2312, the code table lie in the program's folder
+// or the Windows folder when the pad is made.
+TEST_F(MainFrameTest, SpeechCommandTogglesOnlyWithTheSpeechLibraryAndTable) {
+  settings_.speech = 0;
+  ASSERT_TRUE(Create(1));
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSpeech, 0);
+  EXPECT_EQ(settings_.speech, 0) << "no library";
+
+  const std::filesystem::path windows = platform::WindowsDirectory();
+  const std::filesystem::path library = windows / "TALV32SC.DLL", table = windows / "GBB5.TAB";
+  std::filesystem::copy_file(testing_support::ExecutableDirectory() / ".." / "speech_full" / "TALV32SC.DLL",
+                             library, std::filesystem::copy_options::overwrite_existing);
+  std::ofstream(table, std::ios::binary) << std::string(13526, '\0');
+  ASSERT_TRUE(Create(1));
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSpeech, 0);
+  EXPECT_EQ(settings_.speech, 1);
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSpeech, 0);
+  EXPECT_EQ(settings_.speech, 0);
+  frame_.reset();  // the pad lets go of the library
+  std::filesystem::remove(table);
+  ASSERT_TRUE(Create(1));
+  frame_->pad()->SendMessage(WM_COMMAND, kPadSpeech, 0);
+  EXPECT_EQ(settings_.speech, 0) << "GB2312 without the table";
+  frame_.reset();
+  std::filesystem::remove(library);
 }
 
 TEST_F(MainFrameTest, IgnoredSystemMessagesAnswerZero) {

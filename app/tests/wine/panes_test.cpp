@@ -51,7 +51,7 @@ struct Insert {
 
 class RecordingHost : public PaneHost {
  public:
-  explicit RecordingHost(const std::string& phrases) : phrases_(kGb, phrases) {
+  explicit RecordingHost(const std::string& phrases) : closer_(*this), phrases_(kGb, phrases) {
     // Texts in the system's language, as the program shows them.
     settings_.system_language = SystemLanguageCode(GetSystemDefaultLangID());
     settings_.display_language = settings_.system_language;
@@ -62,12 +62,18 @@ class RecordingHost : public PaneHost {
   void SendKeyCodeAtSelection(std::uint16_t code) override { at_selection.push_back(code); }
   void SendKeyCodeAfterSelection(std::uint16_t code) override { after_selection.push_back(code); }
   void PadSendKeyCode(std::uint16_t code, bool clear) override { pad_keys.push_back({code, clear}); }
+  // As the main frame does: a pane that asks to be hidden from one of its
+  // own handlers goes once that handler has returned.
   void HidePane(int index) override {
     hidden.push_back(index);
+    closer_.PostMessage(kClose, static_cast<WPARAM>(index));
+  }
+  // Destroys pane `index` now.
+  void Close(int index) {
     if (panes[index] != nullptr) panes[index]->DestroyWindow();
     panes[index] = nullptr;
   }
-  POINT GetPanePosition(int index) override { return {60 + 30 * index, 60 + 40 * index}; }
+  Point GetPanePosition(int index) const override { return {60 + 30 * index, 60 + 40 * index}; }
   void LayoutPadForEmptyStrip() override { ++layouts; }
   void RaiseEvent(int code, int a, std::intptr_t) override { events.push_back({code, a}); }
   CAssocPhraseProvider* AssocPhraseProvider() override { return &phrases_; }
@@ -94,6 +100,27 @@ class RecordingHost : public PaneHost {
   Settings settings_;
 
  private:
+  static constexpr UINT kClose = WM_USER + 1;
+  // A message-only window that closes the panes asked for.
+  class Closer : public wrendle::framework::CWnd {
+   public:
+    explicit Closer(RecordingHost& host) : host_(host) {
+      CreateEx(0, "Static", "", 0, RECT{}, HWND_MESSAGE, nullptr);
+    }
+
+   protected:
+    bool OnOwnMessage(UINT message, WPARAM wparam, LPARAM, LRESULT* result) override {
+      if (message != kClose) return false;
+      host_.Close(static_cast<int>(wparam));
+      *result = 0;
+      return true;
+    }
+
+   private:
+    RecordingHost& host_;
+  };
+
+  Closer closer_;
   CAssocPhraseProvider phrases_;
 };
 
@@ -124,7 +151,7 @@ class PanesTest : public testing::Test {
     target_->Activate();
   }
   void TearDown() override {
-    for (int i = 0; i < kPaneCount; ++i) host_->HidePane(i);
+    for (int i = 0; i < kPaneCount; ++i) host_->Close(i);
     MouseDriver().MoveTo(20, 700);
     PumpFor(100);
     host_.reset();
@@ -325,7 +352,7 @@ TEST_F(PanesTest, MoreTabsThanTwoRowsHoldTurnTheSingleLineControlOn) {
   EXPECT_TRUE(pane->single_line());
   EXPECT_GT(TabCtrl_GetItemCount(pane->tab_control()), 9);
   Shoot(pane->hwnd(), "phrases_single_line");
-  host.HidePane(kPanePhrases);
+  host.Close(kPanePhrases);
   PumpFor(50);
 }
 
@@ -350,7 +377,7 @@ TEST_F(PanesTest, AHomophoneCellFeedsThePhrasePane) {
 TEST_F(PanesTest, APaneClosedBeforeItsProviderLeavesNoPointerBehind) {
   host_->Open<CAssocPhrasePane>(kPanePhrases);
   EXPECT_NE(host_->AssocPhraseProvider()->attached(), nullptr);
-  host_->HidePane(kPanePhrases);
+  host_->Close(kPanePhrases);
   PumpFor(50);
   EXPECT_EQ(host_->AssocPhraseProvider()->attached(), nullptr);
 }
@@ -405,7 +432,7 @@ TEST_F(PanesTest, PredefinedEditsOfThreeAndSevenAreBothKeptAndCancelTouchesNothi
   EXPECT_EQ(pane->strings().texts()[2], "three");
   EXPECT_EQ(pane->strings().texts()[6], "seven");
   EXPECT_EQ(host_->events, (std::vector<std::pair<int, int>>{{1024, 22}, {1024, 23}}));
-  host_->HidePane(kPaneStrings);
+  host_->Close(kPaneStrings);
   PumpFor(50);
   EXPECT_EQ(ProfileValue(section, "3"), "three");
   EXPECT_EQ(ProfileValue(section, "7"), "seven");
@@ -438,7 +465,7 @@ TEST_F(PanesTest, PredefinedEditsOfThreeAndSevenAreBothKeptAndCancelTouchesNothi
   PumpUntil([&] { return cancel.done(); }, 8000);
   cancel.Join();
   PumpFor(100);
-  host_->HidePane(kPaneStrings);
+  host_->Close(kPaneStrings);
   PumpFor(50);
   std::ifstream after_stream(file, std::ios::binary);
   const std::string after((std::istreambuf_iterator<char>(after_stream)), std::istreambuf_iterator<char>());

@@ -22,6 +22,7 @@
 #include "hook/jebhook_api.h"
 #include "platform/profile_store.h"
 #include "platform/system_info.h"
+#include "tests/support/child_process.h"
 #include "tests/support/executable_directory.h"
 #include "tests/support/window_search.h"
 
@@ -34,7 +35,6 @@ using std::chrono::milliseconds;
 constexpr int kRecognizerButton = 1063;
 constexpr int kUserCombo = 1079;
 constexpr int kMessageText = 0xFFFF;
-constexpr auto kPatience = std::chrono::seconds(30);
 
 std::string IniPath() { return platform::JoinPath(platform::WindowsDirectory(), kProfileName); }
 
@@ -74,36 +74,10 @@ std::string ControlText(HWND dialog, int control) {
   return text;
 }
 
-class Program {
+// wrendle32.exe in `folder`.
+class Program : public testing_support::ChildProcess {
  public:
-  explicit Program(const std::filesystem::path& folder) {
-    const std::string path = (folder / "wrendle32.exe").string();
-    std::string command = "\"" + path + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    started_ = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              folder.string().c_str(), &startup, &info_) != FALSE;
-  }
-  ~Program() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  bool started() const { return started_; }
-  DWORD id() const { return info_.dwProcessId; }
-  bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
-
-  // The exit code, or -1 when the process still runs after the wait.
-  int WaitForExit(std::chrono::milliseconds wait = kPatience) const {
-    if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(wait.count())) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return static_cast<int>(code);
-  }
+  explicit Program(const std::filesystem::path& folder) : ChildProcess(folder / "wrendle32.exe", folder) {}
 
   // WaitForExit for a test thread whose windows are hook owners: it
   // dispatches their messages while it waits, and answers the recognizer
@@ -113,11 +87,9 @@ class Program {
     while (std::chrono::steady_clock::now() < end) {
       if (HWND recognizer = FindWindowOf(id(), [](HWND w) { return IsDialogWith(w, kRecognizerButton); }))
         PostMessageA(recognizer, WM_COMMAND, IDOK, 0);
-      if (MsgWaitForMultipleObjects(1, &info_.hProcess, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return static_cast<int>(code);
-      }
+      const HANDLE process = handle();
+      if (MsgWaitForMultipleObjects(1, &process, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0)
+        return WaitForExit();
       MSG message;
       while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     }
@@ -146,10 +118,6 @@ class Program {
   HWND WaitForMainWindow() const {
     return WaitForWindow([](HWND w) { return HasClass(w, "ZEZIRAREVI"); });
   }
-
- private:
-  PROCESS_INFORMATION info_ = {};
-  bool started_ = false;
 };
 
 class StartupTest : public testing::Test {

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/zezividudu/zezividudu_api.h"
 
@@ -66,6 +70,44 @@ TEST(ZezividuduTest, HoldsTheDialogsBitmapsCursorsAndIcon) {
   for (const int cursor : {101, 147})
     EXPECT_NE(LoadCursorA(module, MAKEINTRESOURCEA(cursor)), nullptr) << cursor;
   EXPECT_NE(LoadIconA(module, MAKEINTRESOURCEA(31234)), nullptr);
+}
+
+// The 20 x 20 pixels of a bitmap of the library, as 0x00RRGGBB values.
+std::vector<DWORD> Pixels(int bitmap) {
+  HBITMAP handle = LoadBitmapA(GetResourceHandle(), MAKEINTRESOURCEA(bitmap));
+  std::vector<DWORD> pixels(20 * 20);
+  if (handle == nullptr) return {};
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 20;
+  info.bmiHeader.biHeight = -20;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  HDC screen = GetDC(nullptr);
+  const int rows = GetDIBits(screen, handle, 0, 20, pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(handle);
+  if (rows != 20) return {};
+  return pixels;
+}
+
+TEST(ZezividuduTest, EveryButtonBitmapCarriesAGlyphAndItsPressedStateDiffers) {
+  // Normal and pressed bitmap of each button of the main frame and the pad.
+  const std::pair<int, int> buttons[] = {{112, 111}, {114, 113}, {116, 115}, {118, 117}, {120, 119},
+                                         {122, 121}, {124, 123}, {138, 137}, {146, 145}, {181, 182},
+                                         {183, 184}, {179, 180}, {204, 205}};
+  std::set<std::vector<DWORD>> glyphs;
+  for (const auto& [normal, pressed] : buttons) {
+    const std::vector<DWORD> up = Pixels(normal);
+    const std::vector<DWORD> down = Pixels(pressed);
+    ASSERT_FALSE(up.empty()) << normal;
+    ASSERT_FALSE(down.empty()) << pressed;
+    // Edges, face and a glyph: a flat square has two colours.
+    EXPECT_GE(std::set<DWORD>(up.begin(), up.end()).size(), 4u) << normal;
+    EXPECT_NE(up, down) << normal << " and " << pressed;
+    glyphs.insert(up);
+  }
+  EXPECT_EQ(glyphs.size(), std::size(buttons)) << "one glyph per command";
 }
 
 }  // namespace

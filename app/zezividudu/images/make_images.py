@@ -1,24 +1,6 @@
 # Writes the library's small bitmaps, cursors and icon (run from this folder).
 import struct
 
-def bmp(path, colour, pressed):
-    w = h = 20
-    rows = []
-    for y in range(h):
-        row = b''
-        for x in range(w):
-            edge = x in (0, w - 1) or y in (0, h - 1)
-            r, g, b = colour
-            if pressed:
-                r, g, b = r // 2, g // 2, b // 2
-            pixel = (64, 64, 64) if edge else (b, g, r)
-            row += bytes(pixel)
-        rows.append(row)
-    data = b''.join(reversed(rows))
-    header = struct.pack('<2sIHHI', b'BM', 54 + len(data), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(data), 0, 0, 0, 0)
-    open(path, 'wb').write(header + info + data)
-
 def monochrome_image(shape):
     xor = b''.join(struct.pack('>I', shape(31 - y)) for y in range(32))
     mask = b''.join(struct.pack('>I', ~shape(31 - y) & 0xFFFFFFFF) for y in range(32))
@@ -62,10 +44,213 @@ def pen(y):  # a slanted pen point at the top-left
 def cross(y):
     return 0xFFFF0000 >> 8 if y == 15 else (1 << 16) if 7 <= y <= 23 else 0
 
-colours = [(200, 60, 60), (60, 160, 60), (60, 90, 200), (200, 160, 40), (140, 60, 180), (40, 160, 170)]
-ids = list(range(111, 125)) + [137, 138, 145, 146] + list(range(179, 185)) + [204, 205]
-for n, resource in enumerate(ids):
-    bmp('bitmap_%d.bmp' % resource, colours[n // 2 % len(colours)], n % 2 == 1)
+# The bitmap buttons of the main frame and the pad: a glyph per command on
+# a raised face, and the same glyph on a sunken, darker face one pixel down
+# and right for the pressed state.
+FACE = (192, 192, 192)
+DARK = (64, 64, 64)
+LIGHT = (255, 255, 255)
+
+GLYPHS = {
+    'backspace': """
+    ....##########
+    ...#.........#
+    ..#..#...#...#
+    .#....#.#....#
+    #......#.....#
+    .#....#.#....#
+    ..#..#...#...#
+    ...#.........#
+    ....##########""",
+    'delete': """
+    ##########....
+    #.........#...
+    #...#...#..#..
+    #....#.#....#.
+    #.....#......#
+    #....#.#....#.
+    #...#...#..#..
+    #.........#...
+    ##########....""",
+    'enter': """
+    ...........##
+    ...........##
+    ...........##
+    ....#......##
+    ...##......##
+    ..###########
+    .############
+    ..###########
+    ...##........
+    ....#........""",
+    'space': """
+    ##..........##
+    ##..........##
+    ##..........##
+    ##############
+    ##############""",
+    'previous': """
+    ##.......##
+    ##......###
+    ##.....####
+    ##....#####
+    ##...######
+    ##..#######
+    ##...######
+    ##....#####
+    ##.....####
+    ##......###
+    ##.......##""",
+    'next': """
+    ##.......##
+    ###......##
+    ####.....##
+    #####....##
+    ######...##
+    #######..##
+    ######...##
+    #####....##
+    ####.....##
+    ###......##
+    ##.......##""",
+    'window': """
+    ##########....
+    #........#....
+    ##########....
+    #........#....
+    #........#....
+    #....#########
+    #....#.......#
+    #....#########
+    ######.......#
+    .....#.......#
+    .....#########""",
+    'menu': """
+    ##############
+    ##############
+    ..............
+    ..............
+    ##############
+    ##############
+    ..............
+    ..............
+    ##############
+    ##############""",
+    'send': """
+    .........#....##
+    .........##...##
+    .........###..##
+    ############..##
+    #############.##
+    ############..##
+    .........###..##
+    .........##...##
+    .........#....##""",
+    'mouse': """
+    .....###.....
+    ....#.#.#....
+    ...#..#..#...
+    ...#..#..#...
+    ...#######...
+    ...#.....#...
+    ...#.....#...
+    ...#.....#...
+    ...#.....#...
+    ....#...#....
+    .....###.....""",
+    'pen': """
+    ...........##.
+    ..........####
+    .........####.
+    ........####..
+    .......####...
+    ......####....
+    .....####.....
+    ....####......
+    ...####.......
+    ..####........
+    ..###.........
+    .##...........
+    .#............""",
+    'setup': """
+    .....####.....
+    ..##.####.##..
+    ..##########..
+    ...###..###...
+    .####....####.
+    .###......###.
+    .###......###.
+    .####....####.
+    ...###..###...
+    ..##########..
+    ..##.####.##..
+    .....####.....""",
+}
+
+BLACK = (0, 0, 0)
+NAVY = (0, 0, 128)
+GREEN = (0, 112, 0)
+RED = (160, 0, 0)
+
+# glyph, colour, normal bitmap, pressed bitmap
+BUTTONS = [
+    ('backspace', BLACK, 112, 111),
+    ('delete', BLACK, 114, 113),
+    ('enter', BLACK, 116, 115),
+    ('space', BLACK, 118, 117),
+    ('previous', NAVY, 120, 119),
+    ('next', NAVY, 122, 121),
+    ('window', NAVY, 124, 123),
+    ('menu', BLACK, 138, 137),
+    ('send', GREEN, 146, 145),
+    ('pen', RED, 179, 180),
+    ('mouse', BLACK, 181, 182),
+    ('pen_moving', NAVY, 183, 184),
+    ('setup', BLACK, 204, 205),
+]
+
+
+# The pen of the hold-and-move mode: the pen with two speed lines.
+GLYPHS['pen_moving'] = '\n'.join(
+    row[:11] + '###' if y == 9 else row[:9] + '#####' if y == 11 else row
+    for y, row in enumerate(line.strip() for line in GLYPHS['pen'].strip().splitlines()))
+
+
+def glyph_pixels(name):
+    rows = [line.strip() for line in GLYPHS[name].strip().splitlines()]
+    height, width = len(rows), max(len(row) for row in rows)
+    left, top = (20 - width) // 2, (20 - height) // 2
+    return {(left + x, top + y) for y, row in enumerate(rows) for x, c in enumerate(row) if c == '#'}
+
+
+def glyph_button(path, name, colour, pressed):
+    w = h = 20
+    ink = glyph_pixels(name)
+    shift = 1 if pressed else 0
+    face = tuple(c * 3 // 4 for c in FACE) if pressed else FACE
+    rows = []
+    for y in range(h):
+        row = b''
+        for x in range(w):
+            if x == 0 or y == 0:
+                pixel = DARK if pressed else LIGHT
+            elif x == w - 1 or y == h - 1:
+                pixel = LIGHT if pressed else DARK
+            elif (x - shift, y - shift) in ink:
+                pixel = colour
+            else:
+                pixel = face
+            row += bytes((pixel[2], pixel[1], pixel[0]))
+        rows.append(row)
+    data = b''.join(reversed(rows))
+    header = struct.pack('<2sIHHI', b'BM', 54 + len(data), 0, 0, 54)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(data), 0, 0, 0, 0)
+    open(path, 'wb').write(header + info + data)
+
+
+for name, colour, normal, pressed in BUTTONS:
+    glyph_button('bitmap_%d.bmp' % normal, name, colour, False)
+    glyph_button('bitmap_%d.bmp' % pressed, name, colour, True)
 # The wait button's two pictures: a 32 x 32 round "recognize" button whose
 # ring turns, on the button face; the corners stay the face colour, which
 # the round window region cuts away.

@@ -1,6 +1,8 @@
 // A kernel module that records what it is given and answers as scripted.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -42,6 +44,19 @@ bool KernelRefuses(const std::optional<wrendle::StrokeListView>& view) {
   return right - left <= 10 && bottom - top <= 10;
 }
 
+// Tests that run the program as a process of their own read the calls from
+// the file named by WRENDLE_FAKE_KERNEL_LOG: one line "recognize <strokes>
+// <points> <learn code>" per recognition call.
+void AppendToLogFile() {
+  const char* path = std::getenv("WRENDLE_FAKE_KERNEL_LOG");
+  if (path == nullptr || path[0] == '\0') return;
+  if (std::FILE* file = std::fopen(path, "ab")) {
+    std::fprintf(file, "recognize %d %d %d\n", g_log.last_stroke_count, g_log.last_point_count,
+                 g_log.last_learn_code);
+    std::fclose(file);
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -71,6 +86,7 @@ WRENDLE_EXPORT int WRENDLE_STDCALL ZUNRecognition(const wrendle::StrokeEntry* st
   const auto view = wrendle::StrokeListView::ParseUnbounded(strokes);
   g_log.last_stroke_count = view ? static_cast<int>(view->stroke_count()) : -1;
   g_log.last_point_count = view ? static_cast<int>(view->point_count()) : -1;
+  AppendToLogFile();
   if (KernelRefuses(view) || (candidates == nullptr && learn_code == 0)) return 0;
   if (candidates != nullptr) std::copy_n(g_codes, g_code_count, candidates);
   return g_recognize_result;

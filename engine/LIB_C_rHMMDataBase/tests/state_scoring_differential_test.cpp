@@ -4,10 +4,14 @@
 // score equal to the bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/LIB_C_rHMMDataBase/c_r_front_end.h"
 #include "engine/LIB_C_rHMMDataBase/c_r_mixture_groups.h"
@@ -50,6 +54,48 @@ std::vector<Frame> SpeechFrames(const std::vector<std::int32_t>& dims) {
   return out;
 }
 
+// The HMMs asked for in one frame. Every fifth frame asks for all states in
+// order; two frames in five ask for a set that drifts as a search's active
+// states do (the mixtures asked for in the frame before are summed together
+// before they are asked for); the rest ask for random states.
+class Requests {
+ public:
+  Requests(int hmms, std::uint32_t seed) : hmms_(hmms), random_(seed) {}
+
+  std::vector<std::pair<int, int>> next(int frame) {
+    std::vector<std::pair<int, int>> out;
+    std::uniform_int_distribution<int> hmmOf(0, hmms_ - 1);
+    if (frame % 5 == 0) {
+      for (int h = 0; h < hmms_; ++h)
+        for (int s = 0; s < 3; ++s) out.push_back({h, s});
+    } else if (frame % 5 <= 2) {
+      drift(hmmOf);
+      for (const int h : active_)
+        for (int s = 0; s < 3; ++s) out.push_back({h, s});
+      std::shuffle(out.begin(), out.end(), random_);
+      out.push_back(out.front());
+    } else {
+      const int count = std::uniform_int_distribution<int>(1, 200)(random_);
+      std::uniform_int_distribution<int> stateOf(0, 2);
+      for (int r = 0; r < count; ++r) out.push_back({hmmOf(random_), stateOf(random_)});
+    }
+    return out;
+  }
+
+ private:
+  // A fifth of the HMMs, a few replaced every frame.
+  void drift(std::uniform_int_distribution<int>& hmmOf) {
+    const std::size_t size = static_cast<std::size_t>(hmms_ / 5 + 1);
+    while (active_.size() < size) active_.push_back(hmmOf(random_));
+    for (int k = 0; k < 4; ++k)
+      active_[std::uniform_int_distribution<std::size_t>(0, size - 1)(random_)] = hmmOf(random_);
+  }
+
+  int hmms_;
+  std::mt19937 random_;
+  std::vector<int> active_;
+};
+
 void ExpectSameScores(const char* bailOut) {
   w::SyntheticShape shape;
   shape.codeBooksPerStream = 5;
@@ -65,22 +111,14 @@ void ExpectSameScores(const char* bailOut) {
 
   const std::vector<Frame> speech = SpeechFrames(model.dims);
   ASSERT_GE(speech.size(), 50u);
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> hmmOf(0, db.get_numHMM() - 1);
-  std::uniform_int_distribution<int> stateOf(0, 2);
+  Requests requests(db.get_numHMM(), 7);
   constexpr int kFrames = 700;  // per beam; the three beams make up 2,100 frames
   for (int f = 0; f < kFrames; ++f) {
     Frame frame = f % 2 == 0 ? speech[static_cast<std::size_t>(f / 2) % speech.size()]
                              : hmm_test_support::RandomFrame(model.dims, static_cast<std::uint32_t>(f));
     ASSERT_EQ(db.assign_ThreadInput(0, f, frame.view()), 0);
     reference.assign(f, frame.view());
-    // Some frames ask for every state, the others for a random part of them,
-    // some twice.
-    const int requests =
-        f % 5 == 0 ? db.get_numHMM() * 3 : std::uniform_int_distribution<int>(1, 200)(random);
-    for (int r = 0; r < requests; ++r) {
-      const int hmm = f % 5 == 0 ? r / 3 : hmmOf(random);
-      const int state = f % 5 == 0 ? r % 3 : stateOf(random);
+    for (const auto& [hmm, state] : requests.next(f)) {
       const float fast = db.get_StateScore(hmm, state, 0);
       const float plain = reference.stateScore(hmm, state);
       ASSERT_EQ(Bits(fast), Bits(plain))
@@ -99,9 +137,9 @@ TEST(StateScoringDifferentialTest, ScoresEqualThePlainScorerBitForBit) {
   }
 }
 
-// The vector and scalar group sums on hand-made code books whose components
+// The vector and scalar lane sums on hand-made code books whose components
 // lie at and around the edges of the table's range, and on values that are
-// not numbers.
+// not numbers: whole static groups, and passes over 1 to 16 of the mixtures.
 TEST(MixtureGroupTest, VectorSumsEqualScalarSumsAtTheEdges) {
   C_rMemory memory;
   C_rGaussianCodeBookCB books;
@@ -138,8 +176,19 @@ TEST(MixtureGroupTest, VectorSumsEqualScalarSumsAtTheEdges) {
   C_rMixtureGroups groups;
   C_rBuildMixtureGroups(memory, books, mixtures, groups);
   ASSERT_EQ(groups.count, 2);
+  ASSERT_EQ(groups.memberCount[0], 16);
+  ASSERT_EQ(groups.memberCount[1], 7);
   std::vector<float> scores(kGaussians);
   std::vector<int> indices(kGaussians);
+  const auto expectSame = [&](const C_rLaneWeights& weights, int kept, int lanes, const std::string& what) {
+    float fastTotals[16], fastBest[16], plainTotals[16], plainBest[16];
+    C_rScoreMixtureLanes(weights, scores.data(), kept, lanes, fastTotals, fastBest);
+    C_rScoreMixtureLanesPortable(weights, scores.data(), kept, lanes, plainTotals, plainBest);
+    for (int lane = 0; lane < lanes; ++lane) {
+      EXPECT_EQ(Bits(fastTotals[lane]), Bits(plainTotals[lane])) << what << " lane " << lane;
+      EXPECT_EQ(Bits(fastBest[lane]), Bits(plainBest[lane])) << what << " lane " << lane;
+    }
+  };
   for (int trial = 0; trial < 200; ++trial) {
     const int kept = 1 + trial % kGaussians;
     for (int k = 0; k < kept; ++k) {
@@ -147,15 +196,30 @@ TEST(MixtureGroupTest, VectorSumsEqualScalarSumsAtTheEdges) {
       indices[k] = (k * 5 + trial) % kGaussians;
     }
     for (int group = 0; group < groups.count; ++group) {
-      float fastTotals[16], fastBest[16], plainTotals[16], plainBest[16];
-      C_rScoreMixtureGroup(groups, group, scores.data(), indices.data(), kept, fastTotals, fastBest);
-      C_rScoreMixtureGroupPortable(groups, group, scores.data(), indices.data(), kept, plainTotals,
-                                   plainBest);
-      for (int lane = 0; lane < 16; ++lane) {
-        if (groups.members[group * 16 + lane] < 0) continue;
-        EXPECT_EQ(Bits(fastTotals[lane]), Bits(plainTotals[lane])) << trial << " " << group << " " << lane;
-        EXPECT_EQ(Bits(fastBest[lane]), Bits(plainBest[lane])) << trial << " " << group << " " << lane;
-      }
+      expectSame(C_rGroupWeights(groups, group, indices.data()), kept, groups.memberCount[group],
+                 "trial " + std::to_string(trial) + " group " + std::to_string(group));
+    }
+    // A pass over mixtures of both groups, read from their own weights, and
+    // the same sums as the groups give them.
+    const int lanes = 1 + trial % 16;
+    std::vector<int> chosen;
+    const float* own[16];
+    for (int lane = 0; lane < 16; ++lane) {
+      chosen.push_back((lane * 7 + trial) % mixtures.count);
+      own[lane] = &mixtures.logWeights[mixtures.offsets[chosen.back()]];
+    }
+    const std::string what = "trial " + std::to_string(trial) + " pass of " + std::to_string(lanes);
+    const C_rLaneWeights pass{nullptr, own, indices.data()};
+    expectSame(pass, kept, lanes, what);
+    float passTotals[16], passBest[16], groupTotals[16], groupBest[16];
+    C_rScoreMixtureLanes(pass, scores.data(), kept, lanes, passTotals, passBest);
+    for (int lane = 0; lane < lanes; ++lane) {
+      const int group = groups.ofMixture[chosen[lane]];
+      C_rScoreMixtureLanes(C_rGroupWeights(groups, group, indices.data()), scores.data(), kept,
+                           groups.memberCount[group], groupTotals, groupBest);
+      const int at = groups.laneOfMixture[chosen[lane]];
+      EXPECT_EQ(Bits(passTotals[lane]), Bits(groupTotals[at])) << what << " lane " << lane;
+      EXPECT_EQ(Bits(passBest[lane]), Bits(groupBest[at])) << what << " lane " << lane;
     }
   }
 }
