@@ -75,7 +75,7 @@ void CLMBackendEngine::ReadFileName(const Resources& resources, const char* key,
 
 int CLMBackendEngine::ReadOptions(const Resources& resources, bool reload) {
   int result = 0;
-  if (resources.Get(kSection, "LexiconFile", lexicon_file_, kFileNameBytes) != 0) {
+  if (resources.Get(kSection, "LexiconFile", lexicon_file_, kFileNameBytes) != 0 && own_lexicon_) {
     ErrorSet(kSection, -1, "Parameter \"LexiconFile\" not set!\n");
     result = -1;
   }
@@ -99,7 +99,12 @@ int CLMBackendEngine::ReadOptions(const Resources& resources, bool reload) {
   return result;
 }
 
-int CLMBackendEngine::Load(const Resources& resources) {
+int CLMBackendEngine::Load(const Resources& resources) { return Load(resources, true); }
+
+int CLMBackendEngine::LoadModels(const Resources& resources) { return Load(resources, false); }
+
+int CLMBackendEngine::Load(const Resources& resources, bool own_lexicon) {
+  own_lexicon_ = own_lexicon;
   ReadOptions(resources, false);
   if (FileExists(core_lm_file_)) {
     LogPrint("\nLoading core language model ... ");
@@ -121,6 +126,23 @@ int CLMBackendEngine::Load(const Resources& resources) {
       LogPrint("Done.\n");
     }
   }
+  if (own_lexicon_) LoadLexicon(resources);
+  if (page_) {
+    float weight = 0;
+    if (resources.GetFloat(kSection, "ClassTrigramWeight", &weight) == 0) {
+      page_->SetWeight(weight);
+      page_->SetSecondWeight(weight);
+    }
+    int penalty = 0;
+    if (resources.GetInt(kSection, "ClassTrigramWordPenalty", &penalty) == 0) page_->SetWordPenalty(penalty);
+  }
+  if (core_ && core_->word_count() > 0) InitCacheLM(resources);
+  decoder_ = std::make_unique<StackDecoder>(&resources, core_);
+  decoder_->set_lexicon(lexicon_);
+  return (lexicon_ || !own_lexicon_) && core_ ? 0 : -1;
+}
+
+void CLMBackendEngine::LoadLexicon(const Resources& resources) {
   char binary[kFileNameBytes] = {};
   resources.Get(kSection, "BinaryLexiconFile", binary, kFileNameBytes);
   if (*binary && FileExists(binary)) {
@@ -139,19 +161,6 @@ int CLMBackendEngine::Load(const Resources& resources) {
   }
   if (owned_lexicon_ && owned_lexicon_->status() != 0) owned_lexicon_.reset();
   lexicon_ = owned_lexicon_.get();
-  if (page_) {
-    float weight = 0;
-    if (resources.GetFloat(kSection, "ClassTrigramWeight", &weight) == 0) {
-      page_->SetWeight(weight);
-      page_->SetSecondWeight(weight);
-    }
-    int penalty = 0;
-    if (resources.GetInt(kSection, "ClassTrigramWordPenalty", &penalty) == 0) page_->SetWordPenalty(penalty);
-  }
-  if (core_ && core_->word_count() > 0) InitCacheLM(resources);
-  decoder_ = std::make_unique<StackDecoder>(&resources, core_);
-  decoder_->set_lexicon(lexicon_);
-  return lexicon_ && core_ ? 0 : -1;
 }
 
 int CLMBackendEngine::InitCacheLM(const Resources& resources) {

@@ -49,6 +49,10 @@ class CLMBackendEngine {
   // the lexicon and the core model were loaded, else -1 (loading goes on
   // with what is there).
   int Load(const Resources& resources);
+  // As Load without a lexicon of its own, for a caller that binds one to
+  // these models with SetLexicon: "LexiconFile" is not asked for. 0 when the
+  // core model was loaded, else -1.
+  int LoadModels(const Resources& resources);
 
   // Uses the caller's lexicon (bound to this back end's models; not owned)
   // from now on, in place of the one it loaded.
@@ -113,6 +117,8 @@ class CLMBackendEngine {
 
  private:
   void ReadFileName(const Resources& resources, const char* key, char* out);
+  int Load(const Resources& resources, bool own_lexicon);
+  void LoadLexicon(const Resources& resources);
 
   std::unique_ptr<CLexicon> owned_lexicon_;
   std::unique_ptr<CoreLM> owned_core_;
@@ -123,6 +129,8 @@ class CLMBackendEngine {
   PageLM* page_ = nullptr;
   std::unique_ptr<StackDecoder> decoder_;
   int32_t page_lm_word_gram_beam_ = 0;
+  // False while the caller brings the lexicon (LoadModels).
+  bool own_lexicon_ = true;
   char lexicon_file_[kFileNameBytes] = {};
   char core_lm_file_[kFileNameBytes] = {};
   char page_lm_file_[kFileNameBytes] = {};

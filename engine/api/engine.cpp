@@ -5,6 +5,7 @@ namespace vok::api {
 CEngine::~CEngine() {
   if (queue) queue->Stop();
   queue.reset();
+  pen.reset();
   resources.reset();
   grammars.reset();
   // The back end lets go of the data set's lexicon before it goes.

@@ -1,7 +1,7 @@
 // One started engine: its `Resources` store, the result queue, the
-// homophone map, the language-model back end and the shared data set, with
-// the counters that number the requests of each recognizer kind. The
-// recognizers join it as they are built.
+// homophone map, the language-model back end and the shared data set, the
+// recognizer controllers, and the counters that number the requests of each
+// recognizer kind.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,11 @@
 #include <mutex>
 
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
+#include "engine/api/back_end_results.h"
 #include "engine/api/engine_data.h"
 #include "engine/api/grammar_manager.h"
 #include "engine/api/homophone_map.h"
+#include "engine/api/pen_recognizer.h"
 #include "engine/api/result_queue.h"
 #include "engine/core/resources.h"
 
@@ -33,6 +35,16 @@ class CEngine {
   std::unique_ptr<CResultQueue> queue;
   std::unique_ptr<CHomophoneMap> homophones;
   std::unique_ptr<CGrammarManager> grammars;
+  std::unique_ptr<CPenRecognizer> pen;
+
+  // The lexicon, the language models and the back end's decoder serve one
+  // run at a time: back ends of queued requests, lexicon lookups and edits,
+  // text conversions. Taken after a controller's own guard, never before.
+  std::mutex language_mutex;
+  // Filled and read by the delivery thread only.
+  HypothesesTable hypotheses;
+  // Context texts into word ids; empty until the engine can convert them.
+  TextToWordIds text_to_word_ids;
 
  private:
   std::mutex sequence_mutex_;

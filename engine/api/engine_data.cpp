@@ -1,6 +1,7 @@
 #include "engine/api/engine_data.h"
 
 #include "engine/api/engine_defaults.h"
+#include "engine/core/hwr_gesture_model.h"
 #include "engine/core/lex_tree.h"
 #include "engine/core/lexicon.h"
 #include "engine/core/user_lexicon.h"
@@ -46,6 +47,11 @@ VokStatus CEngineData::Load(const std::string& user_folder, const std::string& d
     } else {
       user_lexicon_unreadable_ = true;
     }
+  }
+  const char* gestures = resources_.GetValue("HWRSentence", "DataFileGesture");
+  if (gestures != nullptr && platform::PathExists(gestures)) {
+    auto model = std::make_shared<vok::CHWRGestureModel>();
+    if (model->Load(gestures)) gesture_model_ = std::move(model);
   }
   return kVokOk;
 }

@@ -1,6 +1,7 @@
 // The data set all controllers of one engine share: the folders, its own
 // `Resources` store, the lexicon (bound to the language-model back end's
-// models), the pronunciation tree, and the user lexicon applied to both.
+// models), the pronunciation tree, the user lexicon applied to both, and
+// the user's gesture model.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "engine/core/resources.h"
 
 namespace vok {
+class CHWRGestureModel;
 class CLexTree;
 class CLexicon;
 class CUserLexicon;
@@ -31,7 +33,8 @@ class CEngineData {
 
   // Defaults and the data folder's "Resources", the lexicon bound to the
   // models (either may be null), the pronunciation tree, then the user
-  // lexicon read and applied when its file exists. kVokFolderMissing when
+  // lexicon read and applied when its file exists, then the gesture model
+  // when its file exists. kVokFolderMissing when
   // the lexicon file is missing or does not load.
   VokStatus Load(const std::string& user_folder, const std::string& data_folder, std::uint32_t speaker,
                  vok::CoreLM* core, vok::PageLM* page);
@@ -42,6 +45,8 @@ class CEngineData {
   vok::CLexicon* lexicon() const { return lexicon_.get(); }
   vok::CLexTree* pronunciations() const { return pronunciations_.get(); }
   vok::CUserLexicon* user_lexicon() const { return user_lexicon_.get(); }
+  // Null when the user has no "Gestures" file or it was refused.
+  const std::shared_ptr<vok::CHWRGestureModel>& gesture_model() const { return gesture_model_; }
   // The user lexicon's file ("LMBackend" "BinaryLexiconFilePI").
   std::string UserLexiconPath() const;
   // A user lexicon file that exists but could not be read is never written
@@ -57,6 +62,7 @@ class CEngineData {
   std::unique_ptr<vok::CLexicon> lexicon_;
   std::unique_ptr<vok::CUserLexicon> user_lexicon_;
   std::unique_ptr<vok::CLexTree> pronunciations_;
+  std::shared_ptr<vok::CHWRGestureModel> gesture_model_;
   bool user_lexicon_changed_ = false;
   bool user_lexicon_unreadable_ = false;
 };

@@ -9,7 +9,17 @@
 
 namespace vok::api {
 
+class CEngine;
+class CNotifier;
 class CRecognizer;
+
+// What every controller uses of its engine library: the engine it belongs
+// to, the notifier of the client window and the records it hands out.
+struct ControllerContext {
+  CEngine& engine;
+  CNotifier& notifier;
+  ResultRecords& records;
+};
 
 enum RecognizerKind : std::uint32_t { kKeyboardKind = 0, kSpeechKind = 1, kPenKind = 2 };
 

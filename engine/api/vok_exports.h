@@ -38,6 +38,11 @@ WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKSetCurrentUserP(const char* name
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKGetNumInstalledDialectsP(std::uint32_t* count);
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKGetInstalledDialectsP(std::uint32_t* count,
                                                                       std::uint32_t* dialects);
+// Pen points are 32-bit: y in the low 16 bits, x in the high 16 bits; a
+// stroke holds 1 to 200000 of them. VOKAddGestureP's data holds `kind` (1 to
+// 3) strokes one after another, each a 32-bit point count and its points;
+// `size` is the data's length in bytes. VOKEnumGestureP fills a 408-byte
+// template record laid out as a record of the gesture template file.
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKPRProcessStrokeP(std::uint32_t point_count,
                                                                  const std::uint32_t* points);
 WRENDLE_EXPORT std::uint32_t WRENDLE_STDCALL VOKPRRecognizeP();

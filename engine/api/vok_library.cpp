@@ -12,8 +12,6 @@
 namespace vok::api {
 namespace {
 
-constexpr std::uint32_t kRecognizerFlags =
-    kKeyboardRecognizerFlag | kPenRecognizerFlag | kDictationFlag | kCommandGrammarsFlag;
 // The bytes the caller's buffer of __VOKGetUserWavePath holds.
 constexpr std::size_t kWavePathBytes = 260;
 // Command lines of the tools are refused beyond this many bytes.
@@ -71,6 +69,7 @@ VokStatus VokLibrary::ReadCurrentUser() {
 RecognizerPresence VokLibrary::Presence() const {
   RecognizerPresence presence;
   presence.started = started_;
+  presence.pen = started_ && engine_->pen != nullptr;
   return presence;
 }
 
@@ -128,7 +127,7 @@ VokStatus VokLibrary::SetUpEngine(CEngine& engine, std::uint32_t flags) {
   if (!map || engine.homophones->Load(*map) != kVokOk) return kVokInternalFailure;
   // The back end's models; the lexicon comes with the shared data set.
   engine.backend = std::make_unique<vok::CLMBackendEngine>();
-  engine.backend->Load(*engine.resources);
+  engine.backend->LoadModels(*engine.resources);
   if (engine.backend->core() == nullptr) return kVokSetUpFailed;
   const auto data_folder = folders_.FilePath(-1, dialect);
   engine.data = std::make_unique<CEngineData>();
@@ -137,10 +136,23 @@ VokStatus VokLibrary::SetUpEngine(CEngine& engine, std::uint32_t flags) {
                                              engine.backend->core(), engine.backend->page());
   if (loaded != kVokOk) return loaded;
   engine.backend->SetLexicon(engine.data->lexicon());
-  if ((flags & (kDictationFlag | kCommandGrammarsFlag)) != 0)
+  return BuildRecognizers(engine, flags);
+}
+
+VokStatus VokLibrary::BuildRecognizers(CEngine& engine, std::uint32_t flags) {
+  const ControllerContext context{engine, notifier_, records_};
+  VokStatus status = kVokOk;
+  // The keyboard and speech recognizers are not part of this engine yet.
+  if ((flags & kKeyboardRecognizerFlag) != 0) return kVokSetUpFailed;
+  if ((flags & kPenRecognizerFlag) != 0) {
+    const auto data = folders_.FolderPath(kDataFolder);
+    engine.pen = CPenRecognizer::Create(context, *data + kFolderSeparator + "G2bchar.tab", &status);
+    if (status != kVokOk) return status;
+  }
+  if ((flags & (kDictationFlag | kCommandGrammarsFlag)) != 0) {
     engine.grammars = std::make_unique<CGrammarManager>();
-  // The recognizers are not part of this engine yet.
-  if ((flags & kRecognizerFlags) != 0) return kVokSetUpFailed;
+    return kVokSetUpFailed;
+  }
   return kVokOk;
 }
 
@@ -372,7 +384,9 @@ VokStatus VokLibrary::LaunchTool(std::int32_t tool, const char* arguments, bool 
 
 std::uint32_t VokLibrary::GetNumPendingResults() {
   if (!started_ || !engine_->queue) return 0;
-  return engine_->queue->pending_count();
+  std::uint32_t pending = engine_->queue->pending_count();
+  if (engine_->pen && engine_->pen->HoldsStrokes()) ++pending;
+  return pending;
 }
 
 VokStatus VokLibrary::ClearPendingResults() {
@@ -381,7 +395,6 @@ VokStatus VokLibrary::ClearPendingResults() {
   return kVokOk;
 }
 
-VokStatus VokLibrary::PRClearStrokes() { return NeedsPen(); }
 VokStatus VokLibrary::KRClearKeys() { return NeedsPen(); }
 
 }  // namespace vok::api

@@ -96,7 +96,14 @@ class VokLibrary {
 
   std::uint32_t GetNumPendingResults();
   VokStatus ClearPendingResults();
+
+  // The pen workers (vok_library_pen.cpp): 20480 without the pen recognizer.
+  VokStatus PRProcessStroke(std::uint32_t count, const std::uint32_t* points);
+  VokStatus PRRecognize();
   VokStatus PRClearStrokes();
+  VokStatus AddGesture(const char* name, std::int32_t strokes, const void* data, std::uint32_t size);
+  VokStatus RemoveGesture(const char* name);
+  VokStatus EnumGesture(std::int32_t index, vok::GestureTemplate* record);
   VokStatus KRClearKeys();
 
   // What a recognizer flag asks of an engine without that recognizer.
@@ -118,6 +125,9 @@ class VokLibrary {
   VokStatus BuildEngine(std::uint32_t flags);
   VokStatus SetUpEngine(CEngine& engine, std::uint32_t flags);
   RecognizerPresence Presence() const;
+  VokStatus BuildRecognizers(CEngine& engine, std::uint32_t flags);
+  template <typename Call>
+  VokStatus WithPen(Call call);
   std::string PrefsPath() const;
   // Runs a lexicon call under the lexicon lock; kVokNotStarted before
   // start-up.

@@ -26,6 +26,8 @@ template <typename Call>
 VokStatus VokLibrary::WithLexicon(Call call) {
   std::lock_guard<std::mutex> lock(lexicon_mutex_);
   if (!started_ || !engine_ || !engine_->data || !engine_->data->lexicon()) return kVokNotStarted;
+  // The recognizers' back ends read the same lexicon.
+  std::lock_guard<std::mutex> language(engine_->language_mutex);
   LexiconCalls calls(*engine_->data);
   return call(calls);
 }

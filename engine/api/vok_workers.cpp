@@ -109,14 +109,25 @@ std::uint32_t WRENDLE_STDCALL VOKGetInstalledDialectsP(std::uint32_t* count, std
 }
 
 // Pen and keyboard recognition.
-std::uint32_t WRENDLE_STDCALL VOKPRProcessStrokeP(std::uint32_t, const std::uint32_t*) { return Pen(); }
-std::uint32_t WRENDLE_STDCALL VOKPRRecognizeP() { return Pen(); }
-std::uint32_t WRENDLE_STDCALL VOKPRClearStrokesP() { return Pen(); }
-std::uint32_t WRENDLE_STDCALL VOKAddGestureP(const char*, std::int32_t, const void*, std::uint32_t) {
-  return Pen();
+std::uint32_t WRENDLE_STDCALL VOKPRProcessStrokeP(std::uint32_t point_count, const std::uint32_t* points) {
+  return Guarded([&] { return Library().PRProcessStroke(point_count, points); });
 }
-std::uint32_t WRENDLE_STDCALL VOKRemoveGestureP(const char*) { return Pen(); }
-std::uint32_t WRENDLE_STDCALL VOKEnumGestureP(std::int32_t, void*) { return Pen(); }
+std::uint32_t WRENDLE_STDCALL VOKPRRecognizeP() {
+  return Guarded([] { return Library().PRRecognize(); });
+}
+std::uint32_t WRENDLE_STDCALL VOKPRClearStrokesP() {
+  return Guarded([] { return Library().PRClearStrokes(); });
+}
+std::uint32_t WRENDLE_STDCALL VOKAddGestureP(const char* name, std::int32_t kind, const void* data,
+                                             std::uint32_t size) {
+  return Guarded([&] { return Library().AddGesture(name, kind, data, size); });
+}
+std::uint32_t WRENDLE_STDCALL VOKRemoveGestureP(const char* name) {
+  return Guarded([&] { return Library().RemoveGesture(name); });
+}
+std::uint32_t WRENDLE_STDCALL VOKEnumGestureP(std::int32_t index, void* record) {
+  return Guarded([&] { return Library().EnumGesture(index, static_cast<vok::GestureTemplate*>(record)); });
+}
 std::uint32_t WRENDLE_STDCALL VOKKRProcessKeyP(std::uint32_t) { return Pen(); }
 std::uint32_t WRENDLE_STDCALL VOKKRProcessKeySetP(const char*) { return Pen(); }
 std::uint32_t WRENDLE_STDCALL VOKKRRecognizeP() { return Pen(); }

@@ -180,16 +180,19 @@ int CHWRGestureRecognizer::Remove(const char* name) {
   return -1;
 }
 
-int CHWRGestureRecognizer::Enumerate(int n, std::string* name) const {
+const GestureTemplate* CHWRGestureRecognizer::InUse(int n) const {
   int seen = 0;
   for (const auto& t : templates_) {
-    if (!t.in_use) continue;
-    if (seen++ == n) {
-      if (name) *name = t.name.data();
-      return 0;
-    }
+    if (t.in_use && seen++ == n) return &t;
   }
-  return -2;
+  return nullptr;
+}
+
+int CHWRGestureRecognizer::Enumerate(int n, std::string* name) const {
+  const GestureTemplate* t = InUse(n);
+  if (t == nullptr) return -2;
+  if (name) *name = t->name.data();
+  return 0;
 }
 
 CHWRGestureModel::~CHWRGestureModel() { Save(); }
@@ -221,6 +224,10 @@ int CHWRGestureModel::RemoveGesture(const char* name) { return recognizer_ ? rec
 
 int CHWRGestureModel::EnumGesture(int n, std::string* name) const {
   return recognizer_ ? recognizer_->Enumerate(n, name) : -1;
+}
+
+const GestureTemplate* CHWRGestureModel::TemplateInUse(int n) const {
+  return recognizer_ ? recognizer_->InUse(n) : nullptr;
 }
 
 int CHWRGestureModel::Match(const InkPoint* points, int strokes, const int* point_counts, std::string* name,

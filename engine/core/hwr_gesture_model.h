@@ -25,12 +25,16 @@ inline constexpr int kGestureScale = 10000;
 inline constexpr int64_t kGestureMatchLimitPerStroke = 120000;
 inline constexpr std::size_t kGestureFileNameBytes = 256;
 
+// The 408-byte template record of the file (and of the engine's gesture
+// enumeration).
 struct GestureTemplate {
   int32_t in_use = 0;
   std::array<char, kGestureNameBytes> name{};  // zero-terminated
   int32_t strokes = 0;
   std::array<std::array<InkPoint, kGesturePointsPerStroke>, kGestureMaxStrokes> points{};
 };
+
+static_assert(sizeof(GestureTemplate) == kGestureRecordBytes);
 
 // DTW distance of two 32-point strokes.
 int64_t GestureStrokeDistance(const InkPoint* input, const InkPoint* stored);
@@ -56,6 +60,8 @@ class CHWRGestureRecognizer {
   // 0, -2 when the table cannot grow, -3 for unusable strokes.
   int Add(const char* name, int strokes, const int* point_counts, const InkPoint* points);
   int Remove(const char* name);
+  // The n-th template in use, or null.
+  const GestureTemplate* InUse(int n) const;
   int Enumerate(int n, std::string* name) const;
 
   const std::vector<GestureTemplate>& templates() const { return templates_; }
@@ -83,6 +89,8 @@ class CHWRGestureModel {
   int AddGesture(const char* name, int strokes, const int* point_counts, const InkPoint* points);
   int RemoveGesture(const char* name);
   int EnumGesture(int n, std::string* name) const;
+  // The n-th template in use; null without a model or such a template.
+  const GestureTemplate* TemplateInUse(int n) const;
   int Match(const InkPoint* points, int strokes, const int* point_counts, std::string* name,
             int64_t* score) const;
   // Writes the file now when changed; false when the write failed.

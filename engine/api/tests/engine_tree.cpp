@@ -53,18 +53,20 @@ void EngineTree::AddDialect(const std::string& dialect, bool with_pron, bool wit
   if (with_map) WriteFile("Data/" + dialect + "/HMap", "2\nba \xb0\xcb\xb0\xd3\nma \xc2\xe8\n");
 }
 
-void WriteLanguageFiles(const std::string& folder) {
+void WriteLanguageFiles(const std::string& folder, const std::vector<std::string>& characters) {
   // The words, then the class tokens in classes of their own; one class of
   // words after them.
   static const char* const kTokens[] = {"<S>",     "</S>",           "<UNK>",  "<PERSON>", "<PLACE>",
                                         "<IDIOM>", "<ORGANIZATION>", "<DATE>", "<TIME>"};
   const auto& words = TreeWords();
-  const int n = static_cast<int>(words.size()) + 9;
+  const int n = static_cast<int>(words.size() + 9 + characters.size());
   std::string text = "Words " + std::to_string(n) + "\nClasses 10\n";
   for (std::size_t w = 0; w < words.size(); ++w)
     text += std::to_string(w) + " " + words[w].text + " 9 " + std::to_string(words[w].count) + "\n";
   for (int t = 0; t < 9; ++t)
     text += std::to_string(words.size() + t) + " " + kTokens[t] + " " + std::to_string(t) + " 5\n";
+  for (std::size_t c = 0; c < characters.size(); ++c)
+    text += std::to_string(words.size() + 9 + c) + " " + characters[c] + " 9 1\n";
   std::ofstream(folder + "/Lexicon.txt", std::ios::binary) << text;
   vok_testing::OlderClassBigramModel core;
   core.words = n;

@@ -42,7 +42,8 @@ const std::vector<TreeWord>& TreeWords();
 
 // A dialect folder's language files, made with the project's writers:
 // "Lexicon.txt", the binary "Lexicon" (the words of TreeWords, then the
-// class tokens), the core model "LM1" and the pronunciation tree "Pron".
-void WriteLanguageFiles(const std::string& folder);
+// class tokens, then `characters`), the core model "LM1" and the
+// pronunciation tree "Pron" (of the words of TreeWords).
+void WriteLanguageFiles(const std::string& folder, const std::vector<std::string>& characters = {});
 
 }  // namespace vok::api::testing

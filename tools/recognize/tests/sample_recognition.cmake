@@ -1,10 +1,11 @@
 # Recognizes a sample with the recognize tool and checks the output: it holds
 # every EXPECT pattern and, when a REFERENCE command is given, equals the
 # reference's output byte for byte. With EXIT_CODE the tool must end with that
-# status and its error output hold every ERRORS pattern.
+# status and its error output hold every ERRORS pattern. ENGINE is an engine
+# module copied into the Windows directory, where the dispatcher loads it.
 #   cmake -DCOMMAND="exe;args" [-DREFERENCE="exe;args"] -DSAMPLE=file
 #         -DWINDOWS_DIR=dir -DEXPECT="re;re" [-DEXIT_CODE=n -DERRORS="re;re"]
-#         -P sample_recognition.cmake
+#         [-DENGINE=module] -P sample_recognition.cmake
 if(NOT DEFINED EXIT_CODE)
   set(EXIT_CODE 0)
 endif()
@@ -12,6 +13,9 @@ endif()
 function(run_recognizer command out)
   file(REMOVE_RECURSE ${WINDOWS_DIR})
   file(MAKE_DIRECTORY ${WINDOWS_DIR})
+  if(ENGINE)
+    file(COPY ${ENGINE} DESTINATION ${WINDOWS_DIR})
+  endif()
   execute_process(COMMAND ${command} --windows-dir ${WINDOWS_DIR} ${SAMPLE}
     OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result)
   if(NOT result EQUAL EXIT_CODE)
