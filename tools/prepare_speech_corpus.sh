@@ -124,7 +124,7 @@ render() {
   while IFS="$(printf '\t')" read -r set id voice gender speed pitch pinyin spoken text; do
     lower=$(printf '%s' "$spoken" | tr 'A-Z' 'a-z')
     espeak-ng -v "cmn-latn-pinyin+$voice" -s "$speed" -p "$pitch" -w "$work/$id.wav" "$lower"
-    sox -V1 -G "$work/$id.wav" -r 11025 -c 1 -b 16 -e signed-integer "$out/wav/$id.wav"
+    sox -R -V1 -G "$work/$id.wav" -r 11025 -c 1 -b 16 -e signed-integer "$out/wav/$id.wav"
     rm -f "$work/$id.wav"
   done
 }

@@ -66,7 +66,7 @@ class EspeakDigits : public testing::Test {
     const fs::path raw = folder_ / (name + "-22k.wav"), wave = folder_ / (name + ".wav");
     std::ostringstream command;
     command << "espeak-ng -v cmn-latn-pinyin+" << voice.variant << " -s " << voice.speed << " -p "
-            << voice.pitch << " -w '" << raw.string() << "' " << Lower(digit) << " && sox -V1 '"
+            << voice.pitch << " -w '" << raw.string() << "' " << Lower(digit) << " && sox -R -V1 '"
             << raw.string() << "' -r 11025 -c 1 -b 16 -e signed-integer '" << wave.string() << "'";
     Utterance u;
     if (wave_path) *wave_path = wave.string();
