@@ -90,20 +90,25 @@ inline void PutSmallLanguageOptions(const SmallLanguage& language, vok::Resource
 }
 
 // Sends the log to a temporary file while the object lives.
+// The log written to a file of the test's own and read back as text. A
+// named file in the test folder rather than tmpfile(), whose Windows runtime
+// takes its files from a folder all processes share and may give none; the
+// log then went elsewhere unnoticed.
 class CapturedLog {
  public:
-  CapturedLog() : file_(std::tmpfile()) { vok::SetLogStream(file_); }
+  CapturedLog() : path_(LatticeTempPath("log.txt")) { Open(); }
   ~CapturedLog() {
     vok::SetLogStream(nullptr);
     if (file_) std::fclose(file_);
+    std::remove(path_.c_str());
   }
   CapturedLog(const CapturedLog&) = delete;
   CapturedLog& operator=(const CapturedLog&) = delete;
   std::string Text() const { return ReadAll(file_); }
   void Clear() {
+    vok::SetLogStream(nullptr);
     if (file_) std::fclose(file_);
-    file_ = std::tmpfile();
-    vok::SetLogStream(file_);
+    Open();
   }
   static std::string ReadAll(std::FILE* f) {
     if (!f) return std::string();
@@ -117,7 +122,14 @@ class CapturedLog {
   }
 
  private:
-  std::FILE* file_;
+  void Open() {
+    file_ = std::fopen(path_.c_str(), "w+b");
+    EXPECT_NE(file_, nullptr) << path_;
+    vok::SetLogStream(file_);
+  }
+
+  std::string path_;
+  std::FILE* file_ = nullptr;
 };
 
 }  // namespace vok_test
