@@ -103,6 +103,9 @@ class InstallTree {
     Write("Users/ChinaMale/enroll", std::string(bytes.begin(), bytes.end()));
     machine_->WriteText("Software\\TVRN\\VOK-P", "InstallPath", root_.string());
     machine_->WriteText("Software\\TVRN\\VOK-P", "User", "ChinaMale");
+    // The user's own choice goes before the machine's, and another suite
+    // may have left one.
+    platform::MakeUserRegistryStore()->DeleteValue("Software\\TVRN\\VOK-P", "User");
   }
   ~InstallTree() {
     machine_->DeleteValue("Software\\TVRN\\VOK-P", "InstallPath");
