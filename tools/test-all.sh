@@ -9,7 +9,9 @@ jobs=$(nproc)
 
 sh tools/setup-debian.sh
 
-for preset in native native-release win32 win64; do
+# The Release build first: it generates the language and handwriting models
+# and the engine's installation tree, which the other builds' tests read.
+for preset in native-release native win32 win64; do
   echo "== build $preset"
   cmake --preset "$preset" > /dev/null
   cmake --build --preset "$preset" -j "$jobs"

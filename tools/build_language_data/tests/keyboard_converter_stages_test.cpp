@@ -194,8 +194,8 @@ namespace {
 // The keyboard and converter files the build generated from the real
 // sources, when it did.
 TEST(GeneratedKeyboardAndConverter, ConvertThroughTheEngine) {
-  const std::string china = std::string(WRENDLE_LANGUAGE_DATA_DIR) + "/China";
-  const std::string data = WRENDLE_ENGINE_DATA_DIR;
+  const std::string data = WRENDLE_MODEL_DATA_DIR;
+  const std::string china = data + "/China";
   for (const std::string& file :
        {china + "/P2HPron", china + "/Lexicon", china + "/LM1", data + "/PCSysLM1"}) {
     if (!std::filesystem::exists(file)) GTEST_SKIP() << "no generated keyboard, converter and model data";
