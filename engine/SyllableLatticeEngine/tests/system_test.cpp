@@ -314,7 +314,9 @@ TEST(LMBackendEngineTest, ModelNamesLongerThanTheirFieldAreRefused) {
   std::string padded = language.model_path;
   const std::size_t field = CLMBackendEngine::kFileNameBytes - 1;
   ASSERT_LT(padded.size(), field);
-  padded.insert(padded.rfind('/'), std::string(field - padded.size(), '/'));
+  const std::size_t folder_end = padded.find_last_of("/\\");
+  ASSERT_NE(folder_end, std::string::npos);
+  padded.insert(folder_end, field - padded.size(), padded[folder_end]);
   Resources options;
   options.PutInt("LMBackend", "WordInsertionPenalty", 0);
   options.Put("LMBackend", "LexiconFile", language.lexicon_path.c_str());
