@@ -131,7 +131,7 @@ std::unique_ptr<CLexTree> CLexTree::CopyInDirection(bool backward) const {
   if (!pool_ || !syllables_) return nullptr;
   auto copy = std::make_unique<CLexTree>();
   copy->backward_ = backward ? 1 : 0;
-  copy->SetSeparator(separator_);
+  std::memcpy(copy->separator_, separator_, sizeof separator_);
   copy->syllables_ = syllables_->Copy(syllables_->GetCount() + kRunTimeSyllables);
   if (!copy->syllables_ || copy->InitNodes(entry_count_) != 0) return nullptr;
   // Each entry's pronunciations, its leaf's first as in this tree.
