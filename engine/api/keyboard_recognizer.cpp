@@ -188,7 +188,19 @@ void CKeyboardRecognizer::Recognize(VokRequest& request) {
   Convert(request, keys, kind_bits);
 }
 
+void CKeyboardRecognizer::SetEmptyResults(const VokRequest& request, std::uint32_t kind_bits) {
+  SetResults(context_.records.MakeWordIds(kKindWordIdHypotheses | kind_bits, request.sequence,
+                                          request.second_word, {}),
+             context_.records.MakeWordIds(kKindWordIdAlternatives | kind_bits, request.sequence,
+                                          request.second_word, {}));
+}
+
 void CKeyboardRecognizer::Convert(VokRequest& request, const KeyBuffer& keys, std::uint32_t kind_bits) {
+  // No keys, no characters: the back end would make up a sentence of none.
+  if (keys.empty()) {
+    SetEmptyResults(request, kind_bits);
+    return;
+  }
   CEngine& engine = context_.engine;
   std::int32_t refused = -1;
   {
@@ -205,11 +217,7 @@ void CKeyboardRecognizer::Convert(VokRequest& request, const KeyBuffer& keys, st
       request.answered = true;
       return;
     }
-    VokResult* hypotheses = context_.records.MakeWordIds(kKindWordIdHypotheses | kind_bits, request.sequence,
-                                                         request.second_word, {});
-    VokResult* alternatives = context_.records.MakeWordIds(kKindWordIdAlternatives | kind_bits,
-                                                           request.sequence, request.second_word, {});
-    SetResults(hypotheses, alternatives);
+    SetEmptyResults(request, kind_bits);
     return;
   }
   BackEndResults results(context_.notifier, context_.records, engine.hypotheses);

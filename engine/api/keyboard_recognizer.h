@@ -64,6 +64,8 @@ class CKeyboardRecognizer final : public CRecognizer {
   // it refused, or -1 when it took them all.
   std::int32_t FeedKeys(const KeyBuffer& keys);
   void Convert(VokRequest& request, const KeyBuffer& keys, std::uint32_t kind_bits);
+  // The hypotheses and alternatives records without entries.
+  void SetEmptyResults(const VokRequest& request, std::uint32_t kind_bits);
 
   ControllerContext context_;
   // Held while a request is converted; the system is used under it only.

@@ -211,6 +211,18 @@ TEST_F(KeyboardRecognizerTest, ConversionAnswersWithWordIdRecords) {
   }
 }
 
+TEST_F(KeyboardRecognizerTest, AnInputBackspacedToNothingConvertsToNothing) {
+  Start();
+  Type("z");
+  ASSERT_EQ(library_.KRProcessKey(kBackspace), kVokOk);
+  ASSERT_EQ(library_.KRRecognize(), kVokOk);
+  const auto [hypotheses, alternatives] = Result(0);
+  EXPECT_EQ(hypotheses.kind, kKindWordIdHypotheses | kKindFlagged | kConverted);
+  EXPECT_EQ(hypotheses.sequence, 1u);
+  EXPECT_TRUE(hypotheses.ids.empty());
+  EXPECT_TRUE(alternatives.ids.empty());
+}
+
 TEST_F(KeyboardRecognizerTest, BeamAndListLengthFollowTheKeyText) {
   struct Case {
     const char* keys;
