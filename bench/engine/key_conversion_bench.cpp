@@ -25,6 +25,7 @@
 
 #include "bench/decoders/lexicon_readings.h"
 #include "bench/decoders/pinyin_peers.h"
+#include "bench/percentile.h"
 #include "engine/api/shared_section.h"
 #include "engine/api/vok_library.h"
 #include "platform/registry_store.h"
@@ -78,13 +79,6 @@ class ResultWindow : public platform::WindowNotifier {
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-double Percentile(std::vector<double> values, double fraction) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
-  return values[std::min(index, values.size() - 1)];
-}
-
 void PrintRow(const char* name, const std::vector<double>& ms) {
   double sum = 0;
   std::size_t slow = 0;
@@ -93,8 +87,8 @@ void PrintRow(const char* name, const std::vector<double>& ms) {
     if (m >= kTargetMs) ++slow;
   }
   std::printf("| %-40s | %7zu | %8.2f | %8.2f | %8.2f | %8.2f | %8zu |\n", name, ms.size(),
-              ms.empty() ? 0.0 : sum / static_cast<double>(ms.size()), Percentile(ms, 0.5),
-              Percentile(ms, 0.95), Percentile(ms, 1.0), slow);
+              ms.empty() ? 0.0 : sum / static_cast<double>(ms.size()), bench::Percentile(ms, 0.5),
+              bench::Percentile(ms, 0.95), bench::Percentile(ms, 1.0), slow);
 }
 
 }  // namespace

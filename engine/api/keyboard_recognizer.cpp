@@ -227,15 +227,11 @@ void CKeyboardRecognizer::Convert(VokRequest& request, const KeyBuffer& keys, st
     system_->RunBackEnd(false, false);
     system_->UpdateStatistics();
   }
-  VokContextRecord context{request.sequence, {}, {}};
-  if (request.context_switch != 0) context = results.AskContext(request.sequence);
   VokResult* hypotheses = nullptr;
   VokResult* alternatives = nullptr;
-  {
-    std::lock_guard<std::mutex> language(engine.language_mutex);
-    if (request.rescoring != 0) results.Rescore(*system_, context, engine.text_to_word_ids);
-    results.Build(*system_, {request.sequence, request.second_word, kind_bits}, &hypotheses, &alternatives);
-  }
+  results.Finish(*system_, engine.language_mutex, request.context_switch != 0, request.rescoring != 0,
+                 engine.text_to_word_ids, {request.sequence, request.second_word, kind_bits}, &hypotheses,
+                 &alternatives);
   SetResults(hypotheses, alternatives);
 }
 
