@@ -30,6 +30,7 @@
 #include "bench/decoders/character_accuracy.h"
 #include "bench/decoders/lexicon_readings.h"
 #include "bench/decoders/pinyin_peers.h"
+#include "bench/percentile.h"
 #include "engine/SyllableLatticeEngine/p2h_system.h"
 #include "engine/SyllableLatticeEngine/pl_engine.h"
 #include "tools/pinyin2hanzi/pinyin_converter.h"
@@ -47,13 +48,6 @@ struct Sentence {
 using Clock = std::chrono::steady_clock;
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Percentile(std::vector<double> values, double fraction) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
-  return values[std::min(index, values.size() - 1)];
-}
 
 void PrintRow(const char* name, const bench::CharacterAccuracy& accuracy, const std::string& recall,
               double ms_per_sentence) {
@@ -185,7 +179,8 @@ int main(int argc, char** argv) {
         "%sfull conversion after each key (short-hand %s), processor time: %zu runs over %zu sentences: "
         "median %.2f ms, p95 %.2f ms, max %.2f ms (targets: median <= 5 ms, p95 <= 15 ms)\n",
         short_hand == folder_short_hand ? "\n" : "", short_hand ? "on" : "off", latencies.size(), timed,
-        Percentile(latencies, 0.5), Percentile(latencies, 0.95), Percentile(latencies, 1.0));
+        bench::Percentile(latencies, 0.5), bench::Percentile(latencies, 0.95),
+        bench::Percentile(latencies, 1.0));
   }
   return 0;
 }

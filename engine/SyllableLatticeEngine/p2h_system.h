@@ -41,6 +41,8 @@ class P2HSystem : public CSystem {
   const CLexTree* pronunciations() const { return pronunciations_; }
   const CSyllableTable* syllable_table() const { return syllables_; }
   int32_t process_input() const { return process_input_; }
+  // The keyboard controller hands its switch 0x3003 over with every request.
+  void set_process_input(int32_t value) { process_input_ = value; }
 
  private:
   void Load(const Resources& resources);

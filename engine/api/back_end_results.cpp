@@ -56,6 +56,16 @@ void BackEndResults::Rescore(vok::CSystem& system, const VokContextRecord& conte
   system.RescoreNBest(left.empty() ? nullptr : left.data(), right.empty() ? nullptr : right.data());
 }
 
+void BackEndResults::Finish(vok::CSystem& system, std::mutex& language, bool ask_context, bool rescore,
+                            const TextToWordIds& to_word_ids, const ResultRequest& request,
+                            VokResult** hypotheses, VokResult** alternatives) {
+  VokContextRecord context{request.sequence, {}, {}};
+  if (ask_context) context = AskContext(request.sequence);
+  std::lock_guard<std::mutex> lock(language);
+  if (rescore) Rescore(system, context, to_word_ids);
+  Build(system, request, hypotheses, alternatives);
+}
+
 void BackEndResults::Build(vok::CSystem& system, const ResultRequest& request, VokResult** hypotheses,
                            VokResult** alternatives) {
   table_.Fill(system);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 #include "engine/api/notifier.h"
@@ -70,6 +71,13 @@ class BackEndResults {
   // both null when memory fails.
   void Build(vok::CSystem& system, const ResultRequest& request, VokResult** hypotheses,
              VokResult** alternatives);
+
+  // What follows the back end of a queued request: notification 113 when
+  // `ask_context`, the rescoring when `rescore`, then Build. `language` is
+  // held over the work on the system, never over the send.
+  void Finish(vok::CSystem& system, std::mutex& language, bool ask_context, bool rescore,
+              const TextToWordIds& to_word_ids, const ResultRequest& request, VokResult** hypotheses,
+              VokResult** alternatives);
 
  private:
   CNotifier& notifier_;

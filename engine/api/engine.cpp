@@ -6,6 +6,7 @@ CEngine::~CEngine() {
   if (queue) queue->Stop();
   queue.reset();
   pen.reset();
+  keyboard.reset();
   resources.reset();
   grammars.reset();
   // The back end lets go of the data set's lexicon before it goes.

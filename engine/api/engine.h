@@ -13,6 +13,7 @@
 #include "engine/api/engine_data.h"
 #include "engine/api/grammar_manager.h"
 #include "engine/api/homophone_map.h"
+#include "engine/api/keyboard_recognizer.h"
 #include "engine/api/pen_recognizer.h"
 #include "engine/api/result_queue.h"
 #include "engine/core/resources.h"
@@ -36,6 +37,7 @@ class CEngine {
   std::unique_ptr<CHomophoneMap> homophones;
   std::unique_ptr<CGrammarManager> grammars;
   std::unique_ptr<CPenRecognizer> pen;
+  std::unique_ptr<CKeyboardRecognizer> keyboard;
 
   // The lexicon, the language models and the back end's decoder serve one
   // run at a time: back ends of queued requests, lexicon lookups and edits,

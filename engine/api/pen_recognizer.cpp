@@ -218,15 +218,11 @@ void CPenRecognizer::Recognize(VokRequest& request) {
     system_->RunBackEnd(false, false);
     system_->UpdateStatistics();
   }
-  VokContextRecord context{request.sequence, {}, {}};
-  if (request.context_switch != 0) context = results.AskContext(request.sequence);
   VokResult* hypotheses = nullptr;
   VokResult* alternatives = nullptr;
-  {
-    std::lock_guard<std::mutex> language(engine.language_mutex);
-    if (request.rescoring != 0) results.Rescore(*system_, context, engine.text_to_word_ids);
-    results.Build(*system_, {request.sequence, kNoSecondWord, kPenRecords}, &hypotheses, &alternatives);
-  }
+  results.Finish(*system_, engine.language_mutex, request.context_switch != 0, request.rescoring != 0,
+                 engine.text_to_word_ids, {request.sequence, kNoSecondWord, kPenRecords}, &hypotheses,
+                 &alternatives);
   SetResults(hypotheses, alternatives);
   DropStrokes();
   queued_ = false;

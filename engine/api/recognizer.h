@@ -39,6 +39,9 @@ struct VokRequest {
   std::vector<char> attached;     // keyboard: a copy of the key buffer
   CRecognizer* owner = nullptr;
   std::uint32_t priority = kPenPriority;
+  // Set by a controller that answered the request in another way (a refused
+  // per-key conversion: notification 120): no result pair follows.
+  bool answered = false;
 };
 
 class CRecognizer {

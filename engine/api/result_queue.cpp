@@ -132,7 +132,7 @@ void CResultQueue::Deliver(VokRequest* request) {
     // Every accepted request gets one answer, so a client waiting for it
     // never hangs.
     records_.Delete(second);
-    PostEmptyPair(notifier_, records_, request->sequence, request->second_word);
+    if (!request->answered) PostEmptyPair(notifier_, records_, request->sequence, request->second_word);
     return;
   }
   if (notifier_.Post(kNotifyResult, reinterpret_cast<std::uintptr_t>(first),

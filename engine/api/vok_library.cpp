@@ -70,6 +70,7 @@ RecognizerPresence VokLibrary::Presence() const {
   RecognizerPresence presence;
   presence.started = started_;
   presence.pen = started_ && engine_->pen != nullptr;
+  presence.keyboard = started_ && engine_->keyboard != nullptr;
   return presence;
 }
 
@@ -142,8 +143,10 @@ VokStatus VokLibrary::SetUpEngine(CEngine& engine, std::uint32_t flags) {
 VokStatus VokLibrary::BuildRecognizers(CEngine& engine, std::uint32_t flags) {
   const ControllerContext context{engine, notifier_, records_};
   VokStatus status = kVokOk;
-  // The keyboard and speech recognizers are not part of this engine yet.
-  if ((flags & kKeyboardRecognizerFlag) != 0) return kVokSetUpFailed;
+  if ((flags & kKeyboardRecognizerFlag) != 0) {
+    engine.keyboard = CKeyboardRecognizer::Create(context, &status);
+    if (status != kVokOk) return status;
+  }
   if ((flags & kPenRecognizerFlag) != 0) {
     const auto data = folders_.FolderPath(kDataFolder);
     engine.pen = CPenRecognizer::Create(context, *data + kFolderSeparator + "G2bchar.tab", &status);
@@ -386,15 +389,15 @@ std::uint32_t VokLibrary::GetNumPendingResults() {
   if (!started_ || !engine_->queue) return 0;
   std::uint32_t pending = engine_->queue->pending_count();
   if (engine_->pen && engine_->pen->HoldsStrokes()) ++pending;
+  if (engine_->keyboard && engine_->keyboard->HoldsKeys()) ++pending;
   return pending;
 }
 
 VokStatus VokLibrary::ClearPendingResults() {
   if (!started_) return kVokNotStarted;
+  if (engine_->keyboard) engine_->keyboard->DropKeys();
   engine_->queue->Clear();
   return kVokOk;
 }
-
-VokStatus VokLibrary::KRClearKeys() { return NeedsPen(); }
 
 }  // namespace vok::api

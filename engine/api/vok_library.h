@@ -104,10 +104,16 @@ class VokLibrary {
   VokStatus AddGesture(const char* name, std::int32_t strokes, const void* data, std::uint32_t size);
   VokStatus RemoveGesture(const char* name);
   VokStatus EnumGesture(std::int32_t index, vok::GestureTemplate* record);
+
+  // The keyboard workers (vok_library_keyboard.cpp): 20480 without the
+  // keyboard recognizer.
+  VokStatus KRProcessKey(std::uint32_t key);
+  VokStatus KRProcessKeySet(const char* keys);
+  VokStatus KRRecognize();
   VokStatus KRClearKeys();
+  VokStatus KRGetKeyBuffer(std::uint32_t size, char* buffer);
 
   // What a recognizer flag asks of an engine without that recognizer.
-  VokStatus NeedsPen() const { return started_ ? kVokNoPenOrKeyboardRecognizer : kVokNotStarted; }
   VokStatus NeedsSpeech() const { return started_ ? kVokNoSpeechRecognizer : kVokNotStarted; }
   VokStatus NeedsGrammarManager() const { return started_ ? kVokNoGrammarManager : kVokNotStarted; }
 
@@ -128,6 +134,8 @@ class VokLibrary {
   VokStatus BuildRecognizers(CEngine& engine, std::uint32_t flags);
   template <typename Call>
   VokStatus WithPen(Call call);
+  template <typename Call>
+  VokStatus WithKeyboard(Call call);
   std::string PrefsPath() const;
   // Runs a lexicon call under the lexicon lock; kVokNotStarted before
   // start-up.

@@ -28,7 +28,6 @@ constexpr char kVersionText[] = "4.0.0";
 constexpr std::uint32_t kVersion = 400;
 constexpr std::uint32_t kBuildNumber = 29;
 
-std::uint32_t Pen() { return Library().NeedsPen(); }
 std::uint32_t Speech() { return Library().NeedsSpeech(); }
 std::uint32_t Grammars() { return Library().NeedsGrammarManager(); }
 // Runs the work on the grammar manager, or answers as for a missing one.
@@ -108,7 +107,7 @@ std::uint32_t WRENDLE_STDCALL VOKGetInstalledDialectsP(std::uint32_t* count, std
   return Guarded([&] { return Library().GetInstalledDialects(count, dialects); });
 }
 
-// Pen and keyboard recognition.
+// Pen recognition.
 std::uint32_t WRENDLE_STDCALL VOKPRProcessStrokeP(std::uint32_t point_count, const std::uint32_t* points) {
   return Guarded([&] { return Library().PRProcessStroke(point_count, points); });
 }
@@ -128,11 +127,6 @@ std::uint32_t WRENDLE_STDCALL VOKRemoveGestureP(const char* name) {
 std::uint32_t WRENDLE_STDCALL VOKEnumGestureP(std::int32_t index, void* record) {
   return Guarded([&] { return Library().EnumGesture(index, static_cast<vok::GestureTemplate*>(record)); });
 }
-std::uint32_t WRENDLE_STDCALL VOKKRProcessKeyP(std::uint32_t) { return Pen(); }
-std::uint32_t WRENDLE_STDCALL VOKKRProcessKeySetP(const char*) { return Pen(); }
-std::uint32_t WRENDLE_STDCALL VOKKRRecognizeP() { return Pen(); }
-std::uint32_t WRENDLE_STDCALL VOKKRClearKeysP() { return Pen(); }
-std::uint32_t WRENDLE_STDCALL VOKKRGetKeyBufferP(std::uint32_t, char*) { return Pen(); }
 
 // Speech recognition.
 std::uint32_t WRENDLE_STDCALL VOKSRStartRecognitionP(std::uint16_t) { return Speech(); }

@@ -127,6 +127,32 @@ CLexTree::CLexTree(int n, const char* separator, bool backward) : backward_(back
   status_ = InitNodes(n);
 }
 
+std::unique_ptr<CLexTree> CLexTree::CopyInDirection(bool backward) const {
+  if (!pool_ || !syllables_) return nullptr;
+  auto copy = std::make_unique<CLexTree>();
+  copy->backward_ = backward ? 1 : 0;
+  std::memcpy(copy->separator_, separator_, sizeof separator_);
+  copy->syllables_ = syllables_->Copy(syllables_->GetCount() + kRunTimeSyllables);
+  if (!copy->syllables_ || copy->InitNodes(entry_count_) != 0) return nullptr;
+  // Each entry's pronunciations, its leaf's first as in this tree.
+  std::vector<std::vector<std::string>> prons(leaves_.size());
+  for (int id = 1; id < node_count(); ++id) {
+    for (int link = GetNode(id)->links; link != -1; link = GetNextLink(link)) {
+      const uint16_t entry = GetLinkEntry(link);
+      if (entry >= prons.size()) continue;
+      auto& list = prons[entry];
+      list.insert(id == GetLeaf(entry) ? list.begin() : list.end(), PathText(id));
+    }
+  }
+  for (std::size_t entry = 0; entry < prons.size(); ++entry) {
+    std::string joined;
+    for (const std::string& pron : prons[entry]) joined += (joined.empty() ? "" : "/") + pron;
+    if (!joined.empty()) copy->AddPronsAt(static_cast<int>(entry), joined.c_str(), false);
+  }
+  copy->entry_count_ = entry_count_;
+  return copy;
+}
+
 CLexTree::CLexTree(const char* path, const SymbolTable& syllables, const char* separator, bool backward)
     : backward_(backward ? 1 : 0) {
   SetSeparator(separator);

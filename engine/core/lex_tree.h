@@ -82,6 +82,11 @@ class CLexTree {
   CLexTree(const CLexTree&) = delete;
   CLexTree& operator=(const CLexTree&) = delete;
 
+  // The same pronunciations under the same entry ids in a tree of the given
+  // direction, over a copy of the syllable names (their ids stay); null when
+  // it cannot be made.
+  std::unique_ptr<CLexTree> CopyInDirection(bool backward) const;
+
   // Reads the binary form; 0, or -1 (the tree is then empty).
   int Load(const char* path, const char* separator);
   // 0 when the constructor's reading (if any) succeeded.

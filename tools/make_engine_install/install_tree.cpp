@@ -73,6 +73,11 @@ std::string MakeInstallTree(const InstallOptions& options) {
              error);
     if (error) return "cannot copy " + source.folder + ": " + error.message();
   }
+  if (!options.keyboard_map.empty()) {
+    fs::copy_file(options.keyboard_map, root / "Data" / "Keyboard", fs::copy_options::overwrite_existing,
+                  error);
+    if (error) return "cannot copy " + options.keyboard_map + ": " + error.message();
+  }
   for (const InstallUser& user : options.users) {
     const std::string failure = AddUser(root / "Users", user, options.user_speech);
     if (!failure.empty()) return failure;

@@ -1,5 +1,6 @@
 // The engine's installation tree: "Code", "Data/<dialect>" made of the data
-// folders the generators wrote, and "Users/<name>" with each user's profile
+// folders the generators wrote, the keyboard map "Data/Keyboard", and
+// "Users/<name>" with each user's profile
 // "enroll" (an utterance set without utterances, written by the engine's own
 // set writer) and preferences "Prefs"; beside it "InstallPath.reg", the
 // registry value that points the engine at the tree, for regedit.
@@ -27,6 +28,7 @@ std::vector<InstallUser> DefaultUsers();
 struct InstallOptions {
   std::string out;
   std::vector<DialectSource> sources;  // several may fill one dialect
+  std::string keyboard_map;            // the binary map, copied as "Data/Keyboard" when given
   std::vector<InstallUser> users = DefaultUsers();
   std::string user_speech;   // copied as each user's "Speech" when given
   std::string windows_path;  // the tree as Windows names it; default "Z:" and the path

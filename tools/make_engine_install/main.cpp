@@ -1,7 +1,7 @@
 // make_engine_install: lays out the engine's installation tree around the
 // generated data folders.
-//   make_engine_install --out DIR [--data DIALECT=FOLDER]... [--user-speech FILE]
-//                       [--windows-path PATH]
+//   make_engine_install --out DIR [--data DIALECT=FOLDER]... [--keyboard FILE]
+//                       [--user-speech FILE] [--windows-path PATH]
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -11,8 +11,8 @@
 namespace {
 
 void PrintUsage() {
-  std::cerr << "usage: make_engine_install --out DIR [--data DIALECT=FOLDER]... [--user-speech FILE]\n"
-               "                           [--windows-path PATH]\n";
+  std::cerr << "usage: make_engine_install --out DIR [--data DIALECT=FOLDER]... [--keyboard FILE]\n"
+               "                           [--user-speech FILE] [--windows-path PATH]\n";
 }
 
 }  // namespace
@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
         return 2;
       }
       options.sources.push_back({value.substr(0, equals), value.substr(equals + 1)});
+    } else if (flag == "--keyboard") {
+      options.keyboard_map = value;
     } else if (flag == "--user-speech") {
       options.user_speech = value;
     } else if (flag == "--windows-path") {

@@ -4,10 +4,13 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
+#include <sstream>
 
 #include "engine/core/core_lm.h"
 #include "engine/core/lex_tree.h"
 #include "engine/core/lexicon.h"
+#include "engine/core/string_map.h"
 #include "engine/core/testing/lm_file_writers.h"
 
 namespace vok::api::testing {
@@ -82,6 +85,24 @@ void WriteLanguageFiles(const std::string& folder, const std::vector<std::string
   vok::CLexTree tree(n, "-", false);
   for (std::size_t w = 0; w < words.size(); ++w) tree.AddPronsAt(static_cast<int>(w), words[w].pron, true);
   tree.WriteBinary((folder + "/Pron").c_str());
+}
+
+void WriteKeyboardMap(const std::string& data_folder) {
+  std::set<std::string> syllables;
+  for (const TreeWord& word : TreeWords()) {
+    std::string prons = word.pron;
+    for (char& c : prons) c = c == '/' || c == '-' ? ' ' : c;
+    std::istringstream words(prons);
+    for (std::string syllable; words >> syllable;) syllables.insert(syllable);
+  }
+  std::string text;
+  for (const std::string& s : syllables) text += s + " " + s.substr(0, s.size() - 1) + " " + s + "\n";
+  const std::string text_path = data_folder + "/Keyboard.txt";
+  std::ofstream(text_path, std::ios::binary) << text;
+  // The installation's map holds a few hundred keys in a table made for 2000.
+  vok::StringMap map(text_path.c_str(), 2000);
+  map.WriteBinary((data_folder + "/Keyboard").c_str(), 0x4B);
+  std::filesystem::remove(text_path);
 }
 
 void EngineTree::AddUser(const std::string& name, const UtteranceSetHeader& header,

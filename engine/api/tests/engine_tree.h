@@ -46,4 +46,9 @@ const std::vector<TreeWord>& TreeWords();
 // pronunciation tree "Pron" (of the words of TreeWords).
 void WriteLanguageFiles(const std::string& folder, const std::vector<std::string>& characters = {});
 
+// "Keyboard" in the "Data" folder given: the binary keyboard map of the
+// syllables of TreeWords as an installation keys them, by their letters and
+// by their letters and tone ("ZHONG" and "ZHONG1" give ZHONG1).
+void WriteKeyboardMap(const std::string& data_folder);
+
 }  // namespace vok::api::testing

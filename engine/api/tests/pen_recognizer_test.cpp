@@ -14,6 +14,7 @@
 #include "engine/SyllableLatticeEngine/handwriting_recognition_system.h"
 #include "engine/api/tests/library_on_tree.h"
 #include "engine/api/tests/pen_tree.h"
+#include "engine/api/tests/result_reading.h"
 #include "engine/api/tests/scripted_windows.h"
 #include "engine/api/vok_library.h"
 #include "engine/core/hwr_gesture_model.h"
@@ -23,36 +24,13 @@ namespace {
 
 using testing::Delivered;
 using testing::PenStrokes;
+using testing::Read;
+using testing::Record;
 using testing::ScriptedWindows;
 
 constexpr std::uint32_t kGestureRange = 8;
 constexpr std::uint32_t kPunctuationRange = 128;
 constexpr std::uint32_t kChineseRange = 6;
-
-// What a result record holds, read as a client reads it.
-struct Record {
-  std::uint32_t kind = 0;
-  std::uint32_t sequence = 0;
-  std::uint32_t second_word = 0;
-  std::vector<std::vector<std::uint16_t>> ids;  // word-id kinds
-  std::vector<std::string> texts;               // text kinds
-
-  bool operator==(const Record&) const = default;
-};
-
-Record Read(std::uintptr_t address) {
-  const auto* r = reinterpret_cast<const VokResult*>(address);
-  Record record{r->kind, r->sequence, r->second_word, {}, {}};
-  for (std::uint32_t i = 0; i < r->count; ++i) {
-    if (IsWordIdKind(r->kind)) {
-      const auto* lengths = static_cast<const std::uint16_t*>(r->entries);
-      record.ids.emplace_back(r->word_ids[i], r->word_ids[i] + lengths[i]);
-    } else {
-      record.texts.emplace_back(static_cast<char* const*>(r->entries)[i]);
-    }
-  }
-  return record;
-}
 
 class PenRecognizerTest : public testing::LibraryOnTree {
  public:
@@ -72,22 +50,12 @@ class PenRecognizerTest : public testing::LibraryOnTree {
     }
   }
 
-  std::vector<Delivered> Messages(std::uint32_t message) {
-    std::vector<Delivered> found;
-    for (const Delivered& d : windows_.Snapshot()) {
-      if (d.message == message) found.push_back(d);
-    }
-    return found;
-  }
+  std::vector<Delivered> Messages(std::uint32_t message) { return testing::Messages(windows_, message); }
 
   // The first `count` result pairs; fails when they do not come.
   std::vector<std::pair<Record, Record>> WaitForResults(std::size_t count) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (Messages(kNotifyResult).size() < count && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
     std::vector<std::pair<Record, Record>> pairs;
-    for (const Delivered& d : Messages(kNotifyResult)) {
+    for (const Delivered& d : testing::WaitForMessages(windows_, kNotifyResult, count)) {
       pairs.emplace_back(Read(d.wparam), Read(static_cast<std::uintptr_t>(d.lparam)));
     }
     EXPECT_GE(pairs.size(), count);

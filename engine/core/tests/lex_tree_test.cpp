@@ -92,6 +92,29 @@ TEST(CLexTree, BackwardTreeSharesSuffixes) {
   EXPECT_EQ(list[1], tree.FindSyllable("a"));
 }
 
+TEST(CLexTree, CopyInTheOtherDirectionKeepsEntriesAndSyllables) {
+  vok::CLexTree forward(10, "-", false);
+  forward.AddProns("a-b/c-b", true);
+  forward.AddProns("d", true);
+  forward.AddProns("a-c", true);
+  ASSERT_EQ(forward.RemoveEntry(1), 0);
+  const auto backward = forward.CopyInDirection(true);
+  ASSERT_NE(backward, nullptr);
+  EXPECT_TRUE(backward->backward());
+  EXPECT_EQ(backward->entry_count(), 3);
+  for (const char* name : {"a", "b", "c", "d"})
+    EXPECT_EQ(backward->FindSyllable(name), forward.FindSyllable(name)) << name;
+  // The two pronunciations ending in b share their last syllable's node.
+  EXPECT_EQ(backward->FindChild(0, backward->FindSyllable("b")), Walk(*backward, {"b"}));
+  EXPECT_GE(Walk(*backward, {"b", "a"}), 0);
+  EXPECT_GE(Walk(*backward, {"b", "c"}), 0);
+  EXPECT_STREQ(backward->GetEntryPron(0), "a-b");  // the first one stays the leaf
+  EXPECT_STREQ(backward->GetEntryProns(0), "a-b c-b");
+  EXPECT_EQ(backward->GetEntryProns(1), nullptr);  // removed before the copy
+  EXPECT_STREQ(backward->GetEntryProns(2), "a-c");
+  EXPECT_EQ(vok::CLexTree().CopyInDirection(true), nullptr);
+}
+
 TEST(CLexTree, RemovingPrunesAndReusesNodes) {
   vok::CLexTree tree(10, "-", false);
   tree.AddProns("x-y-z", true);

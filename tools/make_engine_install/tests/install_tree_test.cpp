@@ -4,12 +4,14 @@
 
 #include <filesystem>
 
+#include "engine/SyllableLatticeEngine/p2h_system.h"
 #include "engine/api/shared_section.h"
 #include "engine/api/tests/engine_tree.h"
 #include "engine/api/tests/scripted_windows.h"
 #include "engine/api/utterance_set_file.h"
 #include "engine/api/vok_library.h"
 #include "engine/core/resources.h"
+#include "engine/core/string_map.h"
 #include "platform/registry_store.h"
 #include "tests/support/temporary_directory.h"
 
@@ -28,6 +30,7 @@ void WriteSources(const testing_support::TemporaryDirectory& folder) {
     std::filesystem::create_directories(folder.path() / "hwr" / dialect);
     folder.Write(std::string("hwr/") + dialect + "/HWRSC", "model");
   }
+  vok::api::testing::WriteKeyboardMap(folder.File("lang"));
   folder.Write("speech.bin", "speech model");
 }
 
@@ -40,11 +43,12 @@ TEST(InstallTree, TheEngineStartsOnTheTree) {
     options.sources.push_back({dialect, folder.File(std::string("lang/") + dialect)});
     options.sources.push_back({dialect, folder.File(std::string("hwr/") + dialect)});
   }
+  options.keyboard_map = folder.File("lang/Keyboard");
   options.user_speech = folder.File("speech.bin");
   options.windows_path = "C:\\VOK";
   ASSERT_EQ(MakeInstallTree(options), "");
   for (const char* file : {"Data/China/HWRSC", "Data/China/Grammars/CName", "Data/Hongkong/HMap",
-                           "Users/ChinaMale/Speech", "Users/HongkongMale/Prefs"})
+                           "Data/Keyboard", "Users/ChinaMale/Speech", "Users/HongkongMale/Prefs"})
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "tree" / file)) << file;
   EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "tree" / "Code"));
   EXPECT_EQ(
@@ -72,7 +76,9 @@ TEST(InstallTree, TheEngineStartsOnTheTree) {
   ASSERT_EQ(library.UpdateUsers(), vok::api::kVokOk);
   for (const char* name : {"HongkongMale", "ChinaMale"}) {
     ASSERT_EQ(library.SetCurrentUser(name), vok::api::kVokOk) << name;
-    ASSERT_EQ(library.InitializeEx(0), vok::api::kVokOk) << name;
+    ASSERT_EQ(library.InitializeEx(vok::api::kKeyboardRecognizerFlag), vok::api::kVokOk) << name;
+    // The keyboard system reads the tree's keyboard map.
+    EXPECT_GT(library.engine()->keyboard->system().keyboard_map()->key_count(), 0) << name;
     std::uint32_t count = 0;
     ASSERT_EQ(library.GetNumUsers(&count), vok::api::kVokOk);
     EXPECT_EQ(count, 2u);

@@ -11,7 +11,9 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "common/engine_pen_abi.h"
 #include "engine/api/notifier.h"
 #include "engine/api/tests/engine_tree.h"
 #include "engine/api/utterance_set_header.h"
@@ -96,6 +98,7 @@ class InstallTree {
     std::filesystem::create_directories(root_ / "Code");
     std::filesystem::create_directories(root_ / "Data" / "China");
     vok::api::testing::WriteLanguageFiles((root_ / "Data" / "China").string());
+    vok::api::testing::WriteKeyboardMap((root_ / "Data").string());
     Write("Data/China/HMap", "ba x\n");
     vok::api::UtteranceSetHeader header;
     header.dialect = 0x10;
@@ -283,6 +286,68 @@ TEST(VokNotifierWineTest, TheMessageComesBeforeItsTwin) {
     if (msg.message >= WM_USER) order.push_back(msg.message);
   }
   EXPECT_EQ(order, (std::vector<UINT>{WM_USER + 111, WM_APP + 111, WM_USER + 130}));
+  DestroyWindow(window);
+}
+
+// Keys typed through the exported workers come back converted to the
+// client's window: notification 102 at the first key, then WM_PENRESULT
+// with the word-id records.
+TEST(VokModuleTest, KeysAreConvertedThroughTheWorkers) {
+  InstallTree tree;
+  Module module;
+  HWND window = MakeWindow();
+  ASSERT_NE(window, nullptr);
+  using KeyFn = std::uint32_t(WINAPI*)(std::uint32_t);
+  using SetNotificationFn = std::uint32_t(WINAPI*)(std::uintptr_t);
+  using DeleteFn = std::uint32_t(WINAPI*)(void*);
+  auto initialize = module.Entry<InitializeFn>("VOKInitializeExP");
+  auto destroy = module.Entry<CountFn>("VOKDestroyP");
+  auto set_notification = module.Entry<SetNotificationFn>("VOKSetNotificationP");
+  auto process_key = module.Entry<KeyFn>("VOKKRProcessKeyP");
+  auto recognize = module.Entry<CountFn>("VOKKRRecognizeP");
+  auto delete_result = module.Entry<DeleteFn>("VOKDeleteResultP");
+  ASSERT_EQ(initialize(0x10000, 0), 0u);
+  ASSERT_EQ(set_notification(reinterpret_cast<std::uintptr_t>(window)), 0u);
+  for (const char key : std::string("zhongguo")) EXPECT_EQ(process_key(static_cast<std::uint8_t>(key)), 0u);
+  EXPECT_EQ(process_key(8), 0u);  // Backspace, then the last key again
+  EXPECT_EQ(process_key('o'), 0u);
+  EXPECT_EQ(process_key('?'), 0u);
+  EXPECT_EQ(process_key(8), 0u);
+  EXPECT_EQ(recognize(), 0u);
+  EXPECT_EQ(recognize(), 20481u);  // answered, nothing held
+
+  std::vector<UINT> order;
+  const wrendle::abi::VokResult* hypotheses = nullptr;
+  const wrendle::abi::VokResult* alternatives = nullptr;
+  const DWORD deadline = GetTickCount() + 60000;
+  while (hypotheses == nullptr && GetTickCount() < deadline) {
+    MSG msg;
+    if (!PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+      Sleep(5);
+      continue;
+    }
+    if (msg.message < WM_USER || msg.message >= WM_APP) continue;
+    order.push_back(msg.message);
+    if (msg.message == WM_USER + 102) {
+      EXPECT_EQ(msg.wParam, 1u);
+    }
+    if (msg.message == WM_USER + 111) {
+      hypotheses = reinterpret_cast<const wrendle::abi::VokResult*>(msg.wParam);
+      alternatives = reinterpret_cast<const wrendle::abi::VokResult*>(msg.lParam);
+    }
+  }
+  EXPECT_EQ(order, (std::vector<UINT>{WM_USER + 102, WM_USER + 111}));
+  ASSERT_NE(hypotheses, nullptr);
+  EXPECT_EQ(hypotheses->kind, 0x441u);
+  EXPECT_EQ(hypotheses->sequence, 1u);
+  ASSERT_GE(hypotheses->count, 1u);
+  EXPECT_EQ(static_cast<const std::uint16_t*>(hypotheses->entries)[0], 1u);
+  EXPECT_EQ(hypotheses->word_ids[0][0], 6u);  // the word of "zhong guo"
+  ASSERT_NE(alternatives, nullptr);
+  EXPECT_EQ(alternatives->kind, 0x421u);
+  EXPECT_EQ(delete_result(const_cast<wrendle::abi::VokResult*>(hypotheses)), 0u);
+  EXPECT_EQ(delete_result(const_cast<wrendle::abi::VokResult*>(alternatives)), 0u);
+  destroy();
   DestroyWindow(window);
 }
 
