@@ -335,9 +335,13 @@ int16_t CoreLM::GetContinuationScore(int w, int next_class, int next_word) const
   return WeightedScore(table_byte(c, next_class) + InClassByte(w), class_bigram_weight_);
 }
 
+int16_t CoreLM::WeightedClassBigramScore(int bytes) const {
+  return WeightedScore(bytes, class_bigram_weight_);
+}
+
 int16_t CoreLM::GetContinuationScore(const ContinuationTerms& w, int next_class) const {
   if (w.word_class == token_classes_[kEnd] && next_class != w.word_class) return kForbidden;
-  return WeightedScore(table_byte(w.word_class, next_class) + w.in_class, class_bigram_weight_);
+  return WeightedClassBigramScore(table_byte(w.word_class, next_class) + w.in_class);
 }
 
 int16_t CoreLM::GetWordScore(int previous_class, int w, WordTerms* terms) const {

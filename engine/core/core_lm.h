@@ -144,6 +144,15 @@ class CoreLM : public ClassTokenNames {
     const int c = id < kWordCapacity ? entries_[id].word_class : kNoClass;
     return ValidClass(c) ? c : token_classes_[kUnknown];
   }
+  // The class bigram bytes from class c to every class, or null when c is not
+  // a class or no table was read.
+  const uint8_t* table_row(int c) const {
+    if (!ValidClass(c) || table_.empty()) return nullptr;
+    return table_.data() + static_cast<std::size_t>(c) * static_cast<std::size_t>(class_count_);
+  }
+  // A sum of class bigram and in-class bytes as a score, with the class
+  // bigram weight.
+  int16_t WeightedClassBigramScore(int bytes) const;
   uint8_t table_byte(int c1, int c2) const {
     if (!ValidClass(c1) || !ValidClass(c2) || table_.empty()) return 255;
     return table_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(class_count_) +
