@@ -207,15 +207,17 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
       const int32_t score = arc.score + entry.score;
       const int start = entry.back;
       if (!(score + stack_best + beam_ > frame_best_[start])) continue;
-      for (int link = constraint_->GetNode(child)->links; link >= 0; link = constraint_->GetNextLink(link)) {
-        const uint16_t word = constraint_->GetLinkEntry(link);
+      const LexTreeNode* node = constraint_->GetNode(child);
+      for (const EntryLink* link = constraint_->GetLink(node->links); link;
+           link = constraint_->GetLink(link->next)) {
+        const uint16_t word = link->entry;
         if (word == CLexTree::kNone) continue;
         const int32_t item_score = score + core_->GetUnigramScore(word) + word_insertion_penalty_;
         found.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
         const int64_t reached = item_score + stack_best;
         if (reached > frame_best_[start]) frame_best_[start] = static_cast<int32_t>(reached);
       }
-      if (constraint_->GetNode(child)->child >= 0 && start > 0) arcs.push_back(Arc{child, start, score});
+      if (node->child >= 0 && start > 0) arcs.push_back(Arc{child, start, score});
     }
   }
   for (const WordEntryItem& item : found) {
@@ -225,8 +227,10 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
 }
 
 int StackDecoder::FindChild(int node, uint16_t syllable) {
+  // The root's children are a table of the tree's own.
+  if (node == 0) return constraint_->FindChild(node, syllable);
   const uint64_t key = (uint64_t{static_cast<uint32_t>(node)} << 16) | syllable;
-  auto [it, inserted] = child_cache_.emplace(key, 0);
+  auto [it, inserted] = child_cache_.try_emplace(key, 0);
   if (inserted) it->second = constraint_->FindChild(node, syllable);
   return it->second;
 }

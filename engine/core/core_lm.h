@@ -60,7 +60,7 @@ class CoreLM : public ClassTokenNames {
   // Reads the options from section "LMBackend" again.
   void ReadOptions(const Resources& resources);
   void SetClassBigramWeight(float weight) { class_bigram_weight_ = weight; }
-  void SetWordProbWeight(float weight) { word_prob_weight_ = weight; }
+  void SetWordProbWeight(float weight);
   float class_bigram_weight() const { return class_bigram_weight_; }
   float word_prob_weight() const { return word_prob_weight_; }
   int32_t unknown_word_class_prob() const { return unknown_word_class_prob_; }
@@ -169,6 +169,9 @@ class CoreLM : public ClassTokenNames {
 
  private:
   int ReadOlderForm(const char* path);
+  // The unigram score of every byte with the word weight, which the decoders
+  // ask for once per word entry.
+  void TableUnigramScores();
   bool ValidClass(int c) const { return c >= 0 && c < class_count_; }
   // Classes beyond the class count are stored as unset (they score as "<UNK>").
   int CheckedClass(int c) const { return ValidClass(c) ? c : kNoClass; }
@@ -206,6 +209,7 @@ class CoreLM : public ClassTokenNames {
   float total_reciprocal_ = 0;
   float class_bigram_weight_ = 1.0f;
   float word_prob_weight_ = 0.5f;
+  int16_t unigram_scores_[256] = {};
   int32_t unknown_word_class_prob_ = -120;
   const CacheLM* cache_lm_ = nullptr;
   std::unique_ptr<SemiClassBigram> semi_class_;
