@@ -33,7 +33,7 @@ int RecombinationTable::SlotOf(int32_t state) const {
   return state >= 0 && state < states ? state : unknown_slot_;
 }
 
-Theory* RecombinationTable::Join(Chain* chain, Theory* theory) {
+Theory* RecombinationTable::Join(Chain* chain, Theory* theory, int32_t score) {
   if (!chain->head) {
     chain->head = chain->tail = theory;
     return nullptr;
@@ -41,9 +41,9 @@ Theory* RecombinationTable::Join(Chain* chain, Theory* theory) {
   // Scores arrive in descending order, so the end of the chain is the place;
   // a better late arrival still goes where its score belongs.
   Theory* at = chain->tail;
-  if (at->score < theory->score) {
+  if (at->score < score) {
     at = chain->head;
-    while (at->next && at->next->score >= theory->score) at = at->next;
+    while (at->next && at->next->score >= score) at = at->next;
   }
   theory->next = at->next;
   at->next = theory;
@@ -51,18 +51,19 @@ Theory* RecombinationTable::Join(Chain* chain, Theory* theory) {
   return chain->head;
 }
 
-Theory* RecombinationTable::Add(Theory* theory) {
+Theory* RecombinationTable::Add(const TheoryRef& ref) {
+  Theory* theory = ref.theory;
   theory->next = nullptr;
   if (hashed_) {
     const uint64_t key =
-        (uint64_t{static_cast<uint32_t>(theory->state)} << 32) | static_cast<uint32_t>(theory->word_graph);
-    return Join(&hash_[key], theory);
+        (uint64_t{static_cast<uint32_t>(ref.state)} << 32) | static_cast<uint32_t>(theory->word_graph);
+    return Join(&hash_[key], theory, ref.score);
   }
   if (slots_.empty()) return nullptr;
-  const int slot = SlotOf(theory->state);
+  const int slot = SlotOf(ref.state);
   Chain& chain = slots_[static_cast<std::size_t>(slot)];
   if (!chain.head) used_slots_.push_back(slot);
-  return Join(&chain, theory);
+  return Join(&chain, theory, ref.score);
 }
 
 }  // namespace vok

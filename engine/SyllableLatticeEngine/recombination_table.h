@@ -24,7 +24,7 @@ class RecombinationTable {
   // Theories come best first. The first theory of a key becomes its head
   // (returns null); a later one joins the end of the head's chain, behind
   // every theory of an equal or higher score (returns the head).
-  Theory* Add(Theory* theory);
+  Theory* Add(const TheoryRef& ref);
 
  private:
   struct Chain {
@@ -32,7 +32,7 @@ class RecombinationTable {
     Theory* tail = nullptr;
   };
   int SlotOf(int32_t state) const;
-  static Theory* Join(Chain* chain, Theory* theory);
+  static Theory* Join(Chain* chain, Theory* theory, int32_t score);
 
   bool hashed_ = false;
   int unknown_slot_ = 0;

@@ -64,21 +64,19 @@ TheoryStack* StackDecoder::MakeStack(int frame) {
   return stacks_[frame];
 }
 
-Theory* StackDecoder::NewTheory(uint16_t word, int frame, int32_t score, Theory* parent) {
+Theory* StackDecoder::NewTheory(const TheoryRef& ref) {
   Theory* theory = nullptr;
   const int id = theory_pool_.New(&theory);
   if (id < 0) return nullptr;
   *theory = Theory{};
   theory->id = id;
-  theory->word = word;
-  theory->frame = static_cast<int16_t>(frame);
-  theory->score = score;
-  theory->state = StateOf(word);
-  theory->parent = parent;
+  theory->word = ref.word;
+  theory->frame = ref.frame;
+  theory->score = ref.score;
+  theory->state = ref.state;
+  theory->parent = ref.parent;
   return theory;
 }
-
-void StackDecoder::ReleaseTheory(Theory* theory) { theory_pool_.Delete(theory->id); }
 
 int32_t StackDecoder::StateOf(uint16_t word) const {
   if (page_) return page_->WordClass(word);
@@ -147,9 +145,11 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   ClearStacks(last);
   const uint16_t end_word = page_ ? page_->token_id(PageLM::kEnd) : core_->token_id(CoreLM::kEnd);
   const uint16_t start_word = page_ ? page_->token_id(PageLM::kStart) : core_->token_id(CoreLM::kStart);
-  seed_ = NewTheory(end_word, last, 0, nullptr);
+  older_form_ = !page_ && !core_->semi_class_bigram();
+  if (older_form_) scorer_ = ContinuationScorer(*core_);
+  seed_ = NewTheory(TheoryRef{0, StateOf(end_word), end_word, static_cast<int16_t>(last), nullptr, nullptr});
   TheoryStack* seed_stack = MakeStack(last);
-  if (seed_ && seed_stack) seed_stack->Push(seed_);
+  if (seed_ && seed_stack) seed_stack->Push(RefOf(seed_));
 
   for (int t = last; t >= 1; --t) {
     TheoryStack* stack = stacks_[t];
@@ -207,15 +207,17 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
       const int32_t score = arc.score + entry.score;
       const int start = entry.back;
       if (!(score + stack_best + beam_ > frame_best_[start])) continue;
-      for (int link = constraint_->GetNode(child)->links; link >= 0; link = constraint_->GetNextLink(link)) {
-        const uint16_t word = constraint_->GetLinkEntry(link);
+      const LexTreeNode* node = constraint_->GetNode(child);
+      for (const EntryLink* link = constraint_->GetLink(node->links); link;
+           link = constraint_->GetLink(link->next)) {
+        const uint16_t word = link->entry;
         if (word == CLexTree::kNone) continue;
         const int32_t item_score = score + core_->GetUnigramScore(word) + word_insertion_penalty_;
         found.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
         const int64_t reached = item_score + stack_best;
         if (reached > frame_best_[start]) frame_best_[start] = static_cast<int32_t>(reached);
       }
-      if (constraint_->GetNode(child)->child >= 0 && start > 0) arcs.push_back(Arc{child, start, score});
+      if (node->child >= 0 && start > 0) arcs.push_back(Arc{child, start, score});
     }
   }
   for (const WordEntryItem& item : found) {
@@ -225,79 +227,63 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
 }
 
 int StackDecoder::FindChild(int node, uint16_t syllable) {
+  // The root's children are a table of the tree's own.
+  if (node == 0) return constraint_->FindChild(node, syllable);
   const uint64_t key = (uint64_t{static_cast<uint32_t>(node)} << 16) | syllable;
-  auto [it, inserted] = child_cache_.emplace(key, 0);
+  auto [it, inserted] = child_cache_.try_emplace(key, 0);
   if (inserted) it->second = constraint_->FindChild(node, syllable);
   return it->second;
 }
 
-void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
-  const int64_t threshold = int64_t{stack->best()} - beam_;
-  recombination_.Clear();
-  std::vector<Theory*> kept;
-  int taken = 0;
-  // Each item's terms once for all the theories it continues.
-  const bool terms = !page_ && !core_->semi_class_bigram();
-  item_terms_.clear();
-  if (terms)
-    for (const WordEntryItem& item : items_) item_terms_.push_back(core_->GetContinuationTerms(item.word));
-  while (Theory* theory = stack->Pop()) {
-    if (theory->score < threshold || ++taken > max_extend_) {
-      ReleaseTheory(theory);
-      break;
-    }
-    if (recombination_.Add(theory)) continue;  // joined the chain of a better theory
-    int made = 0;
-    for (std::size_t i = 0; i < items_.size(); ++i)
-      made += ExtendTheory(theory, items_[i], terms ? &item_terms_[i] : nullptr, t);
-    if (made > 0) {
-      stack->CountExtended();
-      kept.push_back(theory);
-    }
-  }
-  while (Theory* theory = stack->Pop()) ReleaseTheory(theory);
-  for (Theory* theory : kept) stack->Push(theory);
-}
-
-int StackDecoder::ExtendTheory(Theory* theory, const WordEntryItem& item,
-                               const CoreLM::ContinuationTerms* terms, int t) {
+// Called for every theory and item of a frame: kept small so that it
+// compiles into ExtendStack's loop, with the rarer work out of line.
+inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension, int t) {
+  const WordEntryItem& item = extension.item;
   const int start = item.start;
-  if (!page_ && left_window_ <= 0 && right_window_ <= 0) {
+  const bool windows = left_window_ > 0 || right_window_ > 0;
+  if (!page_ && !windows) {
     // Language-model scores are never above 0: a theory that falls out of the
     // beam without one needs no score.
     const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
     if (target && !(int64_t{theory->score} + item.score > int64_t{target->best()} - beam_)) return 0;
   }
-  int lm;
-  if (page_) {
-    lm = theory->parent ? page_->GetClassTrigramScore(theory->parent->state, theory->state, item.word)
-                        : page_->GetClassBigramScore(theory->state, item.word);
-  } else if (terms) {
-    lm = core_->GetContinuationScore(*terms, theory->state);
-  } else {
-    lm = core_->GetContinuationScore(item.word, theory->state, theory->word);
-  }
+  const int lm =
+      older_form_ ? scorer_.Score(extension.row, theory->state) : OtherLanguageScore(theory, item.word);
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
-  int pushed = PushTheory(item.word, theory, start, score);
-  if (start < 0) return pushed;
+  const int pushed = PushTheory(extension, theory, start, score);
+  if (start < 0 || !windows) return pushed;
+  return pushed + PushIntoWindows(extension, theory, score, t);
+}
+
+int StackDecoder::OtherLanguageScore(const Theory* theory, uint16_t word) const {
+  if (page_) {
+    return theory->parent ? page_->GetClassTrigramScore(theory->parent->state, theory->state, word)
+                          : page_->GetClassBigramScore(theory->state, word);
+  }
+  return core_->GetContinuationScore(word, theory->state, theory->word);
+}
+
+int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, int32_t score, int t) {
+  const int start = extension.item.start;
+  int pushed = 0;
   for (int k = 1; left_window_ > 0 && k <= left_window_ && start - k >= 0; ++k) {
-    pushed += PushTheory(item.word, theory, start - k, score + k * word_start_offset_pen_);
+    pushed += PushTheory(extension, theory, start - k, score + k * word_start_offset_pen_);
   }
   for (int k = 1; right_window_ > 0 && k <= right_window_ && start + k <= t - kRightWindowGap; ++k) {
-    pushed += PushTheory(item.word, theory, start + k, score + k * word_start_offset_pen_);
+    pushed += PushTheory(extension, theory, start + k, score + k * word_start_offset_pen_);
   }
   return pushed;
 }
 
-int StackDecoder::PushTheory(uint16_t word, Theory* parent, int start, int32_t score) {
-  TheoryStack* stack = MakeStack(start);
+inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, int start, int32_t score) {
+  TheoryStack* stack = start >= 0 && start < kStacks && stacks_[start] ? stacks_[start] : MakeStack(start);
   if (!stack) return 0;
   if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
-  Theory* theory = NewTheory(word, start, score, parent);
-  if (!theory) return 0;
-  if (stack->Push(theory) < 0) {
-    ReleaseTheory(theory);
+  TheoryRef ref{score, extension.state, extension.item.word, static_cast<int16_t>(start), parent, nullptr};
+  if (start < 0 && !(ref.theory = NewTheory(ref))) return 0;
+  if (stack->Push(ref) < 0) {
+    ReleaseTheory(ref);
     return 0;
   }
   ++theories_;
@@ -305,9 +291,44 @@ int StackDecoder::PushTheory(uint16_t word, Theory* parent, int start, int32_t s
   // extended, so the rest are dropped before they fill the pool.
   const int keep = max_extend_ + 1;
   if (start >= 0 && stack->count() >= 2 * keep) {
-    stack->KeepBest(keep, [this](Theory* dropped) { ReleaseTheory(dropped); });
+    stack->KeepBest(keep, [this](const TheoryRef& dropped) { ReleaseTheory(dropped); });
   }
   return 1;
+}
+
+void StackDecoder::PrepareExtensions() {
+  extensions_.clear();
+  for (const WordEntryItem& item : items_) {
+    extensions_.push_back(
+        Extension{item, StateOf(item.word),
+                  older_form_ ? ContinuationScorer::RowOf(*core_, item.word) : ContinuationScorer::Row{}});
+  }
+}
+
+void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
+  const int64_t threshold = int64_t{stack->best()} - beam_;
+  recombination_.Clear();
+  kept_.clear();
+  PrepareExtensions();
+  int taken = 0;
+  TheoryRef ref;
+  while (stack->Pop(&ref)) {
+    if (ref.score < threshold || ++taken > max_extend_) {
+      ReleaseTheory(ref);
+      break;
+    }
+    if (!ref.theory && !(ref.theory = NewTheory(ref))) continue;  // the pool is used up
+    if (recombination_.Add(ref)) continue;                        // joined the chain of a better theory
+    int made = 0;
+    for (const Extension& extension : extensions_) made += ExtendTheory(ref.theory, extension, t);
+    if (made > 0) {
+      stack->CountExtended();
+      kept_.push_back(ref);
+    }
+  }
+  // Nothing else of the stack is extended; the order they go back in does not matter.
+  stack->ReleaseAll([this](const TheoryRef& rest) { ReleaseTheory(rest); });
+  for (const TheoryRef& extended : kept_) stack->Push(extended);
 }
 
 std::vector<Theory*> StackDecoder::FinalTheories() { return final_stack_.Snapshot(); }

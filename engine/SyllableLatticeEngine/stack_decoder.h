@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/SyllableLatticeEngine/continuation_scorer.h"
 #include "engine/SyllableLatticeEngine/recombination_table.h"
 #include "engine/SyllableLatticeEngine/theory.h"
 #include "engine/SyllableLatticeEngine/theory_stack.h"
@@ -106,8 +107,19 @@ class StackDecoder {
   TheoryStack* StackAt(int frame) const;
 
  private:
-  Theory* NewTheory(uint16_t word, int frame, int32_t score, Theory* parent);
-  void ReleaseTheory(Theory* theory);
+  // An item with what extending the theories of a stack by it needs, looked
+  // up once for all of them.
+  struct Extension {
+    WordEntryItem item;
+    int32_t state;                // the word's language-model state
+    ContinuationScorer::Row row;  // the older core form's terms
+  };
+
+  // The record of the theory, or null when the pool is used up.
+  Theory* NewTheory(const TheoryRef& ref);
+  void ReleaseTheory(const TheoryRef& ref) {
+    if (ref.theory) theory_pool_.Delete(ref.theory->id);
+  }
   TheoryStack* MakeStack(int frame);
   int32_t StateOf(uint16_t word) const;
   void ExpandFrame(int t, const TheoryStack& stack);
@@ -115,9 +127,15 @@ class StackDecoder {
   // The tree's child, remembered for the rest of the decode.
   int FindChild(int node, uint16_t syllable);
   void ExtendStack(TheoryStack* stack, int t);
-  // `terms`: the item word's core-model terms, or null to look them up.
-  int ExtendTheory(Theory* theory, const WordEntryItem& item, const CoreLM::ContinuationTerms* terms, int t);
-  int PushTheory(uint16_t word, Theory* parent, int start, int32_t score);
+  // The extensions of items_.
+  void PrepareExtensions();
+  int ExtendTheory(Theory* theory, const Extension& extension, int t);
+  // The page model's or the semi-class core form's score of the word before
+  // the theory.
+  int OtherLanguageScore(const Theory* theory, uint16_t word) const;
+  // The pushes of a word start window around the extension's start.
+  int PushIntoWindows(const Extension& extension, Theory* theory, int32_t score, int t);
+  int PushTheory(const Extension& extension, Theory* parent, int start, int32_t score);
   bool ReadPath(Theory* head, int32_t relative, int floor, uint16_t* path, int depth, NBestList* list);
   bool MatchPath(Theory* head, const uint16_t* ids, int n, int i, std::vector<Theory*>* chosen);
   std::vector<Theory*> FinalTheories();
@@ -137,7 +155,11 @@ class StackDecoder {
   int32_t right_window_ = 0;
   int32_t word_start_offset_pen_ = 0;
   std::vector<WordEntryItem> items_;
-  std::vector<CoreLM::ContinuationTerms> item_terms_;  // of items_, when the older core form scores
+  std::vector<Extension> extensions_;
+  // Scores the continuations when the older core form does (no page model).
+  bool older_form_ = false;
+  ContinuationScorer scorer_;
+  std::vector<TheoryRef> kept_;  // the theories a stack extended
   const CLexicon* lexicon_ = nullptr;
   const CoreLM* core_ = nullptr;
   PageLM* page_ = nullptr;

@@ -1,5 +1,6 @@
 // The records of the stack decoder: a sentence theory (one word and the path
-// from it to the end of the utterance) and a word entry item of a frame.
+// from it to the end of the utterance), the stacks' reference to it, and a
+// word entry item of a frame.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,23 @@ struct Theory {
   Theory* next = nullptr;    // the next theory of its recombination chain
   int32_t id = -1;           // the theory's id in its pool
 };
+
+// A theory as the stacks hold it: what ordering and recombining read, beside
+// the record. The record is made only when the theory is taken from its stack
+// to be extended, or when it joins the final stack that the read-outs walk:
+// most theories fall out of the beam or past the extension limit before.
+struct TheoryRef {
+  int32_t score = 0;
+  int32_t state = 0;
+  uint16_t word = 0;
+  int16_t frame = 0;
+  Theory* parent = nullptr;
+  Theory* theory = nullptr;  // the record, once made
+};
+
+inline TheoryRef RefOf(Theory* theory) {
+  return TheoryRef{theory->score, theory->state, theory->word, theory->frame, theory->parent, theory};
+}
 
 // A word that ends at the frame being expanded.
 struct WordEntryItem {

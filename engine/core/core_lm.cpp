@@ -39,6 +39,7 @@ inline int16_t WeightedScore(int bytes, float weight) {
 CoreLM::CoreLM(const Resources* resources, const char* path) {
   std::fill_n(token_ids_, kTokens, kNoWord);
   std::fill_n(token_classes_, kTokens, kNoClass);
+  TableUnigramScores();
   if (resources) ReadOptions(*resources);
   entries_.assign(kWordCapacity, WordEntry{});
   counts_.assign(kWordCapacity, -1);
@@ -67,6 +68,16 @@ void CoreLM::ReadOptions(const Resources& resources) {
   if (resources.GetInt(kSection, "UnknownWordClassProb", &value) == 0) unknown_word_class_prob_ = value;
   resources.GetFloat(kSection, "ClassBigramProbFloorRate", &class_bigram_floor_rate_);
   resources.GetFloat(kSection, "WordProbFloorRate", &word_prob_floor_rate_);
+  TableUnigramScores();
+}
+
+void CoreLM::SetWordProbWeight(float weight) {
+  word_prob_weight_ = weight;
+  TableUnigramScores();
+}
+
+void CoreLM::TableUnigramScores() {
+  for (int byte = 0; byte < 256; ++byte) unigram_scores_[byte] = WeightedScore(byte, word_prob_weight_);
 }
 
 int CoreLM::ReadOlderForm(const char* path) {
@@ -315,7 +326,7 @@ int CoreLM::SemiClassByte(int h, int w) const {
 int16_t CoreLM::GetUnigramScore(int w) const {
   const auto id = static_cast<uint16_t>(w);
   const int byte = id < kWordCapacity ? entries_[id].unigram : 255;
-  const int16_t own = WeightedScore(byte, word_prob_weight_);
+  const int16_t own = unigram_scores_[byte];
   if (!cache_lm_) return own;
   return std::max(own, WeightedScore(cache_lm_->GetScoreByte(id), cache_lm_->weight()));
 }
@@ -335,9 +346,13 @@ int16_t CoreLM::GetContinuationScore(int w, int next_class, int next_word) const
   return WeightedScore(table_byte(c, next_class) + InClassByte(w), class_bigram_weight_);
 }
 
+int16_t CoreLM::WeightedClassBigramScore(int bytes) const {
+  return WeightedScore(bytes, class_bigram_weight_);
+}
+
 int16_t CoreLM::GetContinuationScore(const ContinuationTerms& w, int next_class) const {
   if (w.word_class == token_classes_[kEnd] && next_class != w.word_class) return kForbidden;
-  return WeightedScore(table_byte(w.word_class, next_class) + w.in_class, class_bigram_weight_);
+  return WeightedClassBigramScore(table_byte(w.word_class, next_class) + w.in_class);
 }
 
 int16_t CoreLM::GetWordScore(int previous_class, int w, WordTerms* terms) const {

@@ -60,7 +60,7 @@ class CoreLM : public ClassTokenNames {
   // Reads the options from section "LMBackend" again.
   void ReadOptions(const Resources& resources);
   void SetClassBigramWeight(float weight) { class_bigram_weight_ = weight; }
-  void SetWordProbWeight(float weight) { word_prob_weight_ = weight; }
+  void SetWordProbWeight(float weight);
   float class_bigram_weight() const { return class_bigram_weight_; }
   float word_prob_weight() const { return word_prob_weight_; }
   int32_t unknown_word_class_prob() const { return unknown_word_class_prob_; }
@@ -144,6 +144,15 @@ class CoreLM : public ClassTokenNames {
     const int c = id < kWordCapacity ? entries_[id].word_class : kNoClass;
     return ValidClass(c) ? c : token_classes_[kUnknown];
   }
+  // The class bigram bytes from class c to every class, or null when c is not
+  // a class or no table was read.
+  const uint8_t* table_row(int c) const {
+    if (!ValidClass(c) || table_.empty()) return nullptr;
+    return table_.data() + static_cast<std::size_t>(c) * static_cast<std::size_t>(class_count_);
+  }
+  // A sum of class bigram and in-class bytes as a score, with the class
+  // bigram weight.
+  int16_t WeightedClassBigramScore(int bytes) const;
   uint8_t table_byte(int c1, int c2) const {
     if (!ValidClass(c1) || !ValidClass(c2) || table_.empty()) return 255;
     return table_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(class_count_) +
@@ -160,6 +169,9 @@ class CoreLM : public ClassTokenNames {
 
  private:
   int ReadOlderForm(const char* path);
+  // The unigram score of every byte with the word weight, which the decoders
+  // ask for once per word entry.
+  void TableUnigramScores();
   bool ValidClass(int c) const { return c >= 0 && c < class_count_; }
   // Classes beyond the class count are stored as unset (they score as "<UNK>").
   int CheckedClass(int c) const { return ValidClass(c) ? c : kNoClass; }
@@ -197,6 +209,7 @@ class CoreLM : public ClassTokenNames {
   float total_reciprocal_ = 0;
   float class_bigram_weight_ = 1.0f;
   float word_prob_weight_ = 0.5f;
+  int16_t unigram_scores_[256] = {};
   int32_t unknown_word_class_prob_ = -120;
   const CacheLM* cache_lm_ = nullptr;
   std::unique_ptr<SemiClassBigram> semi_class_;

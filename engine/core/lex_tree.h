@@ -116,6 +116,8 @@ class CLexTree {
   const LexTreeNode* GetNode(int id) const { return pool_ ? pool_->Get(id) : nullptr; }
   int FindChild(int parent, int syllable) const;
   uint16_t GetLinkEntry(int link) const;
+  // The link record (entry and next link), or null; for walks over many nodes.
+  const EntryLink* GetLink(int link) const { return links_.Get(link); }
   int GetNextLink(int link) const;
   uint16_t GetNodeEntry(int node) const;
   // Labels from the node up to the root in pronunciation order, count first.
