@@ -257,9 +257,11 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
                                LanguageModel* model) {
   const int n_words = static_cast<int>(input.words.size());
   const int n = n_words + kClassTokenCount;
-  if (n > 65500 || input.counts.size() != input.words.size() || options.core_classes <= kClassTokenCount ||
-      options.page_classes <= kClassTokenCount || options.core_classes > 65534 ||
-      options.page_classes > 65534)
+  // The tokens' classes and the context-free class, then at least one class
+  // for the clustered words.
+  const int fewest_classes = kContextFreeClass + 2;
+  if (n > 65500 || input.counts.size() != input.words.size() || options.core_classes < fewest_classes ||
+      options.page_classes < fewest_classes || options.core_classes > 65534 || options.page_classes > 65534)
     return "bad sizes";
   model->words = n;
   const TokenIds tokens{model->token(kStartToken), model->token(kEndToken), model->token(kUnknownToken)};

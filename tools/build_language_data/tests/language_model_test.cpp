@@ -327,6 +327,11 @@ TEST(LanguageModel, WrittenFilesLoadAndScoreAsTheModel) {
   const std::string folder = testing::TempDir() + "language_model";
   std::filesystem::create_directories(folder);
   bld::LanguageModel model;
+  // The tokens' classes and the context-free class leave no class to the
+  // clustered words: refused, not written with words out of every class.
+  options.core_classes = bld::kContextFreeClass + 1;
+  EXPECT_EQ(bld::WriteLanguageModel(input, statistics, options, folder, &model), "bad sizes");
+  options.core_classes = 12;
   ASSERT_EQ(bld::WriteLanguageModel(input, statistics, options, folder, &model), "");
   const int n = 5 + bld::kClassTokenCount;
   EXPECT_EQ(model.words, n);
