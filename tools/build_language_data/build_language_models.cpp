@@ -35,7 +35,8 @@ void PrintUsage() {
       << "usage: build_language_models --script simplified|traditional --folder DIR --frequencies FILE\n"
          "                             --ngrams NGRAM-LISTING --ngram-words WORD-TABLE\n"
          "                             [--phrases TABLE --characters TABLE] (traditional)\n"
-         "                             [--held-out DOCUMENT-LIST] [--jobs N] [--passes N] [--movable N]\n";
+         "                             [--held-out DOCUMENT-LIST] [--jobs N] [--passes N] [--movable N]\n"
+         "                             [--core-classes N] [--page-classes N]\n";
 }
 
 bool ParseCount(const std::string& text, int* value) {
@@ -83,6 +84,10 @@ int main(int argc, char** argv) {
       ok = ParseCount(value, &options.exchange.threads) && options.exchange.threads > 0;
     } else if (flag == "--passes") {
       ok = ParseCount(value, &options.exchange.passes);
+    } else if (flag == "--core-classes") {
+      ok = ParseCount(value, &options.core_classes);
+    } else if (flag == "--page-classes") {
+      ok = ParseCount(value, &options.page_classes);
     } else if (flag == "--movable") {
       ok = ParseCount(value, &options.exchange.movable);
     } else {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <span>
 #include <unordered_map>
 
@@ -258,9 +257,11 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
                                LanguageModel* model) {
   const int n_words = static_cast<int>(input.words.size());
   const int n = n_words + kClassTokenCount;
-  if (n > 65500 || input.counts.size() != input.words.size() || options.core_classes <= kClassTokenCount ||
-      options.page_classes <= kClassTokenCount || options.core_classes > 65534 ||
-      options.page_classes > 65534)
+  // The tokens' classes and the context-free class, then at least one class
+  // for the clustered words.
+  const int fewest_classes = kContextFreeClass + 2;
+  if (n > 65500 || input.counts.size() != input.words.size() || options.core_classes < fewest_classes ||
+      options.page_classes < fewest_classes || options.core_classes > 65534 || options.page_classes > 65534)
     return "bad sizes";
   model->words = n;
   const TokenIds tokens{model->token(kStartToken), model->token(kEndToken), model->token(kUnknownToken)};
@@ -277,22 +278,31 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
 
   std::vector<int> fixed(static_cast<std::size_t>(n), -1);
   for (int t = 0; t < kClassTokenCount; ++t) fixed[static_cast<std::size_t>(model->token(t))] = t;
-  std::vector<int> order(static_cast<std::size_t>(n_words));
-  std::iota(order.begin(), order.end(), 0);
+  // A word without a listed bigram either way has no neighbours to be
+  // clustered by: such words share one class that only the back-off reaches.
+  std::vector<bool> in_bigrams(static_cast<std::size_t>(n), false);
+  for (const WordBigram& b : ngrams.bigrams)
+    in_bigrams[static_cast<std::size_t>(b.first)] = in_bigrams[static_cast<std::size_t>(b.second)] = true;
+  std::vector<int> order;
+  for (int w = 0; w < n_words; ++w) {
+    if (in_bigrams[static_cast<std::size_t>(w)]) {
+      order.push_back(w);
+    } else {
+      fixed[static_cast<std::size_t>(w)] = kContextFreeClass;
+    }
+  }
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
     return counts[static_cast<std::size_t>(a)] > counts[static_cast<std::size_t>(b)];
   });
-  // Each word's whole count as a history and its unigram count as a
-  // predicted word weigh the classes (the sentence start is never predicted).
-  WordMasses masses{ngrams.leftovers, ngrams.unigrams};
-  for (const WordBigram& b : ngrams.bigrams) masses.history[static_cast<std::size_t>(b.first)] += b.weight;
-  masses.predicted[static_cast<std::size_t>(tokens.start)] = 0;
-  model->core_class =
-      ExchangeClasses(options.core_classes, fixed, order, ngrams.bigrams, options.exchange, &masses);
+  // The classes maximise the likelihood of the listed bigrams with their own
+  // totals as the classes' masses. Weighed against the words' whole counts
+  // instead (what the back-off takes included), nearly every word gathered
+  // in two classes and the class bigram said little more than the unigram.
+  model->core_class = ExchangeClasses(options.core_classes, fixed, order, ngrams.bigrams, options.exchange);
   const bool with_page = !options.page_name.empty();
-  model->page_class = with_page ? ExchangeClasses(options.page_classes, fixed, order, ngrams.bigrams,
-                                                  options.exchange, &masses)
-                                : model->core_class;
+  model->page_class =
+      with_page ? ExchangeClasses(options.page_classes, fixed, order, ngrams.bigrams, options.exchange)
+                : model->core_class;
   model->core_class_counts = ClassCounts(counts, model->core_class, options.core_classes);
   const int page_classes = with_page ? options.page_classes : options.core_classes;
   model->page_class_counts = ClassCounts(counts, model->page_class, page_classes);

@@ -30,10 +30,13 @@ inline constexpr int kClassTokenCount = 9;
 inline constexpr int kStartToken = 0;
 inline constexpr int kEndToken = 1;
 inline constexpr int kUnknownToken = 2;
+// The class of the lexicon words that no listed bigram holds.
+inline constexpr int kContextFreeClass = kClassTokenCount;
 
 struct LanguageModelOptions {
   // Over 1000 and 3000: words the script converter adds go to class 1000 of
-  // the core model and 3000 of the page model.
+  // the core model and 3000 of the page model (the dialect folders, whose
+  // page model no converter reads, take fewer page classes).
   int core_classes = 1100;
   int page_classes = 3100;
   ExchangeOptions exchange;

@@ -327,6 +327,11 @@ TEST(LanguageModel, WrittenFilesLoadAndScoreAsTheModel) {
   const std::string folder = testing::TempDir() + "language_model";
   std::filesystem::create_directories(folder);
   bld::LanguageModel model;
+  // The tokens' classes and the context-free class leave no class to the
+  // clustered words: refused, not written with words out of every class.
+  options.core_classes = bld::kContextFreeClass + 1;
+  EXPECT_EQ(bld::WriteLanguageModel(input, statistics, options, folder, &model), "bad sizes");
+  options.core_classes = 12;
   ASSERT_EQ(bld::WriteLanguageModel(input, statistics, options, folder, &model), "");
   const int n = 5 + bld::kClassTokenCount;
   EXPECT_EQ(model.words, n);
@@ -348,6 +353,13 @@ TEST(LanguageModel, WrittenFilesLoadAndScoreAsTheModel) {
     EXPECT_EQ(page.entry(w).word_class, model.page_class[static_cast<std::size_t>(w)]) << w;
   }
   EXPECT_EQ(core.word_count_of(0), 90);
+  // 人 is in no listed bigram: it has the class only the back-off reaches,
+  // which no word with neighbours shares.
+  for (const std::vector<int>* classes : {&model.core_class, &model.page_class}) {
+    EXPECT_EQ((*classes)[4], bld::kContextFreeClass);
+    for (int w = 0; w < 4; ++w)
+      EXPECT_NE((*classes)[static_cast<std::size_t>(w)], bld::kContextFreeClass) << w;
+  }
   // Every class triple: the reader's cost within a quantisation step (and
   // the pruning ratio) of the model's, unless floored.
   const int s = page.shift(2);
