@@ -6,6 +6,7 @@
 #include "engine/api/engine_defaults.h"
 #include "engine/api/shared_section.h"
 #include "engine/api/user_settings.h"
+#include "engine/core/lexicon.h"
 #include "platform/file_access.h"
 #include "platform/folder_listing.h"
 
@@ -70,6 +71,8 @@ RecognizerPresence VokLibrary::Presence() const {
   RecognizerPresence presence;
   presence.started = started_;
   presence.pen = started_ && engine_->pen != nullptr;
+  presence.speech = started_ && engine_->speech != nullptr;
+  presence.dictation = presence.speech && engine_->speech->dictation();
   return presence;
 }
 
@@ -142,7 +145,7 @@ VokStatus VokLibrary::SetUpEngine(CEngine& engine, std::uint32_t flags) {
 VokStatus VokLibrary::BuildRecognizers(CEngine& engine, std::uint32_t flags) {
   const ControllerContext context{engine, notifier_, records_};
   VokStatus status = kVokOk;
-  // The keyboard and speech recognizers are not part of this engine yet.
+  // The keyboard recognizer is not part of this engine yet.
   if ((flags & kKeyboardRecognizerFlag) != 0) return kVokSetUpFailed;
   if ((flags & kPenRecognizerFlag) != 0) {
     const auto data = folders_.FolderPath(kDataFolder);
@@ -150,8 +153,18 @@ VokStatus VokLibrary::BuildRecognizers(CEngine& engine, std::uint32_t flags) {
     if (status != kVokOk) return status;
   }
   if ((flags & (kDictationFlag | kCommandGrammarsFlag)) != 0) {
-    engine.grammars = std::make_unique<CGrammarManager>();
-    return kVokSetUpFailed;
+    engine.grammar_owner = std::make_unique<vok::LexiconOwner>(engine.data->lexicon()->words());
+    engine.grammars = std::make_unique<CGrammarManager>(engine.grammar_owner.get());
+    char wave_folder[kWavePathBytes] = {};
+    if (GetUserWavePath(current_user_->path, wave_folder) != kVokOk) return kVokFolderMissing;
+    engine.speech = CSpeechRecognizer::Create(
+        context, parameters_, audio_devices_(), wave_folder, (flags & kDictationFlag) != 0,
+        [this] {
+          std::uint16_t first = 0, second = 0;
+          GetAudioLevels(&first, &second);
+        },
+        &status);
+    return status;
   }
   return kVokOk;
 }
@@ -385,12 +398,14 @@ VokStatus VokLibrary::LaunchTool(std::int32_t tool, const char* arguments, bool 
 std::uint32_t VokLibrary::GetNumPendingResults() {
   if (!started_ || !engine_->queue) return 0;
   std::uint32_t pending = engine_->queue->pending_count();
+  if (engine_->speech) pending += engine_->speech->pending_utterances();
   if (engine_->pen && engine_->pen->HoldsStrokes()) ++pending;
   return pending;
 }
 
 VokStatus VokLibrary::ClearPendingResults() {
   if (!started_) return kVokNotStarted;
+  if (engine_->speech) engine_->speech->audio().Clear();
   engine_->queue->Clear();
   return kVokOk;
 }
