@@ -24,6 +24,7 @@
 #include "engine/api/shared_section.h"
 #include "engine/api/tests/engine_tree.h"
 #include "engine/api/tests/scripted_windows.h"
+#include "engine/api/utterance_set_file.h"
 #include "engine/api/vok_library.h"
 #include "engine/api/wave_file.h"
 #include "engine/core/lex_tree.h"
@@ -427,6 +428,46 @@ TEST_F(SpeechRecognizerTest, DestroyWhileRecognizing) {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   library_.Destroy();
   EXPECT_FALSE(library_.started());
+}
+
+// The hit ratio of a grammar of the three commands over a set of held-out
+// commands: each reference found among the ten best is a hit, the phrase
+// outside the grammar and the skipped utterance count in the divisor only.
+TEST_F(SpeechRecognizerTest, HitRatioOverAnUtteranceSet) {
+  tree_.WriteFile("Data/China/Grammars/CName", std::string("%BEGIN <COMMANDS>\n") + kOpen.word + "\n| " +
+                                                   kClose.word + "\n| " + kNext.word + "\n%END\n");
+  std::int32_t grammar = -1;
+  ASSERT_EQ(library_.NewDataFolderGrammar(kGrammarsCName, &grammar), kVokOk);
+  UtteranceSetContents contents;
+  const struct {
+    const char* wave;
+    const char* reference;
+    bool skipped;
+  } kUtterances[] = {{"wav/dakai-f4.wav", kOpen.word, false},
+                     {"wav/guanbi-f4.wav", kClose.word, false},
+                     {"wav/guanbi-m4.wav", kClose.word, false},
+                     {"wav/shouyinji-f4.wav", "\xca\xd5\xd2\xf4\xbb\xfa", false},
+                     {"wav/dakai-m4.wav", kOpen.word, true}};
+  for (const auto& u : kUtterances) {
+    CWaveFile file;
+    ASSERT_TRUE(file.OpenForReading(kCorpus + "/" + u.wave));
+    UtteranceSetEntry entry;
+    entry.samples.resize(file.SampleCount());
+    entry.samples.resize(file.Read(entry.samples));
+    entry.first_text = u.reference;
+    entry.second_text = u.reference;
+    entry.skipped = u.skipped;
+    contents.utterances.push_back(std::move(entry));
+  }
+  const auto bytes = WriteUtteranceSet(contents, kUtteranceSetVersion);
+  tree_.WriteFile("hits.set", std::string(bytes.begin(), bytes.end()));
+  float ratio = -1.0f;
+  ASSERT_EQ(library_.GetHitRatio(grammar, tree_.Path("hits.set").c_str(), &ratio), kVokOk);
+  EXPECT_FLOAT_EQ(ratio, 3.0f / 5.0f);
+
+  EXPECT_EQ(library_.GetHitRatio(grammar, tree_.Path("none.set").c_str(), &ratio), kVokFileMissing);
+  EXPECT_EQ(library_.GetHitRatio(grammar + 1, tree_.Path("hits.set").c_str(), &ratio), kVokInternalFailure);
+  EXPECT_EQ(library_.GetHitRatio(100, tree_.Path("hits.set").c_str(), &ratio), kVokInternalFailure);
 }
 
 }  // namespace
