@@ -5,12 +5,13 @@
 
 namespace vok {
 
-std::string ReadFileName(const Resources& resources, const char* section, const char* key, int field_bytes) {
+std::optional<std::string> ReadFileName(const Resources& resources, const char* section, const char* key,
+                                        int field_bytes) {
   std::string name;
   if (resources.Get(section, key, &name) != 0) return std::string();
   if (name.size() >= static_cast<std::size_t>(field_bytes)) {
     ErrorSet(key, -1, "errFileNameTooLong");
-    return std::string();
+    return std::nullopt;
   }
   return name;
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "engine/SyllableLatticeEngine/file_name_option.h"
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/core/back_trace_table.h"
 #include "engine/core/file_io.h"
@@ -20,21 +22,6 @@ namespace {
 constexpr const char kSection[] = "CHRecognitionSystem";
 constexpr const char kModelSection[] = "HWRSentence";
 constexpr const char kSeparator[] = "-";
-
-enum class NameState { kAbsent, kPresent, kTooLong };
-
-// A file name that does not fit its field is refused: a cut-off name would
-// open some other file.
-NameState ReadName(const Resources& resources, const char* key, char* name) {
-  std::string value;
-  if (resources.Get(kSection, key, &value) != 0 || value.empty()) return NameState::kAbsent;
-  if (value.size() > static_cast<std::size_t>(CHRecognitionSystem::kFileNameBytes)) {
-    ErrorSet(key, -1, "errFileNameTooLong");
-    return NameState::kTooLong;
-  }
-  std::memcpy(name, value.c_str(), value.size() + 1);
-  return NameState::kPresent;
-}
 
 }  // namespace
 
@@ -63,17 +50,18 @@ int CHRecognitionSystem::ReadOptions(const Resources& resources, bool reload) {
 }
 
 int CHRecognitionSystem::LoadPronunciations(const Resources& resources) {
-  char binary[kFileNameBytes + 1] = {};
-  char syllable_file[kFileNameBytes + 1] = {};
-  char pron_file[kFileNameBytes + 1] = {};
-  const NameState binary_state = ReadName(resources, "BinaryPronunciationFile", binary);
-  const NameState syllable_state = ReadName(resources, "SyllableFile", syllable_file);
-  const NameState pron_state = ReadName(resources, "PronunciationFile", pron_file);
-  if (binary_state == NameState::kTooLong || syllable_state == NameState::kTooLong ||
-      pron_state == NameState::kTooLong) {
-    return -1;
-  }
-  const bool has_binary = binary_state == NameState::kPresent;
+  // A name that does not fit its field fails the load: a cut-off name would
+  // open some other file.
+  constexpr int kField = kFileNameBytes + 1;
+  const std::optional<std::string> binary_name =
+      ReadFileName(resources, kSection, "BinaryPronunciationFile", kField);
+  const std::optional<std::string> syllable_name = ReadFileName(resources, kSection, "SyllableFile", kField);
+  const std::optional<std::string> pron_name = ReadFileName(resources, kSection, "PronunciationFile", kField);
+  if (!binary_name || !syllable_name || !pron_name) return -1;
+  const char* binary = binary_name->c_str();
+  const char* syllable_file = syllable_name->c_str();
+  const char* pron_file = pron_name->c_str();
+  const bool has_binary = !binary_name->empty();
   if (has_binary && FileExists(binary)) {
     LogPrint("\nLoading from %s ...", binary);
     auto tree = std::make_unique<CLexTree>(binary, kSeparator);
@@ -90,12 +78,12 @@ int CHRecognitionSystem::LoadPronunciations(const Resources& resources) {
     return 0;
   }
   std::unique_ptr<CSyllableTable> syllable_table;
-  if (syllable_state == NameState::kPresent) {
+  if (!syllable_name->empty()) {
     LogPrint("\nReading syllable table ...");
     syllable_table = std::make_unique<CSyllableTable>(syllable_file);
     LogPrint("Done.\n");
   }
-  if (pron_state != NameState::kPresent) return 0;
+  if (pron_name->empty()) return 0;
   if (!syllable_table || syllable_table->status() != 0) {
     ErrorSet(pron_file, -1, "errNoSyllableTable");
     return -1;

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "engine/SyllableLatticeEngine/file_name_option.h"
 #include "engine/SyllableLatticeEngine/required_option.h"
 #include "engine/core/back_trace_table.h"
 #include "engine/core/cache_lm.h"
@@ -69,22 +72,27 @@ void CLMBackendEngine::SetLexicon(CLexicon* lexicon) {
   if (owned_lexicon_.get() != lexicon) owned_lexicon_.reset();
 }
 
-void CLMBackendEngine::ReadFileName(const Resources& resources, const char* key, char* out) {
-  resources.Get(kSection, key, out, kFileNameBytes);
+bool CLMBackendEngine::ReadFileName(const Resources& resources, const char* section, const char* key,
+                                    char* out) {
+  *out = '\0';
+  if (resources.GetValue(section, key) == nullptr) return false;
+  const std::optional<std::string> fitting = vok::ReadFileName(resources, section, key, kFileNameBytes);
+  if (fitting) std::memcpy(out, fitting->c_str(), fitting->size() + 1);
+  return true;
 }
 
 int CLMBackendEngine::ReadOptions(const Resources& resources, bool reload) {
   int result = 0;
-  if (resources.Get(kSection, "LexiconFile", lexicon_file_, kFileNameBytes) != 0 && own_lexicon_) {
+  if (!ReadFileName(resources, kSection, "LexiconFile", lexicon_file_) && own_lexicon_) {
     ErrorSet(kSection, -1, "Parameter \"LexiconFile\" not set!\n");
     result = -1;
   }
-  if (resources.Get(kSection, "CoreLMFile", core_lm_file_, kFileNameBytes) != 0) {
+  if (!ReadFileName(resources, kSection, "CoreLMFile", core_lm_file_)) {
     ErrorSet(kSection, -1, "Parameter \"CoreLMFile\" not set!\n");
     result = -1;
   }
-  ReadFileName(resources, "PageLMFile", page_lm_file_);
-  ReadFileName(resources, "CacheLMFile", cache_lm_file_);
+  ReadFileName(resources, kSection, "PageLMFile", page_lm_file_);
+  ReadFileName(resources, kSection, "CacheLMFile", cache_lm_file_);
   int beam = 0;
   if (resources.GetInt(kSection, "PageLMWordGramBeam", &beam) == 0) page_lm_word_gram_beam_ = beam;
   if (reload) {
@@ -120,7 +128,7 @@ int CLMBackendEngine::Load(const Resources& resources, bool own_lexicon) {
     page_ = owned_page_.get();
     LogPrint("Done.\n");
     char cache_file[kFileNameBytes] = {};
-    if (page_ && resources.Get("System", "PLMCacheFile", cache_file, kFileNameBytes) == 0 && *cache_file) {
+    if (page_ && ReadFileName(resources, "System", "PLMCacheFile", cache_file) && *cache_file) {
       LogPrint("\nLoading PageLM Cache file %s...\n", cache_file);
       page_->LoadCache(cache_file);
       LogPrint("Done.\n");
@@ -144,7 +152,7 @@ int CLMBackendEngine::Load(const Resources& resources, bool own_lexicon) {
 
 void CLMBackendEngine::LoadLexicon(const Resources& resources) {
   char binary[kFileNameBytes] = {};
-  resources.Get(kSection, "BinaryLexiconFile", binary, kFileNameBytes);
+  ReadFileName(resources, kSection, "BinaryLexiconFile", binary);
   if (*binary && FileExists(binary)) {
     LogPrint("\nLoading lexicon from %s ...", binary);
     owned_lexicon_ = std::make_unique<CLexicon>(binary, core_, page_, 0);

@@ -116,7 +116,9 @@ class CLMBackendEngine {
   int32_t page_lm_word_gram_beam() const { return page_lm_word_gram_beam_; }
 
  private:
-  void ReadFileName(const Resources& resources, const char* key, char* out);
+  // Section.Key into a field of kFileNameBytes; false when absent. A name
+  // that does not fit is refused (reported) and leaves the field empty.
+  static bool ReadFileName(const Resources& resources, const char* section, const char* key, char* out);
   int Load(const Resources& resources, bool own_lexicon);
   void LoadLexicon(const Resources& resources);
 

@@ -22,7 +22,7 @@ constexpr const char* kSyllableSeparator = "-";
 struct FileNameOption {
   std::string name;
   FileNameOption(const Resources& resources, const char* section, const char* key)
-      : name(ReadFileName(resources, section, key, P2HSystem::kFileNameBytes)) {}
+      : name(ReadFileName(resources, section, key, P2HSystem::kFileNameBytes).value_or(std::string())) {}
   bool set() const { return !name.empty(); }
   bool exists() const { return set() && FileExists(name.c_str()); }
 };

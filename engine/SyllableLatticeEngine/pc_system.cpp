@@ -22,7 +22,7 @@ namespace {
 
 // A file name of the section, or the empty text.
 std::string FileName(const Resources& resources, const char* section, const char* key) {
-  return ReadFileName(resources, section, key, CPCSystem::kFileNameBytes);
+  return ReadFileName(resources, section, key, CPCSystem::kFileNameBytes).value_or(std::string());
 }
 
 // The line without trailing blanks and tabs (the line end is already gone).

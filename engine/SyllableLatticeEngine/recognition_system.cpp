@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/NetSearchEngine/tree_search_engine.h"
+#include "engine/SyllableLatticeEngine/file_name_option.h"
 #include "engine/SyllableLatticeEngine/language_system.h"
 #include "engine/SyllableLatticeEngine/lm_backend_engine.h"
 #include "engine/SyllableLatticeEngine/required_option.h"
@@ -85,25 +86,19 @@ void CRecognitionSystem::ReadSearchOptions(const Resources& resources) {
   resources.GetInt("LMBackend", "RightWordStartWindow", &right_window_);
 }
 
-bool CRecognitionSystem::ReadFileName(const char* key, std::string* name) const {
-  name->clear();
-  if (resources_->Get("CRecognitionSystem", key, name) != 0) return false;
-  if (name->size() > static_cast<std::size_t>(kMaxFileName)) {
-    ErrorMessage("CRecognitionSystem.%s is longer than %d bytes", key, kMaxFileName);
-    name->clear();
-    return false;
-  }
-  return !name->empty();
+std::string CRecognitionSystem::PronunciationFileName(const char* key) const {
+  return ReadFileName(*resources_, "CRecognitionSystem", key, kMaxFileName + 1).value_or(std::string());
 }
 
 void CRecognitionSystem::LoadPronunciations() {
-  std::string binary, text;
-  const bool has_binary = ReadFileName("BinaryPronunciationFile", &binary);
+  const std::string binary = PronunciationFileName("BinaryPronunciationFile");
+  const std::string text = PronunciationFileName("PronunciationFile");
+  const bool has_binary = !binary.empty();
   if (has_binary && FileExists(binary)) {
     LogPrint("\nLoading from %s ...", binary.c_str());
     own_pronunciations_ = std::make_unique<CLexTree>(binary.c_str(), kSyllableSeparator);
     LogPrint("Done.\n");
-  } else if (ReadFileName("PronunciationFile", &text) && syllables_ && syllables_->syllables()) {
+  } else if (!text.empty() && syllables_ && syllables_->syllables()) {
     LogPrint("\nReading pronunciation file ...");
     // Backward, so that the back end can assemble a syllable lattice through
     // it; the tree search reads every pronunciation in spoken order anyway.

@@ -127,9 +127,9 @@ class CRecognitionSystem : public CSystem {
   const CLanguageSystem* language_system() const { return language_system_.get(); }
 
  private:
-  // The pronunciation file names of section "CRecognitionSystem"; false for
-  // a name longer than 256 bytes (reported).
-  bool ReadFileName(const char* key, std::string* name) const;
+  // A pronunciation file name of section "CRecognitionSystem"; empty when
+  // absent or longer than 256 bytes (refused).
+  std::string PronunciationFileName(const char* key) const;
   void LoadPronunciations();
 
   const Resources* resources_;

@@ -20,7 +20,8 @@ CSCSystem::~CSCSystem() = default;
 
 int CSCSystem::ReadOptions(const Resources& resources, bool reload) {
   const int result = CSystem::ReadOptions(resources, reload);
-  const std::string name = ReadFileName(resources, "CSCSystem", "ConfusionFile", kConfusionFileBytes);
+  const std::string name =
+      ReadFileName(resources, "CSCSystem", "ConfusionFile", kConfusionFileBytes).value_or(std::string());
   std::memcpy(confusion_file_, name.c_str(), name.size() + 1);
   return result;
 }

@@ -86,7 +86,10 @@ VokStatus CUtteranceSetFile::Load() {
 }
 
 bool CUtteranceSetFile::ReadBlock(std::int64_t offset, std::int32_t size, CLineIndex* index) {
-  if (offset < 0) return false;
+  // Checked against the file before anything is allocated for it.
+  if (offset < 0 || size < 0 || static_cast<std::uint64_t>(offset) > file_size_ ||
+      static_cast<std::uint64_t>(size) > file_size_ - static_cast<std::uint64_t>(offset))
+    return false;
   std::vector<std::uint8_t> block(static_cast<std::size_t>(size));
   if (!ReadAt(static_cast<std::uint64_t>(offset), block.data(), block.size())) return false;
   index->Build(block);
@@ -148,9 +151,9 @@ VokStatus CUtteranceSetFile::ReadUtterance(std::int32_t index, std::uint32_t* fr
   if (!ReadAt(at, head, sizeof head)) return kVokFileMissing;
   const bool audio = header_.data_kind == kAudioDataKind;
   const std::uint64_t bytes = std::uint64_t{LoadLittleEndian32(head + 4)} * (audio ? length_unit_ : 1);
-  if (bytes > samples.size() * 2) return kVokFileMissing;
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(bytes));
   at += kRecordHead;
+  if (bytes > samples.size() * 2 || at > file_size_ || bytes > file_size_ - at) return kVokFileMissing;
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(bytes));
   if (!ReadAt(at, data.data(), data.size())) return kVokFileMissing;
   at += bytes;
   const std::size_t count = data.size() / 2;

@@ -305,6 +305,30 @@ TEST(LMBackendEngineTest, MissingModelsAreReportedNotDereferenced) {
   EXPECT_EQ(nothing.GetAlternatives(nullptr, nullptr), -1);
 }
 
+// A model name longer than its field is refused, never cut off: cut to the
+// field, this one would name the real model.
+TEST(LMBackendEngineTest, ModelNamesLongerThanTheirFieldAreRefused) {
+  vok_test::CapturedMessages messages;
+  vok_test::SmallLanguage language;
+  ASSERT_TRUE(language.Load(5, std::vector<uint8_t>(25, 10), vok_test::WithSentenceWords({{"a", 3, 2}})));
+  std::string padded = language.model_path;
+  const std::size_t field = CLMBackendEngine::kFileNameBytes - 1;
+  ASSERT_LT(padded.size(), field);
+  padded.insert(padded.rfind('/'), std::string(field - padded.size(), '/'));
+  Resources options;
+  options.PutInt("LMBackend", "WordInsertionPenalty", 0);
+  options.Put("LMBackend", "LexiconFile", language.lexicon_path.c_str());
+  options.Put("LMBackend", "CoreLMFile", (padded + "x").c_str());
+  {
+    CLMBackendEngine back_end(options);
+    EXPECT_EQ(back_end.core(), nullptr);
+    EXPECT_NE(messages.Output().find("errFileNameTooLong"), std::string::npos);
+  }
+  options.Put("LMBackend", "CoreLMFile", padded.c_str());
+  CLMBackendEngine fitting(options);
+  EXPECT_NE(fitting.core(), nullptr);
+}
+
 TEST(LMBackendEngineTest, WritesAndReadsTheBinaryLexicon) {
   vok_test::CapturedMessages messages;
   vok_test::SmallLanguage language;

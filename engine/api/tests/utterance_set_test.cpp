@@ -199,6 +199,8 @@ TEST(UtteranceSetFile, RefusesWhatDoesNotFit) {
       {"table past the end", 12, 0x7FFFFFF0, kVokFileMissing, kVokOk},
       {"third count too large", 44, 0x40000000, kVokFileMissing, kVokOk},
       {"first block past the end", 20, 100000, kVokFileMissing, kVokOk},
+      {"second block of 2 GB", 28, 0x7FFFFFFF, kVokFileMissing, kVokOk},
+      {"second block of a negative size, none", 28, 0xFFFFFFF0, kVokOk, kVokOk},
       {"record past the end", 208, 0x00FFFFFF, kVokOk, kVokFileMissing},
       {"length past the end", record + 4, 0x10000000, kVokOk, kVokFileMissing},
       {"text of 200 bytes", record + 8 + 330, 200, kVokOk, kVokFileMissing},
