@@ -267,6 +267,16 @@ std::uint32_t CAudioSession::UnreadUtterances() {
   return store_.UnreadCount();
 }
 
+std::uint32_t CAudioSession::FirstUnread() {
+  std::lock_guard lock(lock_);
+  return store_.first_unread();
+}
+
+void CAudioSession::MarkRead(std::uint32_t number) {
+  std::lock_guard lock(lock_);
+  store_.MarkRead(number);
+}
+
 std::uint32_t CAudioSession::next_utterance() {
   std::lock_guard lock(lock_);
   return store_.next_number();

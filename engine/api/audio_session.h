@@ -79,6 +79,10 @@ class CAudioSession : public vok::UtteranceSource {
   bool SelectUtterance(int n) override;
   int ReadSamples(std::int16_t* samples, int wanted, int* read, bool* finished) override;
   std::uint32_t UnreadUtterances();
+  // The first utterance not yet read up, and marking one used up (and those
+  // before it) whether it was read or not.
+  std::uint32_t FirstUnread();
+  void MarkRead(std::uint32_t number);
   std::uint32_t next_utterance();
   void Clear();
   bool GetUtteranceData(std::uint32_t number, std::int16_t* buffer, std::uint32_t* count);

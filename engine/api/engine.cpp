@@ -3,12 +3,15 @@
 namespace vok::api {
 
 CEngine::~CEngine() {
+  if (speech) speech->Shutdown();
   if (queue) queue->Stop();
   queue.reset();
+  speech.reset();
   pen.reset();
   keyboard.reset();
   resources.reset();
   grammars.reset();
+  grammar_owner.reset();
   // The back end lets go of the data set's lexicon before it goes.
   if (backend) backend->SetLexicon(nullptr);
   data.reset();

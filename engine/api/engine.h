@@ -16,6 +16,8 @@
 #include "engine/api/keyboard_recognizer.h"
 #include "engine/api/pen_recognizer.h"
 #include "engine/api/result_queue.h"
+#include "engine/api/speech_recognizer.h"
+#include "engine/core/grammar_owner.h"
 #include "engine/core/resources.h"
 
 namespace vok::api {
@@ -23,7 +25,9 @@ namespace vok::api {
 class CEngine {
  public:
   CEngine() = default;
-  // Members go in the shut-down order: the queue (its thread joined) first.
+  // Members go in the shut-down order: the speech recognizer's threads end
+  // first (they feed the queue), then the queue (its thread joined), then
+  // the recognizers whose requests it ran.
   ~CEngine();
   CEngine(const CEngine&) = delete;
   CEngine& operator=(const CEngine&) = delete;
@@ -35,9 +39,12 @@ class CEngine {
   std::unique_ptr<CEngineData> data;
   std::unique_ptr<CResultQueue> queue;
   std::unique_ptr<CHomophoneMap> homophones;
+  // The lexicon's words for the grammars of the grammar manager.
+  std::unique_ptr<vok::LexiconOwner> grammar_owner;
   std::unique_ptr<CGrammarManager> grammars;
   std::unique_ptr<CPenRecognizer> pen;
   std::unique_ptr<CKeyboardRecognizer> keyboard;
+  std::unique_ptr<CSpeechRecognizer> speech;
 
   // The lexicon, the language models and the back end's decoder serve one
   // run at a time: back ends of queued requests, lexicon lookups and edits,

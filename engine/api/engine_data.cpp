@@ -56,6 +56,10 @@ VokStatus CEngineData::Load(const std::string& user_folder, const std::string& d
   return kVokOk;
 }
 
+void CEngineData::SetSpeechModel(const std::string& path) {
+  resources_.Put("Vastel", "HMMResource", path.c_str());
+}
+
 std::string CEngineData::UserLexiconPath() const {
   const char* path = resources_.GetValue("LMBackend", "BinaryLexiconFilePI");
   return path != nullptr ? path : "";

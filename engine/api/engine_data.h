@@ -47,6 +47,8 @@ class CEngineData {
   vok::CUserLexicon* user_lexicon() const { return user_lexicon_.get(); }
   // Null when the user has no "Gestures" file or it was refused.
   const std::shared_ptr<vok::CHWRGestureModel>& gesture_model() const { return gesture_model_; }
+  // The speech model file the acoustic system loads from next.
+  void SetSpeechModel(const std::string& path);
   // The user lexicon's file ("LMBackend" "BinaryLexiconFilePI").
   std::string UserLexiconPath() const;
   // A user lexicon file that exists but could not be read is never written

@@ -41,6 +41,12 @@ class CUtteranceStore {
   bool AtEnd();
   // Utterances captured (the one being written too) and not yet read up.
   std::uint32_t UnreadCount() const;
+  // The first utterance not yet read up.
+  std::uint32_t first_unread() const { return first_unread_; }
+  // Counts utterance n and those before it as read.
+  void MarkRead(std::uint32_t number) {
+    if (first_unread_ <= number) first_unread_ = number + 1;
+  }
   // Counts every captured utterance as read, the one being written too.
   void SkipUnread() { first_unread_ = writing() ? next_ + 1 : next_; }
 

@@ -6,6 +6,7 @@
 #include "engine/api/engine_defaults.h"
 #include "engine/api/shared_section.h"
 #include "engine/api/user_settings.h"
+#include "engine/core/lexicon.h"
 #include "platform/file_access.h"
 #include "platform/folder_listing.h"
 
@@ -71,6 +72,8 @@ RecognizerPresence VokLibrary::Presence() const {
   presence.started = started_;
   presence.pen = started_ && engine_->pen != nullptr;
   presence.keyboard = started_ && engine_->keyboard != nullptr;
+  presence.speech = started_ && engine_->speech != nullptr;
+  presence.dictation = presence.speech && engine_->speech->dictation();
   return presence;
 }
 
@@ -153,8 +156,18 @@ VokStatus VokLibrary::BuildRecognizers(CEngine& engine, std::uint32_t flags) {
     if (status != kVokOk) return status;
   }
   if ((flags & (kDictationFlag | kCommandGrammarsFlag)) != 0) {
-    engine.grammars = std::make_unique<CGrammarManager>();
-    return kVokSetUpFailed;
+    engine.grammar_owner = std::make_unique<vok::LexiconOwner>(engine.data->lexicon()->words());
+    engine.grammars = std::make_unique<CGrammarManager>(engine.grammar_owner.get());
+    char wave_folder[kWavePathBytes] = {};
+    if (GetUserWavePath(current_user_->path, wave_folder) != kVokOk) return kVokFolderMissing;
+    engine.speech = CSpeechRecognizer::Create(
+        context, parameters_, audio_devices_(), wave_folder, (flags & kDictationFlag) != 0,
+        [this] {
+          std::uint16_t first = 0, second = 0;
+          GetAudioLevels(&first, &second);
+        },
+        &status);
+    return status;
   }
   return kVokOk;
 }
@@ -388,6 +401,7 @@ VokStatus VokLibrary::LaunchTool(std::int32_t tool, const char* arguments, bool 
 std::uint32_t VokLibrary::GetNumPendingResults() {
   if (!started_ || !engine_->queue) return 0;
   std::uint32_t pending = engine_->queue->pending_count();
+  if (engine_->speech) pending += engine_->speech->pending_utterances();
   if (engine_->pen && engine_->pen->HoldsStrokes()) ++pending;
   if (engine_->keyboard && engine_->keyboard->HoldsKeys()) ++pending;
   return pending;
@@ -396,6 +410,7 @@ std::uint32_t VokLibrary::GetNumPendingResults() {
 VokStatus VokLibrary::ClearPendingResults() {
   if (!started_) return kVokNotStarted;
   if (engine_->keyboard) engine_->keyboard->DropKeys();
+  if (engine_->speech) engine_->speech->audio().Clear();
   engine_->queue->Clear();
   return kVokOk;
 }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/api/audio_session.h"
 #include "engine/api/data_folders.h"
 #include "engine/api/engine.h"
 #include "engine/api/engine_registry.h"
@@ -46,6 +47,9 @@ class VokLibrary {
   VokLibrary(const VokLibrary&) = delete;
   VokLibrary& operator=(const VokLibrary&) = delete;
 
+  // The audio devices the next start-up's speech recognizer opens (the
+  // system's by default).
+  void SetAudioDevices(std::function<AudioDevices()> devices) { audio_devices_ = std::move(devices); }
   VokStatus InitializeEx(std::uint32_t flags);
   std::uint32_t Destroy();
   // The process ends with the engine started: give back its place in the
@@ -113,8 +117,32 @@ class VokLibrary {
   VokStatus KRClearKeys();
   VokStatus KRGetKeyBuffer(std::uint32_t size, char* buffer);
 
+  // The speech workers (vok_library_speech.cpp): 12288 without the speech
+  // recognizer.
+  VokStatus SRStartRecognition(std::uint16_t on);
+  VokStatus SRClearAudioBuffer();
+  VokStatus SRNewCommandGrammar(std::uint32_t options, CGrammarManager::Kind kind, std::int32_t* id);
+  VokStatus SRAddCommandGrammarItem(std::int32_t grammar, std::int32_t item, const char* text,
+                                    std::uint16_t required);
+  VokStatus SRRemoveCommandGrammarItem(std::int32_t grammar, std::int32_t item);
+  VokStatus SREnableCommandGrammarItem(std::int32_t grammar, std::int32_t item, std::uint16_t enable);
+  VokStatus SRFinishCommandGrammar(std::int32_t grammar);
+  VokStatus SRGetConfidence(std::int32_t command, std::uint16_t* confidence);
+  VokStatus SRChangeSpeaker();
+  // -1 without the speech recognizer.
+  VokStatus SetWavFileInput(const char* path);
+  VokStatus IsValidWavFile(const char* path);
+  VokStatus PlaybackSentence(std::int32_t index, std::uint32_t flags);
+  // 4096 without the speech recognizer.
+  VokStatus DeleteSentences(std::int32_t index);
+  VokStatus GetUttData(std::int32_t index, void* buffer, std::uint32_t* count);
+  VokStatus ExpandGrammarNow(std::int32_t id);
+  VokStatus GetHitRatio(std::int32_t grammar, const char* path, float* ratio);
+  // Deleting a grammar drops the speech recognizer's network of it first.
+  VokStatus DeleteGrammar(std::int32_t id);
+  VokStatus NewDataFolderGrammar(std::int32_t folder, std::int32_t* id);
+
   // What a recognizer flag asks of an engine without that recognizer.
-  VokStatus NeedsSpeech() const { return started_ ? kVokNoSpeechRecognizer : kVokNotStarted; }
   VokStatus NeedsGrammarManager() const { return started_ ? kVokNoGrammarManager : kVokNotStarted; }
 
   ResultRecords& records() { return records_; }
@@ -136,6 +164,8 @@ class VokLibrary {
   VokStatus WithPen(Call call);
   template <typename Call>
   VokStatus WithKeyboard(Call call);
+  template <typename Call>
+  VokStatus WithSpeech(VokStatus missing, Call call);
   std::string PrefsPath() const;
   // Runs a lexicon call under the lexicon lock; kVokNotStarted before
   // start-up.
@@ -160,6 +190,7 @@ class VokLibrary {
   std::mutex lexicon_mutex_;
   std::atomic<bool> started_{false};
   std::uint32_t speaker_ = 0;
+  std::function<AudioDevices()> audio_devices_ = SystemAudioDevices;
 };
 
 }  // namespace vok::api

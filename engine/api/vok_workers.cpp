@@ -3,7 +3,6 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
-#include <optional>
 
 #include "engine/api/library_instance.h"
 #include "engine/api/shared_section.h"
@@ -28,7 +27,6 @@ constexpr char kVersionText[] = "4.0.0";
 constexpr std::uint32_t kVersion = 400;
 constexpr std::uint32_t kBuildNumber = 29;
 
-std::uint32_t Speech() { return Library().NeedsSpeech(); }
 std::uint32_t Grammars() { return Library().NeedsGrammarManager(); }
 // Runs the work on the grammar manager, or answers as for a missing one.
 template <typename Work>
@@ -39,27 +37,6 @@ std::uint32_t WithGrammars(Work work) {
     return grammars != nullptr ? work(*grammars) : Grammars();
   });
 }
-// The grammar file of a "\Grammars" data folder of the current user's
-// dialect as a new grammar, expanded at once.
-std::uint32_t NewDataFolderGrammar(std::int32_t folder, std::int32_t* id) {
-  return WithGrammars([&](vok::api::CGrammarManager& grammars) -> std::uint32_t {
-    const auto& user = Library().current_user();
-    const auto path =
-        user ? Library().folders().FilePath(folder, static_cast<std::int32_t>(user->dialect)) : std::nullopt;
-    if (!path) return vok::api::kVokFileMissing;
-    const VokStatus status =
-        grammars.NewGrammar(path->c_str(), true, 0, vok::api::CGrammarManager::kPlain, id);
-    if (status != vok::api::kVokOk) return status;
-    std::lock_guard lock(grammars.lock());
-    grammars.grammar(*id)->GetNetwork();
-    return vok::api::kVokOk;
-  });
-}
-// The wave-file workers answer -1 for a missing speech recognizer.
-std::uint32_t WaveFiles() {
-  return Library().started() ? vok::api::kVokInternalFailure : vok::api::kVokNotStarted;
-}
-
 }  // namespace
 
 extern "C" {
@@ -129,39 +106,60 @@ std::uint32_t WRENDLE_STDCALL VOKEnumGestureP(std::int32_t index, void* record) 
 }
 
 // Speech recognition.
-std::uint32_t WRENDLE_STDCALL VOKSRStartRecognitionP(std::uint16_t) { return Speech(); }
-std::uint32_t WRENDLE_STDCALL VOKSRClearAudioBufferP() { return Speech(); }
-std::uint32_t WRENDLE_STDCALL VOKSRNewCommandGrammarP(std::int32_t*) { return Speech(); }
-std::uint32_t WRENDLE_STDCALL VOKSRNewCommandGrammarExP(std::uint32_t, std::int32_t*) { return Speech(); }
-std::uint32_t WRENDLE_STDCALL VOKSRNewMultiResultCommandGrammarP(std::uint32_t, std::int32_t*) {
-  return Speech();
+std::uint32_t WRENDLE_STDCALL VOKSRStartRecognitionP(std::uint16_t on) {
+  return Guarded([&] { return Library().SRStartRecognition(on); });
 }
-std::uint32_t WRENDLE_STDCALL VOKSRAddCommandGrammarItemP(std::int32_t, std::int32_t, const char*,
-                                                          std::uint16_t) {
-  return Speech();
+std::uint32_t WRENDLE_STDCALL VOKSRClearAudioBufferP() {
+  return Guarded([] { return Library().SRClearAudioBuffer(); });
 }
-std::uint32_t WRENDLE_STDCALL VOKSRRemoveCommandGrammarItemP(std::int32_t, std::int32_t) { return Speech(); }
-std::uint32_t WRENDLE_STDCALL VOKSREnableCommandGrammarItemP(std::int32_t, std::int32_t, std::uint16_t) {
-  return Speech();
+std::uint32_t WRENDLE_STDCALL VOKSRNewCommandGrammarP(std::int32_t* id) {
+  return Guarded([&] { return Library().SRNewCommandGrammar(0, CGrammarManager::kSingleResultCommand, id); });
 }
-std::uint32_t WRENDLE_STDCALL VOKSRFinishCommandGrammarP(std::int32_t) { return Speech(); }
-std::uint32_t WRENDLE_STDCALL VOKSRGetConfidenceP(std::int32_t, std::uint16_t* confidence) {
-  if (!Library().started()) {
-    if (confidence != nullptr) *confidence = 0;
-    return vok::api::kVokOk;
-  }
-  return Speech();
+std::uint32_t WRENDLE_STDCALL VOKSRNewCommandGrammarExP(std::uint32_t options, std::int32_t* id) {
+  return Guarded(
+      [&] { return Library().SRNewCommandGrammar(options, CGrammarManager::kSingleResultCommand, id); });
 }
-std::uint32_t WRENDLE_STDCALL VOKSRChangeSpeakerP() { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKSRNewMultiResultCommandGrammarP(std::uint32_t options, std::int32_t* id) {
+  return Guarded(
+      [&] { return Library().SRNewCommandGrammar(options, CGrammarManager::kMultiResultCommand, id); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSRAddCommandGrammarItemP(std::int32_t grammar, std::int32_t item,
+                                                          const char* text, std::uint16_t required) {
+  return Guarded([&] { return Library().SRAddCommandGrammarItem(grammar, item, text, required); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSRRemoveCommandGrammarItemP(std::int32_t grammar, std::int32_t item) {
+  return Guarded([&] { return Library().SRRemoveCommandGrammarItem(grammar, item); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSREnableCommandGrammarItemP(std::int32_t grammar, std::int32_t item,
+                                                             std::uint16_t enable) {
+  return Guarded([&] { return Library().SREnableCommandGrammarItem(grammar, item, enable); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSRFinishCommandGrammarP(std::int32_t grammar) {
+  return Guarded([&] { return Library().SRFinishCommandGrammar(grammar); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSRGetConfidenceP(std::int32_t command, std::uint16_t* confidence) {
+  return Guarded([&] { return Library().SRGetConfidence(command, confidence); });
+}
+std::uint32_t WRENDLE_STDCALL VOKSRChangeSpeakerP() {
+  return Guarded([] { return Library().SRChangeSpeaker(); });
+}
 std::uint32_t WRENDLE_STDCALL VOKSRSetGrammarP(std::int32_t* target, std::int32_t value) {
   if (target == nullptr) return vok::api::kVokBadArgument;
   *target = value;
   return vok::api::kVokOk;
 }
-std::uint32_t WRENDLE_STDCALL VOKSetWavFileInputP(const char*) { return WaveFiles(); }
-std::uint32_t WRENDLE_STDCALL VOKIsValidWavFileP(const char*) { return WaveFiles(); }
-std::uint32_t WRENDLE_STDCALL VOKPlaybackSentenceP(std::int32_t, std::uint32_t) { return WaveFiles(); }
-std::uint32_t WRENDLE_STDCALL VOKDeleteSentencesP(std::int32_t) { return vok::api::kVokNotStarted; }
+std::uint32_t WRENDLE_STDCALL VOKSetWavFileInputP(const char* path) {
+  return Guarded([&] { return Library().SetWavFileInput(path); });
+}
+std::uint32_t WRENDLE_STDCALL VOKIsValidWavFileP(const char* path) {
+  return Guarded([&] { return Library().IsValidWavFile(path); });
+}
+std::uint32_t WRENDLE_STDCALL VOKPlaybackSentenceP(std::int32_t index, std::uint32_t flags) {
+  return Guarded([&] { return Library().PlaybackSentence(index, flags); });
+}
+std::uint32_t WRENDLE_STDCALL VOKDeleteSentencesP(std::int32_t index) {
+  return Guarded([&] { return Library().DeleteSentences(index); });
+}
 std::uint32_t WRENDLE_STDCALL VOKEnablePlaybackP(std::uint32_t) { return vok::api::kVokOk; }
 
 // Grammars.
@@ -201,7 +199,7 @@ std::uint32_t WRENDLE_STDCALL VOKRemoveGrammarItemP(std::int32_t id, const char*
       [&](CGrammarManager& grammars) -> std::uint32_t { return grammars.RemoveItem(id, unit, item); });
 }
 std::uint32_t WRENDLE_STDCALL VOKDeleteGrammarP(std::int32_t id) {
-  return WithGrammars([&](CGrammarManager& grammars) -> std::uint32_t { return grammars.Delete(id); });
+  return Guarded([&] { return Library().DeleteGrammar(id); });
 }
 std::uint32_t WRENDLE_STDCALL VOKClearGrammarUnitP(std::int32_t id, const char* unit) {
   return WithGrammars(
@@ -229,10 +227,10 @@ std::uint32_t WRENDLE_STDCALL VOKUseLexiconAsCommandGrammarP(std::uint32_t, std:
   return WithGrammars([](CGrammarManager&) -> std::uint32_t { return vok::api::kVokInternalFailure; });
 }
 std::uint32_t WRENDLE_STDCALL VOKNewChineseNameGrammarP(std::int32_t* id) {
-  return NewDataFolderGrammar(vok::api::kGrammarsCName, id);
+  return Guarded([&] { return Library().NewDataFolderGrammar(vok::api::kGrammarsCName, id); });
 }
 std::uint32_t WRENDLE_STDCALL VOKNewSpellInputGrammarP(std::int32_t* id) {
-  return NewDataFolderGrammar(vok::api::kGrammarsSpell, id);
+  return Guarded([&] { return Library().NewDataFolderGrammar(vok::api::kGrammarsSpell, id); });
 }
 std::uint32_t WRENDLE_STDCALL VOKCreateGrammarParseResultP(std::int32_t id, const char* text,
                                                            std::int32_t* handle) {
@@ -363,7 +361,9 @@ std::uint32_t WRENDLE_STDCALL VOKGetSAPICommandContext(std::int32_t id, const ch
     return grammars.GetCommandContext(id, text, command, count, buffer);
   });
 }
-std::uint32_t WRENDLE_STDCALL VOKGetUttData(std::int32_t, void*, std::uint32_t*) { return Speech(); }
+std::uint32_t WRENDLE_STDCALL VOKGetUttData(std::int32_t index, void* buffer, std::uint32_t* count) {
+  return Guarded([&] { return Library().GetUttData(index, buffer, count); });
+}
 
 // Internal functions.
 std::uint32_t WRENDLE_STDCALL __VOKGetAPIInstanceCount() {
@@ -425,13 +425,15 @@ std::uint32_t WRENDLE_STDCALL __VOKGetToken(std::int32_t handle, std::int32_t in
     return grammars.GetToken(handle, index, size, buffer);
   });
 }
-std::uint32_t WRENDLE_STDCALL __VOKExpandGrammarNow(std::int32_t) { return Grammars(); }
+std::uint32_t WRENDLE_STDCALL __VOKExpandGrammarNow(std::int32_t id) {
+  return Guarded([&] { return Library().ExpandGrammarNow(id); });
+}
 std::uint32_t WRENDLE_STDCALL __VOKUpdateLM(const char* const*, std::uint32_t) {
   return vok::api::kVokInternalFailure;
 }
 std::uint32_t WRENDLE_STDCALL __VOKUpdateCLM(const char*) { return vok::api::kVokInternalFailure; }
-std::uint32_t WRENDLE_STDCALL __VOKGetHitRatio(std::int32_t, const char*, float*) {
-  return vok::api::kVokInternalFailure;
+std::uint32_t WRENDLE_STDCALL __VOKGetHitRatio(std::int32_t grammar, const char* path, float* ratio) {
+  return Guarded([&] { return Library().GetHitRatio(grammar, path, ratio); });
 }
 const char* WRENDLE_STDCALL __VOKGetRegistry() { return vok::api::kEngineRegistryKey; }
 
