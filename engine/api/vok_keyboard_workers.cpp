@@ -1,20 +1,10 @@
 // The keyboard workers of the engine library. No exception leaves them: a
 // failure inside becomes -1.
+#include "engine/api/guarded_call.h"
 #include "engine/api/library_instance.h"
 #include "engine/api/vok_exports.h"
 
-namespace {
-
-template <typename Work>
-std::uint32_t Guarded(Work work) {
-  try {
-    return work();
-  } catch (...) {
-    return vok::api::kVokInternalFailure;
-  }
-}
-
-}  // namespace
+using vok::api::Guarded;
 
 extern "C" {
 

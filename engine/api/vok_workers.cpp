@@ -4,24 +4,17 @@
 #include <exception>
 #include <mutex>
 
+#include "engine/api/guarded_call.h"
 #include "engine/api/library_instance.h"
 #include "engine/api/shared_section.h"
 #include "engine/api/vok_exports.h"
 
 using vok::api::CGrammarManager;
+using vok::api::Guarded;
 using vok::api::Library;
 using vok::api::VokStatus;
 
 namespace {
-
-template <typename Work>
-std::uint32_t Guarded(Work work) {
-  try {
-    return work();
-  } catch (...) {
-    return vok::api::kVokInternalFailure;
-  }
-}
 
 constexpr char kVersionText[] = "4.0.0";
 constexpr std::uint32_t kVersion = 400;
