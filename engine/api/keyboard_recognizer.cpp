@@ -129,6 +129,7 @@ VokStatus CKeyboardRecognizer::ClearKeys() {
   if (!keys_.empty() && !answered_) {
     PostEmptyPair(context_.notifier, context_.records, sequence_, kNoSecondWord);
     answered_ = true;
+    cleared_sequence_ = sequence_;
   }
   keys_.Clear();
   return kVokOk;
@@ -176,6 +177,10 @@ void CKeyboardRecognizer::Recognize(VokRequest& request) {
   // Conversions run one at a time; the key buffer stays free for the keys
   // that come meanwhile.
   std::lock_guard<std::mutex> lock(conversion_);
+  if (AnsweredByClear(request)) {
+    request.answered = true;
+    return;
+  }
   const KeyBuffer keys = KeyBuffer::FromAttached(request.attached);
   const std::uint32_t kind_bits = KindBits(request);
   if ((request.option_bits & kConvertBit) == 0) {
@@ -183,9 +188,23 @@ void CKeyboardRecognizer::Recognize(VokRequest& request) {
     if (!keys.empty()) texts.push_back(keys.text());
     SetResults(context_.records.MakeText(kKindText | kind_bits, request.sequence, request.second_word, texts),
                nullptr);
-    return;
+  } else {
+    Convert(request, keys, kind_bits);
   }
-  Convert(request, keys, kind_bits);
+  // The input was cleared while it was converted: its answer has gone.
+  if (AnsweredByClear(request)) {
+    VokResult* first = nullptr;
+    VokResult* second = nullptr;
+    TakeResults(&first, &second);
+    context_.records.Delete(first);
+    context_.records.Delete(second);
+    request.answered = true;
+  }
+}
+
+bool CKeyboardRecognizer::AnsweredByClear(const VokRequest& request) {
+  std::lock_guard<std::mutex> lock(guard_);
+  return request.option == 0 && cleared_sequence_ == request.sequence;
 }
 
 void CKeyboardRecognizer::SetEmptyResults(const VokRequest& request, std::uint32_t kind_bits) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "engine/api/key_buffer.h"
@@ -66,6 +67,8 @@ class CKeyboardRecognizer final : public CRecognizer {
   void Convert(VokRequest& request, const KeyBuffer& keys, std::uint32_t kind_bits);
   // The hypotheses and alternatives records without entries.
   void SetEmptyResults(const VokRequest& request, std::uint32_t kind_bits);
+  // A per-key request of an input that a clear has answered already.
+  bool AnsweredByClear(const VokRequest& request);
 
   ControllerContext context_;
   // Held while a request is converted; the system is used under it only.
@@ -75,6 +78,8 @@ class CKeyboardRecognizer final : public CRecognizer {
   std::array<std::uint32_t, 4> latched_{};
   std::uint32_t sequence_ = 0;
   bool answered_ = true;
+  // The input the last clear answered with the empty pair.
+  std::optional<std::uint32_t> cleared_sequence_;
 };
 
 }  // namespace vok::api

@@ -291,6 +291,32 @@ TEST_F(KeyboardRecognizerTest, APerKeyRequestStillWaitingIsReplacedByTheNext) {
   EXPECT_EQ(Messages(kNotifyResult).size(), 2u);
 }
 
+// A clear answers the input with the empty pair; per-key conversions of that
+// input, the one running and the one waiting, hand out nothing after it.
+TEST_F(KeyboardRecognizerTest, PerKeyRequestsOfAClearedInputStaySilent) {
+  Start();
+  ASSERT_EQ(library_.SetParam(kPerKeyParameter, 1), kVokOk);
+  {
+    std::unique_lock<std::mutex> busy(library_.engine()->language_mutex);
+    Type("z");
+    CResultQueue& queue = *library_.engine()->queue;
+    while (!(queue.busy() && queue.pending_count() == 0)) std::this_thread::yield();
+    Type("ho");
+    ASSERT_EQ(library_.KRClearKeys(), kVokOk);
+  }
+  CResultQueue& queue = *library_.engine()->queue;
+  while (queue.busy() || queue.pending_count() > 0) std::this_thread::yield();
+  const auto results = Messages(kNotifyResult);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(Read(results[0].wparam), (Record{kKindWordIdHypotheses | kKindFlagged, 1, 0xFFFFFFFFu, {}, {}}));
+
+  // The next input is converted as before.
+  ASSERT_EQ(library_.SetParam(kPerKeyParameter, 0), kVokOk);
+  Type("zhongguo");
+  ASSERT_EQ(library_.KRRecognize(), kVokOk);
+  EXPECT_EQ(Result(1).first.kind, kKindWordIdHypotheses | kKindFlagged | kConverted);
+}
+
 TEST_F(KeyboardRecognizerTest, ClearingAnUnansweredInputAnswersItEmpty) {
   Start();
   EXPECT_EQ(library_.GetNumPendingResults(), 0u);
