@@ -68,6 +68,22 @@ class KeyboardRecognizerTest : public testing::LibraryOnTree {
   }
 
   CKeyboardRecognizer& keyboard() { return *library_.engine()->keyboard; }
+
+  // Types "z" and runs `meanwhile` while the delivery thread holds its
+  // per-key request, waiting for the language models.
+  template <typename Meanwhile>
+  void WhileTheFirstKeyWaits(Meanwhile meanwhile) {
+    std::unique_lock<std::mutex> busy(library_.engine()->language_mutex);
+    Type("z");
+    CResultQueue& queue = *library_.engine()->queue;
+    while (!(queue.busy() && queue.pending_count() == 0)) std::this_thread::yield();
+    meanwhile(queue);
+  }
+
+  void WaitUntilIdle() {
+    CResultQueue& queue = *library_.engine()->queue;
+    while (queue.busy() || queue.pending_count() > 0) std::this_thread::yield();
+  }
 };
 
 TEST_F(KeyboardRecognizerTest, WorkersNeedTheKeyboardRecognizer) {
@@ -271,23 +287,16 @@ TEST_F(KeyboardRecognizerTest, AnUnknownKeyRefusesTheRequestAtItsOffset) {
 TEST_F(KeyboardRecognizerTest, APerKeyRequestStillWaitingIsReplacedByTheNext) {
   Start();
   ASSERT_EQ(library_.SetParam(kPerKeyParameter, 1), kVokOk);
-  {
-    // The delivery thread waits for the language models with the first
-    // request, while the keys go on.
-    std::unique_lock<std::mutex> busy(library_.engine()->language_mutex);
-    Type("z");
-    CResultQueue& queue = *library_.engine()->queue;
-    while (!(queue.busy() && queue.pending_count() == 0)) std::this_thread::yield();
+  WhileTheFirstKeyWaits([&](CResultQueue& queue) {
     Type("ho");
     EXPECT_EQ(queue.pending_count(), 1u);
     ASSERT_EQ(library_.KRRecognize(), kVokOk);
     EXPECT_EQ(queue.pending_count(), 1u);
-  }
+  });
   EXPECT_EQ(Result(0).first.kind, kKindWordIdHypotheses | kConverted);
   EXPECT_EQ(Result(1).first.kind, kKindWordIdHypotheses | kKindFlagged | kConverted);
   // Nothing else comes once the delivery thread is idle.
-  CResultQueue& queue = *library_.engine()->queue;
-  while (queue.busy() || queue.pending_count() > 0) std::this_thread::yield();
+  WaitUntilIdle();
   EXPECT_EQ(Messages(kNotifyResult).size(), 2u);
 }
 
@@ -296,16 +305,11 @@ TEST_F(KeyboardRecognizerTest, APerKeyRequestStillWaitingIsReplacedByTheNext) {
 TEST_F(KeyboardRecognizerTest, PerKeyRequestsOfAClearedInputStaySilent) {
   Start();
   ASSERT_EQ(library_.SetParam(kPerKeyParameter, 1), kVokOk);
-  {
-    std::unique_lock<std::mutex> busy(library_.engine()->language_mutex);
-    Type("z");
-    CResultQueue& queue = *library_.engine()->queue;
-    while (!(queue.busy() && queue.pending_count() == 0)) std::this_thread::yield();
+  WhileTheFirstKeyWaits([&](CResultQueue&) {
     Type("ho");
     ASSERT_EQ(library_.KRClearKeys(), kVokOk);
-  }
-  CResultQueue& queue = *library_.engine()->queue;
-  while (queue.busy() || queue.pending_count() > 0) std::this_thread::yield();
+  });
+  WaitUntilIdle();
   const auto results = Messages(kNotifyResult);
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(Read(results[0].wparam), (Record{kKindWordIdHypotheses | kKindFlagged, 1, 0xFFFFFFFFu, {}, {}}));
