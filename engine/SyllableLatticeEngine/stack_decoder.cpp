@@ -241,16 +241,18 @@ inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension
   const WordEntryItem& item = extension.item;
   const int start = item.start;
   const bool windows = left_window_ > 0 || right_window_ > 0;
+  const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
   if (!page_ && !windows) {
     // Language-model scores are never above 0: a theory that falls out of the
     // beam without one needs no score.
-    const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
     if (target && !(int64_t{theory->score} + item.score > int64_t{target->best()} - beam_)) return 0;
   }
   const int lm =
       older_form_ ? scorer_.Score(extension.row, theory->state) : OtherLanguageScore(theory, item.word);
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
+  // Most scores fall out of the beam here, without a call.
+  if (target && !windows && !(int64_t{score} > int64_t{target->best()} - beam_)) return 0;
   const int pushed = PushTheory(extension, theory, start, score);
   if (start < 0 || !windows) return pushed;
   return pushed + PushIntoWindows(extension, theory, score, t);
