@@ -59,6 +59,7 @@ TheoryStack* StackDecoder::MakeStack(int frame) {
     TheoryStack* stack = nullptr;
     if (stack_pool_.New(&stack) < 0) return nullptr;
     stack->Reset();
+    stack->TradeStorage(&spare_storage_);
     stacks_[frame] = stack;
   }
   return stacks_[frame];
@@ -282,10 +283,13 @@ inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, 
   TheoryStack* stack = start >= 0 && start < kStacks && stacks_[start] ? stacks_[start] : MakeStack(start);
   if (!stack) return 0;
   if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
-  TheoryRef ref{score, extension.state, extension.item.word, static_cast<int16_t>(start), parent, nullptr};
-  if (start < 0 && !(ref.theory = NewTheory(ref))) return 0;
-  if (stack->Push(ref) < 0) {
-    ReleaseTheory(ref);
+  const auto frame = static_cast<int16_t>(start);
+  Theory* theory = nullptr;
+  if (start < 0 &&
+      !(theory = NewTheory(TheoryRef{score, extension.state, extension.item.word, frame, parent, nullptr})))
+    return 0;
+  if (stack->Push(score, extension.state, extension.item.word, frame, parent, theory) < 0) {
+    if (theory) theory_pool_.Delete(theory->id);
     return 0;
   }
   ++theories_;
@@ -330,6 +334,7 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
   }
   // Nothing else of the stack is extended; the order they go back in does not matter.
   stack->ReleaseAll([this](const TheoryRef& rest) { ReleaseTheory(rest); });
+  stack->TradeStorage(&spare_storage_);
   for (const TheoryRef& extended : kept_) stack->Push(extended);
 }
 

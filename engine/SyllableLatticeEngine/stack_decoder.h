@@ -174,6 +174,9 @@ class StackDecoder {
   TheoryStack* stacks_[kStacks] = {};
   int32_t frame_best_[kStacks] = {};
   TheoryStack final_stack_;
+  // Empty; holds the arrays of the stack extended last until the next stack
+  // is made.
+  TheoryStack spare_storage_;
   RecombinationTable recombination_;
   ObjectMemMgr<TheoryStack> stack_pool_;
   ObjectMemMgr<Theory> theory_pool_;
