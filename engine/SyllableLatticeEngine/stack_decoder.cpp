@@ -302,6 +302,33 @@ inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, 
   return 1;
 }
 
+int StackDecoder::ExtendWithinBeam(Theory* theory) {
+  // The scores of all extensions first, without a branch on the beam, which
+  // is as likely to pass as not; a stack's best only rises, so the pushes
+  // after, checked against the best as it stands then, are those the
+  // extensions one by one would make.
+  candidates_.resize(extensions_.size());
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < extensions_.size(); ++i) {
+    const Extension& extension = extensions_[i];
+    const int start = extension.item.start;
+    const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
+    const int64_t floor = target ? int64_t{target->best()} - beam_ : INT64_MIN;
+    const int lm = older_form_ ? scorer_.Score(extension.row, theory->state)
+                               : OtherLanguageScore(theory, extension.item.word);
+    const int64_t score = int64_t{theory->score} + extension.item.score + lm;
+    candidates_[count] = Candidate{static_cast<int32_t>(i), static_cast<int32_t>(score)};
+    count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
+  }
+  int made = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const Candidate& candidate = candidates_[k];
+    const Extension& extension = extensions_[static_cast<std::size_t>(candidate.extension)];
+    made += PushTheory(extension, theory, extension.item.start, candidate.score);
+  }
+  return made;
+}
+
 void StackDecoder::PrepareExtensions() {
   extensions_.clear();
   for (const WordEntryItem& item : items_) {
@@ -326,7 +353,11 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
     if (!ref.theory && !(ref.theory = NewTheory(ref))) continue;  // the pool is used up
     if (recombination_.Add(ref)) continue;                        // joined the chain of a better theory
     int made = 0;
-    for (const Extension& extension : extensions_) made += ExtendTheory(ref.theory, extension, t);
+    if (!page_ && left_window_ <= 0 && right_window_ <= 0) {
+      made = ExtendWithinBeam(ref.theory);
+    } else {
+      for (const Extension& extension : extensions_) made += ExtendTheory(ref.theory, extension, t);
+    }
     if (made > 0) {
       stack->CountExtended();
       kept_.push_back(ref);

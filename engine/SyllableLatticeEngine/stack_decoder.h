@@ -130,6 +130,9 @@ class StackDecoder {
   // The extensions of items_.
   void PrepareExtensions();
   int ExtendTheory(Theory* theory, const Extension& extension, int t);
+  // ExtendTheory with every extension, without a page model or start
+  // windows; the number of theories pushed.
+  int ExtendWithinBeam(Theory* theory);
   // The page model's or the semi-class core form's score of the word before
   // the theory.
   int OtherLanguageScore(const Theory* theory, uint16_t word) const;
@@ -156,6 +159,12 @@ class StackDecoder {
   int32_t word_start_offset_pen_ = 0;
   std::vector<WordEntryItem> items_;
   std::vector<Extension> extensions_;
+  // An extension whose score passed the beam, and the score.
+  struct Candidate {
+    int32_t extension;
+    int32_t score;
+  };
+  std::vector<Candidate> candidates_;
   // Scores the continuations when the older core form does (no page model).
   bool older_form_ = false;
   ContinuationScorer scorer_;
