@@ -75,7 +75,7 @@ Theory* StackDecoder::NewTheory(const TheoryRef& ref) {
   theory->frame = ref.frame;
   theory->score = ref.score;
   theory->state = ref.state;
-  theory->parent = ref.parent;
+  theory->parent = ref.link;
   return theory;
 }
 
@@ -148,7 +148,7 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   const uint16_t start_word = page_ ? page_->token_id(PageLM::kStart) : core_->token_id(CoreLM::kStart);
   older_form_ = !page_ && !core_->semi_class_bigram();
   if (older_form_) scorer_ = ContinuationScorer(*core_);
-  seed_ = NewTheory(TheoryRef{0, StateOf(end_word), end_word, static_cast<int16_t>(last), nullptr, nullptr});
+  seed_ = NewTheory(TheoryRef{0, StateOf(end_word), end_word, static_cast<int16_t>(last), false, nullptr});
   TheoryStack* seed_stack = MakeStack(last);
   if (seed_ && seed_stack) seed_stack->Push(RefOf(seed_));
 
@@ -284,12 +284,14 @@ inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, 
   if (!stack) return 0;
   if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
   const auto frame = static_cast<int16_t>(start);
-  Theory* theory = nullptr;
-  if (start < 0 &&
-      !(theory = NewTheory(TheoryRef{score, extension.state, extension.item.word, frame, parent, nullptr})))
+  // The final stack's theories get their records at once.
+  const bool made = start < 0;
+  Theory* link = parent;
+  if (made &&
+      !(link = NewTheory(TheoryRef{score, extension.state, extension.item.word, frame, false, parent})))
     return 0;
-  if (stack->Push(score, extension.state, extension.item.word, frame, parent, theory) < 0) {
-    if (theory) theory_pool_.Delete(theory->id);
+  if (stack->Push(score, extension.state, extension.item.word, frame, made, link) < 0) {
+    if (made) theory_pool_.Delete(link->id);
     return 0;
   }
   ++theories_;
@@ -350,13 +352,18 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
       ReleaseTheory(ref);
       break;
     }
-    if (!ref.theory && !(ref.theory = NewTheory(ref))) continue;  // the pool is used up
-    if (recombination_.Add(ref)) continue;                        // joined the chain of a better theory
+    if (!ref.made) {
+      Theory* record = NewTheory(ref);
+      if (!record) continue;  // the pool is used up
+      ref.made = true;
+      ref.link = record;
+    }
+    if (recombination_.Add(ref)) continue;  // joined the chain of a better theory
     int made = 0;
     if (!page_ && left_window_ <= 0 && right_window_ <= 0) {
-      made = ExtendWithinBeam(ref.theory);
+      made = ExtendWithinBeam(ref.link);
     } else {
-      for (const Extension& extension : extensions_) made += ExtendTheory(ref.theory, extension, t);
+      for (const Extension& extension : extensions_) made += ExtendTheory(ref.link, extension, t);
     }
     if (made > 0) {
       stack->CountExtended();

@@ -115,10 +115,11 @@ class StackDecoder {
     ContinuationScorer::Row row;  // the older core form's terms
   };
 
-  // The record of the theory, or null when the pool is used up.
+  // The record of a theory whose record is not made yet, or null when the
+  // pool is used up.
   Theory* NewTheory(const TheoryRef& ref);
   void ReleaseTheory(const TheoryRef& ref) {
-    if (ref.theory) theory_pool_.Delete(ref.theory->id);
+    if (const Theory* record = ref.record()) theory_pool_.Delete(record->id);
   }
   TheoryStack* MakeStack(int frame);
   int32_t StateOf(uint16_t word) const;

@@ -37,13 +37,13 @@ class TheoryStack {
   }
   // Always 0: the heap grows as needed.
   int Push(const TheoryRef& ref) {
-    return Push(ref.score, ref.state, ref.word, ref.frame, ref.parent, ref.theory);
+    return Push(ref.score, ref.state, ref.word, ref.frame, ref.made, ref.link);
   }
   // The same from the fields, for a reference the caller has not stored: a
   // copy of a record just written would often wait for those writes.
-  int Push(int32_t score, int32_t state, uint16_t word, int16_t frame, Theory* parent, Theory* theory) {
+  int Push(int32_t score, int32_t state, uint16_t word, int16_t frame, bool made, Theory* link) {
     const Key key{score, static_cast<int32_t>(refs_.size())};
-    refs_.push_back(TheoryRef{score, state, word, frame, parent, theory});
+    refs_.push_back(TheoryRef{score, state, word, frame, made, link});
     heap_.push_back(key);
     SiftUp(heap_.size() - 1, key);
     if (score > best_) best_ = score;
@@ -64,7 +64,7 @@ class TheoryStack {
     std::sort(keys.begin(), keys.end(), Higher);
     std::vector<Theory*> theories;
     theories.reserve(keys.size());
-    for (const Key& key : keys) theories.push_back(RefAt(key).theory);
+    for (const Key& key : keys) theories.push_back(RefAt(key).record());
     return theories;
   }
   // Hands every theory to `release`, in no particular order, and empties the
