@@ -236,18 +236,14 @@ int StackDecoder::FindChild(int node, uint16_t syllable) {
   return it->second;
 }
 
-// Called for every theory and item of a frame: kept small so that it
-// compiles into ExtendStack's loop, with the rarer work out of line.
+// With a page model or start windows, called for every theory and item of a
+// frame: kept small so that it compiles into ExtendStack's loop, with the
+// rarer work out of line.
 inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension, int t) {
   const WordEntryItem& item = extension.item;
   const int start = item.start;
   const bool windows = left_window_ > 0 || right_window_ > 0;
   const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
-  if (!page_ && !windows) {
-    // Language-model scores are never above 0: a theory that falls out of the
-    // beam without one needs no score.
-    if (target && !(int64_t{theory->score} + item.score > int64_t{target->best()} - beam_)) return 0;
-  }
   const int lm =
       older_form_ ? scorer_.Score(extension.row, theory->state) : OtherLanguageScore(theory, item.word);
   if (lm < -27767) return 0;

@@ -124,7 +124,7 @@ class TheoryStack {
 
   // Push and Pop move the keys exactly as std::push_heap and std::pop_heap
   // do, so that theories of equal scores come out in the order they always
-  // have; the sift-down only takes fewer steps of the processor.
+  // have; the sift-down only waits less on the processor.
 
   // Places the key at the hole, or above it while its parent scores lower.
   void SiftUp(std::size_t hole, Key key) {
