@@ -52,7 +52,7 @@ Theory* RecombinationTable::Join(Chain* chain, Theory* theory, int32_t score) {
 }
 
 Theory* RecombinationTable::Add(const TheoryRef& ref) {
-  Theory* theory = ref.theory;
+  Theory* theory = ref.record();
   theory->next = nullptr;
   if (hashed_) {
     const uint64_t key =

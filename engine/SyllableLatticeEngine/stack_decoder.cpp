@@ -59,6 +59,7 @@ TheoryStack* StackDecoder::MakeStack(int frame) {
     TheoryStack* stack = nullptr;
     if (stack_pool_.New(&stack) < 0) return nullptr;
     stack->Reset();
+    stack->TradeStorage(&spare_storage_);
     stacks_[frame] = stack;
   }
   return stacks_[frame];
@@ -74,7 +75,7 @@ Theory* StackDecoder::NewTheory(const TheoryRef& ref) {
   theory->frame = ref.frame;
   theory->score = ref.score;
   theory->state = ref.state;
-  theory->parent = ref.parent;
+  theory->parent = ref.link;
   return theory;
 }
 
@@ -147,7 +148,7 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   const uint16_t start_word = page_ ? page_->token_id(PageLM::kStart) : core_->token_id(CoreLM::kStart);
   older_form_ = !page_ && !core_->semi_class_bigram();
   if (older_form_) scorer_ = ContinuationScorer(*core_);
-  seed_ = NewTheory(TheoryRef{0, StateOf(end_word), end_word, static_cast<int16_t>(last), nullptr, nullptr});
+  seed_ = NewTheory(TheoryRef{0, StateOf(end_word), end_word, static_cast<int16_t>(last), false, nullptr});
   TheoryStack* seed_stack = MakeStack(last);
   if (seed_ && seed_stack) seed_stack->Push(RefOf(seed_));
 
@@ -235,22 +236,20 @@ int StackDecoder::FindChild(int node, uint16_t syllable) {
   return it->second;
 }
 
-// Called for every theory and item of a frame: kept small so that it
-// compiles into ExtendStack's loop, with the rarer work out of line.
+// With a page model or start windows, called for every theory and item of a
+// frame: kept small so that it compiles into ExtendStack's loop, with the
+// rarer work out of line.
 inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension, int t) {
   const WordEntryItem& item = extension.item;
   const int start = item.start;
   const bool windows = left_window_ > 0 || right_window_ > 0;
-  if (!page_ && !windows) {
-    // Language-model scores are never above 0: a theory that falls out of the
-    // beam without one needs no score.
-    const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
-    if (target && !(int64_t{theory->score} + item.score > int64_t{target->best()} - beam_)) return 0;
-  }
+  const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
   const int lm =
       older_form_ ? scorer_.Score(extension.row, theory->state) : OtherLanguageScore(theory, item.word);
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
+  // Most scores fall out of the beam here, without a call.
+  if (target && !windows && !(int64_t{score} > int64_t{target->best()} - beam_)) return 0;
   const int pushed = PushTheory(extension, theory, start, score);
   if (start < 0 || !windows) return pushed;
   return pushed + PushIntoWindows(extension, theory, score, t);
@@ -280,10 +279,15 @@ inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, 
   TheoryStack* stack = start >= 0 && start < kStacks && stacks_[start] ? stacks_[start] : MakeStack(start);
   if (!stack) return 0;
   if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
-  TheoryRef ref{score, extension.state, extension.item.word, static_cast<int16_t>(start), parent, nullptr};
-  if (start < 0 && !(ref.theory = NewTheory(ref))) return 0;
-  if (stack->Push(ref) < 0) {
-    ReleaseTheory(ref);
+  const auto frame = static_cast<int16_t>(start);
+  // The final stack's theories get their records at once.
+  const bool made = start < 0;
+  Theory* link = parent;
+  if (made &&
+      !(link = NewTheory(TheoryRef{score, extension.state, extension.item.word, frame, false, parent})))
+    return 0;
+  if (stack->Push(score, extension.state, extension.item.word, frame, made, link) < 0) {
+    if (made) theory_pool_.Delete(link->id);
     return 0;
   }
   ++theories_;
@@ -294,6 +298,33 @@ inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, 
     stack->KeepBest(keep, [this](const TheoryRef& dropped) { ReleaseTheory(dropped); });
   }
   return 1;
+}
+
+int StackDecoder::ExtendWithinBeam(Theory* theory) {
+  // The scores of all extensions first, without a branch on the beam, which
+  // is as likely to pass as not; a stack's best only rises, so the pushes
+  // after, checked against the best as it stands then, are those the
+  // extensions one by one would make.
+  candidates_.resize(extensions_.size());
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < extensions_.size(); ++i) {
+    const Extension& extension = extensions_[i];
+    const int start = extension.item.start;
+    const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
+    const int64_t floor = target ? int64_t{target->best()} - beam_ : INT64_MIN;
+    const int lm = older_form_ ? scorer_.Score(extension.row, theory->state)
+                               : OtherLanguageScore(theory, extension.item.word);
+    const int64_t score = int64_t{theory->score} + extension.item.score + lm;
+    candidates_[count] = Candidate{static_cast<int32_t>(i), static_cast<int32_t>(score)};
+    count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
+  }
+  int made = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const Candidate& candidate = candidates_[k];
+    const Extension& extension = extensions_[static_cast<std::size_t>(candidate.extension)];
+    made += PushTheory(extension, theory, extension.item.start, candidate.score);
+  }
+  return made;
 }
 
 void StackDecoder::PrepareExtensions() {
@@ -317,10 +348,19 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
       ReleaseTheory(ref);
       break;
     }
-    if (!ref.theory && !(ref.theory = NewTheory(ref))) continue;  // the pool is used up
-    if (recombination_.Add(ref)) continue;                        // joined the chain of a better theory
+    if (!ref.made) {
+      Theory* record = NewTheory(ref);
+      if (!record) continue;  // the pool is used up
+      ref.made = true;
+      ref.link = record;
+    }
+    if (recombination_.Add(ref)) continue;  // joined the chain of a better theory
     int made = 0;
-    for (const Extension& extension : extensions_) made += ExtendTheory(ref.theory, extension, t);
+    if (!page_ && left_window_ <= 0 && right_window_ <= 0) {
+      made = ExtendWithinBeam(ref.link);
+    } else {
+      for (const Extension& extension : extensions_) made += ExtendTheory(ref.link, extension, t);
+    }
     if (made > 0) {
       stack->CountExtended();
       kept_.push_back(ref);
@@ -328,6 +368,7 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
   }
   // Nothing else of the stack is extended; the order they go back in does not matter.
   stack->ReleaseAll([this](const TheoryRef& rest) { ReleaseTheory(rest); });
+  stack->TradeStorage(&spare_storage_);
   for (const TheoryRef& extended : kept_) stack->Push(extended);
 }
 

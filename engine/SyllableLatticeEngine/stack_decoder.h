@@ -115,10 +115,11 @@ class StackDecoder {
     ContinuationScorer::Row row;  // the older core form's terms
   };
 
-  // The record of the theory, or null when the pool is used up.
+  // The record of a theory whose record is not made yet, or null when the
+  // pool is used up.
   Theory* NewTheory(const TheoryRef& ref);
   void ReleaseTheory(const TheoryRef& ref) {
-    if (ref.theory) theory_pool_.Delete(ref.theory->id);
+    if (const Theory* record = ref.record()) theory_pool_.Delete(record->id);
   }
   TheoryStack* MakeStack(int frame);
   int32_t StateOf(uint16_t word) const;
@@ -130,6 +131,9 @@ class StackDecoder {
   // The extensions of items_.
   void PrepareExtensions();
   int ExtendTheory(Theory* theory, const Extension& extension, int t);
+  // ExtendTheory with every extension, without a page model or start
+  // windows; the number of theories pushed.
+  int ExtendWithinBeam(Theory* theory);
   // The page model's or the semi-class core form's score of the word before
   // the theory.
   int OtherLanguageScore(const Theory* theory, uint16_t word) const;
@@ -156,6 +160,12 @@ class StackDecoder {
   int32_t word_start_offset_pen_ = 0;
   std::vector<WordEntryItem> items_;
   std::vector<Extension> extensions_;
+  // An extension whose score passed the beam, and the score.
+  struct Candidate {
+    int32_t extension;
+    int32_t score;
+  };
+  std::vector<Candidate> candidates_;
   // Scores the continuations when the older core form does (no page model).
   bool older_form_ = false;
   ContinuationScorer scorer_;
@@ -174,6 +184,9 @@ class StackDecoder {
   TheoryStack* stacks_[kStacks] = {};
   int32_t frame_best_[kStacks] = {};
   TheoryStack final_stack_;
+  // Empty; holds the arrays of the stack extended last until the next stack
+  // is made.
+  TheoryStack spare_storage_;
   RecombinationTable recombination_;
   ObjectMemMgr<TheoryStack> stack_pool_;
   ObjectMemMgr<Theory> theory_pool_;

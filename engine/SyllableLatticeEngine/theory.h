@@ -22,17 +22,20 @@ struct Theory {
 // the record. The record is made only when the theory is taken from its stack
 // to be extended, or when it joins the final stack that the read-outs walk:
 // most theories fall out of the beam or past the extension limit before.
+// One pointer serves for the parent and the record (which holds the parent),
+// so that the stacks' references stay small.
 struct TheoryRef {
   int32_t score = 0;
   int32_t state = 0;
   uint16_t word = 0;
   int16_t frame = 0;
-  Theory* parent = nullptr;
-  Theory* theory = nullptr;  // the record, once made
+  bool made = false;       // whether the record is made
+  Theory* link = nullptr;  // the record once made, before that the parent
+  Theory* record() const { return made ? link : nullptr; }
 };
 
 inline TheoryRef RefOf(Theory* theory) {
-  return TheoryRef{theory->score, theory->state, theory->word, theory->frame, theory->parent, theory};
+  return TheoryRef{theory->score, theory->state, theory->word, theory->frame, true, theory};
 }
 
 // A word that ends at the frame being expanded.
