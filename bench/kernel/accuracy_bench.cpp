@@ -6,6 +6,10 @@
 // time, then top-1 and top-10 accuracy and microseconds per character (CPU
 // time of the recognizing thread) for each set of each code page, and the
 // same for zinnia where it is installed (its wall time, start included).
+// Below each kernel row: top-1 of the match alone, before re-ranking by
+// segment lists, and for Big5 top-1 of its first-level and second-level
+// characters apart, since re-ranking weighs the second level's segment
+// distances double.
 //   accuracy_bench [PACKAGE-DIR] [--characters N] [--code-page gb2312|big5] [--no-peer]
 #include <algorithm>
 #include <array>
@@ -13,15 +17,19 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <variant>
 
 #include <time.h>
 #include <unistd.h>
 
 #include "bench/cpu_time.h"
 #include "bench/kernel/peer_recognizer.h"
+#include "kernel/code_page.h"
+#include "kernel/kernel_core.h"
 #include "kernel/olzun.h"
 #include "platform/file_access.h"
 #include "platform/system_info.h"
@@ -53,11 +61,19 @@ const InkSet kSets[] = {
      build_dictionaries::kBenchmarkSeedBase + (2ull << 32)},
 };
 
+// Big5's first and second level of characters.
+struct LevelFigures {
+  std::size_t written = 0;
+  std::size_t top1 = 0;
+};
+
 struct Figures {
   std::size_t written = 0;
   std::size_t top1 = 0;
   std::size_t top10 = 0;
-  std::size_t empty = 0;  // no candidate (refused cell or nothing close enough)
+  std::size_t empty = 0;       // no candidate (refused cell or nothing close enough)
+  std::size_t match_top1 = 0;  // the match's best record, before re-ranking
+  std::array<LevelFigures, 2> levels{};
   double microseconds = 0;
   // The inks and their characters, for the peer recognizer.
   std::vector<std::vector<wrendle::StrokeEntry>> inks;
@@ -66,7 +82,19 @@ struct Figures {
 
 using Character = std::pair<std::uint16_t, const build_dictionaries::StrokeCharacter*>;
 
-Figures Measure(kernel::Olzun& olzun, const std::vector<Character>& characters, const InkSet& set) {
+// The code of the match's best record for `ink`, 0 when it makes no cell or
+// matches nothing.
+std::uint16_t MatchBest(const kernel::KernelCore& core, std::span<const wrendle::StrokeEntry> ink) {
+  const auto strokes = wrendle::StrokeListView::Parse(ink);
+  if (!strokes) return 0;
+  const auto cell = kernel::TakeCell(*strokes);
+  if (!cell) return 0;
+  const auto table = core.Match(core.Analyze(*cell, core.QuickSegments(*cell).segments));
+  return table.empty() ? 0 : core.CodeOf(table.front().record);
+}
+
+Figures Measure(kernel::Olzun& olzun, const kernel::KernelCore& core, kernel::CodePage code_page,
+                const std::vector<Character>& characters, const InkSet& set) {
   Figures figures;
   double spent = 0;
   for (std::size_t i = 0; i < characters.size(); ++i) {
@@ -82,8 +110,18 @@ Figures Measure(kernel::Olzun& olzun, const std::vector<Character>& characters, 
     if (found <= 0 || found > 10) ++figures.empty;
     const int listed = found >= 1 && found <= 10 ? found : 0;
     const auto end = codes.begin() + listed;
-    if (listed > 0 && codes[0] == code) ++figures.top1;
+    const bool first = listed > 0 && codes[0] == code;
+    if (first) ++figures.top1;
     if (std::find(codes.begin(), end, code) != end) ++figures.top10;
+    if (MatchBest(core, ink) == code) ++figures.match_top1;
+    if (code_page == kernel::CodePage::kBig5) {
+      const int category = kernel::GetCharCategory(code_page, code);
+      if (category == 1 || category == 2) {
+        LevelFigures& level = figures.levels[static_cast<std::size_t>(category - 1)];
+        ++level.written;
+        if (first) ++level.top1;
+      }
+    }
   }
   figures.microseconds = figures.written == 0 ? 0 : spent * 1e6 / static_cast<double>(figures.written);
   return figures;
@@ -94,6 +132,20 @@ void PrintRow(const char* code_page, const char* set, std::size_t written, std::
   const double n = written == 0 ? 1 : static_cast<double>(written);
   std::printf("%-7s %-11s %-10s %6zu %7.1f%% %7.1f%% %7s %9.0f\n", code_page, set, recognizer, written,
               100.0 * top1 / n, 100.0 * top10 / n, none.c_str(), microseconds);
+}
+
+double Percent(std::size_t part, std::size_t whole) {
+  return 100.0 * static_cast<double>(part) / static_cast<double>(std::max<std::size_t>(whole, 1));
+}
+
+void PrintStages(const Figures& f) {
+  std::printf("  top-1 before re-ranking %.1f%%", Percent(f.match_top1, f.written));
+  if (f.levels[0].written + f.levels[1].written > 0) {
+    std::printf("; first level %.1f%% of %zu, second level %.1f%% of %zu",
+                Percent(f.levels[0].top1, f.levels[0].written), f.levels[0].written,
+                Percent(f.levels[1].top1, f.levels[1].written), f.levels[1].written);
+  }
+  std::printf("\n");
 }
 
 bool MeasureCodePage(const char* name, kernel::CodePage code_page,
@@ -119,6 +171,13 @@ bool MeasureCodePage(const char* name, kernel::CodePage code_page,
     return false;
   }
   olzun->SetRange(kernel::kRangeChinese);
+  // A second kernel on the same files, for the match before re-ranking.
+  auto created = kernel::KernelCore::Create({code_page, directory.string(), directory.string()});
+  if (created.index() != 0) {
+    std::fprintf(stderr, "accuracy_bench: the %s dictionaries do not load\n", name);
+    return false;
+  }
+  const kernel::KernelCore& core = *std::get<0>(created);
 
   std::vector<Character> in_page;
   for (const auto& character : characters) {
@@ -129,10 +188,11 @@ bool MeasureCodePage(const char* name, kernel::CodePage code_page,
   for (std::size_t i = 0; i < count; ++i) chosen.push_back(in_page[i * in_page.size() / count]);
 
   for (const InkSet& set : kSets) {
-    const Figures f = Measure(*olzun, chosen, set);
+    const Figures f = Measure(*olzun, core, code_page, chosen, set);
     char none[16];
     std::snprintf(none, sizeof none, "%.1f%%", 100.0 * f.empty / std::max<std::size_t>(f.written, 1));
     PrintRow(name, set.name, f.written, f.top1, f.top10, none, f.microseconds, "kernel");
+    PrintStages(f);
     // The peer's model is of Simplified Chinese only.
     if (!options.peer || code_page != kernel::CodePage::kGb2312) continue;
     if (const auto peer = bench::RunPeer(f.inks, f.answers, directory.string())) {
