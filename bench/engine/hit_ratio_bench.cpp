@@ -42,7 +42,8 @@ void BM_HitRatioHeldOut(benchmark::State& state) {
     return;
   }
   vok::api::VokStatus status = vok::api::kVokOk;
-  auto network = vok::api::CCommandNetwork::Empty(resources, vok::AcousticModels::Of(acoustic), 0x11, &status);
+  auto network =
+      vok::api::CCommandNetwork::Empty(resources, vok::AcousticModels::Of(acoustic), 0x11, &status);
   for (int i = 0; i < 3; ++i) network->AddItem(i, kItems[i]);
 
   // The held-out list: wave, speaker, gender, syllables; the reference is
@@ -66,11 +67,11 @@ void BM_HitRatioHeldOut(benchmark::State& state) {
   }
   const std::string set = folder + "/heldout.set";
   const auto bytes = vok::api::WriteUtteranceSet(contents, vok::api::kUtteranceSetVersion);
-  std::ofstream(set, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
-  const auto decode = [&](std::span<const std::int16_t> audio, std::uint32_t frames) {
+  std::ofstream(set, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  const auto decode = [&](std::span<const std::int16_t> audio, std::uint32_t) {
     std::vector<std::string> texts;
-    if (network->search().RecognizeSamples(static_cast<int>(frames), audio.data(), nullptr) != 0) return texts;
+    if (network->RecognizeStored(audio) != 0) return texts;
     for (const std::uint32_t id : network->FirstIds(static_cast<int>(vok::api::kHitRatioHypotheses)))
       texts.emplace_back(id < 3 ? kItems[id] : "");
     return texts;
@@ -84,9 +85,8 @@ void BM_HitRatioHeldOut(benchmark::State& state) {
   }
   const double audio_seconds = static_cast<double>(samples) / vok::api::kEngineSampleRate;
   state.counters["hit_ratio"] = ratio;
-  state.counters["rtf"] =
-      benchmark::Counter(audio_seconds * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["rtf"] = benchmark::Counter(audio_seconds * static_cast<double>(state.iterations()),
+                                             benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   vok::SetMessageStreams(nullptr, nullptr);
   std::fclose(quiet);
   std::error_code ignored;

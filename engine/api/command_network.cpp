@@ -75,6 +75,14 @@ VokStatus CCommandNetwork::EnableItem(std::int32_t item, bool enable) {
   return result == 0 ? kVokOk : kVokWordSwitchRefused;
 }
 
+int CCommandNetwork::RecognizeStored(std::span<const std::int16_t> samples) {
+  const C_rFrontEnd* front_end = search_->acoustic().front_end;
+  const int advance = front_end != nullptr ? front_end->get_NumSamplesFrameAdvance() : 0;
+  if (advance <= 0) return -1;
+  const auto frames = static_cast<int>(samples.size() / static_cast<std::size_t>(advance));
+  return search_->RecognizeSamples(frames, samples.data(), nullptr);
+}
+
 std::int32_t CCommandNetwork::BestItem() {
   int item = -1;
   if (search_->GetBestItem(&item) != 0) return -1;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,11 @@ class CCommandNetwork {
   VokStatus AddItem(std::int32_t item, const std::string& pronunciation);
   VokStatus RemoveItem(std::int32_t item);
   VokStatus EnableItem(std::int32_t item, bool enable);
+
+  // Decodes a stored utterance whole: as many frames of the front end as its
+  // samples hold (a set counts its lengths in blocks of 165 samples, the
+  // front end advances 110 at a time). 0, or -1 when the search fails.
+  int RecognizeStored(std::span<const std::int16_t> samples);
 
   // The outcomes of the last search: the best path's single item (-1 when
   // it is not exactly one item); the first id of each of the first `limit`

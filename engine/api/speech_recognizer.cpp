@@ -625,10 +625,9 @@ VokStatus CSpeechRecognizer::HitRatio(std::int32_t id, const std::string& path, 
   std::lock_guard networks(network_mutex_);
   CCommandNetwork* network = NetworkOf(id);
   if (network == nullptr) return kVokInternalFailure;
-  const auto decode = [&](std::span<const std::int16_t> samples, std::uint32_t frames) {
+  const auto decode = [&](std::span<const std::int16_t> samples, std::uint32_t) {
     std::vector<std::string> texts;
-    if (network->search().RecognizeSamples(static_cast<int>(frames), samples.data(), nullptr) != 0)
-      return texts;
+    if (network->RecognizeStored(samples) != 0) return texts;
     std::lock_guard language(context_.engine.language_mutex);
     return network->Texts(*lexicon, static_cast<int>(kHitRatioHypotheses));
   };

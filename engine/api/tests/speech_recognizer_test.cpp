@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "engine/Vastel/vastel_system.h"
+#include "engine/api/command_network.h"
 #include "engine/api/engine.h"
 #include "engine/api/result_records.h"
 #include "engine/api/shared_section.h"
@@ -470,6 +472,29 @@ TEST_F(SpeechRecognizerTest, HitRatioOverAnUtteranceSet) {
   EXPECT_EQ(library_.GetHitRatio(grammar, tree_.Path("none.set").c_str(), &ratio), kVokFileMissing);
   EXPECT_EQ(library_.GetHitRatio(grammar + 1, tree_.Path("hits.set").c_str(), &ratio), kVokInternalFailure);
   EXPECT_EQ(library_.GetHitRatio(100, tree_.Path("hits.set").c_str(), &ratio), kVokInternalFailure);
+}
+
+// A stored utterance counts its length in blocks of 165 samples; the front
+// end advances 110 at a time, so the search must see about one and a half
+// frames per block, or the last third of every recording goes undecoded.
+TEST_F(SpeechRecognizerTest, StoredUtterancesAreDecodedWhole) {
+  vok::Resources resources;
+  VastelSystem acoustic;
+  ASSERT_EQ(resources.Merge((models_ + "/Resources").c_str()), 0);
+  ASSERT_EQ(acoustic.Load(resources), 0);
+  VokStatus status = kVokOk;
+  auto network = CCommandNetwork::Empty(resources, vok::AcousticModels::Of(acoustic), 0, &status);
+  ASSERT_NE(network, nullptr);
+  ASSERT_EQ(network->AddItem(0, kClose.pron), kVokOk);
+  CWaveFile file;
+  ASSERT_TRUE(file.OpenForReading(kCorpus + "/" + kClose.wave));
+  std::vector<std::int16_t> samples(file.SampleCount());
+  samples.resize(file.Read(samples));
+  ASSERT_EQ(network->RecognizeStored(samples), 0);
+  const auto advance = static_cast<std::size_t>(acoustic.front_end()->get_NumSamplesFrameAdvance());
+  // All but the frames of the analysis window's overhang.
+  EXPECT_GT(4 * static_cast<std::size_t>(network->search().frames()), 3 * (samples.size() / advance));
+  EXPECT_EQ(network->BestItem(), 0);
 }
 
 }  // namespace
