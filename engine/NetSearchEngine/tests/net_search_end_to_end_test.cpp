@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -88,7 +89,8 @@ class CommandAudioTest : public ::testing::Test {
   static void SetUpTestSuite() {
     quiet_ = std::tmpfile();
     vok::SetMessageStreams(quiet_, quiet_);
-    folder_ = ::testing::TempDir() + "netsearch_commands";
+    // A folder of this process's own: ctest runs the cases side by side.
+    folder_ = ::testing::TempDir() + "netsearch_commands_" + std::to_string(std::random_device{}());
     fs::create_directories(folder_);
     std::ostringstream log, errors;
     trained_ = train_command_models::TrainCommandFolder(kCorpus, folder_, {}, log, errors) == 0;
