@@ -127,7 +127,7 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   table_ = table;
   constraint_ = constraint;
   if (constraint != cached_tree_ || (constraint && constraint->shape_revision() != cached_shape_)) {
-    child_cache_.clear();
+    child_cache_.Clear();
     cached_tree_ = constraint;
     cached_shape_ = constraint ? constraint->shape_revision() : 0;
   }
@@ -230,10 +230,7 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
 int StackDecoder::FindChild(int node, uint16_t syllable) {
   // The root's children are a table of the tree's own.
   if (node == 0) return constraint_->FindChild(node, syllable);
-  const uint64_t key = (uint64_t{static_cast<uint32_t>(node)} << 16) | syllable;
-  auto [it, inserted] = child_cache_.try_emplace(key, 0);
-  if (inserted) it->second = constraint_->FindChild(node, syllable);
-  return it->second;
+  return child_cache_.Find(*constraint_, node, syllable);
 }
 
 // With a page model or start windows, called for every theory and item of a

@@ -6,13 +6,13 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/SyllableLatticeEngine/continuation_scorer.h"
 #include "engine/SyllableLatticeEngine/recombination_table.h"
 #include "engine/SyllableLatticeEngine/theory.h"
 #include "engine/SyllableLatticeEngine/theory_stack.h"
+#include "engine/SyllableLatticeEngine/tree_child_cache.h"
 #include "engine/core/back_trace_table.h"
 #include "engine/core/core_lm.h"
 #include "engine/core/object_mem_mgr.h"
@@ -176,7 +176,7 @@ class StackDecoder {
   const CLexTree* constraint_ = nullptr;
   // Children of the constraint's nodes looked up so far, kept while the
   // tree keeps its shape.
-  std::unordered_map<uint64_t, int> child_cache_;
+  TreeChildCache child_cache_;
   const CLexTree* cached_tree_ = nullptr;
   uint64_t cached_shape_ = 0;
   BackTraceTable* table_ = nullptr;
