@@ -69,7 +69,7 @@ void BM_HitRatioHeldOut(benchmark::State& state) {
   const auto bytes = vok::api::WriteUtteranceSet(contents, vok::api::kUtteranceSetVersion);
   std::ofstream(set, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  const auto decode = [&](std::span<const std::int16_t> audio, std::uint32_t) {
+  const auto decode = [&](std::span<const std::int16_t> audio) {
     std::vector<std::string> texts;
     if (network->RecognizeStored(audio) != 0) return texts;
     for (const std::uint32_t id : network->FirstIds(static_cast<int>(vok::api::kHitRatioHypotheses)))

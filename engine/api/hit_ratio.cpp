@@ -31,7 +31,7 @@ VokStatus MeasureHitRatio(const std::string& path, std::size_t frame_length, con
     if (read == kVokBadArgument) continue;  // a missing entry
     if (read != kVokOk) return read;
     if (!set.IsUsed(index)) continue;
-    const auto texts = decode(std::span<const std::int16_t>(samples).first(count), frames);
+    const auto texts = decode(std::span<const std::int16_t>(samples).first(count));
     const std::size_t compared = std::min(texts.size(), kHitRatioHypotheses);
     if (std::find(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(compared), reference) !=
         texts.begin() + static_cast<std::ptrdiff_t>(compared))

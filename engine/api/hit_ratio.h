@@ -1,7 +1,9 @@
 // The share of the utterances of a set whose N-best list holds the reference
 // text (each utterance's second text), as `__VOKGetHitRatio` measures it with
 // a grammar's command network. The decoding is the caller's: it turns one
-// utterance's samples into the texts of its hypotheses, best first.
+// utterance's samples (all of them: the set's frame count is in blocks of the
+// set's frame length, not the search's frames) into the texts of its
+// hypotheses, best first.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +18,7 @@ namespace vok::api {
 
 inline constexpr std::size_t kHitRatioHypotheses = 10;
 
-using UtteranceDecoder =
-    std::function<std::vector<std::string>(std::span<const std::int16_t> samples, std::uint32_t frames)>;
+using UtteranceDecoder = std::function<std::vector<std::string>(std::span<const std::int16_t> samples)>;
 
 // kVokOk with hits / first count in `ratio` (skipped and missing utterances
 // count in the divisor); kVokFileMissing for a file that cannot be opened,

@@ -625,7 +625,7 @@ VokStatus CSpeechRecognizer::HitRatio(std::int32_t id, const std::string& path, 
   std::lock_guard networks(network_mutex_);
   CCommandNetwork* network = NetworkOf(id);
   if (network == nullptr) return kVokInternalFailure;
-  const auto decode = [&](std::span<const std::int16_t> samples, std::uint32_t) {
+  const auto decode = [&](std::span<const std::int16_t> samples) {
     std::vector<std::string> texts;
     if (network->RecognizeStored(samples) != 0) return texts;
     std::lock_guard language(context_.engine.language_mutex);

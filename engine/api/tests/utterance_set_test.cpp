@@ -272,7 +272,7 @@ TEST(HitRatio, ReferenceAmongTheFirstTenHypotheses) {
   folder.Write("set.bin", AsString(WriteUtteranceSet(contents, 0x720002)));
   // Utterance i is answered by hypotheses whose 4th (i = 0), 11th (i = 1)
   // or no entry (i = 2) is its reference, told apart by their first sample.
-  const auto decode = [](std::span<const std::int16_t> samples, std::uint32_t) {
+  const auto decode = [](std::span<const std::int16_t> samples) {
     std::vector<std::string> texts(12, "other");
     if (samples[0] == 100) texts[3] = "ref0";
     if (samples[0] == 200) texts[10] = "ref1";
