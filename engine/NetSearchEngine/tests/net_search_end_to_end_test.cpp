@@ -10,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -28,14 +27,14 @@
 #include "engine/core/resources.h"
 #include "tests/support/temporary_directory.h"
 #include "tools/train_acoustic_model/wave_file.h"
-#include "tools/train_command_models/command_folder.h"
+#include "tools/train_command_models/testing/trained_command_models.h"
 
 namespace vok_test {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kCorpus = std::string(WRENDLE_SOURCE_DIR) + "/data/samples/commands";
+const std::string kCorpus = train_command_models::TrainedCommandModels::Corpus();
 // The phrase outside the grammar.
 const std::string kOutOfGrammar = "shou1yin1ji1";
 
@@ -89,22 +88,15 @@ class CommandAudioTest : public ::testing::Test {
   static void SetUpTestSuite() {
     quiet_ = std::tmpfile();
     vok::SetMessageStreams(quiet_, quiet_);
-    // A folder of this process's own: ctest runs the cases side by side.
-    folder_ = ::testing::TempDir() + "netsearch_commands_" + std::to_string(std::random_device{}());
-    fs::create_directories(folder_);
-    std::ostringstream log, errors;
-    trained_ = train_command_models::TrainCommandFolder(kCorpus, folder_, {}, log, errors) == 0;
-    if (!trained_) {
-      std::fprintf(stderr, "%s", errors.str().c_str());
-      return;
-    }
+    models_ = new train_command_models::TrainedCommandModels;
+    if (!models_->trained()) return;
     resources_ = new vok::Resources;
     acoustic_ = new VastelSystem;
-    loaded_ = resources_->Merge((folder_ + "/Resources").c_str()) == 0 && acoustic_->Load(*resources_) == 0;
+    loaded_ = resources_->Merge(models_->File("Resources").c_str()) == 0 && acoustic_->Load(*resources_) == 0;
     if (!loaded_) return;
     // The lexicon: the words of "Pron.txt" in their order.
     words_ = new vok::SymbolTable(16);
-    std::ifstream pron(folder_ + "/Pron.txt");
+    std::ifstream pron(models_->File("Pron.txt"));
     std::string line;
     std::getline(pron, line);
     std::getline(pron, line);
@@ -113,8 +105,8 @@ class CommandAudioTest : public ::testing::Test {
       prons_[line.substr(blank + 1)] = line.substr(0, blank);
       words_->Add(line.substr(blank + 1).c_str());
     }
-    tree_ = new vok::CLexTree((folder_ + "/Pron.txt").c_str(), *acoustic_->syllable_table()->syllables(), "-",
-                              false);
+    tree_ = new vok::CLexTree(models_->File("Pron.txt").c_str(), *acoustic_->syllable_table()->syllables(),
+                              "-", false);
     std::ifstream list(kCorpus + "/heldout.list");
     while (std::getline(list, line)) {
       HeldOut h;
@@ -135,12 +127,11 @@ class CommandAudioTest : public ::testing::Test {
     delete resources_;
     vok::SetMessageStreams(nullptr, nullptr);
     if (quiet_) std::fclose(quiet_);
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
+    delete models_;
   }
 
   void SetUp() override {
-    ASSERT_TRUE(trained_);
+    ASSERT_TRUE(models_->trained());
     ASSERT_TRUE(loaded_);
     ASSERT_EQ(heldout_.size(), 8u);
   }
@@ -189,8 +180,7 @@ class CommandAudioTest : public ::testing::Test {
   }
 
   static inline std::FILE* quiet_ = nullptr;
-  static inline std::string folder_;
-  static inline bool trained_ = false;
+  static inline train_command_models::TrainedCommandModels* models_ = nullptr;
   static inline bool loaded_ = false;
   static inline vok::Resources* resources_ = nullptr;
   static inline VastelSystem* acoustic_ = nullptr;
@@ -204,7 +194,7 @@ class CommandAudioTest : public ::testing::Test {
 // command gives its word, the phrase outside the grammar gives none with
 // confidence 0.
 TEST_F(CommandAudioTest, GrammarNetworkRecognizesHeldOutSpeakers) {
-  const std::string path = folder_ + "/commands.grammar";
+  const std::string path = models_->File("commands.grammar");
   std::ofstream(path) << "%BEGIN <COMMANDS>\nda3kai1\n| guan1bi4\n| xia4yi2ye4\n%END\n";
   vok::LexiconOwner owner(words_);
   vok::CGrammar grammar(path.c_str(), 600, &owner);

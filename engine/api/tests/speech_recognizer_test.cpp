@@ -14,8 +14,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,14 +30,14 @@
 #include "engine/api/wave_file.h"
 #include "engine/core/lex_tree.h"
 #include "engine/core/messages.h"
-#include "tools/train_command_models/command_folder.h"
+#include "tools/train_command_models/testing/trained_command_models.h"
 
 namespace vok::api {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kCorpus = std::string(WRENDLE_SOURCE_DIR) + "/data/samples/commands";
+const std::string kCorpus = train_command_models::TrainedCommandModels::Corpus();
 
 // The commands as words of the lexicon (GB2312) with their pronunciations.
 struct Command {
@@ -160,18 +158,12 @@ class SpeechRecognizerTest : public ::testing::Test {
   static void SetUpTestSuite() {
     quiet_ = std::tmpfile();
     vok::SetMessageStreams(quiet_, quiet_);
-    // A folder of this process's own: ctest runs the cases side by side.
-    models_ = ::testing::TempDir() + "vok_speech_models_" + std::to_string(std::random_device{}());
-    fs::create_directories(models_);
-    std::ostringstream log, errors;
-    trained_ = train_command_models::TrainCommandFolder(kCorpus, models_, {}, log, errors) == 0;
-    if (!trained_) std::fprintf(stderr, "%s", errors.str().c_str());
+    models_ = new train_command_models::TrainedCommandModels;
   }
   static void TearDownTestSuite() {
     vok::SetMessageStreams(nullptr, nullptr);
     if (quiet_) std::fclose(quiet_);
-    std::error_code ignored;
-    fs::remove_all(models_, ignored);
+    delete models_;
   }
 
   SpeechRecognizerTest()
@@ -192,7 +184,7 @@ class SpeechRecognizerTest : public ::testing::Test {
   ~SpeechRecognizerTest() override { library_.Destroy(); }
 
   void SetUp() override {
-    ASSERT_TRUE(trained_);
+    ASSERT_TRUE(models_->trained());
     WriteCommandLanguage();
     ASSERT_EQ(library_.InitializeEx(kFlags), kVokOk);
     ASSERT_EQ(library_.SetNotification(testing::ScriptedWindows::kWindow), kVokOk);
@@ -213,7 +205,7 @@ class SpeechRecognizerTest : public ::testing::Test {
     for (std::size_t c = 0; c < words.size(); ++c)
       tree.AddPronsAt(first + static_cast<int>(c), kCommands[c].pron, true);
     tree.WriteBinary((folder + "/Pron").c_str());
-    fs::copy_file(models_ + "/Resources", folder + "/Resources", fs::copy_options::overwrite_existing);
+    fs::copy_file(models_->File("Resources"), folder + "/Resources", fs::copy_options::overwrite_existing);
   }
 
   CSpeechRecognizer& speech() { return *library_.engine()->speech; }
@@ -258,8 +250,7 @@ class SpeechRecognizerTest : public ::testing::Test {
   }
 
   static inline std::FILE* quiet_ = nullptr;
-  static inline std::string models_;
-  static inline bool trained_ = false;
+  static inline train_command_models::TrainedCommandModels* models_ = nullptr;
 
   testing::EngineTree tree_;
   platform::MemoryRegistryStore machine_, user_;
@@ -480,7 +471,7 @@ TEST_F(SpeechRecognizerTest, HitRatioOverAnUtteranceSet) {
 TEST_F(SpeechRecognizerTest, StoredUtterancesAreDecodedWhole) {
   vok::Resources resources;
   VastelSystem acoustic;
-  ASSERT_EQ(resources.Merge((models_ + "/Resources").c_str()), 0);
+  ASSERT_EQ(resources.Merge(models_->File("Resources").c_str()), 0);
   ASSERT_EQ(acoustic.Load(resources), 0);
   VokStatus status = kVokOk;
   auto network = CCommandNetwork::Empty(resources, vok::AcousticModels::Of(acoustic), 0, &status);
