@@ -298,23 +298,31 @@ inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, 
 }
 
 int StackDecoder::ExtendWithinBeam(Theory* theory) {
-  // The scores of all extensions first, without a branch on the beam, which
-  // is as likely to pass as not; a stack's best only rises, so the pushes
-  // after, checked against the best as it stands then, are those the
-  // extensions one by one would make.
-  candidates_.resize(extensions_.size());
+  // The scores of all live extensions first, without a branch on the beam,
+  // which is as likely to pass as not; a stack's best only rises, so the
+  // pushes after, checked against the best as it stands then, are those the
+  // extensions one by one would make. An extension that falls out of the
+  // beam even with its best language score is dead for the rest of the
+  // stack: its theories come best first, and the floor only rises.
+  candidates_.resize(live_.size());
   std::size_t count = 0;
-  for (std::size_t i = 0; i < extensions_.size(); ++i) {
-    const Extension& extension = extensions_[i];
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < live_.size(); ++k) {
+    const int32_t i = live_[k];
+    const Extension& extension = extensions_[static_cast<std::size_t>(i)];
     const int start = extension.item.start;
     const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
     const int64_t floor = target ? int64_t{target->best()} - beam_ : INT64_MIN;
+    const int64_t reach = int64_t{theory->score} + extension.item.score;
+    if (reach + extension.best_language <= floor) continue;
+    live_[kept++] = i;
     const int lm = older_form_ ? scorer_.Score(extension.row, theory->state)
                                : OtherLanguageScore(theory, extension.item.word);
-    const int64_t score = int64_t{theory->score} + extension.item.score + lm;
-    candidates_[count] = Candidate{static_cast<int32_t>(i), static_cast<int32_t>(score)};
+    const int64_t score = reach + lm;
+    candidates_[count] = Candidate{i, static_cast<int32_t>(score)};
     count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
   }
+  live_.resize(kept);
   int made = 0;
   for (std::size_t k = 0; k < count; ++k) {
     const Candidate& candidate = candidates_[k];
@@ -326,10 +334,15 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
 
 void StackDecoder::PrepareExtensions() {
   extensions_.clear();
+  live_.clear();
   for (const WordEntryItem& item : items_) {
-    extensions_.push_back(
-        Extension{item, StateOf(item.word),
-                  older_form_ ? ContinuationScorer::RowOf(*core_, item.word) : ContinuationScorer::Row{}});
+    Extension extension{item, StateOf(item.word), ContinuationScorer::Row{}, kAnyLanguageScore};
+    if (older_form_) {
+      extension.row = scorer_.RowOf(*core_, item.word);
+      extension.best_language = extension.row.best;
+    }
+    live_.push_back(static_cast<int32_t>(extensions_.size()));
+    extensions_.push_back(extension);
   }
 }
 

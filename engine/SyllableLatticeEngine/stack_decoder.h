@@ -113,7 +113,10 @@ class StackDecoder {
     WordEntryItem item;
     int32_t state;                // the word's language-model state
     ContinuationScorer::Row row;  // the older core form's terms
+    int32_t best_language;        // no theory gets a higher language score
   };
+  // Above every language score, which are 16-bit.
+  static constexpr int32_t kAnyLanguageScore = INT16_MAX;
 
   // The record of a theory whose record is not made yet, or null when the
   // pool is used up.
@@ -160,6 +163,8 @@ class StackDecoder {
   int32_t word_start_offset_pen_ = 0;
   std::vector<WordEntryItem> items_;
   std::vector<Extension> extensions_;
+  // The extensions that theories of the stack being extended can still push.
+  std::vector<int32_t> live_;
   // An extension whose score passed the beam, and the score.
   struct Candidate {
     int32_t extension;
