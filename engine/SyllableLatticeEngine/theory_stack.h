@@ -159,12 +159,13 @@ class TheoryStack {
       const std::size_t right = 2 * hole + 2;
       const std::size_t grand = 2 * right + 2;  // the right child's right child
       const bool left_wins = heap[right].score < heap[right - 1].score;
-      // All ones when the left child wins: picks its children's scores.
-      const uint32_t left = 0u - static_cast<uint32_t>(left_wins);
-      const int32_t grand_left = static_cast<int32_t>((static_cast<uint32_t>(heap[grand - 3].score) & left) |
-                                                      (static_cast<uint32_t>(heap[grand - 1].score) & ~left));
-      const int32_t grand_right = static_cast<int32_t>((static_cast<uint32_t>(heap[grand - 2].score) & left) |
-                                                       (static_cast<uint32_t>(heap[grand].score) & ~left));
+      // Read before the winner is known; the selects compile to moves.
+      const int32_t left_left = heap[grand - 3].score;
+      const int32_t left_right = heap[grand - 2].score;
+      const int32_t right_left = heap[grand - 1].score;
+      const int32_t right_right = heap[grand].score;
+      const int32_t grand_left = left_wins ? left_left : right_left;
+      const int32_t grand_right = left_wins ? left_right : right_right;
       const std::size_t child = right - static_cast<std::size_t>(left_wins);
       const std::size_t next = 2 * child + 2 - static_cast<std::size_t>(grand_right < grand_left);
       heap[hole] = heap[child];
