@@ -272,7 +272,8 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
   return pushed;
 }
 
-inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, int start, int32_t score) {
+[[gnu::always_inline]] inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent,
+                                                           int start, int32_t score) {
   TheoryStack* stack = start >= 0 && start < kStacks && stacks_[start] ? stacks_[start] : MakeStack(start);
   if (!stack) return 0;
   if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
