@@ -187,44 +187,75 @@ void StackDecoder::ExpandFrame(int t, const TheoryStack& stack) {
 }
 
 int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
-  struct Arc {
-    int node;
-    int frame;
-    int32_t score;
-  };
   const int64_t stack_best = stack.best();
-  std::vector<Arc> arcs{{0, t, 0}};
-  std::vector<WordEntryItem> found;
-  while (!arcs.empty()) {
-    const Arc arc = arcs.back();
-    arcs.pop_back();
+  arcs_.assign(1, Arc{0, t, 0});
+  found_.clear();
+  while (!arcs_.empty()) {
+    const Arc arc = arcs_.back();
+    arcs_.pop_back();
     int count = 0;
     const SortedRecord* list = table_->SortedList(arc.frame, &count);
-    for (int i = 0; i < count; ++i) {
+    const auto entries = static_cast<std::size_t>(count);
+    // The children first: the lookups do not depend on one another, so
+    // their cache misses overlap.
+    children_.resize(entries);
+    if (arc.node != 0) {
+      for (std::size_t i = 0; i < entries; ++i) child_cache_.Prefetch(arc.node, list[i].label);
+    }
+    for (std::size_t i = 0; i < entries; ++i) {
       const SortedRecord& entry = list[i];
-      if (entry.back >= arc.frame) continue;
-      const int child = FindChild(arc.node, entry.label);
+      children_[i] = entry.back < arc.frame ? FindChild(arc.node, entry.label) : -1;
+    }
+    CollectWords(arc, list, stack_best);
+    for (std::size_t i = 0; i < entries; ++i) {
+      const int child = children_[i];
       if (child < 0) continue;
+      const SortedRecord& entry = list[i];
       const int32_t score = arc.score + entry.score;
       const int start = entry.back;
       if (!(score + stack_best + beam_ > frame_best_[start])) continue;
-      const LexTreeNode* node = constraint_->GetNode(child);
-      for (const EntryLink* link = constraint_->GetLink(node->links); link;
-           link = constraint_->GetLink(link->next)) {
-        const uint16_t word = link->entry;
-        if (word == CLexTree::kNone) continue;
+      for (const uint16_t word : child_words_[i]) {
         const int32_t item_score = score + core_->GetUnigramScore(word) + word_insertion_penalty_;
-        found.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
+        found_.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
         const int64_t reached = item_score + stack_best;
         if (reached > frame_best_[start]) frame_best_[start] = static_cast<int32_t>(reached);
       }
-      if (node->child >= 0 && start > 0) arcs.push_back(Arc{child, start, score});
+      if (constraint_->GetNode(child)->child >= 0 && start > 0) arcs_.push_back(Arc{child, start, score});
     }
   }
-  for (const WordEntryItem& item : found) {
+  for (const WordEntryItem& item : found_) {
     if (item.score + stack_best + beam_ > frame_best_[item.start]) items_.push_back(item);
   }
   return static_cast<int>(items_.size());
+}
+
+void StackDecoder::CollectWords(const Arc& arc, const SortedRecord* list, int64_t stack_best) {
+  const std::size_t entries = children_.size();
+  if (child_words_.size() < entries) child_words_.resize(entries);
+  walks_.clear();
+  for (std::size_t i = 0; i < entries; ++i) {
+    child_words_[i].clear();
+    if (children_[i] < 0) continue;
+    // Frame bests only rise: a child that fails the beam now fails it later.
+    const SortedRecord& entry = list[i];
+    if (!(arc.score + entry.score + stack_best + beam_ > frame_best_[entry.back])) continue;
+    const LexTreeNode* node = constraint_->GetNode(children_[i]);
+    if (const EntryLink* link = constraint_->GetLink(node->links)) walks_.push_back(Walk{link, i});
+  }
+  // A link a child a round, so that the chains' cache misses overlap.
+  while (!walks_.empty()) {
+    for (std::size_t k = 0; k < walks_.size();) {
+      Walk& walk = walks_[k];
+      if (walk.link->entry != CLexTree::kNone) child_words_[walk.child].push_back(walk.link->entry);
+      walk.link = constraint_->GetLink(walk.link->next);
+      if (walk.link) {
+        ++k;
+      } else {
+        walk = walks_.back();
+        walks_.pop_back();
+      }
+    }
+  }
 }
 
 int StackDecoder::FindChild(int node, uint16_t syllable) {
