@@ -365,16 +365,23 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
 }
 
 void StackDecoder::PrepareExtensions() {
-  extensions_.clear();
-  live_.clear();
-  for (const WordEntryItem& item : items_) {
-    Extension extension{item, StateOf(item.word), ContinuationScorer::Row{}, kAnyLanguageScore};
+  // Written in place: a record put together on the stack and copied whole
+  // waited for its parts to be stored.
+  extensions_.resize(items_.size());
+  live_.resize(items_.size());
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const WordEntryItem& item = items_[i];
+    Extension& extension = extensions_[i];
+    extension.item = item;
+    extension.state = StateOf(item.word);
     if (older_form_) {
       extension.row = scorer_.RowOf(*core_, item.word);
       extension.best_language = extension.row.best;
+    } else {
+      extension.row = ContinuationScorer::Row{};
+      extension.best_language = kAnyLanguageScore;
     }
-    live_.push_back(static_cast<int32_t>(extensions_.size()));
-    extensions_.push_back(extension);
+    live_[i] = static_cast<int32_t>(i);
   }
 }
 
