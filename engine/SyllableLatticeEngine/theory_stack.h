@@ -42,8 +42,8 @@ class TheoryStack {
                                   Theory* link) {
     if (ref_count_ == refs_.size()) Grow(&refs_);
     if (count_ == heap_.size()) Grow(&heap_);
-    const Key key{score, static_cast<int32_t>(ref_count_)};
-    refs_[ref_count_++] = TheoryRef{score, state, word, frame, made, link};
+    const Key key{score, static_cast<uint32_t>(ref_count_) | (made ? kMade : 0u)};
+    refs_[ref_count_++] = Stored{link, state, word, frame};
     SiftUp(count_++, key);
     if (score > best_) best_ = score;
     return 0;
@@ -87,8 +87,8 @@ class TheoryStack {
     // The references of the kept theories move to the front, in heap order.
     if (kept_.size() < kept) kept_.resize(kept);
     for (std::size_t i = 0; i < kept; ++i) {
-      kept_[i] = RefAt(heap_[i]);
-      heap_[i].slot = static_cast<int32_t>(i);
+      kept_[i] = refs_[heap_[i].slot & ~kMade];
+      heap_[i].slot = static_cast<uint32_t>(i) | (heap_[i].slot & kMade);
     }
     refs_.swap(kept_);
     ref_count_ = kept;
@@ -108,9 +108,19 @@ class TheoryStack {
   void CountExtended() { ++extended_; }
 
  private:
+  // Set in a key's slot when the theory's record is made; a stack holds
+  // far fewer than 2^31 references.
+  static constexpr uint32_t kMade = 0x80000000u;
   struct Key {
     int32_t score;  // the theory's, which does not change while it is here
-    int32_t slot;   // of its reference
+    uint32_t slot;  // of its reference, and kMade
+  };
+  // The rest of a reference: 16 bytes where the whole took 24.
+  struct Stored {
+    Theory* link;
+    int32_t state;
+    uint16_t word;
+    int16_t frame;
   };
   // Types of their own, so the comparisons compile inline.
   struct LowerScore {
@@ -122,7 +132,11 @@ class TheoryStack {
   static constexpr LowerScore Lower{};
   static constexpr HigherScore Higher{};
 
-  const TheoryRef& RefAt(const Key& key) const { return refs_[static_cast<std::size_t>(key.slot)]; }
+  TheoryRef RefAt(const Key& key) const {
+    const Stored& stored = refs_[key.slot & ~kMade];
+    return TheoryRef{key.score,  stored.state, stored.word, stored.frame, (key.slot & kMade) != 0,
+                     stored.link};
+  }
 
   // The arrays are as long as their capacity, with the counts beside them,
   // so that a push writes into place without a call.
@@ -192,8 +206,8 @@ class TheoryStack {
   int32_t best_ = kEmptyBest;
   int32_t extended_ = 0;
   std::vector<Key> heap_;
-  std::vector<TheoryRef> refs_;
-  std::vector<TheoryRef> kept_;  // KeepBest's
+  std::vector<Stored> refs_;
+  std::vector<Stored> kept_;  // KeepBest's
 };
 
 }  // namespace vok
