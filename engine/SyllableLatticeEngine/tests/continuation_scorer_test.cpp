@@ -45,7 +45,9 @@ TEST(ContinuationScorerTest, ScoresAreThoseOfTheCoreModelAtEveryWeight) {
         best_reached = best_reached || score == row.best;
       }
       // A sentence end continues only into its own class.
-      if (w != end) EXPECT_TRUE(best_reached) << "word " << w;
+      if (w != end) {
+        EXPECT_TRUE(best_reached) << "word " << w;
+      }
       const int byte = core.entry(w).unigram;
       EXPECT_EQ(core.GetUnigramScore(w), static_cast<int16_t>(-std::trunc(byte * double{weight})))
           << "word " << w;
