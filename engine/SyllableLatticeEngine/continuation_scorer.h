@@ -5,7 +5,9 @@
 // table and the class bigram weight it had when the scorer was made.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "engine/core/core_lm.h"
 
@@ -18,17 +20,25 @@ class ContinuationScorer {
     const uint8_t* bytes = nullptr;  // null: every next class reads the byte 255
     int32_t word_class = CoreLM::kNoClass;
     int32_t in_class = 255;
+    // No next class scores higher, so a search can pass over a word that
+    // cannot reach its beam even with the best of them.
+    int16_t best = 0;
   };
 
   ContinuationScorer() = default;
   explicit ContinuationScorer(const CoreLM& core)
-      : classes_(core.class_count()), end_class_(core.token_class(CoreLM::kEnd)) {
+      : classes_(core.class_count()),
+        end_class_(core.token_class(CoreLM::kEnd)),
+        lowest_byte_(static_cast<std::size_t>(std::max(classes_, 0)), kNotLooked) {
     for (int bytes = 0; bytes < kByteSums; ++bytes) weighted_[bytes] = core.WeightedClassBigramScore(bytes);
   }
 
-  static Row RowOf(const CoreLM& core, int w) {
+  // Not const: the lowest byte of each class row is looked up once.
+  Row RowOf(const CoreLM& core, int w) {
     const CoreLM::ContinuationTerms terms = core.GetContinuationTerms(w);
-    return Row{core.table_row(terms.word_class), terms.word_class, terms.in_class};
+    Row row{core.table_row(terms.word_class), terms.word_class, terms.in_class};
+    row.best = BestOf(row);
+    return row;
   }
 
   int16_t Score(const Row& row, int next_class) const {
@@ -39,10 +49,32 @@ class ContinuationScorer {
 
  private:
   static constexpr int kByteSums = 255 + 255 + 1;
+  static constexpr int16_t kNotLooked = -1;
+
+  // The row's bytes lie between its lowest and 255 (any class outside the
+  // table). A weighted score is the byte sum times one weight, so it only
+  // falls or only rises with the sum: one end of the range scores best.
+  int16_t BestOf(const Row& row) {
+    int lowest = 255;
+    if (row.bytes) {
+      int16_t& looked = lowest_byte_[static_cast<std::size_t>(row.word_class)];
+      if (looked == kNotLooked) looked = LowestByte(row.bytes);
+      lowest = looked;
+    }
+    return std::max(weighted_[lowest + row.in_class], weighted_[255 + row.in_class]);
+  }
+
+  // A plain minimum, which compiles into vector instructions.
+  uint8_t LowestByte(const uint8_t* bytes) const {
+    uint8_t lowest = 255;
+    for (int c = 0; c < classes_; ++c) lowest = std::min(lowest, bytes[c]);
+    return lowest;
+  }
 
   int classes_ = 0;
   int end_class_ = CoreLM::kNoClass;
   int16_t weighted_[kByteSums] = {};
+  std::vector<int16_t> lowest_byte_;  // per class; kNotLooked until looked up
 };
 
 }  // namespace vok

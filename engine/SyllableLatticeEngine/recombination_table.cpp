@@ -28,41 +28,14 @@ void RecombinationTable::Clear() {
   used_slots_.clear();
 }
 
-int RecombinationTable::SlotOf(int32_t state) const {
-  const int states = static_cast<int>(slots_.size()) - 1;
-  return state >= 0 && state < states ? state : unknown_slot_;
-}
-
-Theory* RecombinationTable::Join(Chain* chain, Theory* theory, int32_t score) {
-  if (!chain->head) {
-    chain->head = chain->tail = theory;
+Theory* RecombinationTable::AddHashed(const TheoryRef& ref, Theory* theory) {
+  const uint64_t key =
+      (uint64_t{static_cast<uint32_t>(ref.state)} << 32) | static_cast<uint32_t>(theory->word_graph);
+  Chain& chain = hash_[key];
+  if (!chain.head) {
+    chain.head = chain.tail = theory;
     return nullptr;
   }
-  // Scores arrive in descending order, so the end of the chain is the place;
-  // a better late arrival still goes where its score belongs.
-  Theory* at = chain->tail;
-  if (at->score < score) {
-    at = chain->head;
-    while (at->next && at->next->score >= score) at = at->next;
-  }
-  theory->next = at->next;
-  at->next = theory;
-  if (!theory->next) chain->tail = theory;
-  return chain->head;
-}
-
-Theory* RecombinationTable::Add(const TheoryRef& ref) {
-  Theory* theory = ref.record();
-  theory->next = nullptr;
-  if (hashed_) {
-    const uint64_t key =
-        (uint64_t{static_cast<uint32_t>(ref.state)} << 32) | static_cast<uint32_t>(theory->word_graph);
-    return Join(&hash_[key], theory, ref.score);
-  }
-  if (slots_.empty()) return nullptr;
-  const int slot = SlotOf(ref.state);
-  Chain& chain = slots_[static_cast<std::size_t>(slot)];
-  if (!chain.head) used_slots_.push_back(slot);
   return Join(&chain, theory, ref.score);
 }
 

@@ -24,15 +24,45 @@ class RecombinationTable {
   // Theories come best first. The first theory of a key becomes its head
   // (returns null); a later one joins the end of the head's chain, behind
   // every theory of an equal or higher score (returns the head).
-  Theory* Add(const TheoryRef& ref);
+  Theory* Add(const TheoryRef& ref) {
+    Theory* theory = ref.record();
+    theory->next = nullptr;
+    if (hashed_) return AddHashed(ref, theory);
+    if (slots_.empty()) return nullptr;
+    const int slot = SlotOf(ref.state);
+    Chain& chain = slots_[static_cast<std::size_t>(slot)];
+    if (!chain.head) {
+      used_slots_.push_back(slot);
+      chain.head = chain.tail = theory;
+      return nullptr;
+    }
+    return Join(&chain, theory, ref.score);
+  }
 
  private:
   struct Chain {
     Theory* head = nullptr;
     Theory* tail = nullptr;
   };
-  int SlotOf(int32_t state) const;
-  static Theory* Join(Chain* chain, Theory* theory, int32_t score);
+  int SlotOf(int32_t state) const {
+    const int states = static_cast<int>(slots_.size()) - 1;
+    return state >= 0 && state < states ? state : unknown_slot_;
+  }
+  Theory* AddHashed(const TheoryRef& ref, Theory* theory);
+  // Into a chain that has a head.
+  static Theory* Join(Chain* chain, Theory* theory, int32_t score) {
+    // Scores arrive in descending order, so the end of the chain is the
+    // place; a better late arrival still goes where its score belongs.
+    Theory* at = chain->tail;
+    if (at->score < score) {
+      at = chain->head;
+      while (at->next && at->next->score >= score) at = at->next;
+    }
+    theory->next = at->next;
+    at->next = theory;
+    if (!theory->next) chain->tail = theory;
+    return chain->head;
+  }
 
   bool hashed_ = false;
   int unknown_slot_ = 0;

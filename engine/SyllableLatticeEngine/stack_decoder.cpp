@@ -187,44 +187,75 @@ void StackDecoder::ExpandFrame(int t, const TheoryStack& stack) {
 }
 
 int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
-  struct Arc {
-    int node;
-    int frame;
-    int32_t score;
-  };
   const int64_t stack_best = stack.best();
-  std::vector<Arc> arcs{{0, t, 0}};
-  std::vector<WordEntryItem> found;
-  while (!arcs.empty()) {
-    const Arc arc = arcs.back();
-    arcs.pop_back();
+  arcs_.assign(1, Arc{0, t, 0});
+  found_.clear();
+  while (!arcs_.empty()) {
+    const Arc arc = arcs_.back();
+    arcs_.pop_back();
     int count = 0;
     const SortedRecord* list = table_->SortedList(arc.frame, &count);
-    for (int i = 0; i < count; ++i) {
+    const auto entries = static_cast<std::size_t>(count);
+    // The children first: the lookups do not depend on one another, so
+    // their cache misses overlap.
+    children_.resize(entries);
+    if (arc.node != 0) {
+      for (std::size_t i = 0; i < entries; ++i) child_cache_.Prefetch(arc.node, list[i].label);
+    }
+    for (std::size_t i = 0; i < entries; ++i) {
       const SortedRecord& entry = list[i];
-      if (entry.back >= arc.frame) continue;
-      const int child = FindChild(arc.node, entry.label);
+      children_[i] = entry.back < arc.frame ? FindChild(arc.node, entry.label) : -1;
+    }
+    CollectWords(arc, list, stack_best);
+    for (std::size_t i = 0; i < entries; ++i) {
+      const int child = children_[i];
       if (child < 0) continue;
+      const SortedRecord& entry = list[i];
       const int32_t score = arc.score + entry.score;
       const int start = entry.back;
       if (!(score + stack_best + beam_ > frame_best_[start])) continue;
-      const LexTreeNode* node = constraint_->GetNode(child);
-      for (const EntryLink* link = constraint_->GetLink(node->links); link;
-           link = constraint_->GetLink(link->next)) {
-        const uint16_t word = link->entry;
-        if (word == CLexTree::kNone) continue;
+      for (const uint16_t word : child_words_[i]) {
         const int32_t item_score = score + core_->GetUnigramScore(word) + word_insertion_penalty_;
-        found.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
+        found_.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
         const int64_t reached = item_score + stack_best;
         if (reached > frame_best_[start]) frame_best_[start] = static_cast<int32_t>(reached);
       }
-      if (node->child >= 0 && start > 0) arcs.push_back(Arc{child, start, score});
+      if (constraint_->GetNode(child)->child >= 0 && start > 0) arcs_.push_back(Arc{child, start, score});
     }
   }
-  for (const WordEntryItem& item : found) {
+  for (const WordEntryItem& item : found_) {
     if (item.score + stack_best + beam_ > frame_best_[item.start]) items_.push_back(item);
   }
   return static_cast<int>(items_.size());
+}
+
+void StackDecoder::CollectWords(const Arc& arc, const SortedRecord* list, int64_t stack_best) {
+  const std::size_t entries = children_.size();
+  if (child_words_.size() < entries) child_words_.resize(entries);
+  walks_.clear();
+  for (std::size_t i = 0; i < entries; ++i) {
+    child_words_[i].clear();
+    if (children_[i] < 0) continue;
+    // Frame bests only rise: a child that fails the beam now fails it later.
+    const SortedRecord& entry = list[i];
+    if (!(arc.score + entry.score + stack_best + beam_ > frame_best_[entry.back])) continue;
+    const LexTreeNode* node = constraint_->GetNode(children_[i]);
+    if (const EntryLink* link = constraint_->GetLink(node->links)) walks_.push_back(Walk{link, i});
+  }
+  // A link a child a round, so that the chains' cache misses overlap.
+  while (!walks_.empty()) {
+    for (std::size_t k = 0; k < walks_.size();) {
+      Walk& walk = walks_[k];
+      if (walk.link->entry != CLexTree::kNone) child_words_[walk.child].push_back(walk.link->entry);
+      walk.link = constraint_->GetLink(walk.link->next);
+      if (walk.link) {
+        ++k;
+      } else {
+        walk = walks_.back();
+        walks_.pop_back();
+      }
+    }
+  }
 }
 
 int StackDecoder::FindChild(int node, uint16_t syllable) {
@@ -272,7 +303,8 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
   return pushed;
 }
 
-inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, int start, int32_t score) {
+[[gnu::always_inline]] inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent,
+                                                           int start, int32_t score) {
   TheoryStack* stack = start >= 0 && start < kStacks && stacks_[start] ? stacks_[start] : MakeStack(start);
   if (!stack) return 0;
   if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
@@ -298,23 +330,31 @@ inline int StackDecoder::PushTheory(const Extension& extension, Theory* parent, 
 }
 
 int StackDecoder::ExtendWithinBeam(Theory* theory) {
-  // The scores of all extensions first, without a branch on the beam, which
-  // is as likely to pass as not; a stack's best only rises, so the pushes
-  // after, checked against the best as it stands then, are those the
-  // extensions one by one would make.
-  candidates_.resize(extensions_.size());
+  // The scores of all live extensions first, without a branch on the beam,
+  // which is as likely to pass as not; a stack's best only rises, so the
+  // pushes after, checked against the best as it stands then, are those the
+  // extensions one by one would make. An extension that falls out of the
+  // beam even with its best language score is dead for the rest of the
+  // stack: its theories come best first, and the floor only rises.
+  candidates_.resize(live_.size());
   std::size_t count = 0;
-  for (std::size_t i = 0; i < extensions_.size(); ++i) {
-    const Extension& extension = extensions_[i];
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < live_.size(); ++k) {
+    const int32_t i = live_[k];
+    const Extension& extension = extensions_[static_cast<std::size_t>(i)];
     const int start = extension.item.start;
     const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
     const int64_t floor = target ? int64_t{target->best()} - beam_ : INT64_MIN;
+    const int64_t reach = int64_t{theory->score} + extension.item.score;
+    if (reach + extension.best_language <= floor) continue;
+    live_[kept++] = i;
     const int lm = older_form_ ? scorer_.Score(extension.row, theory->state)
                                : OtherLanguageScore(theory, extension.item.word);
-    const int64_t score = int64_t{theory->score} + extension.item.score + lm;
-    candidates_[count] = Candidate{static_cast<int32_t>(i), static_cast<int32_t>(score)};
+    const int64_t score = reach + lm;
+    candidates_[count] = Candidate{i, static_cast<int32_t>(score)};
     count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
   }
+  live_.resize(kept);
   int made = 0;
   for (std::size_t k = 0; k < count; ++k) {
     const Candidate& candidate = candidates_[k];
@@ -325,11 +365,23 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
 }
 
 void StackDecoder::PrepareExtensions() {
-  extensions_.clear();
-  for (const WordEntryItem& item : items_) {
-    extensions_.push_back(
-        Extension{item, StateOf(item.word),
-                  older_form_ ? ContinuationScorer::RowOf(*core_, item.word) : ContinuationScorer::Row{}});
+  // Written in place: a record put together on the stack and copied whole
+  // waited for its parts to be stored.
+  extensions_.resize(items_.size());
+  live_.resize(items_.size());
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const WordEntryItem& item = items_[i];
+    Extension& extension = extensions_[i];
+    extension.item = item;
+    extension.state = StateOf(item.word);
+    if (older_form_) {
+      extension.row = scorer_.RowOf(*core_, item.word);
+      extension.best_language = extension.row.best;
+    } else {
+      extension.row = ContinuationScorer::Row{};
+      extension.best_language = kAnyLanguageScore;
+    }
+    live_[i] = static_cast<int32_t>(i);
   }
 }
 

@@ -113,7 +113,10 @@ class StackDecoder {
     WordEntryItem item;
     int32_t state;                // the word's language-model state
     ContinuationScorer::Row row;  // the older core form's terms
+    int32_t best_language;        // no theory gets a higher language score
   };
+  // Above every language score, which are 16-bit.
+  static constexpr int32_t kAnyLanguageScore = INT16_MAX;
 
   // The record of a theory whose record is not made yet, or null when the
   // pool is used up.
@@ -125,6 +128,15 @@ class StackDecoder {
   int32_t StateOf(uint16_t word) const;
   void ExpandFrame(int t, const TheoryStack& stack);
   int ExpandThroughTree(int t, const TheoryStack& stack);
+  // A tree node to follow from the frame it reached.
+  struct Arc {
+    int node;
+    int frame;
+    int32_t score;
+  };
+  // The words of children_ that may pass the beam into child_words_; the
+  // others are left empty.
+  void CollectWords(const Arc& arc, const SortedRecord* list, int64_t stack_best);
   // The tree's child, remembered for the rest of the decode.
   int FindChild(int node, uint16_t syllable);
   void ExtendStack(TheoryStack* stack, int t);
@@ -159,7 +171,22 @@ class StackDecoder {
   int32_t right_window_ = 0;
   int32_t word_start_offset_pen_ = 0;
   std::vector<WordEntryItem> items_;
+  // ExpandThroughTree's: the tree nodes still to follow from the frame they
+  // reached, the items found, the children of one node by the entries of a
+  // frame, and the words of those children.
+  std::vector<Arc> arcs_;
+  std::vector<WordEntryItem> found_;
+  std::vector<int> children_;
+  std::vector<std::vector<uint16_t>> child_words_;
+  // The link a child's walk has reached.
+  struct Walk {
+    const EntryLink* link;
+    std::size_t child;
+  };
+  std::vector<Walk> walks_;
   std::vector<Extension> extensions_;
+  // The extensions that theories of the stack being extended can still push.
+  std::vector<int32_t> live_;
   // An extension whose score passed the beam, and the score.
   struct Candidate {
     int32_t extension;

@@ -22,16 +22,13 @@ class TheoryStack {
   // in range.
   static constexpr int32_t kEmptyBest = INT32_MIN + 100000;
 
-  TheoryStack() {
-    heap_.reserve(kCapacity);
-    refs_.reserve(kCapacity);
-  }
+  TheoryStack() = default;
   TheoryStack(const TheoryStack&) = delete;
   TheoryStack& operator=(const TheoryStack&) = delete;
 
   void Reset() {
-    heap_.clear();
-    refs_.clear();
+    count_ = 0;
+    ref_count_ = 0;
     best_ = kEmptyBest;
     extended_ = 0;
   }
@@ -41,26 +38,28 @@ class TheoryStack {
   }
   // The same from the fields, for a reference the caller has not stored: a
   // copy of a record just written would often wait for those writes.
-  int Push(int32_t score, int32_t state, uint16_t word, int16_t frame, bool made, Theory* link) {
-    const Key key{score, static_cast<int32_t>(refs_.size())};
-    refs_.push_back(TheoryRef{score, state, word, frame, made, link});
-    heap_.push_back(key);
-    SiftUp(heap_.size() - 1, key);
+  [[gnu::always_inline]] int Push(int32_t score, int32_t state, uint16_t word, int16_t frame, bool made,
+                                  Theory* link) {
+    if (ref_count_ == refs_.size()) Grow(&refs_);
+    if (count_ == heap_.size()) Grow(&heap_);
+    const Key key{score, static_cast<uint32_t>(ref_count_) | (made ? kMade : 0u)};
+    refs_[ref_count_++] = Stored{link, state, word, frame};
+    SiftUp(count_++, key);
     if (score > best_) best_ = score;
     return 0;
   }
   // The best theory into `top` (removed); false when empty.
   bool Pop(TheoryRef* top) {
-    if (heap_.empty()) return false;
+    if (count_ == 0) return false;
     *top = RefAt(heap_.front());
-    const std::size_t last = heap_.size() - 1;
+    const std::size_t last = count_ - 1;
     if (last > 0) SiftUp(MoveHoleDown(last), heap_[last]);
-    heap_.pop_back();
+    count_ = last;
     return true;
   }
   // Every theory, best first, without changing the stack's records.
   std::vector<Theory*> Snapshot() const {
-    std::vector<Key> keys = heap_;
+    std::vector<Key> keys(heap_.begin(), heap_.begin() + static_cast<std::ptrdiff_t>(count_));
     std::sort(keys.begin(), keys.end(), Higher);
     std::vector<Theory*> theories;
     theories.reserve(keys.size());
@@ -71,25 +70,28 @@ class TheoryStack {
   // stack.
   template <class Release>
   void ReleaseAll(Release&& release) {
-    for (const Key& key : heap_) release(RefAt(key));
-    heap_.clear();
-    refs_.clear();
+    for (std::size_t i = 0; i < count_; ++i) release(RefAt(heap_[i]));
+    count_ = 0;
+    ref_count_ = 0;
   }
   // Keeps the `keep` best theories; the others are handed to `release`.
   template <class Release>
   void KeepBest(int keep, Release&& release) {
-    if (static_cast<int>(heap_.size()) <= keep) return;
-    std::nth_element(heap_.begin(), heap_.begin() + keep, heap_.end(), Higher);
-    for (std::size_t i = static_cast<std::size_t>(keep); i < heap_.size(); ++i) release(RefAt(heap_[i]));
-    heap_.resize(static_cast<std::size_t>(keep));
-    std::make_heap(heap_.begin(), heap_.end(), Lower);
+    if (static_cast<int>(count_) <= keep) return;
+    const auto kept = static_cast<std::size_t>(keep);
+    const auto begin = heap_.begin();
+    std::nth_element(begin, begin + keep, begin + static_cast<std::ptrdiff_t>(count_), Higher);
+    for (std::size_t i = kept; i < count_; ++i) release(RefAt(heap_[i]));
+    count_ = kept;
+    std::make_heap(begin, begin + keep, Lower);
     // The references of the kept theories move to the front, in heap order.
-    kept_.clear();
-    for (Key& key : heap_) {
-      kept_.push_back(RefAt(key));
-      key.slot = static_cast<int32_t>(kept_.size()) - 1;
+    if (kept_.size() < kept) kept_.resize(kept);
+    for (std::size_t i = 0; i < kept; ++i) {
+      kept_[i] = refs_[heap_[i].slot & ~kMade];
+      heap_[i].slot = static_cast<uint32_t>(i) | (heap_[i].slot & kMade);
     }
     refs_.swap(kept_);
+    ref_count_ = kept;
   }
   // Trades the memory of the arrays with the other stack; both must be
   // empty. The decoder hands the large arrays of a stack it has extended to
@@ -101,14 +103,24 @@ class TheoryStack {
   }
 
   int32_t best() const { return best_; }
-  int count() const { return static_cast<int>(heap_.size()); }
+  int count() const { return static_cast<int>(count_); }
   int32_t extended() const { return extended_; }
   void CountExtended() { ++extended_; }
 
  private:
+  // Set in a key's slot when the theory's record is made; a stack holds
+  // far fewer than 2^31 references.
+  static constexpr uint32_t kMade = 0x80000000u;
   struct Key {
     int32_t score;  // the theory's, which does not change while it is here
-    int32_t slot;   // of its reference
+    uint32_t slot;  // of its reference, and kMade
+  };
+  // The rest of a reference: 16 bytes where the whole took 24.
+  struct Stored {
+    Theory* link;
+    int32_t state;
+    uint16_t word;
+    int16_t frame;
   };
   // Types of their own, so the comparisons compile inline.
   struct LowerScore {
@@ -120,7 +132,18 @@ class TheoryStack {
   static constexpr LowerScore Lower{};
   static constexpr HigherScore Higher{};
 
-  const TheoryRef& RefAt(const Key& key) const { return refs_[static_cast<std::size_t>(key.slot)]; }
+  TheoryRef RefAt(const Key& key) const {
+    const Stored& stored = refs_[key.slot & ~kMade];
+    return TheoryRef{key.score,  stored.state, stored.word, stored.frame, (key.slot & kMade) != 0,
+                     stored.link};
+  }
+
+  // The arrays are as long as their capacity, with the counts beside them,
+  // so that a push writes into place without a call.
+  template <class T>
+  [[gnu::noinline]] static void Grow(std::vector<T>* array) {
+    array->resize(std::max<std::size_t>(kCapacity, 2 * array->size()));
+  }
 
   // Push and Pop move the keys exactly as std::push_heap and std::pop_heap
   // do, so that theories of equal scores come out in the order they always
@@ -150,12 +173,13 @@ class TheoryStack {
       const std::size_t right = 2 * hole + 2;
       const std::size_t grand = 2 * right + 2;  // the right child's right child
       const bool left_wins = heap[right].score < heap[right - 1].score;
-      // All ones when the left child wins: picks its children's scores.
-      const uint32_t left = 0u - static_cast<uint32_t>(left_wins);
-      const int32_t grand_left = static_cast<int32_t>((static_cast<uint32_t>(heap[grand - 3].score) & left) |
-                                                      (static_cast<uint32_t>(heap[grand - 1].score) & ~left));
-      const int32_t grand_right = static_cast<int32_t>((static_cast<uint32_t>(heap[grand - 2].score) & left) |
-                                                       (static_cast<uint32_t>(heap[grand].score) & ~left));
+      // Read before the winner is known; the selects compile to moves.
+      const int32_t left_left = heap[grand - 3].score;
+      const int32_t left_right = heap[grand - 2].score;
+      const int32_t right_left = heap[grand - 1].score;
+      const int32_t right_right = heap[grand].score;
+      const int32_t grand_left = left_wins ? left_left : right_left;
+      const int32_t grand_right = left_wins ? left_right : right_right;
       const std::size_t child = right - static_cast<std::size_t>(left_wins);
       const std::size_t next = 2 * child + 2 - static_cast<std::size_t>(grand_right < grand_left);
       heap[hole] = heap[child];
@@ -177,11 +201,13 @@ class TheoryStack {
     return hole;
   }
 
+  std::size_t count_ = 0;      // keys in the heap
+  std::size_t ref_count_ = 0;  // references stored
   int32_t best_ = kEmptyBest;
   int32_t extended_ = 0;
   std::vector<Key> heap_;
-  std::vector<TheoryRef> refs_;
-  std::vector<TheoryRef> kept_;  // KeepBest's
+  std::vector<Stored> refs_;
+  std::vector<Stored> kept_;  // KeepBest's
 };
 
 }  // namespace vok

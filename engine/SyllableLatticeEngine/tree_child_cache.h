@@ -1,9 +1,9 @@
 // The children of a pronunciation tree's nodes that the stack decoder looked
-// up, remembered in a table of fixed size: each slot holds the last (node,
-// syllable) pair that fell on it. Memory and the cost of a lookup stay the
-// same however long the engine runs; a map that grew with every new pair was
-// rebuilt now and then, and the decode that grew it took tens of
-// milliseconds longer.
+// up, remembered in a table of fixed size: a pair may take any of the four
+// slots of its set, one cache line, and a new pair pushes out the oldest of
+// them. Memory and the cost of a lookup stay the same however long the engine
+// runs; a map that grew with every new pair was rebuilt now and then, and the
+// decode that grew it took tens of milliseconds longer.
 #pragma once
 
 #include <cstddef>
@@ -16,21 +16,33 @@ namespace vok {
 
 class TreeChildCache {
  public:
-  static constexpr int kSlotBits = 19;
+  static constexpr int kSlotBits = 19;  // slots in all
+  static constexpr int kWays = 4;       // slots of a set
+  static constexpr int kSetBits = kSlotBits - 2;
+  static_assert(kWays == 1 << (kSlotBits - kSetBits));
 
   // Forgets every pair (the tree changed).
-  void Clear() { slots_.assign(slots_.size(), Slot{}); }
+  void Clear() { sets_.assign(sets_.size(), Set{}); }
+
+  // Starts reading the set of the pair, for a Find soon after: the sets lie
+  // far apart, and the reads of several pairs overlap.
+  void Prefetch(int node, uint16_t syllable) {
+    if (!sets_.empty()) __builtin_prefetch(&SetOf(KeyOf(node, syllable)));
+  }
 
   // The child of `node` by `syllable`, as `tree.FindChild` gives it.
   int Find(const CLexTree& tree, int node, uint16_t syllable) {
-    if (slots_.empty()) slots_.resize(std::size_t{1} << kSlotBits);
-    const uint64_t key = (uint64_t{static_cast<uint32_t>(node)} << 16) | syllable;
-    Slot& slot = slots_[(key * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits)];
-    if (slot.key != key) {
-      slot.key = key;
-      slot.child = tree.FindChild(node, syllable);
+    if (sets_.empty()) sets_.resize(std::size_t{1} << kSetBits);
+    const uint64_t key = KeyOf(node, syllable);
+    Slot* ways = SetOf(key).ways;
+    for (int w = 0; w < kWays; ++w) {
+      if (ways[w].key == key) return ways[w].child;
     }
-    return slot.child;
+    // A tree walk costs a cache miss a sibling: two pairs that took turns
+    // in one slot made one of them walk on every decode.
+    for (int w = kWays - 1; w > 0; --w) ways[w] = ways[w - 1];
+    ways[0] = Slot{key, tree.FindChild(node, syllable)};
+    return ways[0].child;
   }
 
  private:
@@ -40,7 +52,15 @@ class TreeChildCache {
     uint64_t key = kEmpty;
     int32_t child = -1;
   };
-  std::vector<Slot> slots_;
+  struct alignas(64) Set {
+    Slot ways[kWays];
+  };
+  static uint64_t KeyOf(int node, uint16_t syllable) {
+    return (uint64_t{static_cast<uint32_t>(node)} << 16) | syllable;
+  }
+  Set& SetOf(uint64_t key) { return sets_[(key * 0x9E3779B97F4A7C15u) >> (64 - kSetBits)]; }
+
+  std::vector<Set> sets_;
 };
 
 }  // namespace vok
