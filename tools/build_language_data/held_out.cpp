@@ -68,8 +68,12 @@ HeldOutFigures EvaluateHeldOut(const std::vector<std::string>& paths, std::size_
         f.unigram += Cost(model.counts[static_cast<std::size_t>(w)] / unigram_total);
         f.bigram += Cost(model.core->Bigram(model.core_class[static_cast<std::size_t>(w2)], cc) *
                          model.InClass(w, false));
-        const double p3 = i == 0 ? model.page->Bigram(c2, c3) : model.page->Trigram(c1, c2, c3);
-        f.trigram += Cost(p3 * model.InClass(w, true));
+        if (model.word_page) {
+          f.trigram += Cost(i == 0 ? model.word_page->Bigram(w2, w) : model.word_page->Trigram(w1, w2, w));
+        } else {
+          const double p3 = i == 0 ? model.page->Bigram(c2, c3) : model.page->Trigram(c1, c2, c3);
+          f.trigram += Cost(p3 * model.InClass(w, true));
+        }
 
         const vok::CoreLM::WordEntry e = core->entry(w);
         f.engine_unigram += ByteCost(e.unigram, core->unigram_bias(), core->unigram_shift());
@@ -77,11 +81,18 @@ HeldOutFigures EvaluateHeldOut(const std::vector<std::string>& paths, std::size_
                                     core->bigram_bias(), s) +
                            ByteCost(e.in_class, core->in_class_bias(), core->in_class_shift());
         int level = 0;
-        const int requantised =
-            i == 0 ? page->ClassBigram(page->WordClass(w2), page->WordClass(w), &level)
-                   : page->ClassTrigram(page->WordClass(w1), page->WordClass(w2), page->WordClass(w), &level);
-        f.engine_trigram += ByteCost(-requantised, page->bias(2), page->shift(2)) +
-                            ByteCost(page->entry(w).in_class, core->in_class_bias(), core->in_class_shift());
+        if (page->semi_class()) {
+          // Semi-class scores count steps of 2^8 log units.
+          const int score = i == 0 ? page->GetBigramScore(w2, w) : page->GetTrigramScore(w1, w2, w);
+          f.engine_trigram += -static_cast<double>(score) * 256.0;
+        } else {
+          const int requantised = i == 0 ? page->ClassBigram(page->WordClass(w2), page->WordClass(w), &level)
+                                         : page->ClassTrigram(page->WordClass(w1), page->WordClass(w2),
+                                                              page->WordClass(w), &level);
+          f.engine_trigram +=
+              ByteCost(-requantised, page->bias(2), page->shift(2)) +
+              ByteCost(page->entry(w).in_class, core->in_class_bias(), core->in_class_shift());
+        }
         w1 = w2;
         w2 = w;
       }

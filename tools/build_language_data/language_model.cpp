@@ -300,14 +300,26 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
   // in two classes and the class bigram said little more than the unigram.
   model->core_class = ExchangeClasses(options.core_classes, fixed, order, ngrams.bigrams, options.exchange);
   const bool with_page = !options.page_name.empty();
-  model->page_class =
-      with_page ? ExchangeClasses(options.page_classes, fixed, order, ngrams.bigrams, options.exchange)
-                : model->core_class;
+  const bool word_page = with_page && options.page_of_words;
+  if (word_page) {
+    // The tokens keep their classes; word w takes the class after them.
+    model->page_class.resize(static_cast<std::size_t>(n));
+    for (int w = 0; w < n; ++w)
+      model->page_class[static_cast<std::size_t>(w)] = w < n_words ? kClassTokenCount + w : w - n_words;
+  } else {
+    model->page_class =
+        with_page ? ExchangeClasses(options.page_classes, fixed, order, ngrams.bigrams, options.exchange)
+                  : model->core_class;
+  }
   model->core_class_counts = ClassCounts(counts, model->core_class, options.core_classes);
-  const int page_classes = with_page ? options.page_classes : options.core_classes;
+  const int page_classes = word_page ? n : with_page ? options.page_classes : options.core_classes;
   model->page_class_counts = ClassCounts(counts, model->page_class, page_classes);
   model->core = std::make_unique<ClassNgrams>(ngrams, model->core_class, options.core_classes, kStartToken);
-  model->page = std::make_unique<ClassNgrams>(ngrams, model->page_class, page_classes, kStartToken);
+  if (word_page) {
+    model->word_page = std::make_unique<WordTrigramModel>(ngrams, model->token(kStartToken));
+  } else {
+    model->page = std::make_unique<ClassNgrams>(ngrams, model->page_class, page_classes, kStartToken);
+  }
   const ClassNgrams& core = *model->core;
 
   // One shift: the smallest whose 255 steps hold the share of the core costs.
@@ -339,8 +351,16 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
   if (!WriteBytes(core_path, core_file.Write())) return "cannot write " + core_path;
 
   PageModelFile page_file;
+  WordTrigramFile word_file;
   const std::string page_path = folder + "/" + options.page_name;
-  if (with_page) {
+  if (word_page) {
+    std::vector<std::string> texts(input.words);
+    for (const char* token : kClassTokens) texts.emplace_back(token);
+    word_file = BuildWordTrigramFile(*model->word_page, texts, model->page_class, n, options.prune_ratio);
+    for (const auto& word : word_file.file.words) model->page_blocks += static_cast<int>(word.groups.size());
+    model->page_trigrams = word_file.trigrams;
+    if (!WriteBytes(page_path, word_file.file.Write())) return "cannot write " + page_path;
+  } else if (with_page) {
     page_file = BuildPageModel(*model->page, n, shift, options);
     for (const int32_t bias : page_file.file.biases)
       if (bias > 255) return "the page model's costs need a larger shift";
@@ -393,18 +413,24 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
       return "page data of word " + std::to_string(w) + " reads back wrong";
   }
   if (!with_page) return std::string();
-  std::string error = CheckPageModel(page_file.file, &page_check);
+  std::string error =
+      word_page ? CheckWordTrigramFile(word_file, &page_check) : CheckPageModel(page_file.file, &page_check);
   if (!error.empty()) return error;
 
-  const auto records = CacheRecords(*model->page, &page_check, options.cache_entries);
+  const auto records = word_page ? WordTrigramCacheRecords(*model->word_page, model->page_class, &page_check,
+                                                           options.cache_entries)
+                                 : CacheRecords(*model->page, &page_check, options.cache_entries);
   const std::string cache_path = folder + "/" + options.cache_name;
   if (!WriteBytes(cache_path, vok_testing::WritePageCache(records))) return "cannot write " + cache_path;
   vok::PageLM cached(page_path.c_str(), vok::PageLM::kOrder, 1.0f, vok::PageLM::kDefaultCacheSize);
   if (cached.LoadCache(cache_path.c_str()) != static_cast<int>(records.size()))
     return "the page cache does not load";
   int level = -1;
+  // The word trigram's keys name words by their text in the lexicon.
+  if (word_page) cached.BindClassTokens(*from_binary.words());
   for (const auto& r : records) {
-    const int score = r.key[0] == vok::PageLM::kBigramKey
+    const int score = word_page ? cached.GetClassTrigramScore(r.key[0], r.key[1], r.key[2], &level)
+                      : r.key[0] == vok::PageLM::kBigramKey
                           ? cached.ClassBigram(r.key[1], r.key[2], &level)
                           : cached.ClassTrigram(r.key[0], r.key[1], r.key[2], &level);
     if (level != vok::PageLM::kCacheHit || static_cast<uint16_t>(score) != r.score)

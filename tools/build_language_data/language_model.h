@@ -2,11 +2,12 @@
 // clustering (core and page classes apart), class n-gram probabilities from
 // the n-gram statistics carried onto the lexicon's words, and the files:
 // the lexicon text with counts and both classes ("Lexicon.txt"), the class
-// bigram core model in its older form ("LM1"), the class trigram page model
-// in its older form ("LM2"), its cache of the commonest class keys
-// ("PLMCache") and the binary lexicon ("Lexicon") written by the product's
-// own writer after a text load. Every written n-gram and back-off is read
-// back through the product's readers.
+// bigram core model in its older form ("LM1"), the page model ("LM2": the
+// class trigram in its older form, or a word trigram in the semi-class
+// form), its cache of the commonest keys ("PLMCache") and the binary
+// lexicon ("Lexicon") written by the product's own writer after a text
+// load. Every written n-gram and back-off is read back through the
+// product's readers.
 #pragma once
 
 #include <memory>
@@ -19,6 +20,7 @@
 #include "tools/build_language_data/vocabulary.h"
 #include "tools/build_language_data/word_classes.h"
 #include "tools/build_language_data/word_frequencies.h"
+#include "tools/build_language_data/word_trigram_model.h"
 
 namespace build_language_data {
 
@@ -39,6 +41,9 @@ struct LanguageModelOptions {
   // page model no converter reads, take fewer page classes).
   int core_classes = 1100;
   int page_classes = 3100;
+  // The page model as a word trigram: a class of its own for every word, in
+  // the semi-class form (page_classes is then not used).
+  bool page_of_words = false;
   ExchangeOptions exchange;
   // One shift for every order and both models: the smallest whose 255 steps
   // hold this share of the core model's class bigram costs (the rest, the
@@ -75,7 +80,8 @@ struct LanguageModel {
   std::vector<double> core_class_counts;
   std::vector<double> page_class_counts;
   std::unique_ptr<ClassNgrams> core;
-  std::unique_ptr<ClassNgrams> page;
+  std::unique_ptr<ClassNgrams> page;  // none when the page model is a word trigram
+  std::unique_ptr<WordTrigramModel> word_page;
   int shift = 0;
   int page_blocks = 0;
   int page_trigrams = 0;
