@@ -169,6 +169,10 @@ bool MeasureCodePage(const char* name, kernel::CodePage code_page,
   const auto dictionary = build_dictionaries::BuildBaseDictionary(code_page, characters, map, build);
   const std::chrono::duration<double> build_time = std::chrono::steady_clock::now() - build_start;
   const double build_cpu = bench::CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - build_cpu_start;
+  if (dictionary.refining_passes != static_cast<std::size_t>(build.refining_passes)) {
+    std::fprintf(stderr, "accuracy_bench: the %s records did not load for refining\n", name);
+    return false;
+  }
   std::printf("%s: %zu characters, %zu records, built in %.1f s on %u threads (%.1f s of CPU time)\n", name,
               dictionary.characters, dictionary.records, build_time.count(), build.jobs, build_cpu);
   const kernel::BaseFileNames names;
