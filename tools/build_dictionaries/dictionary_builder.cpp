@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <random>
+#include <string>
 #include <thread>
 
 #include "kernel/cell.h"
@@ -12,9 +15,12 @@
 #include "kernel/cluster_file.h"
 #include "kernel/code_page.h"
 #include "kernel/feature_file.h"
+#include "kernel/kernel_core.h"
+#include "kernel/olzun.h"
 #include "kernel/segment_distance.h"
 #include "kernel/segment_extractor.h"
 #include "kernel/segment_list_file.h"
+#include "platform/file_access.h"
 #include "tools/build_dictionaries/ink_synthesis.h"
 #include "tools/build_dictionaries/variant_groups.h"
 
@@ -46,9 +52,8 @@ kernel::DictionaryLayout UnitLayout(kernel::CodePage code_page) {
   return layout;
 }
 
-void Analyse(AnalysedSample& sample, const std::vector<Median>& medians, const InkStyle& style,
-             std::uint64_t seed, const kernel::DictionaryLayout& layout) {
-  const auto ink = SynthesizeInk(medians, style, seed);
+void Analyse(AnalysedSample& sample, std::span<const wrendle::StrokeEntry> ink,
+             const kernel::DictionaryLayout& layout) {
   const auto view = wrendle::StrokeListView::Parse(ink);
   if (!view) return;
   const std::optional<kernel::Cell> cell = kernel::TakeCell(*view);
@@ -201,9 +206,24 @@ std::vector<kernel::SegmentList> GroupLists(std::span<const AnalysedSample> samp
   return lists;
 }
 
+std::size_t ListCount(int lists) {
+  return static_cast<std::size_t>(std::clamp(lists, 1, kernel::kMaxListsPerRecord));
+}
+
+// The distinct segment lists of a character's records. Re-ranking weighs the
+// segment distances of the Big5 second level double, so that its
+// characters lose to near-identical ones of the first level: they get more
+// lists, to find their ink's nearest, and the first level fewer.
+std::size_t DistinctLists(kernel::CodePage code_page, std::uint16_t code, const BuildOptions& options) {
+  if (code_page != kernel::CodePage::kBig5) return ListCount(options.lists_per_record);
+  return ListCount(kernel::GetCharCategory(code_page, code) == 2 ? options.big5_second_level_lists
+                                                                 : options.big5_first_level_lists);
+}
+
 // Adds one record per group of the samples at `indices`.
 void AddGroups(std::span<const AnalysedSample> samples, const std::vector<std::size_t>& indices,
-               std::size_t count, std::size_t lists_per_record, CharacterRecords& result) {
+               std::size_t count, std::size_t distinct_lists, std::size_t stored_lists,
+               CharacterRecords& result) {
   std::vector<std::span<const std::uint8_t>> vectors;
   for (const std::size_t i : indices) vectors.push_back(samples[i].fine);
   for (const VariantGroup& group : GroupVariants(vectors, count)) {
@@ -219,15 +239,17 @@ void AddGroups(std::span<const AnalysedSample> samples, const std::vector<std::s
       mean[j] = static_cast<std::uint8_t>((sums[j] + members / 2) / members);
     const AnalysedSample& medoid = samples[indices[group.medoid]];
     result.records.push_back({std::move(mean), medoid.code});
-    for (kernel::SegmentList& list : GroupLists(samples, indices, group.members, lists_per_record))
-      result.lists.push_back(std::move(list));
+    std::vector<kernel::SegmentList> lists = GroupLists(samples, indices, group.members, distinct_lists);
+    // Re-ranking passes over empty lists at no cost.
+    lists.resize(stored_lists);
+    for (kernel::SegmentList& list : lists) result.lists.push_back(std::move(list));
   }
 }
 
 // The neat samples and the others are grouped apart, so that the fine detail
 // of neat writing keeps records of its own.
 CharacterRecords RecordsOf(std::span<const AnalysedSample> samples, std::size_t neat_records,
-                           std::size_t hasty_records, std::size_t lists_per_record) {
+                           std::size_t hasty_records, std::size_t distinct_lists, std::size_t stored_lists) {
   std::vector<std::size_t> neat;
   std::vector<std::size_t> others;
   for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -235,8 +257,8 @@ CharacterRecords RecordsOf(std::span<const AnalysedSample> samples, std::size_t 
   }
   CharacterRecords result;
   result.record_of_sample.resize(samples.size());
-  AddGroups(samples, neat, neat_records, lists_per_record, result);
-  AddGroups(samples, others, hasty_records, lists_per_record, result);
+  AddGroups(samples, neat, neat_records, distinct_lists, stored_lists, result);
+  AddGroups(samples, others, hasty_records, distinct_lists, stored_lists, result);
   return result;
 }
 
@@ -270,7 +292,7 @@ std::vector<AnalysedSample> AnalyseSamples(const std::vector<StrokeCharacter>& c
       sample.character = c;
       sample.code = *code;
       sample.variant = n;
-      Analyse(sample, characters[c].medians, DictionaryStyle(n), DictionarySeed(c, n), layout);
+      Analyse(sample, SynthesizeInk(characters[c].medians, DictionaryStyle(n), DictionarySeed(c, n)), layout);
     }
   });
   std::vector<AnalysedSample> samples;
@@ -280,16 +302,19 @@ std::vector<AnalysedSample> AnalyseSamples(const std::vector<StrokeCharacter>& c
   return samples;
 }
 
+void Divide(AnalysedSample& sample, const std::vector<std::uint16_t>& fine_divisors,
+            const std::vector<std::uint16_t>& coarse_divisors) {
+  sample.fine.resize(kernel::kFineFeatureCount);
+  sample.coarse.resize(kernel::kCoarseFeatureCount);
+  kernel::DivideFeatures(sample.raw, fine_divisors, sample.fine);
+  kernel::DivideFeatures(std::span<const std::int32_t>(sample.raw).first(kernel::kCoarseFeatureCount),
+                         coarse_divisors, sample.coarse);
+}
+
 void DivideAll(std::vector<AnalysedSample>& samples, const std::vector<std::uint16_t>& fine_divisors,
                const std::vector<std::uint16_t>& coarse_divisors, unsigned jobs) {
-  ParallelFor(samples.size(), jobs, [&](std::size_t i) {
-    AnalysedSample& s = samples[i];
-    s.fine.resize(kernel::kFineFeatureCount);
-    s.coarse.resize(kernel::kCoarseFeatureCount);
-    kernel::DivideFeatures(s.raw, fine_divisors, s.fine);
-    kernel::DivideFeatures(std::span<const std::int32_t>(s.raw).first(kernel::kCoarseFeatureCount),
-                           coarse_divisors, s.coarse);
-  });
+  ParallelFor(samples.size(), jobs,
+              [&](std::size_t i) { Divide(samples[i], fine_divisors, coarse_divisors); });
 }
 
 // Where a character's record is put: the cluster nearest to a sample of it.
@@ -336,6 +361,105 @@ BaseDictionary WriteFiles(kernel::CodePage code_page, const Layout& layout,
   return files;
 }
 
+// Recognizers that read a dictionary's files, one per worker: they keep
+// their matching workspace to themselves. The files lie in a folder of the
+// builder's own for as long as the recognizers load.
+std::vector<std::unique_ptr<kernel::Olzun>> LoadRecognizers(kernel::CodePage code_page,
+                                                            const BaseDictionary& files, unsigned count) {
+  static std::atomic<unsigned> serial{0};
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() /
+      ("build_dictionaries_" + std::to_string(std::random_device{}()) + "_" + std::to_string(serial++));
+  std::filesystem::create_directories(folder);
+  const kernel::BaseFileNames names;
+  std::vector<std::unique_ptr<kernel::Olzun>> recognizers;
+  if (platform::WriteWholeFile((folder / names.features).string(), files.features) &&
+      platform::WriteWholeFile((folder / names.segment_lists).string(), files.segment_lists) &&
+      platform::WriteWholeFile((folder / names.clusters).string(), files.clusters)) {
+    for (unsigned k = 0; k < count; ++k) {
+      // The learned files are looked for in a folder that holds none.
+      auto recognizer = kernel::Olzun::Create({code_page, folder.string(), (folder / "none").string()});
+      if (!recognizer) break;
+      recognizer->SetRange(kernel::kRangeChinese);
+      recognizers.push_back(std::move(recognizer));
+    }
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  if (recognizers.size() != count) recognizers.clear();
+  return recognizers;
+}
+
+// Whether the recognizer puts the ink's character first.
+bool PutsFirst(kernel::Olzun& recognizer, std::span<const wrendle::StrokeEntry> ink, std::uint16_t code) {
+  std::array<std::uint16_t, 10> codes{};
+  const int found = recognizer.Recognize(ink, codes, 0);
+  return found >= 1 && found <= 10 && codes[0] == code;
+}
+
+// Writes probes of every character under seeds of the pass, recognizes them
+// with the dictionary as it stands, and gives each character records for
+// the probes it lost: one per group of them, put where they lie.
+// `character_of` gives the character of each entry of `per_character`.
+// False when the dictionary does not load.
+bool AddRecordsForLostProbes(kernel::CodePage code_page, const BaseDictionary& files,
+                             const std::vector<StrokeCharacter>& characters,
+                             const std::vector<std::size_t>& character_of, const Layout& layout,
+                             const BuildOptions& options, int pass,
+                             std::vector<CharacterRecords>& per_character,
+                             std::vector<std::vector<Placement>>& placements) {
+  const unsigned jobs = std::max(1u, options.jobs);
+  const auto recognizers = LoadRecognizers(code_page, files, jobs);
+  if (recognizers.empty()) return false;
+  const kernel::DictionaryLayout unit = UnitLayout(code_page);
+  const auto probes = static_cast<std::size_t>(std::clamp<int>(options.probes, 0, kMaxProbes));
+  std::vector<std::vector<AnalysedSample>> lost(per_character.size());
+  std::atomic<std::size_t> next{0};
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < jobs; ++t) {
+    threads.emplace_back([&, t] {
+      for (std::size_t r = next++; r < per_character.size(); r = next++) {
+        const std::size_t c = character_of[r];
+        const std::uint16_t code = per_character[r].records.front().code;
+        for (std::size_t n = 0; n < probes; ++n) {
+          const auto ink = SynthesizeInk(characters[c].medians, DictionaryStyle(ProbeVariant(n)),
+                                         ProbeSeed(static_cast<std::size_t>(pass), c, n));
+          if (PutsFirst(*recognizers[t], ink, code)) continue;
+          AnalysedSample probe;
+          probe.character = c;
+          probe.code = code;
+          probe.variant = ProbeVariant(n);
+          Analyse(probe, ink, unit);
+          if (!probe.usable) continue;
+          Divide(probe, layout.fine_divisors, layout.coarse_divisors);
+          lost[r].push_back(std::move(probe));
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  ParallelFor(per_character.size(), jobs, [&](std::size_t r) {
+    if (lost[r].empty()) return;
+    std::vector<std::size_t> indices(lost[r].size());
+    for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i;
+    CharacterRecords added;
+    added.record_of_sample.resize(lost[r].size());
+    const std::size_t groups =
+        std::min(lost[r].size(), static_cast<std::size_t>(std::max(options.records_per_pass, 1)));
+    AddGroups(lost[r], indices, groups, DistinctLists(code_page, lost[r].front().code, options),
+              layout.lists_per_record, added);
+    CharacterRecords& records = per_character[r];
+    const std::size_t first = records.records.size();
+    records.records.insert(records.records.end(), added.records.begin(), added.records.end());
+    records.lists.insert(records.lists.end(), added.lists.begin(), added.lists.end());
+    for (std::size_t i = 0; i < lost[r].size(); ++i) {
+      const std::size_t cluster = Nearest(layout.centroids, lost[r][i].coarse, 1, ScreeningDistance)[0];
+      placements[r].push_back({cluster, first + added.record_of_sample[i]});
+    }
+  });
+  return true;
+}
+
 }  // namespace
 
 BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector<StrokeCharacter>& characters,
@@ -354,7 +478,9 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
   layout.coarse_divisors.assign(layout.fine_divisors.begin(),
                                 layout.fine_divisors.begin() + kernel::kCoarseFeatureCount);
   layout.lists_per_record =
-      static_cast<std::size_t>(std::clamp(options.lists_per_record, 1, kernel::kMaxListsPerRecord));
+      code_page == kernel::CodePage::kBig5
+          ? std::max(ListCount(options.big5_first_level_lists), ListCount(options.big5_second_level_lists))
+          : ListCount(options.lists_per_record);
   DivideAll(samples, layout.fine_divisors, layout.coarse_divisors, options.jobs);
 
   // Each character's samples are consecutive: its records, in that order.
@@ -366,10 +492,10 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
   const std::size_t character_count = firsts.size() - 1;
   std::vector<CharacterRecords> per_character(character_count);
   ParallelFor(character_count, options.jobs, [&](std::size_t c) {
-    per_character[c] =
-        RecordsOf(std::span<const AnalysedSample>(samples).subspan(firsts[c], firsts[c + 1] - firsts[c]),
-                  static_cast<std::size_t>(options.neat_records),
-                  static_cast<std::size_t>(options.hasty_records), layout.lists_per_record);
+    per_character[c] = RecordsOf(
+        std::span<const AnalysedSample>(samples).subspan(firsts[c], firsts[c + 1] - firsts[c]),
+        static_cast<std::size_t>(options.neat_records), static_cast<std::size_t>(options.hasty_records),
+        DistinctLists(code_page, samples[firsts[c]].code, options), layout.lists_per_record);
   });
 
   std::vector<const AnalysedSample*> clustered;
@@ -398,7 +524,20 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
       if (!placed[record_of[i - firsts[c]]]) placements[c].push_back({near[i], record_of[i - firsts[c]]});
     }
   }
-  return WriteFiles(code_page, layout, per_character, placements);
+  std::vector<std::size_t> character_of;
+  for (std::size_t c = 0; c < character_count; ++c) character_of.push_back(samples[firsts[c]].character);
+  std::size_t refined = 0;
+  const int passes = std::min<int>(options.refining_passes, kMaxRefiningPasses);
+  for (int pass = 0; pass < passes; ++pass, ++refined) {
+    const BaseDictionary files = WriteFiles(code_page, layout, per_character, placements);
+    if (!AddRecordsForLostProbes(code_page, files, characters, character_of, layout, options, pass,
+                                 per_character, placements)) {
+      break;
+    }
+  }
+  BaseDictionary files = WriteFiles(code_page, layout, per_character, placements);
+  files.refining_passes = refined;
+  return files;
 }
 
 }  // namespace build_dictionaries

@@ -4,7 +4,9 @@
 // records per character, one per group of its samples (k-medoids over their
 // fine vectors) with segment lists of several members; and k-means clusters
 // of the coarse vectors whose masks put each record where its samples lie,
-// so every record stays reachable.
+// so every record stays reachable. Then passes of probes, written anew each
+// pass and recognized by the kernel with the records so far: the probes a
+// character loses become records of its own, where they lie.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +29,10 @@ struct BuildOptions {
   // Segment lists per record (L), from the members of its group: the most
   // central one first, then each time the one farthest from those taken.
   int lists_per_record = 2;
+  // Big5 instead: lists per record of its first and its second level, the
+  // file's L the larger, the other records' lists filled up with empty ones.
+  int big5_first_level_lists = 1;
+  int big5_second_level_lists = 6;
   // The first this many samples of a character place its records in the
   // clusters nearest to them, the others only shape the records: the
   // merged masks stay as large as with that many samples.
@@ -37,6 +43,13 @@ struct BuildOptions {
   int iterations = 8;
   // k-means runs on at most this many samples, taken evenly.
   std::size_t clustering_samples = 60000;
+  // Passes that write probes of every character under seeds of their own,
+  // recognize them with the records so far, and add records for the lost
+  // ones: at most this many per character and pass. At most
+  // kMaxRefiningPasses passes and kMaxProbes probes.
+  int refining_passes = 3;
+  int probes = 24;
+  int records_per_pass = 3;
   unsigned jobs = 1;
 };
 
@@ -46,6 +59,9 @@ struct BaseDictionary {
   std::vector<std::uint8_t> clusters;
   std::size_t characters = 0;
   std::size_t records = 0;
+  // The refining passes that ran: fewer than asked when the files written
+  // so far did not load.
+  std::size_t refining_passes = 0;
 };
 
 BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector<StrokeCharacter>& characters,

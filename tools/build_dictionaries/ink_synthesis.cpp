@@ -54,6 +54,8 @@ constexpr std::size_t kSteps = 8;
 
 bool IsNeatDictionaryVariant(std::size_t variant) { return variant % kSteps < 2; }
 
+std::size_t ProbeVariant(std::size_t probe) { return kSteps / 2 + probe % (kSteps / 2); }
+
 InkStyle DictionaryStyle(std::size_t variant) {
   const double f = static_cast<double>(variant % kSteps) / (kSteps - 1);
   InkStyle style;

@@ -57,6 +57,17 @@ constexpr std::uint64_t DictionarySeed(std::size_t character, std::size_t varian
   return static_cast<std::uint64_t>(character) * kMaxDictionaryVariants + variant;
 }
 
+// The probes with which the builder checks its records: hasty styles, under
+// seeds of their own for each pass, still below the benchmark's.
+inline constexpr std::size_t kMaxRefiningPasses = 64;
+inline constexpr std::size_t kMaxProbes = kMaxDictionaryVariants;
+std::size_t ProbeVariant(std::size_t probe);
+constexpr std::uint64_t ProbeSeed(std::size_t pass, std::size_t character, std::size_t probe) {
+  return kBenchmarkSeedBase / 2 + (static_cast<std::uint64_t>(pass) << 32) +
+         static_cast<std::uint64_t>(character) * kMaxDictionaryVariants + probe;
+}
+static_assert(ProbeSeed(kMaxRefiningPasses, 0, 0) < kBenchmarkSeedBase);
+
 std::vector<wrendle::StrokeEntry> SynthesizeInk(const std::vector<Median>& medians, const InkStyle& style,
                                                 std::uint64_t seed);
 

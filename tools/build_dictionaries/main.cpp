@@ -20,13 +20,17 @@ namespace {
 void PrintUsage() {
   std::cerr << "usage: build_dictionaries --data PACKAGE-DIR --code-page gb2312|big5 --out DIR\n"
                "                          [--samples N] [--neat-records N] [--hasty-records N]\n"
-               "                          [--lists L] [--clusters K] [--jobs N]\n";
+               "                          [--lists L] [--big5-first-level-lists L]\n"
+               "                          [--big5-second-level-lists L]\n"
+               "                          [--clusters K] [--refining-passes N] [--probes N] [--jobs N]\n";
 }
 
-bool ParseCount(std::string_view text, int& value) {
+bool ParseNumber(std::string_view text, int& value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() && value > 0;
+  return error == std::errc() && end == text.data() + text.size() && value >= 0;
 }
+
+bool ParseCount(std::string_view text, int& value) { return ParseNumber(text, value) && value > 0; }
 
 }  // namespace
 
@@ -54,6 +58,18 @@ int main(int argc, char** argv) {
       options.hasty_records = count;
     } else if (arg == "--lists" && ParseCount(argv[i + 1], count) && count <= kernel::kMaxListsPerRecord) {
       options.lists_per_record = count;
+    } else if (arg == "--big5-first-level-lists" && ParseCount(argv[i + 1], count) &&
+               count <= kernel::kMaxListsPerRecord) {
+      options.big5_first_level_lists = count;
+    } else if (arg == "--big5-second-level-lists" && ParseCount(argv[i + 1], count) &&
+               count <= kernel::kMaxListsPerRecord) {
+      options.big5_second_level_lists = count;
+    } else if (arg == "--refining-passes" && ParseNumber(argv[i + 1], count) &&
+               count <= static_cast<int>(build_dictionaries::kMaxRefiningPasses)) {
+      options.refining_passes = count;
+    } else if (arg == "--probes" && ParseCount(argv[i + 1], count) &&
+               count <= static_cast<int>(build_dictionaries::kMaxProbes)) {
+      options.probes = count;
     } else if (arg == "--clusters" && ParseCount(argv[i + 1], count)) {
       options.clusters = static_cast<std::size_t>(count);
     } else if (arg == "--jobs" && ParseCount(argv[i + 1], count)) {
@@ -88,6 +104,11 @@ int main(int argc, char** argv) {
   const auto dictionary = build_dictionaries::BuildBaseDictionary(code_page, characters, map, options);
   if (dictionary.records == 0) {
     std::cerr << "build_dictionaries: no character of the code page in the stroke data\n";
+    return 1;
+  }
+  if (dictionary.refining_passes != static_cast<std::size_t>(options.refining_passes)) {
+    std::cerr << "build_dictionaries: the records so far did not load for the refining pass "
+              << dictionary.refining_passes + 1 << " (temporary folder)\n";
     return 1;
   }
   const kernel::BaseFileNames names;

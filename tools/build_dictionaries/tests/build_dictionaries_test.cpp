@@ -115,6 +115,14 @@ TEST(InkSynthesisTest, SameSeedSameInkOtherSeedOtherInk) {
   EXPECT_LE(view->stroke_count(), 2u);
 }
 
+// Writes a dictionary's three files into `folder`.
+void WriteBaseFiles(const build_dictionaries::BaseDictionary& dictionary, const std::string& folder) {
+  const kernel::BaseFileNames names;
+  platform::WriteWholeFile(platform::JoinPath(folder, names.features), dictionary.features);
+  platform::WriteWholeFile(platform::JoinPath(folder, names.segment_lists), dictionary.segment_lists);
+  platform::WriteWholeFile(platform::JoinPath(folder, names.clusters), dictionary.clusters);
+}
+
 // A few characters of simple strokes; each one's first sample, written again
 // under the builder's seed, is found through the cluster masks of the files
 // the builder wrote. Accuracy on unseen writing is the benchmark's matter.
@@ -135,6 +143,9 @@ TEST(DictionaryBuilderTest, BuiltFilesLoadAndRecognizeTheirCharacters) {
     options.clusters = 3;
     options.jobs = 2;
     options.lists_per_record = 3;
+    options.big5_first_level_lists = 2;
+    options.big5_second_level_lists = 4;
+    options.refining_passes = 0;
     const auto dictionary = build_dictionaries::BuildBaseDictionary(code_page, characters, map, options);
     const std::size_t expected = code_page == CodePage::kGb2312 ? 4 : 6;
     EXPECT_EQ(dictionary.characters, expected);
@@ -143,26 +154,28 @@ TEST(DictionaryBuilderTest, BuiltFilesLoadAndRecognizeTheirCharacters) {
     ASSERT_TRUE(std::holds_alternative<kernel::FeatureFile>(features));
     const auto lists = kernel::ParseSegmentListFile(dictionary.segment_lists, code_page);
     ASSERT_TRUE(std::holds_alternative<kernel::SegmentListFile>(lists));
-    // Three lists per record, taken from the record's group.
+    // GB2312: three lists per record, taken from the record's group. Big5:
+    // four for the second level, two then two empty ones for the first.
     const kernel::SegmentListFile& list_file = std::get<kernel::SegmentListFile>(lists);
-    ASSERT_EQ(list_file.lists_per_record, 3);
+    const std::size_t per_record = code_page == CodePage::kGb2312 ? 3 : 4;
+    ASSERT_EQ(list_file.lists_per_record, static_cast<std::int32_t>(per_record));
     const kernel::PagedRecords& records = std::get<kernel::FeatureFile>(features).records;
-    ASSERT_EQ(list_file.lists.size(), records.size() * 3);
+    ASSERT_EQ(list_file.lists.size(), records.size() * per_record);
     for (std::size_t r = 0; r < records.size(); ++r) {
       const std::uint16_t code = kernel::RecordCode(records.Record(r));
-      for (std::size_t l = 0; l < 3; ++l) {
-        EXPECT_FALSE(list_file.lists[r * 3 + l].empty()) << map.TextOf(code) << " " << l;
+      const bool first_level_big5 =
+          code_page == CodePage::kBig5 && kernel::GetCharCategory(code_page, code) == 1;
+      for (std::size_t l = 0; l < per_record; ++l) {
+        EXPECT_EQ(list_file.lists[r * per_record + l].empty(), first_level_big5 && l >= 2)
+            << map.TextOf(code) << " " << l;
       }
     }
     EXPECT_TRUE(std::holds_alternative<kernel::ClusterFile>(
         kernel::ParseClusterFile(dictionary.clusters, code_page)));
 
     testing_support::TemporaryDirectory directory;
-    const kernel::BaseFileNames names;
     const std::string folder = directory.path().string();
-    platform::WriteWholeFile(platform::JoinPath(folder, names.features), dictionary.features);
-    platform::WriteWholeFile(platform::JoinPath(folder, names.segment_lists), dictionary.segment_lists);
-    platform::WriteWholeFile(platform::JoinPath(folder, names.clusters), dictionary.clusters);
+    WriteBaseFiles(dictionary, folder);
     auto olzun = kernel::Olzun::Create({code_page, folder, folder});
     ASSERT_NE(olzun, nullptr);
     olzun->SetRange(kernel::kRangeChinese);
@@ -177,6 +190,70 @@ TEST(DictionaryBuilderTest, BuiltFilesLoadAndRecognizeTheirCharacters) {
       EXPECT_EQ(map.TextOf(codes[0]), characters[c].utf8);
     }
   }
+}
+
+// Characters that differ in the length of a stroke or two: many of their
+// hasty probes go to the other one. A refining pass turns the probes each
+// character lost into records of its own, so that the refined dictionary
+// loses fewer of those same probes.
+TEST(DictionaryBuilderTest, RefiningAddsRecordsForTheLostProbes) {
+  const std::vector<build_dictionaries::StrokeCharacter> characters = {
+      {"土", {{{300, 550}, {700, 550}}, {{500, 800}, {500, 100}}, {{250, 100}, {750, 100}}}},
+      {"士", {{{250, 550}, {750, 550}}, {{500, 800}, {500, 100}}, {{300, 100}, {700, 100}}}},
+      {"干", {{{250, 750}, {750, 750}}, {{150, 450}, {850, 450}}, {{500, 750}, {500, -50}}}},
+      {"千", {{{650, 800}, {250, 750}}, {{150, 450}, {850, 450}}, {{500, 750}, {500, -50}}}},
+  };
+  const CodePage code_page = CodePage::kBig5;
+  const CodePageMap map(code_page);
+  build_dictionaries::BuildOptions options;
+  options.samples = 8;
+  options.clusters = 2;
+  options.jobs = 2;
+  options.probes = 12;
+  options.records_per_pass = 3;
+  const auto build = [&](int passes) {
+    options.refining_passes = passes;
+    return build_dictionaries::BuildBaseDictionary(code_page, characters, map, options);
+  };
+  // The probes of the first pass that a dictionary does not put first.
+  const auto lost_probes = [&](const build_dictionaries::BaseDictionary& dictionary) {
+    testing_support::TemporaryDirectory directory;
+    const std::string folder = directory.path().string();
+    WriteBaseFiles(dictionary, folder);
+    auto olzun = kernel::Olzun::Create({code_page, folder, folder});
+    std::vector<std::size_t> lost(characters.size());
+    if (!olzun) {
+      ADD_FAILURE() << "the files do not load";
+      return lost;
+    }
+    olzun->SetRange(kernel::kRangeChinese);
+    for (std::size_t c = 0; c < characters.size(); ++c) {
+      for (std::size_t n = 0; n < static_cast<std::size_t>(options.probes); ++n) {
+        const auto ink = build_dictionaries::SynthesizeInk(
+            characters[c].medians, build_dictionaries::DictionaryStyle(build_dictionaries::ProbeVariant(n)),
+            build_dictionaries::ProbeSeed(0, c, n));
+        std::array<std::uint16_t, 10> codes{};
+        if (olzun->Recognize(ink, codes, 0) < 1 || map.TextOf(codes[0]) != characters[c].utf8) ++lost[c];
+      }
+    }
+    return lost;
+  };
+  const auto unrefined = build(0);
+  const auto refined = build(1);
+  const std::vector<std::size_t> before = lost_probes(unrefined);
+  const std::vector<std::size_t> after = lost_probes(refined);
+  std::size_t added = 0;
+  std::size_t lost_before = 0;
+  std::size_t lost_after = 0;
+  for (std::size_t c = 0; c < characters.size(); ++c) {
+    added += std::min<std::size_t>(before[c], static_cast<std::size_t>(options.records_per_pass));
+    lost_before += before[c];
+    lost_after += after[c];
+  }
+  EXPECT_EQ(refined.refining_passes, 1u);
+  ASSERT_GT(lost_before, 0u);
+  EXPECT_EQ(refined.records, unrefined.records + added);
+  EXPECT_LT(lost_after, lost_before);
 }
 
 }  // namespace
