@@ -144,15 +144,17 @@ awk -F '\t' '
     said = said (n ? " " : "") f[1]; if (++n == 3) group() }
 ' "$work/train_speakers" "$work/held_speakers" "$work/dev_speakers" "$work/sentences" "$language/Syllable" > "$work/jobs"
 
-# espeak-ng reads a copy of its data folder whose voice folder also holds
-# the scaled variants.
+# espeak-ng reads a copy of its data folder whose voice folder holds the
+# system's variants and the scaled ones, and not its other voices: espeak-ng
+# lists at most 349 voices and silently drops the rest, and a variant it does
+# not find reads with the plain voice.
 data=$(espeak-ng --version | sed -n 's/.*Data at: *//p')
 [ -d "$data/voices/!v" ] || { echo "$0: espeak-ng's voice variants are missing" >&2; exit 1; }
-mkdir "$work/espeak-ng-data"
+mkdir -p "$work/espeak-ng-data/voices"
 for entry in "$data"/*; do
   [ "${entry##*/}" = voices ] || ln -s "$entry" "$work/espeak-ng-data/"
 done
-cp -R "$data/voices" "$work/espeak-ng-data/voices"
+cp -R "$data/voices/!v" "$work/espeak-ng-data/voices/"
 cut -f 2 "$work/train_speakers" "$work/held_speakers" "$work/dev_speakers" | grep 'w[0-9][0-9]*$' | sort -u |
   while read -r variant; do
     base=${variant%w*}
@@ -166,6 +168,11 @@ cut -f 2 "$work/train_speakers" "$work/held_speakers" "$work/dev_speakers" | gre
       "$data/voices/!v/$base" > "$work/espeak-ng-data/voices/!v/$variant"
   done
 export ESPEAK_DATA_PATH="$work"
+listed=$(espeak-ng --voices=variant)
+cut -f 2 "$work/train_speakers" "$work/held_speakers" "$work/dev_speakers" | sort -u | while read -r variant; do
+  printf '%s\n' "$listed" | grep -q " !v/$variant\( \|\$\)" ||
+    { echo "$0: espeak-ng does not list the voice variant $variant" >&2; exit 1; }
+done
 
 render() {
   while IFS="$(printf '\t')" read -r set id voice gender speed pitch pinyin spoken text; do
