@@ -9,8 +9,9 @@
 # lexicon (longest words first, each word's first pronunciation); clauses
 # with a character outside the lexicon are left out. espeak-ng (voice
 # cmn-latn-pinyin) reads them; sox makes 11025 Hz, mono, 16-bit PCM waves.
-# Training speakers (voice variant, speed, pitch) read the training clauses
-# and every syllable of "Syllable" (three at a time, two speakers each);
+# Training speakers (voice variant, speed, pitch; the variants also with
+# their formants scaled up and down) read the training clauses and every
+# syllable of "Syllable" (three at a time, two speakers each);
 # other speakers read the held-out clauses, and others again the clauses of
 # a development set (for choosing the search's settings without touching
 # the held-out set). Writes OUT-DIR/train.list, heldout.list and dev.list
@@ -76,18 +77,41 @@ awk -v train="$train_count" -v held="$held_count" -v dev="$dev_count" '
       else if (t < train) print "train\t" ++t "\t" pinyin "\t" text
     } }' "$language/Pron.txt" "$work/clauses" > "$work/sentences"
 
-# Speakers: name, espeak voice variant, gender, speed, pitch.
+# Speakers: name, espeak voice variant, gender, speed, pitch. A variant
+# named VARIANTwPERCENT is VARIANT with every formant frequency scaled to
+# PERCENT (a shorter or longer vocal tract), so that the training voices
+# spread around each other more than the system's variants alone do.
 cat > "$work/train_speakers" <<'SPEAKERS'
 m1	m1	M	150	35
 m2	m2	M	190	50
 m3	m3	M	230	28
 m5	m5	M	165	45
 m6	m6	M	210	38
-k1	klatt	M	180	40
+klatt	klatt	M	180	40
 f1	f1	F	160	65
 f2	f2	F	205	78
 f3	f3	F	135	55
 f5	f5	F	220	62
+m1w92	m1w92	M	172	41
+m2w92	m2w92	M	209	29
+m3w92	m3w92	M	150	42
+m5w92	m5w92	M	187	30
+m6w92	m6w92	M	224	43
+klattw92	klattw92	M	165	31
+f1w92	f1w92	F	202	57
+f2w92	f2w92	F	143	68
+f3w92	f3w92	F	180	79
+f5w92	f5w92	F	217	65
+m1w108	m1w108	M	158	46
+m2w108	m2w108	M	195	34
+m3w108	m3w108	M	136	47
+m5w108	m5w108	M	173	35
+m6w108	m6w108	M	210	48
+klattw108	klattw108	M	151	36
+f1w108	f1w108	F	188	67
+f2w108	f2w108	F	225	78
+f3w108	f3w108	F	166	64
+f5w108	f5w108	F	203	75
 SPEAKERS
 cat > "$work/held_speakers" <<'SPEAKERS'
 m4	m4	M	175	42
@@ -119,6 +143,36 @@ awk -F '\t' '
   inside && NF > 0 && $0 !~ /^#/ { split($0, f, " ")
     said = said (n ? " " : "") f[1]; if (++n == 3) group() }
 ' "$work/train_speakers" "$work/held_speakers" "$work/dev_speakers" "$work/sentences" "$language/Syllable" > "$work/jobs"
+
+# espeak-ng reads a copy of its data folder whose voice folder holds the
+# system's variants and the scaled ones, and not its other voices: espeak-ng
+# lists at most 349 voices and silently drops the rest, and a variant it does
+# not find reads with the plain voice.
+data=$(espeak-ng --version | sed -n 's/.*Data at: *//p')
+[ -d "$data/voices/!v" ] || { echo "$0: espeak-ng's voice variants are missing" >&2; exit 1; }
+mkdir -p "$work/espeak-ng-data/voices"
+for entry in "$data"/*; do
+  [ "${entry##*/}" = voices ] || ln -s "$entry" "$work/espeak-ng-data/"
+done
+cp -R "$data/voices/!v" "$work/espeak-ng-data/voices/"
+cut -f 2 "$work/train_speakers" "$work/held_speakers" "$work/dev_speakers" | grep 'w[0-9][0-9]*$' | sort -u |
+  while read -r variant; do
+    base=${variant%w*}
+    [ -f "$data/voices/!v/$base" ] || { echo "$0: no voice variant $base to scale" >&2; exit 1; }
+    # A variant without formant lines has every formant at 100 %.
+    awk -v name="$variant" -v percent="${variant##*w}" '
+      $1 == "name" { print "name " name; next }
+      $1 == "formant" { $3 = int($3 * percent / 100 + 0.5); scaled = 1 }
+      { print }
+      END { if (!scaled) for (f = 0; f <= 8; f++) print "formant " f " " percent " 100 100" }' \
+      "$data/voices/!v/$base" > "$work/espeak-ng-data/voices/!v/$variant"
+  done
+export ESPEAK_DATA_PATH="$work"
+listed=$(espeak-ng --voices=variant)
+cut -f 2 "$work/train_speakers" "$work/held_speakers" "$work/dev_speakers" | sort -u | while read -r variant; do
+  printf '%s\n' "$listed" | grep -q " !v/$variant\( \|\$\)" ||
+    { echo "$0: espeak-ng does not list the voice variant $variant" >&2; exit 1; }
+done
 
 render() {
   while IFS="$(printf '\t')" read -r set id voice gender speed pitch pinyin spoken text; do

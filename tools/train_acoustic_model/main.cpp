@@ -23,8 +23,8 @@ namespace tam = train_acoustic_model;
 void PrintUsage() {
   std::cerr << "usage: train_acoustic_model --corpus DIR --syllables SYLLABLE-FILE --out DIR\n"
                "                            [--names FILE] [--front-end SPEC] [--gaussians N]\n"
-               "                            [--iterations N] [--min-context N] [--log-density-weight N]\n"
-               "                            [--jobs N]\n"
+               "                            [--phone-gaussians N] [--iterations N] [--min-context N]\n"
+               "                            [--log-density-weight N] [--jobs N]\n"
                "  DIR/train.list and DIR/heldout.list: wave<TAB>speaker<TAB>M|F|-<TAB>toned pinyin\n";
 }
 
@@ -67,6 +67,8 @@ int main(int argc, char** argv) {
       int n = 0;
       ok = ParseCount(value, 1, 1000, &n);
       options.logDensityWeight = static_cast<float>(n);
+    } else if (flag == "--phone-gaussians") {
+      ok = ParseCount(value, 1, 256, &options.phoneGaussians);
     } else if (flag == "--jobs") {
       int n = 0;
       ok = ParseCount(value, 1, 64, &n);
