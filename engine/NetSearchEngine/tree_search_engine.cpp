@@ -267,6 +267,7 @@ int TreeSearchEngine::StartUtterance() {
   frame_ = 0;
   utterance_active_ = 0;
   utterance_cut_ = false;
+  table_full_ = false;
   frame_offset_ = 0;
   accumulated_offset_ = 0;
   std::fill(active_per_frame_.begin(), active_per_frame_.end(), 0);
@@ -492,18 +493,31 @@ void TreeSearchEngine::PropagateActiveNode(TreeNode* node) {
       OfferWordEnd(score, state->bp[2], false);
     } else if (score > int32_t{word_best_[word]} - beams_[P::kLatticeBeam]) {
       int32_t here = frame_;
+      bool recorded = true;
       if (table_) {
-        table_->AddRecord(word, score, state->bp[2]);
+        recorded = table_->AddRecord(word, score, state->bp[2]) >= 0;
+        if (!recorded) NoteTableFull();
         here = table_->current_frame();
       }
-      OfferWordEnd(score, here, true);
-      if (const auto* classes = ModelClasses(node->label)) {
-        WordEnd& record = class_best_[(*classes)[2]];
-        if (score > record.score) record = WordEnd{score, here};
+      // A word end the table could not keep leads nowhere: a path through it
+      // could not be traced back.
+      if (recorded) {
+        OfferWordEnd(score, here, true);
+        if (const auto* classes = ModelClasses(node->label)) {
+          WordEnd& record = class_best_[(*classes)[2]];
+          if (score > record.score) record = WordEnd{score, here};
+        }
       }
     }
   }
   Prune(node, state->best > thresholds_[P::kPhoneBeam] && node->label >= 0);
+}
+
+void TreeSearchEngine::NoteTableFull() {
+  if (table_full_) return;
+  table_full_ = true;
+  ErrorSet("TreeSearchEngine::Propagate", -1, "errBackTraceTableFull");
+  WarningMessage("Back-trace table full at frame %d: the search keeps no word ends after it", frame_);
 }
 
 void TreeSearchEngine::PropagateSilenceNode() {

@@ -126,6 +126,9 @@ class TreeSearchEngine : public NodePoolT<TreeNode>, public LatticeEngine {
   int silence_model() const { return silence_model_; }
   bool has_class_tables() const { return !model_classes_.empty(); }
   bool utterance_cut() const { return utterance_cut_; }
+  // The back-trace table had no room for a word end of this utterance: the
+  // words after that frame were lost.
+  bool table_full() const { return table_full_; }
   int active_count() const { return active_->count(); }
   int32_t active_in_frame(int f) const { return f >= 0 && f < kMaxFrames ? active_per_frame_[f] : 0; }
   int32_t total_active() const { return total_active_; }
@@ -159,6 +162,8 @@ class TreeSearchEngine : public NodePoolT<TreeNode>, public LatticeEngine {
   void PropagateStartNode();
   void PropagateActiveNode(TreeNode* node);
   void PropagateSilenceNode();
+  // Reports, once an utterance, a word end the table had no room for.
+  void NoteTableFull();
   // The frame's best word end; `from_word` for a word of the table.
   void OfferWordEnd(int16_t score, int32_t back, bool from_word);
   void EnterTree(int16_t score, int32_t back, int word_class);
@@ -170,6 +175,7 @@ class TreeSearchEngine : public NodePoolT<TreeNode>, public LatticeEngine {
   AcousticModels acoustic_;
   bool initialized_ = false;
   bool utterance_cut_ = false;
+  bool table_full_ = false;
 
   int frame_ = 0;
   float log_prob_multiple_ = 0.0f;

@@ -531,6 +531,36 @@ TEST_F(TreeSearchEngineTest, AFullNodePoolRefusesTheNextWord) {
       Decode(engine.get(), ClearScript(Model("SIL"), Model("a"), Model("b"), Model("c")), DefaultBeams()), 0);
 }
 
+// A table of one-record blocks (250 records) fills within a long script: the
+// search reports it, and every record it kept still traces back to the start.
+TEST_F(TreeSearchEngineTest, AFullBackTraceTableIsReportedAndKeepsItsPathsWhole) {
+  std::mt19937 random(3);
+  const ScoreScript script = RandomScript(&random, 60, Model("SIL"));
+  auto roomy = SyllableEngine();
+  vok::ErrorClear();
+  ASSERT_EQ(Decode(roomy.get(), script, DefaultBeams()), 0);
+  EXPECT_FALSE(roomy->table_full());
+  EXPECT_FALSE(vok::ErrorRecorded("errBackTraceTableFull"));
+  const int needed = table_->record_count();
+
+  vok::BackTraceTable table(1, 50, 1);
+  vok::TreeSearchEngine small(resources_, Models(), &table);
+  ASSERT_EQ(Decode(&small, script, DefaultBeams()), 0);
+  ASSERT_GT(needed, table.record_count()) << "the script must need more records than the table holds";
+  EXPECT_TRUE(small.table_full());
+  EXPECT_TRUE(vok::ErrorRecorded("errBackTraceTableFull"));
+  uint16_t labels[64];
+  for (int id = 0; id < table.record_count(); ++id) {
+    if (table.GetRecord(id)->back == 0) continue;  // the start record
+    EXPECT_GE(table.TraceBack(id, labels, 64), 1) << "record " << id;
+  }
+
+  // A short utterance fits again.
+  ASSERT_EQ(Decode(&small, ClearScript(Model("SIL"), Model("a"), Model("b"), Model("c")), DefaultBeams()), 0);
+  EXPECT_FALSE(small.table_full());
+  EXPECT_EQ(BestWords(&small), (std::vector<uint16_t>{vok_test::kAB, vok_test::kC, vok_test::kB}));
+}
+
 TEST_F(TreeSearchEngineTest, FastMatchIsAnErrorThatLeavesTheEngineRunning) {
   auto engine = SyllableEngine();
   vok::ErrorClear();
