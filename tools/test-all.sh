@@ -50,8 +50,17 @@ trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXI
 # then stays on after its tests have passed, and the end-to-end suites, which
 # drive the desktop with simulated input beside the other suites, have lost a
 # character that way. A real fault fails both runs.
-xvfb-run -a sh -c '/usr/lib/wine/wine64 wineboot -i && /usr/lib/wine/wineserver -w &&
-  ctest --preset "$windows_preset" --repeat until-pass:2 -E "^exports\.|^jebhook\.imports\."'
+# The prefix's first boot has failed once on a fresh machine without a word
+# (WINEDEBUG is off); it gets a second try, and each failure says which step.
+xvfb-run -a sh -c '
+  boot() { /usr/lib/wine/wine64 wineboot -i && /usr/lib/wine/wineserver -w; }
+  if ! boot; then
+    echo "wine: the new prefix did not boot; trying once more" >&2
+    /usr/lib/wine/wineserver -k 2>/dev/null
+    boot || { echo "wine: FAILED: the prefix did not boot twice" >&2; exit 1; }
+  fi
+  ctest --preset "$windows_preset" --repeat until-pass:2 -E "^exports\.|^jebhook\.imports\."' ||
+  { echo "== Windows tests: FAILED" >&2; exit 1; }
 
 # PNG copies of the Windows suites' screenshots (BMP), to look at anywhere.
 if command -v convert > /dev/null; then
