@@ -270,7 +270,7 @@ int StackDecoder::FindChild(int node, uint16_t syllable) {
 inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension, int t) {
   const WordEntryItem& item = extension.item;
   const int start = item.start;
-  const bool windows = left_window_ > 0 || right_window_ > 0;
+  const bool windows = has_start_windows();
   const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
   const int lm =
       older_form_ ? scorer_.Score(extension.row, theory->state) : OtherLanguageScore(theory, item.word);
@@ -405,7 +405,7 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
     }
     if (recombination_.Add(ref)) continue;  // joined the chain of a better theory
     int made = 0;
-    if (!page_ && left_window_ <= 0 && right_window_ <= 0) {
+    if (!page_ && !has_start_windows()) {
       made = ExtendWithinBeam(ref.link);
     } else {
       for (const Extension& extension : extensions_) made += ExtendTheory(ref.link, extension, t);

@@ -61,6 +61,8 @@ class StackDecoder {
     right_window_ = right;
   }
   void set_word_start_offset_pen(int penalty) { word_start_offset_pen_ = penalty; }
+  // Theories also enter the stacks of frames beside a word's start.
+  bool has_start_windows() const { return left_window_ > 0 || right_window_ > 0; }
 
   // Decodes frames T (the table's last frame, or the frame of its final
   // record when that is earlier) down to 0. -1 with an error

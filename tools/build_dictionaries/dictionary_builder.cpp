@@ -526,9 +526,9 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
   }
   std::vector<std::size_t> character_of;
   for (std::size_t c = 0; c < character_count; ++c) character_of.push_back(samples[firsts[c]].character);
-  std::size_t refined = 0;
   const int passes = std::min<int>(options.refining_passes, kMaxRefiningPasses);
-  for (int pass = 0; pass < passes; ++pass, ++refined) {
+  int pass = 0;
+  for (; pass < passes; ++pass) {
     const BaseDictionary files = WriteFiles(code_page, layout, per_character, placements);
     if (!AddRecordsForLostProbes(code_page, files, characters, character_of, layout, options, pass,
                                  per_character, placements)) {
@@ -536,7 +536,7 @@ BaseDictionary BuildBaseDictionary(kernel::CodePage code_page, const std::vector
     }
   }
   BaseDictionary files = WriteFiles(code_page, layout, per_character, placements);
-  files.refining_passes = refined;
+  files.refining_passes = static_cast<std::size_t>(pass);
   return files;
 }
 
