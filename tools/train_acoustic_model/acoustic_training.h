@@ -102,6 +102,13 @@ HeldOutFigures DatabaseFrameAccuracy(const std::string& path, const AcousticMode
                                      const std::vector<const Utterance*>& utterances,
                                      const TrainingOptions& options);
 
+// The folder's "Syllable" text for `model`: every syllable of `inventory`, in
+// its order, spelled with the in-context name of each of its phones where the
+// model has that name, else with the phone's own name. The phones' own HMMs
+// are trained on the contexts without models of their own, so a syllable
+// table spelled with them alone scores most syllables with the wrong models.
+std::string SyllableSpelling(const AcousticModel& model, const std::vector<std::string>& inventory);
+
 // The whole run (see main.cpp); 0, or 1 with the reason on `errors`.
 int TrainDialectFolder(const std::string& corpus, const std::string& syllable_file, const std::string& out,
                        const std::string& names_file, const TrainingOptions& options, std::ostream& log,
