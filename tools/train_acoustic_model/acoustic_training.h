@@ -16,7 +16,7 @@ namespace train_acoustic_model {
 struct TrainingOptions {
   std::string frontEndSpec;        // empty: the front end's built-in set-up
   std::size_t gaussians = 256;     // per stream, of the first (shared) code books
-  int phoneGaussians = 64;         // per phone and stream, of the phones' own code books
+  int phoneGaussians = 128;        // per phone and stream, of the phones' own code books
   int framesPerGaussian = 20;      // a phone's book has at most one Gaussian per this many frames
   int phoneIterations = 4;         // Baum-Welch passes once the phones have their books
   int viterbiIterations = 2;       // after the uniform segmentation
