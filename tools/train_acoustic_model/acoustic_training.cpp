@@ -12,6 +12,8 @@
 #include "engine/LIB_C_rHMMDataBase/c_r_hmm_data_base.h"
 #include "engine/core/resources.h"
 #include "platform/file_access.h"
+#include "tools/build_language_data/pinyin.h"
+#include "tools/build_language_data/vocabulary.h"
 #include "tools/train_acoustic_model/corpus_list.h"
 #include "tools/train_acoustic_model/model_file.h"
 #include "tools/train_acoustic_model/reestimation.h"
@@ -361,6 +363,17 @@ HeldOutFigures DatabaseFrameAccuracy(const std::string& path, const AcousticMode
   return figures;
 }
 
+std::string SyllableSpelling(const AcousticModel& model, const std::vector<std::string>& inventory) {
+  // The vocabulary stage spells a syllable with a listed context name, else
+  // with a listed phone: every phone is listed, so no syllable drops out and
+  // the syllables keep their numbers.
+  std::vector<std::string> names;
+  for (const HmmEntry& hmm : model.hmms) names.push_back(hmm.name);
+  for (const std::string& syllable : inventory)
+    for (const std::string& phone : build_language_data::SyllablePhones(syllable)) names.push_back(phone);
+  return build_language_data::SyllableText(inventory, &names);
+}
+
 int TrainDialectFolder(const std::string& corpus, const std::string& syllable_file, const std::string& out,
                        const std::string& names_file, const TrainingOptions& options, std::ostream& log,
                        std::ostream& errors) {
@@ -437,6 +450,10 @@ int TrainDialectFolder(const std::string& corpus, const std::string& syllable_fi
   }
   log << "wrote " << out << "/Speech (" << model.hmms.size() << " HMMs, " << model.states.size()
       << " states)\n";
+  if (!WriteText(out + "/Syllable", SyllableSpelling(model, inventory))) {
+    errors << "train_acoustic_model: cannot write " << out << "/Syllable\n";
+    return 1;
+  }
   if (!names_file.empty()) {
     std::string names;
     for (const HmmEntry& hmm : model.hmms) names += hmm.name + "\n";

@@ -16,7 +16,7 @@ namespace train_acoustic_model {
 struct TrainingOptions {
   std::string frontEndSpec;        // empty: the front end's built-in set-up
   std::size_t gaussians = 256;     // per stream, of the first (shared) code books
-  int phoneGaussians = 64;         // per phone and stream, of the phones' own code books
+  int phoneGaussians = 128;        // per phone and stream, of the phones' own code books
   int framesPerGaussian = 20;      // a phone's book has at most one Gaussian per this many frames
   int phoneIterations = 4;         // Baum-Welch passes once the phones have their books
   int viterbiIterations = 2;       // after the uniform segmentation
@@ -101,6 +101,13 @@ HeldOutFigures MeasureHeldOut(const AcousticModel& model, const std::vector<cons
 HeldOutFigures DatabaseFrameAccuracy(const std::string& path, const AcousticModel& model,
                                      const std::vector<const Utterance*>& utterances,
                                      const TrainingOptions& options);
+
+// The folder's "Syllable" text for `model`: every syllable of `inventory`, in
+// its order, spelled with the in-context name of each of its phones where the
+// model has that name, else with the phone's own name. The phones' own HMMs
+// are trained on the contexts without models of their own, so a syllable
+// table spelled with them alone scores most syllables with the wrong models.
+std::string SyllableSpelling(const AcousticModel& model, const std::vector<std::string>& inventory);
 
 // The whole run (see main.cpp); 0, or 1 with the reason on `errors`.
 int TrainDialectFolder(const std::string& corpus, const std::string& syllable_file, const std::string& out,

@@ -4,6 +4,7 @@
 #include <random>
 #include <set>
 
+#include "tools/train_acoustic_model/acoustic_training.h"
 #include "tools/train_acoustic_model/byte_quantiser.h"
 #include "tools/train_acoustic_model/code_book.h"
 #include "tools/train_acoustic_model/corpus_list.h"
@@ -157,6 +158,26 @@ TEST(Units, SpellTranscriptsAsTheVocabularyStageSpellsSyllables) {
   const std::string syllable_text =
       "# comment\n%BEGIN <SYLLABLE>\nA1 a1\nZHONG1 zh ong1\n# inside\n%END\n%BEGIN <FANOUT>\nx y\n%END\n";
   EXPECT_EQ(ReadSyllableInventory(syllable_text), (std::vector<std::string>{"A1", "ZHONG1"}));
+}
+
+// The decoder scores a syllable with the models its "Syllable" line names:
+// the in-context models where they exist, and no syllable may drop out, or
+// the pronunciations' syllable numbers would point at other syllables.
+TEST(Units, SyllableTableNamesTheContextModelsAndKeepsEverySyllable) {
+  AcousticModel model;
+  for (const char* phone : {"SIL", "zh", "ong1", "a1"}) model.AddHmm(phone);
+  model.CloneHmm("zh(#,ong1)", model.HmmIndex("zh"));
+  model.TieHmm("a1(#,#)", model.HmmIndex("a1"));
+  const std::vector<std::string> inventory = {"ZHONG1", "A1", "NV3"};
+  const std::string text = SyllableSpelling(model, inventory);
+  EXPECT_EQ(text,
+            "# Toned syllables (tone 5 neutral) and the HMM names that spell them.\n"
+            "%BEGIN <SYLLABLE>\n"
+            "ZHONG1 zh(#,ong1) ong1\n"
+            "A1 a1(#,#)\n"
+            "NV3 n v3\n"
+            "%END\n");
+  EXPECT_EQ(ReadSyllableInventory(text), inventory);
 }
 
 }  // namespace
