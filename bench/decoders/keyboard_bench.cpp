@@ -2,7 +2,7 @@
 // baseline and the open pinyin converters of this machine.
 //
 //   keyboard_bench [--data FOLDER] [--sentences FILE] [--count N] [--latency-sentences M] [--no-peer]
-//                  [--errors]
+//                  [--errors] [--development]
 //
 // The held-out sentences (tools/prepare_heldout_text.sh, from Debian's
 // Chinese documentation, which no generator reads) are turned into toneless
@@ -14,7 +14,10 @@
 // the keyboard controller queues after every key, timed (processor time of
 // the converting thread) for every prefix of the key strings of M
 // sentences. --errors lists the engine's wrong
-// sentences on stderr (reference, best sentence, keys).
+// sentences on stderr (reference, best sentence, keys). --development
+// measures on the usable sentences between those of the evaluation (an even
+// spread of N over the rest), for choosing settings without looking at the
+// evaluation sentences.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -64,6 +67,7 @@ int main(int argc, char** argv) {
   std::size_t latency_sentences = 400;
   bool peers_wanted = true;
   bool show_errors = false;
+  bool development = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     if (a == "--data" && i + 1 < argc) {
@@ -78,9 +82,11 @@ int main(int argc, char** argv) {
       peers_wanted = false;
     } else if (a == "--errors") {
       show_errors = true;
+    } else if (a == "--development") {
+      development = true;
     } else {
       std::cerr << "usage: keyboard_bench [--data FOLDER] [--sentences FILE] [--count N] "
-                   "[--latency-sentences M] [--no-peer] [--errors]\n";
+                   "[--latency-sentences M] [--no-peer] [--errors] [--development]\n";
       return 2;
     }
   }
@@ -105,16 +111,30 @@ int main(int argc, char** argv) {
     std::cerr << "keyboard_bench: no usable sentence in " << sentences_path << "\n";
     return 1;
   }
-  // An even spread over the documents.
+  // An even spread over the documents; the development sentences spread
+  // evenly over the others.
   std::vector<Sentence> sentences;
+  std::vector<bool> evaluated(usable.size(), false);
   const double step = std::max(1.0, static_cast<double>(usable.size()) / static_cast<double>(count));
-  for (double k = 0; k < static_cast<double>(usable.size()) && sentences.size() < count; k += step)
+  for (double k = 0; k < static_cast<double>(usable.size()) && sentences.size() < count; k += step) {
+    evaluated[static_cast<std::size_t>(k)] = true;
     sentences.push_back(usable[static_cast<std::size_t>(k)]);
+  }
+  if (development) {
+    std::vector<Sentence> others;
+    for (std::size_t i = 0; i < usable.size(); ++i) {
+      if (!evaluated[i]) others.push_back(std::move(usable[i]));
+    }
+    sentences.clear();
+    const double other_step = std::max(1.0, static_cast<double>(others.size()) / static_cast<double>(count));
+    for (double k = 0; k < static_cast<double>(others.size()) && sentences.size() < count; k += other_step)
+      sentences.push_back(std::move(others[static_cast<std::size_t>(k)]));
+  }
   std::size_t characters = 0;
   for (const Sentence& s : sentences) characters += s.gb.size() / 2;
   std::printf(
-      "keyboard_bench: %zu held-out sentences (%zu characters, %zu usable of %s), toneless full pinyin\n",
-      sentences.size(), characters, usable.size(), sentences_path.c_str());
+      "keyboard_bench: %zu held-out %ssentences (%zu characters, %zu usable of %s), toneless full pinyin\n",
+      sentences.size(), development ? "development " : "", characters, usable.size(), sentences_path.c_str());
   std::printf("| %-44s | %8s | %8s | %8s | %8s |\n", "converter", "char acc", "exact", "top-10", "ms/sent");
   std::printf("|%s|----------|----------|----------|----------|\n", std::string(46, '-').c_str());
 

@@ -2,13 +2,15 @@
 // vocabulary build_language_data wrote ("Pron.txt"): "Lexicon.txt",
 // "Lexicon", "LM1", "LM2" and "PLMCache" from the n-gram statistics (carried
 // to Traditional words through the conversion tables for the traditional
-// script) with the unigram counts of the folder's frequency list, then the
-// held-out checks on the listed documents.
+// script) with the unigram counts of the folder's frequency list (or the
+// statistics' own unigrams), then the held-out checks on the listed
+// documents.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +34,8 @@ namespace bld = build_language_data;
 
 void PrintUsage() {
   std::cerr
-      << "usage: build_language_models --script simplified|traditional --folder DIR --frequencies FILE\n"
+      << "usage: build_language_models --script simplified|traditional --folder DIR\n"
+         "                             (--frequencies FILE | --unigrams statistics (simplified))\n"
          "                             --ngrams NGRAM-LISTING --ngram-words WORD-TABLE\n"
          "                             [--phrases TABLE --characters TABLE] (traditional)\n"
          "                             [--held-out DOCUMENT-LIST] [--jobs N] [--passes N] [--movable N]\n"
@@ -60,6 +63,7 @@ void PrintFigures(const char* name, const bld::HeldOutFigures& f) {
 int main(int argc, char** argv) {
   std::string script, folder, frequencies, ngrams, ngram_words, phrases, characters, held_out;
   bld::LanguageModelOptions options;
+  bool statistics_unigrams = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string_view flag = argv[i];
     const std::string value = argv[i + 1];
@@ -91,6 +95,9 @@ int main(int argc, char** argv) {
     } else if (flag == "--page-words") {
       options.page_of_words = value == "on";
       ok = options.page_of_words || value == "off";
+    } else if (flag == "--unigrams") {
+      statistics_unigrams = value == "statistics";
+      ok = statistics_unigrams;
     } else if (flag == "--movable") {
       ok = ParseCount(value, &options.exchange.movable);
     } else {
@@ -102,13 +109,15 @@ int main(int argc, char** argv) {
     }
   }
   const bool traditional = script == "traditional";
-  if ((!traditional && script != "simplified") || folder.empty() || frequencies.empty() || ngrams.empty() ||
-      ngram_words.empty() || argc % 2 == 0 || (traditional && (phrases.empty() || characters.empty()))) {
+  if ((!traditional && script != "simplified") || folder.empty() ||
+      frequencies.empty() == !statistics_unigrams || ngrams.empty() || ngram_words.empty() || argc % 2 == 0 ||
+      (traditional && (phrases.empty() || characters.empty() || statistics_unigrams))) {
     PrintUsage();
     return 2;
   }
   const auto pron_text = bld::ReadSourceText(folder + "/Pron.txt");
-  const auto frequency_text = bld::ReadSourceText(frequencies);
+  const auto frequency_text =
+      statistics_unigrams ? std::optional<std::string>("") : bld::ReadSourceText(frequencies);
   const auto ngram_text = bld::ReadSourceText(ngrams);
   const auto word_table = bld::ReadSourceText(ngram_words);
   if (!pron_text || !frequency_text || !ngram_text || !word_table) {
@@ -142,7 +151,9 @@ int main(int argc, char** argv) {
   std::unordered_map<std::string, int> ids;
   for (std::size_t w = 0; w < input.words.size(); ++w) ids.emplace(input.words[w], static_cast<int>(w));
   input.counts.assign(input.words.size(), 0.0);
-  for (const bld::WordCount& c : bld::ReadWordCounts(*frequency_text)) {
+  const std::vector<bld::WordCount> word_counts =
+      statistics_unigrams ? bld::StatisticsWordCounts(statistics) : bld::ReadWordCounts(*frequency_text);
+  for (const bld::WordCount& c : word_counts) {
     const auto bytes = code_page.Convert(c.word);
     if (!bytes) continue;
     const auto it = ids.find(*bytes);

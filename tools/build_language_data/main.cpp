@@ -1,9 +1,8 @@
 // build_language_data: the vocabulary of one dialect folder: "Syllable",
 // "Pron.txt", "Pron" and the homophone map "HMap", from the open word lists
-// (word frequencies, the CC-CEDICT dictionary, the character database's
-// readings). The language model of the folder comes from
-// build_language_models.
-// "build_language_data keyboard ..." and "... converter ..." make the
+// (word frequencies, or the words of the n-gram statistics by their
+// unigrams; the CC-CEDICT dictionary, the character database's readings). The language model of the folder
+// comes from build_language_models. "build_language_data keyboard ..." and "... converter ..." make the
 // keyboard map and the script converter's files of the data folder.
 #include <charconv>
 #include <iostream>
@@ -16,6 +15,7 @@
 #include "tools/build_language_data/code_page_text.h"
 #include "tools/build_language_data/homophone_map.h"
 #include "tools/build_language_data/keyboard_converter_stages.h"
+#include "tools/build_language_data/ngram_statistics.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/build_language_data/pronunciation_sources.h"
 #include "tools/build_language_data/source_text.h"
@@ -28,7 +28,9 @@ namespace bld = build_language_data;
 
 void PrintUsage() {
   std::cerr
-      << "usage: build_language_data --script simplified|traditional --frequencies FILE\n"
+      << "usage: build_language_data --script simplified|traditional\n"
+         "                           (--frequencies FILE | --statistics NGRAM-LISTING --statistics-words "
+         "TABLE)\n"
          "                           --dictionary cedict_ts.u8.js --readings Unihan_Readings.txt[.bz2]\n"
          "                           --out DIR [--models HMM-NAMES] [--words N]\n";
 }
@@ -49,7 +51,8 @@ int main(int argc, char** argv) {
     return std::string_view(argv[1]) == "keyboard" ? bld::RunKeyboardStage(arguments)
                                                    : bld::RunConverterStage(arguments);
   }
-  std::string script_name, frequencies, dictionary, readings, out, models_path;
+  std::string script_name, frequencies, statistics_listing, statistics_words, dictionary, readings, out,
+      models_path;
   int words = bld::kDefaultLexiconWords;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string_view flag = argv[i];
@@ -58,6 +61,10 @@ int main(int argc, char** argv) {
       script_name = value;
     } else if (flag == "--frequencies") {
       frequencies = value;
+    } else if (flag == "--statistics") {
+      statistics_listing = value;
+    } else if (flag == "--statistics-words") {
+      statistics_words = value;
     } else if (flag == "--dictionary") {
       dictionary = value;
     } else if (flag == "--readings") {
@@ -78,17 +85,38 @@ int main(int argc, char** argv) {
     }
   }
   const bool simplified = script_name == "simplified";
-  if ((!simplified && script_name != "traditional") || frequencies.empty() || dictionary.empty() ||
-      readings.empty() || out.empty() || argc % 2 == 0) {
+  const bool by_statistics = !statistics_listing.empty();
+  if ((!simplified && script_name != "traditional") || frequencies.empty() == !by_statistics ||
+      by_statistics == statistics_words.empty() || dictionary.empty() || readings.empty() || out.empty() ||
+      argc % 2 == 0) {
     PrintUsage();
     return 2;
   }
-  const auto frequency_text = bld::ReadSourceText(frequencies);
   const auto dictionary_text = bld::ReadSourceText(dictionary);
   const auto readings_text = bld::ReadSourceText(readings);
-  if (!frequency_text || !dictionary_text || !readings_text) {
+  if (!dictionary_text || !readings_text) {
     std::cerr << "build_language_data: cannot read the sources\n";
     return 1;
+  }
+  std::vector<bld::WordCount> word_counts;
+  if (by_statistics) {
+    const auto listing = bld::ReadSourceText(statistics_listing);
+    const auto table = bld::ReadSourceText(statistics_words);
+    bld::NgramStatistics statistics;
+    const std::string error = listing && table ? bld::ReadNgramStatistics(*listing, *table, &statistics)
+                                               : std::string("cannot read the statistics");
+    if (!error.empty()) {
+      std::cerr << "build_language_data: " << error << "\n";
+      return 1;
+    }
+    word_counts = bld::StatisticsWordCounts(statistics);
+  } else {
+    const auto frequency_text = bld::ReadSourceText(frequencies);
+    if (!frequency_text) {
+      std::cerr << "build_language_data: cannot read " << frequencies << "\n";
+      return 1;
+    }
+    word_counts = bld::ReadWordCounts(*frequency_text);
   }
   std::optional<std::vector<std::string>> models;
   if (!models_path.empty()) {
@@ -113,7 +141,6 @@ int main(int argc, char** argv) {
   const auto spellable = [&](const std::string& syllable) {
     return bld::SpellSyllable(syllable, model_list).has_value();
   };
-  const auto word_counts = bld::ReadWordCounts(*frequency_text);
   const auto lexicon = bld::SelectLexicon(word_counts, sources,
                                           simplified ? bld::PronunciationSources::Script::kSimplified
                                                      : bld::PronunciationSources::Script::kTraditional,

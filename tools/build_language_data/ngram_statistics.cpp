@@ -1,8 +1,11 @@
 #include "tools/build_language_data/ngram_statistics.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <unordered_set>
 
 namespace build_language_data {
 
@@ -10,6 +13,20 @@ namespace {
 
 // Ids beyond this are taken for a corrupt listing.
 constexpr unsigned long kMaxId = 1'000'000;
+
+// Every character of the UTF-8 text a three-byte one of U+4E00 to U+9FFF.
+bool AllUnifiedHan(const std::string& utf8) {
+  if (utf8.empty() || utf8.size() % 3 != 0) return false;
+  for (std::size_t i = 0; i < utf8.size(); i += 3) {
+    const auto b0 = static_cast<unsigned char>(utf8[i]);
+    const auto b1 = static_cast<unsigned char>(utf8[i + 1]);
+    const auto b2 = static_cast<unsigned char>(utf8[i + 2]);
+    if ((b0 & 0xF0) != 0xE0 || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) return false;
+    const unsigned code = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+    if (code < 0x4E00 || code > 0x9FFF) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -62,6 +79,22 @@ std::string ReadNgramStatistics(const std::string& ngram_text, const std::string
   if (statistics->unigrams.empty() || statistics->bigrams.empty())
     return "no unigrams or bigrams in the statistics";
   return std::string();
+}
+
+std::vector<WordCount> StatisticsWordCounts(const NgramStatistics& statistics) {
+  std::vector<WordCount> counts;
+  const std::size_t ids = std::min(statistics.words.size(), statistics.unigrams.size());
+  for (std::size_t id = 0; id < ids; ++id) {
+    if (!AllUnifiedHan(statistics.words[id])) continue;
+    const auto count = static_cast<int64_t>(std::llround(statistics.unigrams[id] * kStatisticsCountScale));
+    counts.push_back({statistics.words[id], std::max<int64_t>(1, count)});
+  }
+  std::stable_sort(counts.begin(), counts.end(),
+                   [](const WordCount& a, const WordCount& b) { return a.count > b.count; });
+  // A word listed under several ids keeps its largest count.
+  std::unordered_set<std::string> seen;
+  std::erase_if(counts, [&](const WordCount& c) { return !seen.insert(c.word).second; });
+  return counts;
 }
 
 }  // namespace build_language_data

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/build_language_data/word_frequencies.h"
+
 namespace build_language_data {
 
 struct NgramStatistics {
@@ -34,5 +36,11 @@ struct NgramStatistics {
 // Empty, or the reason the texts could not be read.
 std::string ReadNgramStatistics(const std::string& ngram_text, const std::string& word_table,
                                 NgramStatistics* statistics);
+
+// The statistics' words of Han characters only (U+4E00 to U+9FFF) as a
+// frequency list: each its unigram in counts per kStatisticsCountScale
+// words, at least 1, most frequent first (equal counts by id).
+inline constexpr double kStatisticsCountScale = 1e8;
+std::vector<WordCount> StatisticsWordCounts(const NgramStatistics& statistics);
 
 }  // namespace build_language_data

@@ -57,6 +57,36 @@ TEST(NgramStatistics, ListingAndWordTable) {
   }
 }
 
+// The vocabulary ranked by the statistics: Han words only, a word under
+// several ids once with its largest count, the rarest still counted once.
+TEST(NgramStatistics, HanWordsAsAFrequencyList) {
+  bld::NgramStatistics statistics;
+  const struct {
+    const char* word;
+    double unigram;
+  } ids[] = {{"", 0.12},                           // the boundary
+             {"\xEF\xBC\x8C", 0.06},               // a full-width comma
+             {"\xE7\x9A\x84", 0.03},               // 的
+             {"\xE4\xB8\xAD\xE5\x9B\xBD", 0.005},  // 中国
+             {"B\xE8\xB6\x85", 0.001},             // B超
+             {"\xE4\xB8\xAD\xE5\x9B\xBD", 0.007},  // 中国 again
+             {"\xE3\x80\x87", 0.002},              // 〇, outside the unified block
+             {"\xF0\xA0\x80\x80", 0.002},          // U+20000
+             {"\xE7\xA8\x80", 1e-12}};             // 稀
+  for (const auto& id : ids) {
+    statistics.words.emplace_back(id.word);
+    statistics.unigrams.push_back(id.unigram);
+  }
+  const std::vector<bld::WordCount> counts = bld::StatisticsWordCounts(statistics);
+  ASSERT_EQ(counts.size(), 3u);
+  EXPECT_EQ(counts[0].word, "\xE7\x9A\x84");
+  EXPECT_EQ(counts[0].count, std::llround(0.03 * bld::kStatisticsCountScale));
+  EXPECT_EQ(counts[1].word, "\xE4\xB8\xAD\xE5\x9B\xBD");
+  EXPECT_EQ(counts[1].count, std::llround(0.007 * bld::kStatisticsCountScale));
+  EXPECT_EQ(counts[2].word, "\xE7\xA8\x80");
+  EXPECT_EQ(counts[2].count, 1);
+}
+
 // Longest match over both tables, the phrase table's value first; text
 // without a key stays.
 TEST(ScriptConversion, LongestMatchOverPhrasesThenCharacters) {
