@@ -97,18 +97,11 @@ class ObjectMemMgr {
       return id;
     }
     if (!blocks_) return -1;
-    if (position_ == block_size_) {
-      if (current_block_ + 1 >= max_blocks_) return -1;
-      if (!blocks_[current_block_ + 1] && !AllocateBlock(current_block_ + 1)) {
-        ErrorSet("ObjectMemMgr()", -1, "errCannotAllocateMemory");
-        return -1;
-      }
-      ++current_block_;
-      position_ = 0;
-    }
-    if (!blocks_[current_block_]) return -1;
+    if (position_ == block_size_ && !MoveToNextBlock()) return -1;
+    T* block = blocks_[current_block_];
+    if (!block) return -1;
     id = current_block_ * block_size_ + position_;
-    if (record) *record = &blocks_[current_block_][position_];
+    if (record) *record = block + position_;
     ++position_;
     ++count_;
     return id;
@@ -154,6 +147,17 @@ class ObjectMemMgr {
   int capacity() const { return block_size_ * max_blocks_; }
 
  private:
+  // Once a block: out of line, so that New stays small where it is inlined.
+  [[gnu::noinline]] bool MoveToNextBlock() {
+    if (current_block_ + 1 >= max_blocks_) return false;
+    if (!blocks_[current_block_ + 1] && !AllocateBlock(current_block_ + 1)) {
+      ErrorSet("ObjectMemMgr()", -1, "errCannotAllocateMemory");
+      return false;
+    }
+    ++current_block_;
+    position_ = 0;
+    return true;
+  }
   bool AllocateBlock(int index) {
     blocks_[index] = new (std::nothrow) T[static_cast<std::size_t>(block_size_)];
     if (!blocks_[index]) return false;
