@@ -325,32 +325,39 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
   return 1;
 }
 
+template <bool kOlderForm>
 int StackDecoder::ExtendWithinBeam(Theory* theory) {
   // The scores of all live extensions first, without a branch on the beam,
   // which is as likely to pass as not; a stack's best only rises, so the
   // pushes after, checked against the best as it stands then, are those the
   // extensions one by one would make. An extension that falls out of the
   // beam even with its best language score is dead for the rest of the
-  // stack: its theories come best first, and the floor only rises.
+  // stack: its theories come best first, and the floor only rises. The
+  // extensions come by the stack they push into, so that each floor is read
+  // once; the pushes into one stack keep the order of the items.
   candidates_.resize(live_.size());
+  const int64_t theory_score = theory->score;
+  const int32_t state = theory->state;
   std::size_t count = 0;
-  std::size_t kept = 0;
-  for (std::size_t k = 0; k < live_.size(); ++k) {
-    const int32_t i = live_[k];
-    const Extension& extension = extensions_[static_cast<std::size_t>(i)];
-    const int start = extension.item.start;
-    const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
+  for (ExtensionGroup& group : groups_) {
+    const TheoryStack* target = group.start == -1 ? &final_stack_ : stacks_[group.start];
     const int64_t floor = target ? int64_t{target->best()} - beam_ : INT64_MIN;
-    const int64_t reach = int64_t{theory->score} + extension.item.score;
-    if (reach + extension.best_language <= floor) continue;
-    live_[kept++] = i;
-    const int lm = older_form_ ? scorer_.Score(extension.row, theory->state)
-                               : OtherLanguageScore(theory, extension.item.word);
-    const int64_t score = reach + lm;
-    candidates_[count] = Candidate{i, static_cast<int32_t>(score)};
-    count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
+    const std::size_t end = group.begin + group.live;
+    std::size_t kept = group.begin;
+    for (std::size_t k = group.begin; k < end; ++k) {
+      const int32_t i = live_[k];
+      const Extension& extension = extensions_[static_cast<std::size_t>(i)];
+      const int64_t reach = theory_score + extension.item.score;
+      if (reach + extension.best_language <= floor) continue;
+      live_[kept++] = i;
+      const int lm =
+          kOlderForm ? scorer_.Score(extension.row, state) : OtherLanguageScore(theory, extension.item.word);
+      const int64_t score = reach + lm;
+      candidates_[count] = Candidate{i, static_cast<int32_t>(score)};
+      count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
+    }
+    group.live = kept - group.begin;
   }
-  live_.resize(kept);
   int made = 0;
   for (std::size_t k = 0; k < count; ++k) {
     const Candidate& candidate = candidates_[k];
@@ -360,25 +367,52 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
   return made;
 }
 
+void StackDecoder::PrepareExtension(const WordEntryItem& item, Extension* extension) {
+  extension->item = item;
+  extension->state = StateOf(item.word);
+  if (older_form_) {
+    extension->row = scorer_.RowOf(*core_, item.word);
+    extension->best_language = extension->row.best;
+  } else {
+    extension->row = ContinuationScorer::Row{};
+    extension->best_language = kAnyLanguageScore;
+  }
+}
+
 void StackDecoder::PrepareExtensions() {
   // Written in place: a record put together on the stack and copied whole
   // waited for its parts to be stored.
   extensions_.resize(items_.size());
   live_.resize(items_.size());
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const WordEntryItem& item = items_[i];
-    Extension& extension = extensions_[i];
-    extension.item = item;
-    extension.state = StateOf(item.word);
-    if (older_form_) {
-      extension.row = scorer_.RowOf(*core_, item.word);
-      extension.best_language = extension.row.best;
-    } else {
-      extension.row = ContinuationScorer::Row{};
-      extension.best_language = kAnyLanguageScore;
+  groups_.clear();
+  if (!extends_within_beam()) {
+    // Every theory goes through every extension, in the order of the items.
+    for (std::size_t i = 0; i < items_.size(); ++i) PrepareExtension(items_[i], &extensions_[i]);
+    return;
+  }
+  // By start frame, each start's items in their order: the starts are few.
+  for (const WordEntryItem& item : items_) {
+    int16_t& group = group_of_start_[static_cast<std::size_t>(item.start + 1)];
+    if (group < 0) {
+      group = static_cast<int16_t>(groups_.size());
+      groups_.push_back(ExtensionGroup{item.start, 0, 0});
     }
+    ++groups_[static_cast<std::size_t>(group)].live;
+  }
+  std::size_t begin = 0;
+  for (ExtensionGroup& group : groups_) {
+    group.begin = begin;
+    begin += group.live;
+    group.live = 0;
+  }
+  for (const WordEntryItem& item : items_) {
+    ExtensionGroup& group =
+        groups_[static_cast<std::size_t>(group_of_start_[static_cast<std::size_t>(item.start + 1)])];
+    const std::size_t i = group.begin + group.live++;
+    PrepareExtension(item, &extensions_[i]);
     live_[i] = static_cast<int32_t>(i);
   }
+  for (const ExtensionGroup& group : groups_) group_of_start_[static_cast<std::size_t>(group.start + 1)] = -1;
 }
 
 void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
@@ -401,8 +435,8 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
     }
     if (recombination_.Add(ref)) continue;  // joined the chain of a better theory
     int made = 0;
-    if (!page_ && !has_start_windows()) {
-      made = ExtendWithinBeam(ref.link);
+    if (extends_within_beam()) {
+      made = older_form_ ? ExtendWithinBeam<true>(ref.link) : ExtendWithinBeam<false>(ref.link);
     } else {
       for (const Extension& extension : extensions_) made += ExtendTheory(ref.link, extension, t);
     }
