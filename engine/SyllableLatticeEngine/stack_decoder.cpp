@@ -268,8 +268,8 @@ inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension
   const int start = item.start;
   const bool windows = has_start_windows();
   const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
-  const int lm =
-      older_form_ ? scorer_.Score(extension.row, theory->state) : OtherLanguageScore(theory, item.word);
+  const int lm = older_form_ ? ContinuationScorer::Score(extension.row, scorer_.NextOf(theory->state))
+                             : OtherLanguageScore(theory, item.word);
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
   // Most scores fall out of the beam here, without a call.
@@ -303,7 +303,13 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
                                                            int start, int32_t score) {
   TheoryStack* stack = start >= 0 && start < kStacks && stacks_[start] ? stacks_[start] : MakeStack(start);
   if (!stack) return 0;
-  if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
+  return PushInto(stack, extension, parent, start, score, max_extend_ + 1);
+}
+
+[[gnu::always_inline]] inline int StackDecoder::PushInto(TheoryStack* stack, const Extension& extension,
+                                                         Theory* parent, int start, int32_t score, int keep) {
+  // An empty stack's best less the beam stays above INT32_MIN.
+  if (!(score > stack->best() - beam_)) return 0;
   const auto frame = static_cast<int16_t>(start);
   // The final stack's theories get their records at once.
   const bool made = start < 0;
@@ -318,7 +324,6 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
   ++theories_;
   // Nothing beyond the first max_extend + 1 theories of a stack is ever
   // extended, so the rest are dropped before they fill the pool.
-  const int keep = max_extend_ + 1;
   if (start >= 0 && stack->count() >= 2 * keep) {
     stack->KeepBest(keep, [this](const TheoryRef& dropped) { ReleaseTheory(dropped); });
   }
@@ -336,8 +341,10 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
   // extensions come by the stack they push into, so that each floor is read
   // once; the pushes into one stack keep the order of the items.
   candidates_.resize(live_.size());
+  Candidate* const candidates = candidates_.data();
+  const Extension** const live = live_.data();
   const int64_t theory_score = theory->score;
-  const int32_t state = theory->state;
+  const ContinuationScorer::Next next = scorer_.NextOf(theory->state);
   std::size_t count = 0;
   for (ExtensionGroup& group : groups_) {
     const TheoryStack* target = group.start == -1 ? &final_stack_ : stacks_[group.start];
@@ -345,24 +352,34 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
     const std::size_t end = group.begin + group.live;
     std::size_t kept = group.begin;
     for (std::size_t k = group.begin; k < end; ++k) {
-      const int32_t i = live_[k];
-      const Extension& extension = extensions_[static_cast<std::size_t>(i)];
-      const int64_t reach = theory_score + extension.item.score;
-      if (reach + extension.best_language <= floor) continue;
-      live_[kept++] = i;
-      const int lm =
-          kOlderForm ? scorer_.Score(extension.row, state) : OtherLanguageScore(theory, extension.item.word);
+      const Extension* extension = live[k];
+      const int64_t reach = theory_score + extension->item.score;
+      if (reach + extension->best_language <= floor) continue;
+      live[kept++] = extension;
+      const int lm = kOlderForm ? ContinuationScorer::Score(extension->row, next)
+                                : OtherLanguageScore(theory, extension->item.word);
       const int64_t score = reach + lm;
-      candidates_[count] = Candidate{i, static_cast<int32_t>(score)};
+      candidates[count] = Candidate{extension, static_cast<int32_t>(score)};
       count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
     }
     group.live = kept - group.begin;
+    group.candidates_end = count;
   }
+  // The pushes, a target stack at a time.
+  const int keep = max_extend_ + 1;
   int made = 0;
-  for (std::size_t k = 0; k < count; ++k) {
-    const Candidate& candidate = candidates_[k];
-    const Extension& extension = extensions_[static_cast<std::size_t>(candidate.extension)];
-    made += PushTheory(extension, theory, extension.item.start, candidate.score);
+  std::size_t k = 0;
+  for (const ExtensionGroup& group : groups_) {
+    if (k == group.candidates_end) continue;
+    TheoryStack* stack = MakeStack(group.start);
+    if (!stack) {
+      k = group.candidates_end;
+      continue;
+    }
+    for (; k < group.candidates_end; ++k) {
+      const Candidate& candidate = candidates[k];
+      made += PushInto(stack, *candidate.extension, theory, group.start, candidate.score, keep);
+    }
   }
   return made;
 }
@@ -395,7 +412,7 @@ void StackDecoder::PrepareExtensions() {
     int16_t& group = group_of_start_[static_cast<std::size_t>(item.start + 1)];
     if (group < 0) {
       group = static_cast<int16_t>(groups_.size());
-      groups_.push_back(ExtensionGroup{item.start, 0, 0});
+      groups_.push_back(ExtensionGroup{item.start, 0, 0, 0});
     }
     ++groups_[static_cast<std::size_t>(group)].live;
   }
@@ -410,7 +427,7 @@ void StackDecoder::PrepareExtensions() {
         groups_[static_cast<std::size_t>(group_of_start_[static_cast<std::size_t>(item.start + 1)])];
     const std::size_t i = group.begin + group.live++;
     PrepareExtension(item, &extensions_[i]);
-    live_[i] = static_cast<int32_t>(i);
+    live_[i] = &extensions_[i];
   }
   for (const ExtensionGroup& group : groups_) group_of_start_[static_cast<std::size_t>(group.start + 1)] = -1;
 }

@@ -159,6 +159,9 @@ class StackDecoder {
   // The pushes of a word start window around the extension's start.
   int PushIntoWindows(const Extension& extension, Theory* theory, int32_t score, int t);
   int PushTheory(const Extension& extension, Theory* parent, int start, int32_t score);
+  // PushTheory into the stack of `start`; `keep` is max_extend_ + 1.
+  int PushInto(TheoryStack* stack, const Extension& extension, Theory* parent, int start, int32_t score,
+               int keep);
   bool ReadPath(Theory* head, int32_t relative, int floor, uint16_t* path, int depth, NBestList* list);
   bool MatchPath(Theory* head, const uint16_t* ids, int n, int i, std::vector<Theory*>* chosen);
   std::vector<Theory*> FinalTheories();
@@ -199,14 +202,16 @@ class StackDecoder {
     int start;
     std::size_t begin;
     std::size_t live;
+    // Where the candidates of the theory being extended into this stack end.
+    std::size_t candidates_end;
   };
   std::vector<ExtensionGroup> groups_;
   // By start frame + 1; -1 outside PrepareExtensions.
   std::vector<int16_t> group_of_start_ = std::vector<int16_t>(kStacks + 1, -1);
-  std::vector<int32_t> live_;
+  std::vector<const Extension*> live_;
   // An extension whose score passed the beam, and the score.
   struct Candidate {
-    int32_t extension;
+    const Extension* extension;
     int32_t score;
   };
   std::vector<Candidate> candidates_;
