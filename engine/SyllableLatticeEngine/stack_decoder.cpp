@@ -340,7 +340,8 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
   // stack: its theories come best first, and the floor only rises. The
   // extensions come by the stack they push into, so that each floor is read
   // once; the pushes into one stack keep the order of the items.
-  candidates_.resize(live_.size());
+  // Grown, never shrunk: a resize would clear the grown part for every theory.
+  if (candidates_.size() < live_.size()) candidates_.resize(live_.size());
   Candidate* const candidates = candidates_.data();
   const Extension** const live = live_.data();
   const int64_t theory_score = theory->score;
