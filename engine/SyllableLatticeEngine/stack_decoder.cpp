@@ -400,8 +400,11 @@ void StackDecoder::PrepareExtension(const WordEntryItem& item, Extension* extens
 void StackDecoder::PrepareExtensions() {
   // Written in place: a record put together on the stack and copied whole
   // waited for its parts to be stored.
-  extensions_.resize(items_.size());
-  live_.resize(items_.size());
+  // Grown, never shrunk: the items of each stack fill their front.
+  if (extensions_.size() < items_.size()) {
+    extensions_.resize(items_.size());
+    live_.resize(items_.size());
+  }
   groups_.clear();
   if (!extends_within_beam()) {
     // Every theory goes through every extension, in the order of the items.
@@ -456,7 +459,7 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
     if (extends_within_beam()) {
       made = older_form_ ? ExtendWithinBeam<true>(ref.link) : ExtendWithinBeam<false>(ref.link);
     } else {
-      for (const Extension& extension : extensions_) made += ExtendTheory(ref.link, extension, t);
+      for (std::size_t i = 0; i < items_.size(); ++i) made += ExtendTheory(ref.link, extensions_[i], t);
     }
     if (made > 0) {
       stack->CountExtended();
