@@ -371,16 +371,16 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
   int made = 0;
   std::size_t k = 0;
   for (const ExtensionGroup& group : groups_) {
-    if (k == group.candidates_end) continue;
-    TheoryStack* stack = MakeStack(group.start);
+    const std::size_t end = group.candidates_end;
+    if (k == end) continue;
+    const int start = group.start;
+    TheoryStack* stack = MakeStack(start);
     if (!stack) {
-      k = group.candidates_end;
+      k = end;
       continue;
     }
-    for (; k < group.candidates_end; ++k) {
-      const Candidate& candidate = candidates[k];
-      made += PushInto(stack, *candidate.extension, theory, group.start, candidate.score, keep);
-    }
+    for (; k < end; ++k)
+      made += PushInto(stack, *candidates[k].extension, theory, start, candidates[k].score, keep);
   }
   return made;
 }
