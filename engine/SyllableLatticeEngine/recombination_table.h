@@ -27,8 +27,7 @@ class RecombinationTable {
   Theory* Add(const TheoryRef& ref) {
     Theory* theory = ref.record();
     theory->next = nullptr;
-    if (hashed_) return AddHashed(ref, theory);
-    if (slots_.empty()) return nullptr;
+    if (!slotted_) return hashed_ ? AddHashed(ref, theory) : nullptr;
     const int slot = SlotOf(ref.state);
     Chain& chain = slots_[static_cast<std::size_t>(slot)];
     if (!chain.head) {
@@ -45,8 +44,7 @@ class RecombinationTable {
     Theory* tail = nullptr;
   };
   int SlotOf(int32_t state) const {
-    const int states = static_cast<int>(slots_.size()) - 1;
-    return state >= 0 && state < states ? state : unknown_slot_;
+    return static_cast<unsigned>(state) < static_cast<unsigned>(states_) ? state : unknown_slot_;
   }
   Theory* AddHashed(const TheoryRef& ref, Theory* theory);
   // Into a chain that has a head.
@@ -65,6 +63,8 @@ class RecombinationTable {
   }
 
   bool hashed_ = false;
+  bool slotted_ = false;  // UseSlots was called last
+  int states_ = 0;        // the slots but the last
   int unknown_slot_ = 0;
   std::vector<Chain> slots_;
   std::vector<int> used_slots_;

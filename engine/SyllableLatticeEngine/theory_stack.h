@@ -169,7 +169,7 @@ class TheoryStack {
   // Moves the hole the top leaves from the root down to a leaf of the heap
   // of the first `size` keys, filling it with the better child (the right
   // one when both score the same); returns the hole's final position.
-  std::size_t MoveHoleDown(std::size_t size) {
+  [[gnu::always_inline]] std::size_t MoveHoleDown(std::size_t size) {
     Key* heap = heap_.data();
     const std::size_t inner = (size - 1) / 2;
     std::size_t hole = 0;
