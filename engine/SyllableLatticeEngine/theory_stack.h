@@ -175,17 +175,14 @@ class TheoryStack {
     std::size_t hole = 0;
     // Two levels a step, the four grandchildren read beside the children:
     // which child wins is as good as random, so nothing waits on a branch.
-    while (2 * hole + 2 < inner) {
-      const std::size_t right = 2 * hole + 2;
-      const std::size_t grand = 2 * right + 2;  // the right child's right child
+    // The hole's right child is the loop's index; the four grandchildren lie
+    // side by side from the left child's left child.
+    for (std::size_t right = 2; right < inner; right = 2 * hole + 2) {
+      const Key* const grand = heap + 2 * right - 1;
       const bool left_wins = heap[right].score < heap[right - 1].score;
       // Read before the winner is known; the selects compile to moves.
-      const int32_t left_left = heap[grand - 3].score;
-      const int32_t left_right = heap[grand - 2].score;
-      const int32_t right_left = heap[grand - 1].score;
-      const int32_t right_right = heap[grand].score;
-      const int32_t grand_left = left_wins ? left_left : right_left;
-      const int32_t grand_right = left_wins ? left_right : right_right;
+      const int32_t grand_left = left_wins ? grand[0].score : grand[2].score;
+      const int32_t grand_right = left_wins ? grand[1].score : grand[3].score;
       const std::size_t child = right - static_cast<std::size_t>(left_wins);
       const std::size_t next = 2 * child + 2 - static_cast<std::size_t>(grand_right < grand_left);
       heap[hole] = heap[child];
