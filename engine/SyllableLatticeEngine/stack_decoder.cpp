@@ -441,10 +441,11 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
   recombination_.Clear();
   kept_.clear();
   PrepareExtensions();
+  const int limit = max_extend_;
   int taken = 0;
-  TheoryRef ref;
-  while (stack->Pop(&ref)) {
-    if (ref.score < threshold || ++taken > max_extend_) {
+  // What is kept is read from its record.
+  for (TheoryRef ref; stack->Pop(&ref);) {
+    if (ref.score < threshold || ++taken > limit) {
       ReleaseTheory(ref);
       break;
     }
@@ -463,7 +464,7 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
     }
     if (made > 0) {
       stack->CountExtended();
-      kept_.push_back(ref);
+      kept_.push_back(RefOf(ref.link));
     }
   }
   // Nothing else of the stack is extended; the order they go back in does not matter.
