@@ -303,13 +303,16 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
                                                            int start, int32_t score) {
   TheoryStack* stack = start >= 0 && start < kStacks && stacks_[start] ? stacks_[start] : MakeStack(start);
   if (!stack) return 0;
-  return PushInto(stack, extension, parent, start, score, max_extend_ + 1);
+  const int pushed = PushInto(stack, extension, parent, start, score, beam_, max_extend_ + 1);
+  theories_ += pushed;
+  return pushed;
 }
 
 [[gnu::always_inline]] inline int StackDecoder::PushInto(TheoryStack* stack, const Extension& extension,
-                                                         Theory* parent, int start, int32_t score, int keep) {
+                                                         Theory* parent, int start, int32_t score, int beam,
+                                                         int keep) {
   // An empty stack's best less the beam stays above INT32_MIN.
-  if (!(score > stack->best() - beam_)) return 0;
+  if (!(score > stack->best() - beam)) return 0;
   const auto frame = static_cast<int16_t>(start);
   // The final stack's theories get their records at once.
   const bool made = start < 0;
@@ -321,7 +324,6 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
     if (made) theory_pool_.Delete(link->id);
     return 0;
   }
-  ++theories_;
   // Nothing beyond the first max_extend + 1 theories of a stack is ever
   // extended, so the rest are dropped before they fill the pool.
   if (start >= 0 && stack->count() >= 2 * keep) {
@@ -367,6 +369,7 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
     group.candidates_end = count;
   }
   // The pushes, a target stack at a time.
+  const int beam = beam_;
   const int keep = max_extend_ + 1;
   int made = 0;
   std::size_t k = 0;
@@ -380,8 +383,9 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
       continue;
     }
     for (; k < end; ++k)
-      made += PushInto(stack, *candidates[k].extension, theory, start, candidates[k].score, keep);
+      made += PushInto(stack, *candidates[k].extension, theory, start, candidates[k].score, beam, keep);
   }
+  theories_ += made;
   return made;
 }
 

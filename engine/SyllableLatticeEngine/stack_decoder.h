@@ -159,9 +159,10 @@ class StackDecoder {
   // The pushes of a word start window around the extension's start.
   int PushIntoWindows(const Extension& extension, Theory* theory, int32_t score, int t);
   int PushTheory(const Extension& extension, Theory* parent, int start, int32_t score);
-  // PushTheory into the stack of `start`; `keep` is max_extend_ + 1.
+  // PushTheory into the stack of `start` (`beam`: beam_, `keep`: max_extend_ +
+  // 1), without counting the theory.
   int PushInto(TheoryStack* stack, const Extension& extension, Theory* parent, int start, int32_t score,
-               int keep);
+               int beam, int keep);
   bool ReadPath(Theory* head, int32_t relative, int floor, uint16_t* path, int depth, NBestList* list);
   bool MatchPath(Theory* head, const uint16_t* ids, int n, int i, std::vector<Theory*>* chosen);
   std::vector<Theory*> FinalTheories();
