@@ -36,7 +36,7 @@ Theory* RecombinationTable::AddHashed(const TheoryRef& ref, Theory* theory) {
       (uint64_t{static_cast<uint32_t>(ref.state)} << 32) | static_cast<uint32_t>(theory->word_graph);
   Chain& chain = hash_[key];
   if (!chain.head) {
-    chain.head = chain.tail = theory;
+    chain = Chain{theory, theory, ref.score};
     return nullptr;
   }
   return Join(&chain, theory, ref.score);

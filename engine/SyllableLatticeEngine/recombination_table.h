@@ -32,7 +32,7 @@ class RecombinationTable {
     Chain& chain = slots_[static_cast<std::size_t>(slot)];
     if (!chain.head) {
       used_slots_.push_back(slot);
-      chain.head = chain.tail = theory;
+      chain = Chain{theory, theory, ref.score};
       return nullptr;
     }
     return Join(&chain, theory, ref.score);
@@ -42,6 +42,9 @@ class RecombinationTable {
   struct Chain {
     Theory* head = nullptr;
     Theory* tail = nullptr;
+    // The tail's score, so that the usual join does not read the tail's
+    // record, which lies far back in the pool.
+    int32_t tail_score = 0;
   };
   int SlotOf(int32_t state) const {
     return static_cast<unsigned>(state) < static_cast<unsigned>(states_) ? state : unknown_slot_;
@@ -52,13 +55,16 @@ class RecombinationTable {
     // Scores arrive in descending order, so the end of the chain is the
     // place; a better late arrival still goes where its score belongs.
     Theory* at = chain->tail;
-    if (at->score < score) {
+    if (chain->tail_score < score) {
       at = chain->head;
       while (at->next && at->next->score >= score) at = at->next;
     }
     theory->next = at->next;
     at->next = theory;
-    if (!theory->next) chain->tail = theory;
+    if (!theory->next) {
+      chain->tail = theory;
+      chain->tail_score = score;
+    }
     return chain->head;
   }
 
