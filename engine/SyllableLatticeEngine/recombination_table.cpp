@@ -4,7 +4,9 @@ namespace vok {
 
 void RecombinationTable::UseSlots(int states, int unknown_state) {
   hashed_ = false;
+  slotted_ = true;
   if (states < 0) states = 0;
+  states_ = states;
   slots_.assign(static_cast<std::size_t>(states) + 1, Chain{});
   unknown_slot_ = unknown_state >= 0 && unknown_state < states ? unknown_state : states;
   used_slots_.clear();
@@ -13,6 +15,7 @@ void RecombinationTable::UseSlots(int states, int unknown_state) {
 
 void RecombinationTable::UseHash() {
   hashed_ = true;
+  slotted_ = false;
   slots_.clear();
   used_slots_.clear();
   hash_.clear();
@@ -33,7 +36,7 @@ Theory* RecombinationTable::AddHashed(const TheoryRef& ref, Theory* theory) {
       (uint64_t{static_cast<uint32_t>(ref.state)} << 32) | static_cast<uint32_t>(theory->word_graph);
   Chain& chain = hash_[key];
   if (!chain.head) {
-    chain.head = chain.tail = theory;
+    chain = Chain{theory, theory, ref.score};
     return nullptr;
   }
   return Join(&chain, theory, ref.score);

@@ -27,13 +27,12 @@ class RecombinationTable {
   Theory* Add(const TheoryRef& ref) {
     Theory* theory = ref.record();
     theory->next = nullptr;
-    if (hashed_) return AddHashed(ref, theory);
-    if (slots_.empty()) return nullptr;
+    if (!slotted_) return hashed_ ? AddHashed(ref, theory) : nullptr;
     const int slot = SlotOf(ref.state);
     Chain& chain = slots_[static_cast<std::size_t>(slot)];
     if (!chain.head) {
       used_slots_.push_back(slot);
-      chain.head = chain.tail = theory;
+      chain = Chain{theory, theory, ref.score};
       return nullptr;
     }
     return Join(&chain, theory, ref.score);
@@ -43,10 +42,12 @@ class RecombinationTable {
   struct Chain {
     Theory* head = nullptr;
     Theory* tail = nullptr;
+    // The tail's score, so that the usual join does not read the tail's
+    // record, which lies far back in the pool.
+    int32_t tail_score = 0;
   };
   int SlotOf(int32_t state) const {
-    const int states = static_cast<int>(slots_.size()) - 1;
-    return state >= 0 && state < states ? state : unknown_slot_;
+    return static_cast<unsigned>(state) < static_cast<unsigned>(states_) ? state : unknown_slot_;
   }
   Theory* AddHashed(const TheoryRef& ref, Theory* theory);
   // Into a chain that has a head.
@@ -54,17 +55,22 @@ class RecombinationTable {
     // Scores arrive in descending order, so the end of the chain is the
     // place; a better late arrival still goes where its score belongs.
     Theory* at = chain->tail;
-    if (at->score < score) {
+    if (chain->tail_score < score) {
       at = chain->head;
       while (at->next && at->next->score >= score) at = at->next;
     }
     theory->next = at->next;
     at->next = theory;
-    if (!theory->next) chain->tail = theory;
+    if (!theory->next) {
+      chain->tail = theory;
+      chain->tail_score = score;
+    }
     return chain->head;
   }
 
   bool hashed_ = false;
+  bool slotted_ = false;  // UseSlots was called last
+  int states_ = 0;        // the slots but the last
   int unknown_slot_ = 0;
   std::vector<Chain> slots_;
   std::vector<int> used_slots_;

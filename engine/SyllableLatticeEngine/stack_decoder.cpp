@@ -65,17 +65,13 @@ TheoryStack* StackDecoder::MakeStack(int frame) {
   return stacks_[frame];
 }
 
-Theory* StackDecoder::NewTheory(const TheoryRef& ref) {
+// Most theories taken from a stack only join a chain: the record is written
+// whole, once, where it is needed.
+[[gnu::always_inline]] inline Theory* StackDecoder::NewTheory(const TheoryRef& ref) {
   Theory* theory = nullptr;
   const int id = theory_pool_.New(&theory);
   if (id < 0) return nullptr;
-  *theory = Theory{};
-  theory->id = id;
-  theory->word = ref.word;
-  theory->frame = ref.frame;
-  theory->score = ref.score;
-  theory->state = ref.state;
-  theory->parent = ref.link;
+  *theory = Theory{ref.word, ref.frame, ref.score, ref.state, Theory{}.word_graph, ref.link, nullptr, id};
   return theory;
 }
 
@@ -272,8 +268,8 @@ inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension
   const int start = item.start;
   const bool windows = has_start_windows();
   const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
-  const int lm =
-      older_form_ ? scorer_.Score(extension.row, theory->state) : OtherLanguageScore(theory, item.word);
+  const int lm = older_form_ ? ContinuationScorer::Score(extension.row, scorer_.NextOf(theory->state))
+                             : OtherLanguageScore(theory, item.word);
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
   // Most scores fall out of the beam here, without a call.
@@ -307,7 +303,16 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
                                                            int start, int32_t score) {
   TheoryStack* stack = start >= 0 && start < kStacks && stacks_[start] ? stacks_[start] : MakeStack(start);
   if (!stack) return 0;
-  if (!(int64_t{score} > int64_t{stack->best()} - beam_)) return 0;
+  const int pushed = PushInto(stack, extension, parent, start, score, beam_, max_extend_ + 1);
+  theories_ += pushed;
+  return pushed;
+}
+
+[[gnu::always_inline]] inline int StackDecoder::PushInto(TheoryStack* stack, const Extension& extension,
+                                                         Theory* parent, int start, int32_t score, int beam,
+                                                         int keep) {
+  // An empty stack's best less the beam stays above INT32_MIN.
+  if (!(score > stack->best() - beam)) return 0;
   const auto frame = static_cast<int16_t>(start);
   // The final stack's theories get their records at once.
   const bool made = start < 0;
@@ -319,70 +324,120 @@ int StackDecoder::PushIntoWindows(const Extension& extension, Theory* theory, in
     if (made) theory_pool_.Delete(link->id);
     return 0;
   }
-  ++theories_;
   // Nothing beyond the first max_extend + 1 theories of a stack is ever
   // extended, so the rest are dropped before they fill the pool.
-  const int keep = max_extend_ + 1;
   if (start >= 0 && stack->count() >= 2 * keep) {
     stack->KeepBest(keep, [this](const TheoryRef& dropped) { ReleaseTheory(dropped); });
   }
   return 1;
 }
 
+template <bool kOlderForm>
 int StackDecoder::ExtendWithinBeam(Theory* theory) {
   // The scores of all live extensions first, without a branch on the beam,
   // which is as likely to pass as not; a stack's best only rises, so the
   // pushes after, checked against the best as it stands then, are those the
   // extensions one by one would make. An extension that falls out of the
   // beam even with its best language score is dead for the rest of the
-  // stack: its theories come best first, and the floor only rises.
-  candidates_.resize(live_.size());
+  // stack: its theories come best first, and the floor only rises. The
+  // extensions come by the stack they push into, so that each floor is read
+  // once; the pushes into one stack keep the order of the items.
+  // Grown, never shrunk: a resize would clear the grown part for every theory.
+  if (candidates_.size() < live_.size()) candidates_.resize(live_.size());
+  Candidate* const candidates = candidates_.data();
+  const Extension** const live = live_.data();
+  const int64_t theory_score = theory->score;
+  const ContinuationScorer::Next next = scorer_.NextOf(theory->state);
   std::size_t count = 0;
-  std::size_t kept = 0;
-  for (std::size_t k = 0; k < live_.size(); ++k) {
-    const int32_t i = live_[k];
-    const Extension& extension = extensions_[static_cast<std::size_t>(i)];
-    const int start = extension.item.start;
-    const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
+  for (ExtensionGroup& group : groups_) {
+    const TheoryStack* target = group.start == -1 ? &final_stack_ : stacks_[group.start];
     const int64_t floor = target ? int64_t{target->best()} - beam_ : INT64_MIN;
-    const int64_t reach = int64_t{theory->score} + extension.item.score;
-    if (reach + extension.best_language <= floor) continue;
-    live_[kept++] = i;
-    const int lm = older_form_ ? scorer_.Score(extension.row, theory->state)
-                               : OtherLanguageScore(theory, extension.item.word);
-    const int64_t score = reach + lm;
-    candidates_[count] = Candidate{i, static_cast<int32_t>(score)};
-    count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
+    const std::size_t end = group.begin + group.live;
+    std::size_t kept = group.begin;
+    for (std::size_t k = group.begin; k < end; ++k) {
+      const Extension* extension = live[k];
+      const int64_t reach = theory_score + extension->item.score;
+      if (reach + extension->best_language <= floor) continue;
+      live[kept++] = extension;
+      const int lm = kOlderForm ? ContinuationScorer::Score(extension->row, next)
+                                : OtherLanguageScore(theory, extension->item.word);
+      const int64_t score = reach + lm;
+      candidates[count] = Candidate{extension, static_cast<int32_t>(score)};
+      count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
+    }
+    group.live = kept - group.begin;
+    group.candidates_end = count;
   }
-  live_.resize(kept);
+  // The pushes, a target stack at a time.
+  const int beam = beam_;
+  const int keep = max_extend_ + 1;
   int made = 0;
-  for (std::size_t k = 0; k < count; ++k) {
-    const Candidate& candidate = candidates_[k];
-    const Extension& extension = extensions_[static_cast<std::size_t>(candidate.extension)];
-    made += PushTheory(extension, theory, extension.item.start, candidate.score);
+  std::size_t k = 0;
+  for (const ExtensionGroup& group : groups_) {
+    const std::size_t end = group.candidates_end;
+    if (k == end) continue;
+    const int start = group.start;
+    TheoryStack* stack = MakeStack(start);
+    if (!stack) {
+      k = end;
+      continue;
+    }
+    for (; k < end; ++k)
+      made += PushInto(stack, *candidates[k].extension, theory, start, candidates[k].score, beam, keep);
   }
+  theories_ += made;
   return made;
+}
+
+void StackDecoder::PrepareExtension(const WordEntryItem& item, Extension* extension) {
+  extension->item = item;
+  extension->state = StateOf(item.word);
+  if (older_form_) {
+    extension->row = scorer_.RowOf(*core_, item.word);
+    extension->best_language = extension->row.best;
+  } else {
+    extension->row = ContinuationScorer::Row{};
+    extension->best_language = kAnyLanguageScore;
+  }
 }
 
 void StackDecoder::PrepareExtensions() {
   // Written in place: a record put together on the stack and copied whole
   // waited for its parts to be stored.
-  extensions_.resize(items_.size());
-  live_.resize(items_.size());
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const WordEntryItem& item = items_[i];
-    Extension& extension = extensions_[i];
-    extension.item = item;
-    extension.state = StateOf(item.word);
-    if (older_form_) {
-      extension.row = scorer_.RowOf(*core_, item.word);
-      extension.best_language = extension.row.best;
-    } else {
-      extension.row = ContinuationScorer::Row{};
-      extension.best_language = kAnyLanguageScore;
-    }
-    live_[i] = static_cast<int32_t>(i);
+  // Grown, never shrunk: the items of each stack fill their front.
+  if (extensions_.size() < items_.size()) {
+    extensions_.resize(items_.size());
+    live_.resize(items_.size());
   }
+  groups_.clear();
+  if (!extends_within_beam()) {
+    // Every theory goes through every extension, in the order of the items.
+    for (std::size_t i = 0; i < items_.size(); ++i) PrepareExtension(items_[i], &extensions_[i]);
+    return;
+  }
+  // By start frame, each start's items in their order: the starts are few.
+  for (const WordEntryItem& item : items_) {
+    int16_t& group = group_of_start_[static_cast<std::size_t>(item.start + 1)];
+    if (group < 0) {
+      group = static_cast<int16_t>(groups_.size());
+      groups_.push_back(ExtensionGroup{item.start, 0, 0, 0});
+    }
+    ++groups_[static_cast<std::size_t>(group)].live;
+  }
+  std::size_t begin = 0;
+  for (ExtensionGroup& group : groups_) {
+    group.begin = begin;
+    begin += group.live;
+    group.live = 0;
+  }
+  for (const WordEntryItem& item : items_) {
+    ExtensionGroup& group =
+        groups_[static_cast<std::size_t>(group_of_start_[static_cast<std::size_t>(item.start + 1)])];
+    const std::size_t i = group.begin + group.live++;
+    PrepareExtension(item, &extensions_[i]);
+    live_[i] = &extensions_[i];
+  }
+  for (const ExtensionGroup& group : groups_) group_of_start_[static_cast<std::size_t>(group.start + 1)] = -1;
 }
 
 void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
@@ -390,10 +445,11 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
   recombination_.Clear();
   kept_.clear();
   PrepareExtensions();
+  const int limit = max_extend_;
   int taken = 0;
-  TheoryRef ref;
-  while (stack->Pop(&ref)) {
-    if (ref.score < threshold || ++taken > max_extend_) {
+  // What is kept is read from its record.
+  for (TheoryRef ref; stack->Pop(&ref);) {
+    if (ref.score < threshold || ++taken > limit) {
       ReleaseTheory(ref);
       break;
     }
@@ -405,14 +461,14 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
     }
     if (recombination_.Add(ref)) continue;  // joined the chain of a better theory
     int made = 0;
-    if (!page_ && !has_start_windows()) {
-      made = ExtendWithinBeam(ref.link);
+    if (extends_within_beam()) {
+      made = older_form_ ? ExtendWithinBeam<true>(ref.link) : ExtendWithinBeam<false>(ref.link);
     } else {
-      for (const Extension& extension : extensions_) made += ExtendTheory(ref.link, extension, t);
+      for (std::size_t i = 0; i < items_.size(); ++i) made += ExtendTheory(ref.link, extensions_[i], t);
     }
     if (made > 0) {
       stack->CountExtended();
-      kept_.push_back(ref);
+      kept_.push_back(RefOf(ref.link));
     }
   }
   // Nothing else of the stack is extended; the order they go back in does not matter.

@@ -142,11 +142,16 @@ class StackDecoder {
   // The tree's child, remembered for the rest of the decode.
   int FindChild(int node, uint16_t syllable);
   void ExtendStack(TheoryStack* stack, int t);
-  // The extensions of items_.
+  // Extensions without a page model or start windows are extended by
+  // ExtendWithinBeam.
+  bool extends_within_beam() const { return !page_ && !has_start_windows(); }
+  // The extensions of items_, and for ExtendWithinBeam their groups.
   void PrepareExtensions();
+  void PrepareExtension(const WordEntryItem& item, Extension* extension);
   int ExtendTheory(Theory* theory, const Extension& extension, int t);
   // ExtendTheory with every extension, without a page model or start
-  // windows; the number of theories pushed.
+  // windows; the number of theories pushed. `kOlderForm`: older_form_.
+  template <bool kOlderForm>
   int ExtendWithinBeam(Theory* theory);
   // The page model's or the semi-class core form's score of the word before
   // the theory.
@@ -154,6 +159,10 @@ class StackDecoder {
   // The pushes of a word start window around the extension's start.
   int PushIntoWindows(const Extension& extension, Theory* theory, int32_t score, int t);
   int PushTheory(const Extension& extension, Theory* parent, int start, int32_t score);
+  // PushTheory into the stack of `start` (`beam`: beam_, `keep`: max_extend_ +
+  // 1), without counting the theory.
+  int PushInto(TheoryStack* stack, const Extension& extension, Theory* parent, int start, int32_t score,
+               int beam, int keep);
   bool ReadPath(Theory* head, int32_t relative, int floor, uint16_t* path, int depth, NBestList* list);
   bool MatchPath(Theory* head, const uint16_t* ids, int n, int i, std::vector<Theory*>* chosen);
   std::vector<Theory*> FinalTheories();
@@ -187,11 +196,23 @@ class StackDecoder {
   };
   std::vector<Walk> walks_;
   std::vector<Extension> extensions_;
-  // The extensions that theories of the stack being extended can still push.
-  std::vector<int32_t> live_;
+  // The extensions that push into one stack (start frame -1: the final
+  // stack), and how many of them theories of the stack being extended can
+  // still push: those are live_[begin .. begin + live).
+  struct ExtensionGroup {
+    int start;
+    std::size_t begin;
+    std::size_t live;
+    // Where the candidates of the theory being extended into this stack end.
+    std::size_t candidates_end;
+  };
+  std::vector<ExtensionGroup> groups_;
+  // By start frame + 1; -1 outside PrepareExtensions.
+  std::vector<int16_t> group_of_start_ = std::vector<int16_t>(kStacks + 1, -1);
+  std::vector<const Extension*> live_;
   // An extension whose score passed the beam, and the score.
   struct Candidate {
-    int32_t extension;
+    const Extension* extension;
     int32_t score;
   };
   std::vector<Candidate> candidates_;

@@ -40,8 +40,8 @@ class TheoryStack {
   // copy of a record just written would often wait for those writes.
   [[gnu::always_inline]] int Push(int32_t score, int32_t state, uint16_t word, int16_t frame, bool made,
                                   Theory* link) {
-    if (ref_count_ == refs_.size()) Grow(&refs_);
-    if (count_ == heap_.size()) Grow(&heap_);
+    // The heap never holds more keys than there are references.
+    if (ref_count_ == room_) Grow();
     const Key key{score, static_cast<uint32_t>(ref_count_) | (made ? kMade : 0u)};
     refs_[ref_count_++] = Stored{link, state, word, frame};
     SiftUp(count_++, key);
@@ -92,6 +92,7 @@ class TheoryStack {
     }
     refs_.swap(kept_);
     ref_count_ = kept;
+    UpdateRoom();
   }
   // Trades the memory of the arrays with the other stack; both must be
   // empty. The decoder hands the large arrays of a stack it has extended to
@@ -100,6 +101,8 @@ class TheoryStack {
     heap_.swap(other->heap_);
     refs_.swap(other->refs_);
     kept_.swap(other->kept_);
+    UpdateRoom();
+    other->UpdateRoom();
   }
 
   int32_t best() const { return best_; }
@@ -139,11 +142,14 @@ class TheoryStack {
   }
 
   // The arrays are as long as their capacity, with the counts beside them,
-  // so that a push writes into place without a call.
-  template <class T>
-  [[gnu::noinline]] static void Grow(std::vector<T>* array) {
-    array->resize(std::max<std::size_t>(kCapacity, 2 * array->size()));
+  // so that a push writes into place without a call; both grow together.
+  [[gnu::noinline]] void Grow() {
+    const std::size_t size = std::max<std::size_t>(kCapacity, 2 * room_);
+    if (heap_.size() < size) heap_.resize(size);
+    if (refs_.size() < size) refs_.resize(size);
+    UpdateRoom();
   }
+  void UpdateRoom() { room_ = std::min(heap_.size(), refs_.size()); }
 
   // Push and Pop move the keys exactly as std::push_heap and std::pop_heap
   // do, so that theories of equal scores come out in the order they always
@@ -163,23 +169,20 @@ class TheoryStack {
   // Moves the hole the top leaves from the root down to a leaf of the heap
   // of the first `size` keys, filling it with the better child (the right
   // one when both score the same); returns the hole's final position.
-  std::size_t MoveHoleDown(std::size_t size) {
+  [[gnu::always_inline]] std::size_t MoveHoleDown(std::size_t size) {
     Key* heap = heap_.data();
     const std::size_t inner = (size - 1) / 2;
     std::size_t hole = 0;
     // Two levels a step, the four grandchildren read beside the children:
     // which child wins is as good as random, so nothing waits on a branch.
-    while (2 * hole + 2 < inner) {
-      const std::size_t right = 2 * hole + 2;
-      const std::size_t grand = 2 * right + 2;  // the right child's right child
+    // The hole's right child is the loop's index; the four grandchildren lie
+    // side by side from the left child's left child.
+    for (std::size_t right = 2; right < inner; right = 2 * hole + 2) {
+      const Key* const grand = heap + 2 * right - 1;
       const bool left_wins = heap[right].score < heap[right - 1].score;
       // Read before the winner is known; the selects compile to moves.
-      const int32_t left_left = heap[grand - 3].score;
-      const int32_t left_right = heap[grand - 2].score;
-      const int32_t right_left = heap[grand - 1].score;
-      const int32_t right_right = heap[grand].score;
-      const int32_t grand_left = left_wins ? left_left : right_left;
-      const int32_t grand_right = left_wins ? left_right : right_right;
+      const int32_t grand_left = left_wins ? grand[0].score : grand[2].score;
+      const int32_t grand_right = left_wins ? grand[1].score : grand[3].score;
       const std::size_t child = right - static_cast<std::size_t>(left_wins);
       const std::size_t next = 2 * child + 2 - static_cast<std::size_t>(grand_right < grand_left);
       heap[hole] = heap[child];
@@ -203,6 +206,7 @@ class TheoryStack {
 
   std::size_t count_ = 0;      // keys in the heap
   std::size_t ref_count_ = 0;  // references stored
+  std::size_t room_ = 0;       // the length of the shorter array
   int32_t best_ = kEmptyBest;
   int32_t extended_ = 0;
   std::vector<Key> heap_;

@@ -73,6 +73,7 @@ class ObjectMemMgr {
     if (!blocks_ || !AllocateBlock(0)) {
       ErrorSet("ObjectMemMgr()", -1, "errCannotAllocateMemory");
     }
+    StartBlock(0);
   }
   ~ObjectMemMgr() {
     if (blocks_) {
@@ -96,21 +97,11 @@ class ObjectMemMgr {
       if (record) *record = Get(id);
       return id;
     }
-    if (!blocks_) return -1;
-    if (position_ == block_size_) {
-      if (current_block_ + 1 >= max_blocks_) return -1;
-      if (!blocks_[current_block_ + 1] && !AllocateBlock(current_block_ + 1)) {
-        ErrorSet("ObjectMemMgr()", -1, "errCannotAllocateMemory");
-        return -1;
-      }
-      ++current_block_;
-      position_ = 0;
-    }
-    if (!blocks_[current_block_]) return -1;
-    id = current_block_ * block_size_ + position_;
-    if (record) *record = &blocks_[current_block_][position_];
-    ++position_;
-    ++count_;
+    if (next_ == end_ && !MoveToNextBlock()) return -1;
+    // Records are handed out in id order, block after block.
+    id = count_++;
+    if (record) *record = next_;
+    ++next_;
     return id;
   }
 
@@ -129,8 +120,7 @@ class ObjectMemMgr {
   // Back to no records; blocks stay allocated for the next use.
   void Clear() {
     count_ = 0;
-    current_block_ = 0;
-    position_ = 0;
+    StartBlock(0);
     free_.Clear();
   }
 
@@ -154,6 +144,23 @@ class ObjectMemMgr {
   int capacity() const { return block_size_ * max_blocks_; }
 
  private:
+  // Once a block: out of line, so that New stays small where it is inlined.
+  // No record at all while the first block is missing.
+  [[gnu::noinline]] bool MoveToNextBlock() {
+    if (!next_) return false;
+    if (current_block_ + 1 >= max_blocks_) return false;
+    if (!blocks_[current_block_ + 1] && !AllocateBlock(current_block_ + 1)) {
+      ErrorSet("ObjectMemMgr()", -1, "errCannotAllocateMemory");
+      return false;
+    }
+    StartBlock(current_block_ + 1);
+    return true;
+  }
+  void StartBlock(int index) {
+    current_block_ = index;
+    next_ = blocks_ ? blocks_[index] : nullptr;
+    end_ = next_ ? next_ + block_size_ : nullptr;
+  }
   bool AllocateBlock(int index) {
     blocks_[index] = new (std::nothrow) T[static_cast<std::size_t>(block_size_)];
     if (!blocks_[index]) return false;
@@ -165,7 +172,10 @@ class ObjectMemMgr {
   int block_size_;
   int max_blocks_;
   int current_block_ = 0;
-  int position_ = 0;
+  // The current block's next record and its end: equal when it is used up
+  // (both null without a first block).
+  T* next_ = nullptr;
+  T* end_ = nullptr;
   int record_size_;
   T** blocks_ = nullptr;
   int allocated_blocks_ = 0;

@@ -38,7 +38,7 @@ TEST(ContinuationScorerTest, ScoresAreThoseOfTheCoreModelAtEveryWeight) {
       const vok::ContinuationScorer::Row row = scorer.RowOf(core, w);
       bool best_reached = false;
       for (int next = -1; next <= kClasses + 1; ++next) {
-        const int16_t score = scorer.Score(row, next);
+        const int16_t score = vok::ContinuationScorer::Score(row, scorer.NextOf(next));
         EXPECT_EQ(score, core.GetContinuationScore(core.GetContinuationTerms(w), next))
             << "word " << w << ", next class " << next;
         EXPECT_LE(score, row.best) << "word " << w << ", next class " << next;
