@@ -9,7 +9,11 @@
 //  - decodes the frames with a free loop of all syllables and silence, no
 //    language model, the same penalties: what the acoustic models alone give;
 //  - counts the errors of both by kind (tone only, initial, final, insertion,
-//    deletion).
+//    deletion);
+//  - looks for the reference among the back end's N-best sentences: a
+//    reference the acoustic models prefer that is in the list was ranked down
+//    by the language model and penalties, one that is not was lost before
+//    (the tree search's syllable lattice or the back end's stack search).
 //
 //   speech_diagnosis --data DIR --corpus DIR [--set trainsub|dev|heldout] [--count N]
 #include <algorithm>
@@ -235,6 +239,13 @@ struct Kinds {
   }
 };
 
+// Where the reference is among the sentences (-1: not there).
+int ReferenceRank(const recognize_speech::Dictation& dictation, const std::vector<std::string>& reference) {
+  for (std::size_t k = 0; k < dictation.sentences.size(); ++k)
+    if (Words(dictation.sentences[k].syllables) == reference) return static_cast<int>(k);
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -278,7 +289,10 @@ int main(int argc, char** argv) {
   vok::Resources settings;
   settings.Merge((fs::path(data) / "Resources").string().c_str());
   using P = vok::SearchParameters;
-  const P beams = vok_testing::DictationBeams();
+  // The engine's dictation values with the folder's over them, as the
+  // recognizer has them.
+  P beams = vok_testing::DictationBeams();
+  beams.ReadKept(settings, P::kBeamKeys);
   const float phone_penalty = static_cast<float>(-beams[P::kPhoneInsertionPenalty]);
   const float syllable_penalty = static_cast<float>(-beams[P::kSyllableInsertionPenalty]);
   float lpm = 4;
@@ -318,13 +332,14 @@ int main(int argc, char** argv) {
   };
   Kinds decoded_kinds, loop_kinds;
   int acoustics_prefer_decoded = 0, acoustics_prefer_reference = 0, right = 0, loop_below_reference = 0;
+  int reference_listed = 0, reference_not_listed = 0;
   for (const Item& item : items) {
     std::string error;
     const auto samples = tam::ReadWave(item.wave, extractor.SamplingRate(), &error);
     if (!samples) continue;
     auto features = extractor.Extract(*samples, &error);
     if (!features) continue;
-    const auto dictation = recognizer.Decode(item.wave, 1);
+    const auto dictation = recognizer.Decode(item.wave, recognize_speech::DictationRecognizer::kNBestChoices);
     const std::vector<std::string> decoded = dictation && !dictation->sentences.empty()
                                                  ? Words(dictation->sentences.front().syllables)
                                                  : std::vector<std::string>();
@@ -349,6 +364,14 @@ int main(int argc, char** argv) {
       ++acoustics_prefer_decoded;
     } else {
       ++acoustics_prefer_reference;
+      const int rank = dictation ? ReferenceRank(*dictation, item.syllables) : -1;
+      if (rank < 0) {
+        ++reference_not_listed;
+      } else {
+        ++reference_listed;
+        std::printf("  reference listed at %d, %d below the decoded sentence\n", rank + 1,
+                    -dictation->sentences[static_cast<std::size_t>(rank)].score);
+      }
     }
     loop_below_reference += loop_score < ref_score - 1.0f;
     std::printf("%s\n  ref  %s (%.1f)\n  dec  %s (%.1f)\n  loop %s (%.1f)\n", item.wave.c_str(),
@@ -360,6 +383,11 @@ int main(int argc, char** argv) {
       "the decoded sentence higher in %d and the reference higher in %d; the loop search found less "
       "than the reference in %d\n",
       items.size(), right, acoustics_prefer_decoded, acoustics_prefer_reference, loop_below_reference);
+  std::printf(
+      "of the %d the acoustic models decide for the reference, %d have it among the %d best sentences "
+      "(ranked down by the language model) and %d do not (lost by the search)\n",
+      acoustics_prefer_reference, reference_listed, recognize_speech::DictationRecognizer::kNBestChoices,
+      reference_not_listed);
   decoded_kinds.Print("dictation search with the language model");
   loop_kinds.Print("free syllable loop, acoustic models alone");
   db.free_all();
