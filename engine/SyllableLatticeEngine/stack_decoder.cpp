@@ -70,9 +70,20 @@ TheoryStack* StackDecoder::MakeStack(int frame) {
 [[gnu::always_inline]] inline Theory* StackDecoder::NewTheory(const TheoryRef& ref) {
   Theory* theory = nullptr;
   const int id = theory_pool_.New(&theory);
-  if (id < 0) return nullptr;
+  if (id < 0) {
+    NoteTheoryPoolFull(ref.frame);
+    return nullptr;
+  }
   *theory = Theory{ref.word, ref.frame, ref.score, ref.state, Theory{}.word_graph, ref.link, nullptr, id};
   return theory;
+}
+
+void StackDecoder::NoteTheoryPoolFull(int frame) {
+  if (theory_pool_full_) return;
+  theory_pool_full_ = true;
+  ErrorSet("StackDecoder::Decode", -1, "errTheoryPoolFull");
+  WarningMessage("Theory pool full at frame %d: the stack decoder drops the theories it has no room for",
+                 frame);
 }
 
 int32_t StackDecoder::StateOf(uint16_t word) const {
@@ -139,6 +150,7 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   if (page_) page_->StartUtterance();
   theories_ = 0;
   entries_ = 0;
+  theory_pool_full_ = false;
   ClearStacks(last);
   const uint16_t end_word = page_ ? page_->token_id(PageLM::kEnd) : core_->token_id(CoreLM::kEnd);
   const uint16_t start_word = page_ ? page_->token_id(PageLM::kStart) : core_->token_id(CoreLM::kStart);

@@ -98,6 +98,9 @@ class StackDecoder {
   const TimingStats& timing() const { return timing_; }
   int32_t theories_extended() const { return theories_; }
   int32_t entries_offered() const { return entries_; }
+  // The last decode ran out of theory records and dropped the theories that
+  // found none (reported once a decode, as errTheoryPoolFull).
+  bool theory_pool_full() const { return theory_pool_full_; }
   int32_t total_theories() const { return total_theories_; }
   int32_t total_entries() const { return total_entries_; }
   int16_t word_insertion_penalty() const { return word_insertion_penalty_; }
@@ -123,6 +126,7 @@ class StackDecoder {
   // The record of a theory whose record is not made yet, or null when the
   // pool is used up.
   Theory* NewTheory(const TheoryRef& ref);
+  [[gnu::cold, gnu::noinline]] void NoteTheoryPoolFull(int frame);
   void ReleaseTheory(const TheoryRef& ref) {
     if (const Theory* record = ref.record()) theory_pool_.Delete(record->id);
   }
@@ -170,6 +174,7 @@ class StackDecoder {
   TimingStats timing_;
   int32_t theories_ = 0;
   int32_t entries_ = 0;
+  bool theory_pool_full_ = false;
   int32_t total_theories_ = 0;
   int32_t total_entries_ = 0;
   int last_frame_ = -1;

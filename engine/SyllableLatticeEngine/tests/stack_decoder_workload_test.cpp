@@ -13,6 +13,7 @@
 #include "engine/SyllableLatticeEngine/testing/decoder_workload.h"
 #include "engine/SyllableLatticeEngine/tests/lattice_test_support.h"
 #include "engine/core/back_trace_table.h"
+#include "engine/core/messages.h"
 
 namespace {
 
@@ -60,6 +61,29 @@ TEST(StackDecoderWorkloadTest, ReadOutsStayThoseOfTheKnownGoodDecoder) {
     const std::string text = vok_testing::DescribeDecode(decoder.get(), result);
     EXPECT_EQ(Hex(vok_testing::Digest(text)), Hex(w.digest)) << text.substr(0, 2000);
   }
+}
+
+// With the widest beam and no limit on extensions a word lattice of 900 frames
+// needs more theory records than the pool holds: the decode says so instead
+// of ending quietly short, and the next decode has the whole pool again.
+TEST(StackDecoderWorkloadTest, ARunOutTheoryPoolIsReportedAndTheNextDecodeHasItAll) {
+  const vok_testing::DecoderLanguage language(vok_test::LatticeTempPath(""));
+  ASSERT_TRUE(language.ok());
+  auto decoder = vok_testing::MakeWorkloadDecoder(language);
+  vok::BackTraceTable table(20000, 10, 1);
+  vok_testing::FillWorkloadLattice(&table, 900, 30, 4, vok_testing::kWorkloadWords, 3);
+  vok::ErrorClear();
+  decoder->Decode(&table, nullptr, 32767, 32767);
+  EXPECT_TRUE(decoder->theory_pool_full());
+  EXPECT_TRUE(vok::ErrorRecorded("errTheoryPoolFull"));
+
+  vok_testing::FillWorkloadLattice(&table, 300, 30, 4, vok_testing::kWorkloadWords, 3);
+  vok::ErrorClear();
+  const int result = decoder->Decode(&table, nullptr, 300, 5000);
+  EXPECT_FALSE(decoder->theory_pool_full());
+  EXPECT_FALSE(vok::ErrorRecorded("errTheoryPoolFull"));
+  EXPECT_EQ(Hex(vok_testing::Digest(vok_testing::DescribeDecode(decoder.get(), result))),
+            Hex(0xba04d1cbc96a1f0dull));
 }
 
 }  // namespace
