@@ -3,8 +3,7 @@
 namespace vok {
 
 void RecombinationTable::UseSlots(int states, int unknown_state) {
-  hashed_ = false;
-  slotted_ = true;
+  keys_ = Keys::kSlots;
   if (states < 0) states = 0;
   states_ = states;
   slots_.assign(static_cast<std::size_t>(states) + 1, Chain{});
@@ -14,8 +13,7 @@ void RecombinationTable::UseSlots(int states, int unknown_state) {
 }
 
 void RecombinationTable::UseHash() {
-  hashed_ = true;
-  slotted_ = false;
+  keys_ = Keys::kHash;
   slots_.clear();
   used_slots_.clear();
   hash_.clear();
@@ -23,7 +21,7 @@ void RecombinationTable::UseHash() {
 }
 
 void RecombinationTable::Clear() {
-  if (hashed_) {
+  if (keys_ == Keys::kHash) {
     hash_.clear();
     return;
   }

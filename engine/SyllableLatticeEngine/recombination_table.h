@@ -27,7 +27,7 @@ class RecombinationTable {
   Theory* Add(const TheoryRef& ref) {
     Theory* theory = ref.record();
     theory->next = nullptr;
-    if (!slotted_) return hashed_ ? AddHashed(ref, theory) : nullptr;
+    if (keys_ != Keys::kSlots) return keys_ == Keys::kHash ? AddHashed(ref, theory) : nullptr;
     const int slot = SlotOf(ref.state);
     Chain& chain = slots_[static_cast<std::size_t>(slot)];
     if (!chain.head) {
@@ -68,9 +68,10 @@ class RecombinationTable {
     return chain->head;
   }
 
-  bool hashed_ = false;
-  bool slotted_ = false;  // UseSlots was called last
-  int states_ = 0;        // the slots but the last
+  // Which of UseSlots and UseHash was called last; neither: no theory joins.
+  enum class Keys { kNone, kSlots, kHash };
+  Keys keys_ = Keys::kNone;
+  int states_ = 0;  // the slots but the last
   int unknown_slot_ = 0;
   std::vector<Chain> slots_;
   std::vector<int> used_slots_;
