@@ -20,9 +20,9 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -37,7 +37,9 @@
 #include "engine/core/symbol_table.h"
 #include "tools/build_language_data/pinyin.h"
 #include "tools/recognize_speech/dictation_recognizer.h"
+#include "tools/train_acoustic_model/corpus_list.h"
 #include "tools/train_acoustic_model/features.h"
+#include "tools/train_acoustic_model/text_file.h"
 #include "tools/train_acoustic_model/wave_file.h"
 
 namespace {
@@ -46,11 +48,6 @@ namespace fs = std::filesystem;
 namespace tam = train_acoustic_model;
 
 constexpr float kNone = -std::numeric_limits<float>::infinity();
-
-struct Item {
-  std::string wave;
-  std::vector<std::string> syllables;
-};
 
 std::vector<std::string> Words(const std::string& text) {
   std::vector<std::string> words;
@@ -63,18 +60,6 @@ std::string Joined(const std::vector<std::string>& words) {
   std::string text;
   for (const std::string& w : words) text += (text.empty() ? "" : " ") + w;
   return text;
-}
-
-std::vector<Item> ReadList(const fs::path& path, const fs::path& corpus) {
-  std::vector<Item> items;
-  std::ifstream list(path);
-  for (std::string line; std::getline(list, line);) {
-    std::vector<std::string> fields;
-    std::stringstream cut(line);
-    for (std::string f; std::getline(cut, f, '\t');) fields.push_back(f);
-    if (fields.size() >= 4) items.push_back({(corpus / fields[0]).string(), Words(fields[3])});
-  }
-  return items;
 }
 
 // A unit of the free loop: silence or one syllable, its states in order.
@@ -273,14 +258,6 @@ int main(int argc, char** argv) {
         stderr, "usage: speech_diagnosis --data DIR --corpus DIR [--set trainsub|dev|heldout] [--count N]\n");
     return 2;
   }
-  std::vector<Item> items = ReadList(fs::path(corpus) / (set + ".list"), corpus);
-  if (static_cast<int>(items.size()) > count) {
-    // Evenly spread over the list (its speakers and clauses).
-    std::vector<Item> spread;
-    for (int k = 0; k < count; ++k)
-      spread.push_back(items[items.size() * static_cast<std::size_t>(k) / count]);
-    items = spread;
-  }
   recognize_speech::DictationRecognizer recognizer(data);
   if (!recognizer.error().empty()) {
     std::fprintf(stderr, "%s\n", recognizer.error().c_str());
@@ -319,6 +296,25 @@ int main(int argc, char** argv) {
     all_hmms.insert(all_hmms.end(), u.hmms.begin(), u.hmms.end());
     units.push_back(std::move(u));
   }
+  const std::string list_path = (fs::path(corpus) / (set + ".list")).string();
+  const auto list_text = tam::ReadText(list_path);
+  if (!list_text) {
+    std::fprintf(stderr, "cannot read %s\n", list_path.c_str());
+    return 1;
+  }
+  std::set<std::string> inventory;
+  for (int s = 0; s < table.syllable_count(); ++s) inventory.insert(names->GetName(s));
+  std::vector<std::string> problems;
+  std::vector<tam::CorpusEntry> items = tam::ParseCorpusList(*list_text, corpus, inventory, &problems);
+  for (const std::string& problem : problems)
+    std::fprintf(stderr, "%s: %s (skipped)\n", list_path.c_str(), problem.c_str());
+  if (static_cast<int>(items.size()) > count) {
+    // Evenly spread over the list (its speakers and clauses).
+    std::vector<tam::CorpusEntry> spread;
+    for (int k = 0; k < count; ++k)
+      spread.push_back(items[items.size() * static_cast<std::size_t>(k) / count]);
+    items = spread;
+  }
   tam::FeatureExtractor extractor;
   if (!extractor.Setup("")) return 1;
   const auto sequence = [&](const std::vector<std::string>& syllables, int* phones) {
@@ -333,7 +329,7 @@ int main(int argc, char** argv) {
   Kinds decoded_kinds, loop_kinds;
   int acoustics_prefer_decoded = 0, acoustics_prefer_reference = 0, right = 0, loop_below_reference = 0;
   int reference_listed = 0, reference_not_listed = 0;
-  for (const Item& item : items) {
+  for (const tam::CorpusEntry& item : items) {
     std::string error;
     const auto samples = tam::ReadWave(item.wave, extractor.SamplingRate(), &error);
     if (!samples) continue;
