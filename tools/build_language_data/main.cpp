@@ -1,8 +1,9 @@
 // build_language_data: the vocabulary of one dialect folder: "Syllable",
 // "Pron.txt", "Pron" and the homophone map "HMap", from the open word lists
 // (word frequencies, or the words of the n-gram statistics by their
-// unigrams; the CC-CEDICT dictionary, the character database's readings). The language model of the folder
-// comes from build_language_models. "build_language_data keyboard ..." and "... converter ..." make the
+// unigrams; the CC-CEDICT dictionary, the character database's readings).
+// The language model of the folder comes from build_language_models.
+// "build_language_data keyboard ..." and "... converter ..." make the
 // keyboard map and the script converter's files of the data folder.
 #include <charconv>
 #include <iostream>
