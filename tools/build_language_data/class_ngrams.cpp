@@ -2,27 +2,8 @@
 
 #include <algorithm>
 #include <numeric>
-#include <tuple>
 
 namespace build_language_data {
-
-namespace {
-
-template <typename T, typename Key>
-void SortAndMerge(std::vector<T>* items, Key key) {
-  std::sort(items->begin(), items->end(), [&](const T& a, const T& b) { return key(a) < key(b); });
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < items->size(); ++i) {
-    if (out > 0 && key((*items)[out - 1]) == key((*items)[i])) {
-      (*items)[out - 1].weight += (*items)[i].weight;
-    } else {
-      (*items)[out++] = (*items)[i];
-    }
-  }
-  items->resize(out);
-}
-
-}  // namespace
 
 WordNgrams MapNgrams(const NgramStatistics& statistics, const std::vector<std::vector<int>>& pieces_of,
                      const std::vector<double>& counts, const TokenIds& tokens) {

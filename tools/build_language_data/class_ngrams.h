@@ -13,7 +13,9 @@
 // leave, at least kMinimumBackoff.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include "tools/build_language_data/ngram_statistics.h"
@@ -34,6 +36,21 @@ struct WordNgrams {
   };
   std::vector<Trigram> trigrams;  // one per triple, sorted
 };
+
+// Sorts n-grams by `key` and sums the weights of equal keys into one.
+template <typename T, typename Key>
+void SortAndMerge(std::vector<T>* items, Key key) {
+  std::sort(items->begin(), items->end(), [&](const T& a, const T& b) { return key(a) < key(b); });
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < items->size(); ++i) {
+    if (out > 0 && key((*items)[out - 1]) == key((*items)[i])) {
+      (*items)[out - 1].weight += (*items)[i].weight;
+    } else {
+      (*items)[out++] = (*items)[i];
+    }
+  }
+  items->resize(out);
+}
 
 // The lexicon ids of the sentence tokens the boundary and unknown words take.
 struct TokenIds {

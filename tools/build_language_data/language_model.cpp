@@ -268,7 +268,16 @@ std::string WriteLanguageModel(const LanguageModelInput& input, const NgramStati
   std::vector<double> counts(static_cast<std::size_t>(n), 1.0);
   for (int w = 0; w < n_words; ++w)
     counts[static_cast<std::size_t>(w)] = std::max(1.0, input.counts[static_cast<std::size_t>(w)]);
-  const WordNgrams ngrams = MapNgrams(statistics, input.pieces_of, counts, tokens);
+  WordNgrams ngrams = MapNgrams(statistics, input.pieces_of, counts, tokens);
+  // The domain text's words count beside the statistics' in every model and
+  // in the lexicon's counts.
+  if (options.domain.weight > 0 && !input.domain_sentences.empty()) {
+    AddDomainNgrams(input.domain_sentences, options.domain, tokens, &ngrams);
+    for (int w = 0; w < n_words; ++w) {
+      const std::size_t k = static_cast<std::size_t>(w);
+      counts[k] = std::max(1.0, std::round(ngrams.unigrams[k]));
+    }
+  }
   // The lexicon text's counts: whole numbers, the tokens' from the statistics.
   for (int t = 0; t < kClassTokenCount; ++t) {
     const std::size_t w = static_cast<std::size_t>(model->token(t));

@@ -1,6 +1,7 @@
 // The language-model stage of a dialect folder: word classes by exchange
 // clustering (core and page classes apart), class n-gram probabilities from
-// the n-gram statistics carried onto the lexicon's words, and the files:
+// the n-gram statistics carried onto the lexicon's words (with the counts of
+// a domain text beside them, when one is given), and the files:
 // the lexicon text with counts and both classes ("Lexicon.txt"), the class
 // bigram core model in its older form ("LM1"), the page model ("LM2": the
 // class trigram in its older form, or a word trigram in the semi-class
@@ -16,6 +17,7 @@
 
 #include "tools/build_language_data/class_ngrams.h"
 #include "tools/build_language_data/code_page_text.h"
+#include "tools/build_language_data/domain_ngrams.h"
 #include "tools/build_language_data/ngram_statistics.h"
 #include "tools/build_language_data/vocabulary.h"
 #include "tools/build_language_data/word_classes.h"
@@ -45,6 +47,9 @@ struct LanguageModelOptions {
   // the semi-class form (page_classes is then not used).
   bool page_of_words = false;
   ExchangeOptions exchange;
+  // The domain text's counts, added to the statistics' before the classes
+  // and both models are made.
+  DomainOptions domain;
   // One shift for every order and both models: the smallest whose 255 steps
   // hold this share of the core model's class bigram costs (the rest, the
   // least probable transitions, take the floor).
@@ -69,6 +74,8 @@ struct LanguageModelInput {
   // Each statistics id as word ids: one, or the pieces that spell it; empty
   // when the lexicon cannot spell it.
   std::vector<std::vector<int>> pieces_of;
+  // Sentences of the domain text as word ids (the unknown word as its token).
+  std::vector<std::vector<int>> domain_sentences;
 };
 
 // The stage's model in double precision, for the held-out checks.
