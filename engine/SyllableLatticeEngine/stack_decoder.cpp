@@ -155,7 +155,7 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   const uint16_t end_word = page_ ? page_->token_id(PageLM::kEnd) : core_->token_id(CoreLM::kEnd);
   const uint16_t start_word = page_ ? page_->token_id(PageLM::kStart) : core_->token_id(CoreLM::kStart);
   older_form_ = !page_ && !core_->semi_class_bigram();
-  if (older_form_) scorer_ = ContinuationScorer(*core_);
+  if (older_form_) scorer_.Update(*core_);
   seed_ = NewTheory(TheoryRef{0, StateOf(end_word), end_word, static_cast<int16_t>(last), false, nullptr});
   TheoryStack* seed_stack = MakeStack(last);
   if (seed_ && seed_stack) seed_stack->Push(RefOf(seed_));
@@ -280,7 +280,7 @@ inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension
   const int start = item.start;
   const bool windows = has_start_windows();
   const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
-  const int lm = older_form_ ? ContinuationScorer::Score(extension.row, scorer_.NextOf(theory->state))
+  const int lm = older_form_ ? scorer_.Score(extension.row, scorer_.NextOf(theory->state))
                              : OtherLanguageScore(theory, item.word);
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
@@ -357,7 +357,8 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
   // Grown, never shrunk: a resize would clear the grown part for every theory.
   if (candidates_.size() < live_.size()) candidates_.resize(live_.size());
   Candidate* const candidates = candidates_.data();
-  const Extension** const live = live_.data();
+  const Extension* const extensions = extensions_.data();
+  uint32_t* const live = live_.data();
   const int64_t theory_score = theory->score;
   const ContinuationScorer::Next next = scorer_.NextOf(theory->state);
   std::size_t count = 0;
@@ -367,14 +368,15 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
     const std::size_t end = group.begin + group.live;
     std::size_t kept = group.begin;
     for (std::size_t k = group.begin; k < end; ++k) {
-      const Extension* extension = live[k];
-      const int64_t reach = theory_score + extension->item.score;
-      if (reach + extension->best_language <= floor) continue;
-      live[kept++] = extension;
-      const int lm = kOlderForm ? ContinuationScorer::Score(extension->row, next)
-                                : OtherLanguageScore(theory, extension->item.word);
+      const uint32_t index = live[k];
+      const Extension& extension = extensions[index];
+      const int64_t reach = theory_score + extension.item.score;
+      if (reach + extension.row.best <= floor) continue;
+      live[kept++] = index;
+      const int lm =
+          kOlderForm ? scorer_.Score(extension.row, next) : OtherLanguageScore(theory, extension.item.word);
       const int64_t score = reach + lm;
-      candidates[count] = Candidate{extension, static_cast<int32_t>(score)};
+      candidates[count] = Candidate{index, static_cast<int32_t>(score)};
       count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
     }
     group.live = kept - group.begin;
@@ -395,7 +397,8 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
       continue;
     }
     for (; k < end; ++k)
-      made += PushInto(stack, *candidates[k].extension, theory, start, candidates[k].score, beam, keep);
+      made += PushInto(stack, extensions_[candidates[k].extension], theory, start, candidates[k].score, beam,
+                       keep);
   }
   theories_ += made;
   return made;
@@ -406,10 +409,9 @@ void StackDecoder::PrepareExtension(const WordEntryItem& item, Extension* extens
   extension->state = StateOf(item.word);
   if (older_form_) {
     extension->row = scorer_.RowOf(*core_, item.word);
-    extension->best_language = extension->row.best;
   } else {
     extension->row = ContinuationScorer::Row{};
-    extension->best_language = kAnyLanguageScore;
+    extension->row.best = kAnyLanguageScore;
   }
 }
 
@@ -447,7 +449,7 @@ void StackDecoder::PrepareExtensions() {
         groups_[static_cast<std::size_t>(group_of_start_[static_cast<std::size_t>(item.start + 1)])];
     const std::size_t i = group.begin + group.live++;
     PrepareExtension(item, &extensions_[i]);
-    live_[i] = &extensions_[i];
+    live_[i] = static_cast<uint32_t>(i);
   }
   for (const ExtensionGroup& group : groups_) group_of_start_[static_cast<std::size_t>(group.start + 1)] = -1;
 }
