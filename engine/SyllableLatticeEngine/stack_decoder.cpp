@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <span>
 
 #include "engine/SyllableLatticeEngine/required_option.h"
 #include "engine/core/core_lm.h"
@@ -133,11 +134,13 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   max_extend_ = Clamp16(max_extend);
   table_ = table;
   constraint_ = constraint;
-  if (constraint != cached_tree_ || (constraint && constraint->shape_revision() != cached_shape_)) {
-    child_cache_.Clear();
-    cached_tree_ = constraint;
-    cached_shape_ = constraint ? constraint->shape_revision() : 0;
-  }
+  const uint64_t shape = constraint ? constraint->shape_revision() : 0;
+  const uint64_t entries = constraint ? constraint->entries_revision() : 0;
+  if (constraint != cached_tree_ || shape != cached_shape_) child_cache_.Clear();
+  if (constraint != cached_tree_ || entries != cached_entries_) word_cache_.Clear();
+  cached_tree_ = constraint;
+  cached_shape_ = shape;
+  cached_entries_ = entries;
   hypothesis_mode_ = table->hypothesis_mode();
   if (page_) {
     recombination_.UseHash();
@@ -215,6 +218,7 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
       children_[i] = entry.back < arc.frame ? FindChild(arc.node, entry.label) : -1;
     }
     CollectWords(arc, list, stack_best);
+    const uint16_t* const words = word_cache_.words();
     for (std::size_t i = 0; i < entries; ++i) {
       const int child = children_[i];
       if (child < 0) continue;
@@ -222,7 +226,8 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
       const int32_t score = arc.score + entry.score;
       const int start = entry.back;
       if (!(score + stack_best + beam_ > frame_best_[start])) continue;
-      for (const uint16_t word : child_words_[i]) {
+      const TreeWordCache::Span span = child_words_[i];
+      for (const uint16_t word : std::span(words + span.begin, span.count)) {
         const int32_t item_score = score + core_->GetUnigramScore(word) + word_insertion_penalty_;
         found_.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
         const int64_t reached = item_score + stack_best;
@@ -239,30 +244,14 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
 
 void StackDecoder::CollectWords(const Arc& arc, const SortedRecord* list, int64_t stack_best) {
   const std::size_t entries = children_.size();
-  if (child_words_.size() < entries) child_words_.resize(entries);
-  walks_.clear();
+  child_words_.resize(entries);
   for (std::size_t i = 0; i < entries; ++i) {
-    child_words_[i].clear();
+    child_words_[i] = TreeWordCache::Span{0, 0};
     if (children_[i] < 0) continue;
     // Frame bests only rise: a child that fails the beam now fails it later.
     const SortedRecord& entry = list[i];
     if (!(arc.score + entry.score + stack_best + beam_ > frame_best_[entry.back])) continue;
-    const LexTreeNode* node = constraint_->GetNode(children_[i]);
-    if (const EntryLink* link = constraint_->GetLink(node->links)) walks_.push_back(Walk{link, i});
-  }
-  // A link a child a round, so that the chains' cache misses overlap.
-  while (!walks_.empty()) {
-    for (std::size_t k = 0; k < walks_.size();) {
-      Walk& walk = walks_[k];
-      if (walk.link->entry != CLexTree::kNone) child_words_[walk.child].push_back(walk.link->entry);
-      walk.link = constraint_->GetLink(walk.link->next);
-      if (walk.link) {
-        ++k;
-      } else {
-        walk = walks_.back();
-        walks_.pop_back();
-      }
-    }
+    child_words_[i] = word_cache_.Find(*constraint_, children_[i]);
   }
 }
 
