@@ -1,8 +1,10 @@
 // The older core form's continuation scores for a search that scores a few
 // words against many next classes: the weighted score of every byte sum is
-// tabled once, and each word's class row is looked up once. A score equals
-// CoreLM::GetContinuationScore of the word's terms while the model keeps the
-// table and the class bigram weight it had when the scorer was made.
+// tabled once, each word's class row is looked up once, and the class table
+// is kept by column, so that the scores of many words before one next class
+// read contiguous bytes. A score equals CoreLM::GetContinuationScore of the
+// word's terms while the model keeps the table and the class bigram weight
+// it had when the scorer was last updated.
 #pragma once
 
 #include <algorithm>
@@ -17,62 +19,82 @@ class ContinuationScorer {
  public:
   // What the scores from one word need.
   struct Row {
-    // The word's class row; a row of 255s when the word has none.
-    const uint8_t* bytes = nullptr;
-    // The weighted scores from the word's in-class byte on.
-    const int16_t* weights = nullptr;
-    bool ends = false;  // a sentence end, which continues only into its own class
+    // The word's class, or the class count when the word has none (a row
+    // of 255s).
+    uint16_t index = 0;
+    uint16_t in_class = 255;  // the word's in-class byte
+    bool ends = false;        // a sentence end, which continues only into its own class
     // No next class scores higher, so a search can pass over a word that
     // cannot reach its beam even with the best of them.
     int16_t best = 0;
   };
   // What the scores into one next class need, for any row.
   struct Next {
-    int index = 0;        // into a row; 0 for a class outside the table
-    uint8_t outside = 0;  // 255 for a class outside the table, which reads the byte 255
-    bool other = true;    // not the sentence end's class
+    // The bytes from every class to the next class by Row::index; 255s for a
+    // class outside the table.
+    const uint8_t* column = nullptr;
+    bool other = true;  // not the sentence end's class
   };
 
   ContinuationScorer() = default;
-  explicit ContinuationScorer(const CoreLM& core)
-      : classes_(core.class_count()),
-        end_class_(core.token_class(CoreLM::kEnd)),
-        lowest_byte_(static_cast<std::size_t>(std::max(classes_, 0)), kNotLooked),
-        outside_row_(static_cast<std::size_t>(std::max(classes_, 1)), 255) {
+  explicit ContinuationScorer(const CoreLM& core) { Update(core); }
+
+  // Takes the model's class bigram weight; the columns are rebuilt only when
+  // the model's class table changed since the last update. Rows and Nexts
+  // made before an update are not to be used after it.
+  void Update(const CoreLM& core) {
+    end_class_ = core.token_class(CoreLM::kEnd);
     for (int bytes = 0; bytes < kByteSums; ++bytes) weighted_[bytes] = core.WeightedClassBigramScore(bytes);
+    if (core.table_revision() == table_revision_ && core.class_count() == classes_) return;
+    table_revision_ = core.table_revision();
+    classes_ = std::max(core.class_count(), 0);
+    BuildColumns(core);
+    lowest_byte_.assign(static_cast<std::size_t>(classes_), kNotLooked);
   }
-  // Rows point into the scorer that made them: they hold while it is neither
-  // moved nor assigned.
-  ContinuationScorer(const ContinuationScorer&) = delete;
-  ContinuationScorer& operator=(const ContinuationScorer&) = delete;
-  ContinuationScorer(ContinuationScorer&&) = default;
-  ContinuationScorer& operator=(ContinuationScorer&&) = default;
 
   // Not const: the lowest byte of each class row is looked up once.
   Row RowOf(const CoreLM& core, int w) {
     const CoreLM::ContinuationTerms terms = core.GetContinuationTerms(w);
     const uint8_t* table_row = core.table_row(terms.word_class);
-    Row row{table_row ? table_row : outside_row_.data(), weighted_ + terms.in_class,
-            terms.word_class == end_class_};
+    Row row{static_cast<uint16_t>(table_row ? terms.word_class : classes_),
+            static_cast<uint16_t>(terms.in_class), terms.word_class == end_class_};
     row.best = BestOf(table_row, terms.word_class, terms.in_class);
     return row;
   }
   Next NextOf(int next_class) const {
     const bool in_table = static_cast<unsigned>(next_class) < static_cast<unsigned>(classes_);
-    return Next{in_table ? next_class : 0, static_cast<uint8_t>(in_table ? 0 : 255),
-                next_class != end_class_};
+    const std::size_t column =
+        in_table ? static_cast<std::size_t>(next_class) : static_cast<std::size_t>(classes_);
+    return Next{columns_.data() + column * ColumnLength(), next_class != end_class_};
   }
 
   // The class bigram score of the row's word before the next class, as
   // CoreLM::GetContinuationScore gives it; no branch but the sentence end's.
-  static int16_t Score(const Row& row, const Next& next) {
+  int16_t Score(const Row& row, const Next& next) const {
     if (row.ends && next.other) return CoreLM::kForbidden;
-    return row.weights[row.bytes[next.index] | next.outside];
+    return weighted_[row.in_class + next.column[row.index]];
   }
 
  private:
   static constexpr int kByteSums = 255 + 255 + 1;
   static constexpr int16_t kNotLooked = -1;
+  static constexpr uint64_t kNoRevision = 0;  // revisions start at 1
+
+  // A column holds every class and one more for a word outside the table.
+  std::size_t ColumnLength() const { return static_cast<std::size_t>(classes_) + 1; }
+
+  // Column n, row c: the byte from class c to class n; 255 where either is
+  // outside the table (its last row and its last column).
+  void BuildColumns(const CoreLM& core) {
+    const std::size_t length = ColumnLength();
+    columns_.assign(length * length, 255);
+    for (int c = 0; c < classes_; ++c) {
+      const uint8_t* row = core.table_row(c);
+      if (!row) break;  // no table was read
+      for (std::size_t n = 0; n < static_cast<std::size_t>(classes_); ++n)
+        columns_[n * length + static_cast<std::size_t>(c)] = row[n];
+    }
+  }
 
   // The row's bytes lie between its lowest and 255 (any class outside the
   // table). A weighted score is the byte sum times one weight, so it only
@@ -96,9 +118,10 @@ class ContinuationScorer {
 
   int classes_ = 0;
   int end_class_ = CoreLM::kNoClass;
+  uint64_t table_revision_ = kNoRevision;
   int16_t weighted_[kByteSums] = {};
-  std::vector<int16_t> lowest_byte_;  // per class; kNotLooked until looked up
-  std::vector<uint8_t> outside_row_;
+  std::vector<uint8_t> columns_ = std::vector<uint8_t>(1, 255);  // ColumnLength() columns
+  std::vector<int16_t> lowest_byte_;                             // per class; kNotLooked until looked up
 };
 
 }  // namespace vok

@@ -50,15 +50,20 @@ class RecombinationTable {
     return static_cast<unsigned>(state) < static_cast<unsigned>(states_) ? state : unknown_slot_;
   }
   Theory* AddHashed(const TheoryRef& ref, Theory* theory);
-  // Into a chain that has a head.
+  // Into a chain that has a head; the theory's next is null.
   static Theory* Join(Chain* chain, Theory* theory, int32_t score) {
     // Scores arrive in descending order, so the end of the chain is the
-    // place; a better late arrival still goes where its score belongs.
-    Theory* at = chain->tail;
-    if (chain->tail_score < score) {
-      at = chain->head;
-      while (at->next && at->next->score >= score) at = at->next;
+    // place, and the tail's next, always null, is not read: the tail's
+    // record lies far back in the pool. A better late arrival still goes
+    // where its score belongs.
+    if (!(chain->tail_score < score)) {
+      chain->tail->next = theory;
+      chain->tail = theory;
+      chain->tail_score = score;
+      return chain->head;
     }
+    Theory* at = chain->head;
+    while (at->next && at->next->score >= score) at = at->next;
     theory->next = at->next;
     at->next = theory;
     if (!theory->next) {

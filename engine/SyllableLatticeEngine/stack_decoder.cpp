@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <span>
 
 #include "engine/SyllableLatticeEngine/required_option.h"
 #include "engine/core/core_lm.h"
@@ -133,11 +134,13 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   max_extend_ = Clamp16(max_extend);
   table_ = table;
   constraint_ = constraint;
-  if (constraint != cached_tree_ || (constraint && constraint->shape_revision() != cached_shape_)) {
-    child_cache_.Clear();
-    cached_tree_ = constraint;
-    cached_shape_ = constraint ? constraint->shape_revision() : 0;
-  }
+  const uint64_t shape = constraint ? constraint->shape_revision() : 0;
+  const uint64_t entries = constraint ? constraint->entries_revision() : 0;
+  if (constraint != cached_tree_ || shape != cached_shape_) child_cache_.Clear();
+  if (constraint != cached_tree_ || entries != cached_entries_) word_cache_.Clear();
+  cached_tree_ = constraint;
+  cached_shape_ = shape;
+  cached_entries_ = entries;
   hypothesis_mode_ = table->hypothesis_mode();
   if (page_) {
     recombination_.UseHash();
@@ -155,7 +158,7 @@ int StackDecoder::Decode(BackTraceTable* table, const CLexTree* constraint, int 
   const uint16_t end_word = page_ ? page_->token_id(PageLM::kEnd) : core_->token_id(CoreLM::kEnd);
   const uint16_t start_word = page_ ? page_->token_id(PageLM::kStart) : core_->token_id(CoreLM::kStart);
   older_form_ = !page_ && !core_->semi_class_bigram();
-  if (older_form_) scorer_ = ContinuationScorer(*core_);
+  if (older_form_) scorer_.Update(*core_);
   seed_ = NewTheory(TheoryRef{0, StateOf(end_word), end_word, static_cast<int16_t>(last), false, nullptr});
   TheoryStack* seed_stack = MakeStack(last);
   if (seed_ && seed_stack) seed_stack->Push(RefOf(seed_));
@@ -215,6 +218,7 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
       children_[i] = entry.back < arc.frame ? FindChild(arc.node, entry.label) : -1;
     }
     CollectWords(arc, list, stack_best);
+    const uint16_t* const words = word_cache_.words();
     for (std::size_t i = 0; i < entries; ++i) {
       const int child = children_[i];
       if (child < 0) continue;
@@ -222,7 +226,8 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
       const int32_t score = arc.score + entry.score;
       const int start = entry.back;
       if (!(score + stack_best + beam_ > frame_best_[start])) continue;
-      for (const uint16_t word : child_words_[i]) {
+      const TreeWordCache::Span span = child_words_[i];
+      for (const uint16_t word : std::span(words + span.begin, span.count)) {
         const int32_t item_score = score + core_->GetUnigramScore(word) + word_insertion_penalty_;
         found_.push_back(WordEntryItem{static_cast<int16_t>(start), word, item_score});
         const int64_t reached = item_score + stack_best;
@@ -239,30 +244,14 @@ int StackDecoder::ExpandThroughTree(int t, const TheoryStack& stack) {
 
 void StackDecoder::CollectWords(const Arc& arc, const SortedRecord* list, int64_t stack_best) {
   const std::size_t entries = children_.size();
-  if (child_words_.size() < entries) child_words_.resize(entries);
-  walks_.clear();
+  child_words_.resize(entries);
   for (std::size_t i = 0; i < entries; ++i) {
-    child_words_[i].clear();
+    child_words_[i] = TreeWordCache::Span{0, 0};
     if (children_[i] < 0) continue;
     // Frame bests only rise: a child that fails the beam now fails it later.
     const SortedRecord& entry = list[i];
     if (!(arc.score + entry.score + stack_best + beam_ > frame_best_[entry.back])) continue;
-    const LexTreeNode* node = constraint_->GetNode(children_[i]);
-    if (const EntryLink* link = constraint_->GetLink(node->links)) walks_.push_back(Walk{link, i});
-  }
-  // A link a child a round, so that the chains' cache misses overlap.
-  while (!walks_.empty()) {
-    for (std::size_t k = 0; k < walks_.size();) {
-      Walk& walk = walks_[k];
-      if (walk.link->entry != CLexTree::kNone) child_words_[walk.child].push_back(walk.link->entry);
-      walk.link = constraint_->GetLink(walk.link->next);
-      if (walk.link) {
-        ++k;
-      } else {
-        walk = walks_.back();
-        walks_.pop_back();
-      }
-    }
+    child_words_[i] = word_cache_.Find(*constraint_, children_[i]);
   }
 }
 
@@ -280,7 +269,7 @@ inline int StackDecoder::ExtendTheory(Theory* theory, const Extension& extension
   const int start = item.start;
   const bool windows = has_start_windows();
   const TheoryStack* target = start == -1 ? &final_stack_ : stacks_[start];
-  const int lm = older_form_ ? ContinuationScorer::Score(extension.row, scorer_.NextOf(theory->state))
+  const int lm = older_form_ ? scorer_.Score(extension.row, scorer_.NextOf(theory->state))
                              : OtherLanguageScore(theory, item.word);
   if (lm < -27767) return 0;
   const int32_t score = theory->score + item.score + lm;
@@ -357,7 +346,8 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
   // Grown, never shrunk: a resize would clear the grown part for every theory.
   if (candidates_.size() < live_.size()) candidates_.resize(live_.size());
   Candidate* const candidates = candidates_.data();
-  const Extension** const live = live_.data();
+  const Extension* const extensions = extensions_.data();
+  uint32_t* const live = live_.data();
   const int64_t theory_score = theory->score;
   const ContinuationScorer::Next next = scorer_.NextOf(theory->state);
   std::size_t count = 0;
@@ -367,14 +357,15 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
     const std::size_t end = group.begin + group.live;
     std::size_t kept = group.begin;
     for (std::size_t k = group.begin; k < end; ++k) {
-      const Extension* extension = live[k];
-      const int64_t reach = theory_score + extension->item.score;
-      if (reach + extension->best_language <= floor) continue;
-      live[kept++] = extension;
-      const int lm = kOlderForm ? ContinuationScorer::Score(extension->row, next)
-                                : OtherLanguageScore(theory, extension->item.word);
+      const uint32_t index = live[k];
+      const Extension& extension = extensions[index];
+      const int64_t reach = theory_score + extension.item.score;
+      if (reach + extension.row.best <= floor) continue;
+      live[kept++] = index;
+      const int lm =
+          kOlderForm ? scorer_.Score(extension.row, next) : OtherLanguageScore(theory, extension.item.word);
       const int64_t score = reach + lm;
-      candidates[count] = Candidate{extension, static_cast<int32_t>(score)};
+      candidates[count] = Candidate{index, static_cast<int32_t>(score)};
       count += static_cast<std::size_t>((lm >= -27767) & (score > floor));
     }
     group.live = kept - group.begin;
@@ -395,7 +386,8 @@ int StackDecoder::ExtendWithinBeam(Theory* theory) {
       continue;
     }
     for (; k < end; ++k)
-      made += PushInto(stack, *candidates[k].extension, theory, start, candidates[k].score, beam, keep);
+      made += PushInto(stack, extensions_[candidates[k].extension], theory, start, candidates[k].score, beam,
+                       keep);
   }
   theories_ += made;
   return made;
@@ -406,10 +398,9 @@ void StackDecoder::PrepareExtension(const WordEntryItem& item, Extension* extens
   extension->state = StateOf(item.word);
   if (older_form_) {
     extension->row = scorer_.RowOf(*core_, item.word);
-    extension->best_language = extension->row.best;
   } else {
     extension->row = ContinuationScorer::Row{};
-    extension->best_language = kAnyLanguageScore;
+    extension->row.best = kAnyLanguageScore;
   }
 }
 
@@ -447,7 +438,7 @@ void StackDecoder::PrepareExtensions() {
         groups_[static_cast<std::size_t>(group_of_start_[static_cast<std::size_t>(item.start + 1)])];
     const std::size_t i = group.begin + group.live++;
     PrepareExtension(item, &extensions_[i]);
-    live_[i] = &extensions_[i];
+    live_[i] = static_cast<uint32_t>(i);
   }
   for (const ExtensionGroup& group : groups_) group_of_start_[static_cast<std::size_t>(group.start + 1)] = -1;
 }

@@ -13,6 +13,7 @@
 #include "engine/SyllableLatticeEngine/theory.h"
 #include "engine/SyllableLatticeEngine/theory_stack.h"
 #include "engine/SyllableLatticeEngine/tree_child_cache.h"
+#include "engine/SyllableLatticeEngine/tree_word_cache.h"
 #include "engine/core/back_trace_table.h"
 #include "engine/core/core_lm.h"
 #include "engine/core/object_mem_mgr.h"
@@ -113,15 +114,18 @@ class StackDecoder {
 
  private:
   // An item with what extending the theories of a stack by it needs, looked
-  // up once for all of them.
+  // up once for all of them; 20 bytes, so that the extensions of a stack
+  // stay in the first-level cache beside its heap.
   struct Extension {
     WordEntryItem item;
-    int32_t state;                // the word's language-model state
-    ContinuationScorer::Row row;  // the older core form's terms
-    int32_t best_language;        // no theory gets a higher language score
+    int32_t state;  // the word's language-model state
+    // The older core form's terms; its best: no theory gets a higher
+    // language score.
+    ContinuationScorer::Row row;
   };
+  static_assert(sizeof(Extension) == 20);
   // Above every language score, which are 16-bit.
-  static constexpr int32_t kAnyLanguageScore = INT16_MAX;
+  static constexpr int16_t kAnyLanguageScore = INT16_MAX;
 
   // The record of a theory whose record is not made yet, or null when the
   // pool is used up.
@@ -193,13 +197,7 @@ class StackDecoder {
   std::vector<Arc> arcs_;
   std::vector<WordEntryItem> found_;
   std::vector<int> children_;
-  std::vector<std::vector<uint16_t>> child_words_;
-  // The link a child's walk has reached.
-  struct Walk {
-    const EntryLink* link;
-    std::size_t child;
-  };
-  std::vector<Walk> walks_;
+  std::vector<TreeWordCache::Span> child_words_;
   std::vector<Extension> extensions_;
   // The extensions that push into one stack (start frame -1: the final
   // stack), and how many of them theories of the stack being extended can
@@ -214,10 +212,11 @@ class StackDecoder {
   std::vector<ExtensionGroup> groups_;
   // By start frame + 1; -1 outside PrepareExtensions.
   std::vector<int16_t> group_of_start_ = std::vector<int16_t>(kStacks + 1, -1);
-  std::vector<const Extension*> live_;
+  // Into extensions_.
+  std::vector<uint32_t> live_;
   // An extension whose score passed the beam, and the score.
   struct Candidate {
-    const Extension* extension;
+    uint32_t extension;  // into extensions_
     int32_t score;
   };
   std::vector<Candidate> candidates_;
@@ -232,8 +231,12 @@ class StackDecoder {
   // Children of the constraint's nodes looked up so far, kept while the
   // tree keeps its shape.
   TreeChildCache child_cache_;
+  // The words of the constraint's nodes listed so far, kept while the tree
+  // keeps its entries.
+  TreeWordCache word_cache_;
   const CLexTree* cached_tree_ = nullptr;
   uint64_t cached_shape_ = 0;
+  uint64_t cached_entries_ = 0;
   BackTraceTable* table_ = nullptr;
   Theory* seed_ = nullptr;
   TheoryStack* stacks_[kStacks] = {};

@@ -1,6 +1,7 @@
 #include "engine/core/core_lm.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -35,6 +36,11 @@ inline int16_t WeightedScore(int bytes, float weight) {
 }
 
 }  // namespace
+
+uint64_t CoreLM::NewTableRevision() {
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
 
 CoreLM::CoreLM(const Resources* resources, const char* path) {
   std::fill_n(token_ids_, kTokens, kNoWord);
@@ -250,6 +256,7 @@ void CoreLM::ApplySentenceEndRule() {
     table_[end * row + end] = 0;
   }
   if (ValidClass(start) && ValidClass(end)) table_[start * row + end] = 255;
+  table_revision_ = NewTableRevision();
 }
 
 CoreLM::WordEntry CoreLM::entry(int id) const {

@@ -153,6 +153,9 @@ class CoreLM : public ClassTokenNames {
   // A sum of class bigram and in-class bytes as a score, with the class
   // bigram weight.
   int16_t WeightedClassBigramScore(int bytes) const;
+  // Changes with every change to the class table, and no two models share
+  // one: what is derived from a table stays valid while the number stays.
+  uint64_t table_revision() const { return table_revision_; }
   uint8_t table_byte(int c1, int c2) const {
     if (!ValidClass(c1) || !ValidClass(c2) || table_.empty()) return 255;
     return table_[static_cast<std::size_t>(c1) * static_cast<std::size_t>(class_count_) +
@@ -172,6 +175,7 @@ class CoreLM : public ClassTokenNames {
   // The unigram score of every byte with the word weight, which the decoders
   // ask for once per word entry.
   void TableUnigramScores();
+  static uint64_t NewTableRevision();
   bool ValidClass(int c) const { return c >= 0 && c < class_count_; }
   // Classes beyond the class count are stored as unset (they score as "<UNK>").
   int CheckedClass(int c) const { return ValidClass(c) ? c : kNoClass; }
@@ -191,6 +195,7 @@ class CoreLM : public ClassTokenNames {
   uint16_t token_classes_[kTokens] = {};
   std::vector<WordEntry> entries_;
   std::vector<uint8_t> table_;  // class_count_ rows of class_count_ bytes
+  uint64_t table_revision_ = NewTableRevision();
   int32_t total_ = 0;
   int32_t largest_count_ = 0;
   std::vector<int32_t> class_totals_;

@@ -171,10 +171,22 @@ CLexTree::CLexTree(const char* path, const char* separator) { status_ = Load(pat
 
 CLexTree::~CLexTree() = default;
 
-void CLexTree::ChangeShape() {
+namespace {
+
+// Shape and entry revisions of every tree.
+uint64_t NextRevision() {
   static std::atomic<uint64_t> revisions{0};
-  shape_revision_ = ++revisions;
+  return ++revisions;
 }
+
+}  // namespace
+
+void CLexTree::ChangeShape() {
+  shape_revision_ = NextRevision();
+  entries_revision_ = shape_revision_;
+}
+
+void CLexTree::ChangeEntries() { entries_revision_ = NextRevision(); }
 
 void CLexTree::Clear() {
   ChangeShape();
@@ -340,6 +352,7 @@ int CLexTree::Insert(const std::vector<uint16_t>& ids, int entry) {
     return -1;
   }
   last->links = link;
+  ChangeEntries();
   entry_count_ = std::max(entry_count_, entry + 1);
   return node;
 }
@@ -434,6 +447,7 @@ int CLexTree::RemoveEntry(int entry) {
       link = l->next;
     }
     if (!holds) continue;
+    ChangeEntries();
     found = true;
     if (others == 0) {
       node->links = -1;

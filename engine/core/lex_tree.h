@@ -146,6 +146,10 @@ class CLexTree {
   // anew, and is never the same for two trees: lookups of children may be
   // kept while it stays.
   uint64_t shape_revision() const { return shape_revision_; }
+  // Changes whenever the entries listed at a node change or the shape does,
+  // and is never the same for two trees: the word lists of nodes may be
+  // kept while it stays.
+  uint64_t entries_revision() const { return entries_revision_; }
   int free_node_count() const { return pool_ ? pool_->free_count() : 0; }
   int link_count() const { return links_.count(); }
   bool backward() const { return backward_ != 0; }
@@ -176,9 +180,11 @@ class CLexTree {
   std::vector<int32_t> leaves_;
   char separator_[kMaxSeparator + 1] = {};
   void ChangeShape();
+  void ChangeEntries();
 
   std::unique_ptr<ObjectMemMgr<LexTreeNode>> pool_;
   uint64_t shape_revision_ = 0;
+  uint64_t entries_revision_ = 0;
   EntryLinkArray links_;
   std::vector<int32_t> root_table_;
   int status_ = 0;

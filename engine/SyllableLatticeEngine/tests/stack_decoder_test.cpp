@@ -458,6 +458,38 @@ TEST_F(SharedStateTest, LexicalConstraintAssemblesWordsBackwards) {
   EXPECT_TRUE(vok::ErrorRecorded("errForwardLexicalTree"));
 }
 
+// The decoder keeps the words of the nodes it reached from one decode to
+// the next: a word added at a node it listed, or removed from it, must
+// reach the next decode.
+TEST_F(SharedStateTest, WordsAddedToOrRemovedFromTheTreeReachTheNextDecode) {
+  vok::CLexTree tree(10, "-", true);
+  for (int i = 0; i < 3; ++i) tree.AddPron("q", true, false);
+  ASSERT_EQ(tree.AddPron("x-y", true, false), 3);
+  const uint16_t x = tree.FindSyllable("x"), y = tree.FindSyllable("y");
+  StackDecoder decoder(options_.get(), language_.core.get());
+  decoder.set_lexicon(language_.lexicon.get());
+  BackTraceTable table(100, 10, 1);
+  FillTable(&table, 2, {{1, 0, x, 0}, {2, 1, y, 0}});
+  const auto words_read = [&] {
+    EXPECT_EQ(decoder.Decode(&table, &tree, 1000, 1000), 0);
+    NBestList list(10);
+    list.Reset(0, 1);
+    std::vector<uint16_t> words;
+    if (decoder.GetNBest(&list, -10000) != 0) return words;
+    for (int i = 0; i < list.count(); ++i) {
+      EXPECT_EQ(list.Get(i).count, 1);
+      words.push_back(list.Get(i).ids[0]);
+    }
+    std::sort(words.begin(), words.end());
+    return words;
+  };
+  EXPECT_EQ(words_read(), (std::vector<uint16_t>{3}));
+  ASSERT_EQ(tree.AddPron("x-y", true, false), 4);  // "b" at the node of "a"
+  EXPECT_EQ(words_read(), (std::vector<uint16_t>{3, 4}));
+  ASSERT_EQ(tree.RemoveEntry(3), 0);
+  EXPECT_EQ(words_read(), (std::vector<uint16_t>{4}));
+}
+
 TEST_F(SharedStateTest, WordsThroughTheTreeKeepTheirScoresBeyondSixteenBits) {
   vok::CLexTree tree(10, "-", true);
   for (int i = 0; i < 3; ++i) tree.AddPron("q", true, false);

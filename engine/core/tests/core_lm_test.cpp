@@ -201,6 +201,22 @@ TEST_F(CoreLMTest, Scores) {
   EXPECT_EQ(lm_->GetUnigramSum(long_sentence.data(), 400), -32768);
 }
 
+// What a decoder derives from the class table stays valid while the
+// revision stays: the sentence end rule changes the table and the revision,
+// and a second model never shares the revision of the first.
+TEST_F(CoreLMTest, TableRevisionChangesWithTheTable) {
+  const uint64_t read = lm_->table_revision();
+  lm_->ComputeScores();
+  EXPECT_EQ(lm_->table_revision(), read);
+  lm_->ApplySentenceEndRule();
+  const uint64_t ruled = lm_->table_revision();
+  EXPECT_NE(ruled, read);
+  const CoreLM other(nullptr, path_.c_str());
+  ASSERT_EQ(other.status(), 0);
+  EXPECT_NE(other.table_revision(), read);
+  EXPECT_NE(other.table_revision(), ruled);
+}
+
 // Independent reimplementation of the count-to-byte conversion.
 struct Oracle {
   static int Quantile(std::vector<int> costs, double offset, double f, int total) {

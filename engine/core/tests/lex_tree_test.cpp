@@ -115,6 +115,31 @@ TEST(CLexTree, CopyInTheOtherDirectionKeepsEntriesAndSyllables) {
   EXPECT_EQ(vok::CLexTree().CopyInDirection(true), nullptr);
 }
 
+// A second reading at a node changes the entries and not the shape; a
+// removal that leaves the node its other word changes the entries only too.
+TEST(CLexTree, EntriesRevisionFollowsEveryChangeOfANodesEntries) {
+  vok::CLexTree tree(10, "-", false);
+  tree.AddProns("x-y", true);
+  const uint64_t shape = tree.shape_revision();
+  const uint64_t first = tree.entries_revision();
+  tree.AddProns("x-y", true);
+  EXPECT_EQ(tree.shape_revision(), shape);
+  const uint64_t added = tree.entries_revision();
+  EXPECT_NE(added, first);
+  ASSERT_EQ(tree.RemoveEntry(0), 0);
+  EXPECT_EQ(tree.shape_revision(), shape);
+  EXPECT_NE(tree.entries_revision(), added);
+  const uint64_t removed = tree.entries_revision();
+  EXPECT_EQ(tree.RemoveEntry(0), -1);
+  EXPECT_EQ(tree.entries_revision(), removed);
+  tree.AddProns("z", true);
+  EXPECT_NE(tree.shape_revision(), shape);
+  EXPECT_NE(tree.entries_revision(), removed);
+  vok::CLexTree other(10, "-", false);
+  other.AddProns("x-y", true);
+  EXPECT_NE(other.entries_revision(), tree.entries_revision());
+}
+
 TEST(CLexTree, RemovingPrunesAndReusesNodes) {
   vok::CLexTree tree(10, "-", false);
   tree.AddProns("x-y-z", true);
