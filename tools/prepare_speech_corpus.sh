@@ -11,10 +11,13 @@
 # cmn-latn-pinyin) reads them; sox makes 11025 Hz, mono, 16-bit PCM waves.
 # Training speakers (voice variant, speed, pitch; the variants also with
 # their formants scaled up and down) read the training clauses and every
-# syllable of "Syllable" (three at a time, two speakers each);
-# other speakers read the held-out clauses, and others again the clauses of
-# a development set (for choosing the search's settings without touching
-# the held-out set). Writes OUT-DIR/train.list, heldout.list and dev.list
+# syllable of "Syllable" (three at a time), each clause and each group of
+# syllables by READERS speakers (default 2); other speakers read the
+# held-out clauses, and others again the clauses of a development set (for
+# choosing the search's settings without touching the held-out set). The
+# manual pages give 43,834 clauses; the default of 7,000 training clauses
+# read twice is 8.5 hours of training speech. JOBS (default 3) renders in
+# parallel. Writes OUT-DIR/train.list, heldout.list and dev.list
 # (wave, speaker, gender, toned pinyin), transcripts as toned pinyin
 # (*.pinyin) and as GB2312 text (*.gb2312), and the waves under OUT-DIR/wav.
 # The same inputs give the same corpus.
@@ -25,10 +28,14 @@ if [ $# -lt 2 ]; then
 fi
 language=$1
 out=$2
-train_count=${3:-3000}
+train_count=${3:-7000}
 held_count=${4:-60}
 dev_count=${5:-60}
+readers=${READERS:-2}
 jobs=${JOBS:-3}
+case $readers in
+  '' | *[!0-9]* | 0) echo "$0: READERS must be a count of speakers, at least 1" >&2; exit 2 ;;
+esac
 for tool in espeak-ng sox iconv zcat; do
   command -v $tool > /dev/null || { echo "$0: $tool is missing (tools/setup-debian.sh installs it)" >&2; exit 1; }
 done
@@ -55,27 +62,37 @@ find "$pages" -name '*.gz' | sort | while read -r page; do zcat "$page"; done |
            else { if (code[c] >= 161) i++; flush() } }
          flush() }' | sort -u > "$work/clauses"
 
-# Toned pinyin through the lexicon; an even spread of the clauses, every
-# tenth one held out and every tenth but five for the development set.
+# Toned pinyin through the lexicon. The held-out and development clauses
+# are every tenth and every tenth but five of an even spread of 3,120
+# clauses over the pages, whatever the size of the training set, so that
+# their figures compare across corpora; the training clauses are an even
+# spread of all the other clauses.
 awk -v train="$train_count" -v held="$held_count" -v dev="$dev_count" '
+  function spell(text,    pinyin, i, len, found) {
+    pinyin = ""
+    for (i = 1; i <= length(text); ) {
+      found = 0
+      for (len = 16; len >= 2 && !found; len -= 2)
+        if (i + len - 1 <= length(text) && (substr(text, i, len) in pron)) {
+          pinyin = pinyin (pinyin == "" ? "" : " ") pron[substr(text, i, len)]; i += len; found = 1 }
+      if (!found) return "" }
+    return pinyin }
   FNR == NR { if (FNR > 2 && NF == 2 && !($2 in pron)) { split($1, alt, "/"); gsub("-", " ", alt[1]); pron[$2] = alt[1] }; next }
   { clause[++total] = $0 }
   END {
-    step = total / (train + held + dev); if (step < 1) step = 1
-    for (k = 1; k <= total && (t < train || h < held || d < dev); k += step) {
-      text = clause[int(k)]; pinyin = ""; ok = 1
-      for (i = 1; i <= length(text) && ok; ) {
-        found = 0
-        for (len = 16; len >= 2 && !found; len -= 2)
-          if (i + len - 1 <= length(text) && (substr(text, i, len) in pron)) {
-            pinyin = pinyin (pinyin == "" ? "" : " ") pron[substr(text, i, len)]; i += len; found = 1 }
-        ok = found }
-      if (!ok) continue
+    spread = 3120; if (spread < 10 * held) spread = 10 * held; if (spread < 10 * dev) spread = 10 * dev
+    step = total / spread; if (step < 1) step = 1
+    for (k = 1; k <= total && (h < held || d < dev); k += step) {
+      c = int(k); pinyin = spell(clause[c])
+      if (pinyin == "") continue
       ++seen
-      if (seen % 10 == 0 && h < held) print "held\t" ++h "\t" pinyin "\t" text
-      else if (seen % 10 == 5 && d < dev) print "dev\t" ++d "\t" pinyin "\t" text
-      else if (t < train) print "train\t" ++t "\t" pinyin "\t" text
-    } }' "$language/Pron.txt" "$work/clauses" > "$work/sentences"
+      if (seen % 10 == 0 && h < held) { print "held\t" ++h "\t" pinyin "\t" clause[c]; taken[c] = 1 }
+      else if (seen % 10 == 5 && d < dev) { print "dev\t" ++d "\t" pinyin "\t" clause[c]; taken[c] = 1 } }
+    for (c = 1; c <= total; c++) if (!(c in taken)) rest[++others] = c
+    step = others / train; if (step < 1) step = 1
+    for (k = 1; k <= others && t < train; k += step) {
+      c = rest[int(k)]; pinyin = spell(clause[c])
+      if (pinyin != "") print "train\t" ++t "\t" pinyin "\t" clause[c] } }' "$language/Pron.txt" "$work/clauses" > "$work/sentences"
 
 # Speakers: name, espeak voice variant, gender, speed, pitch. A variant
 # named VARIANTwPERCENT is VARIANT with every formant frequency scaled to
@@ -113,6 +130,9 @@ f2w108	f2w108	F	225	78
 f3w108	f3w108	F	166	64
 f5w108	f5w108	F	203	75
 SPEAKERS
+speakers=$(wc -l < "$work/train_speakers")
+[ "$readers" -le "$speakers" ] ||
+  { echo "$0: READERS is $readers, but there are only $speakers training speakers" >&2; exit 2; }
 cat > "$work/held_speakers" <<'SPEAKERS'
 m4	m4	M	175	42
 f4	f4	F	185	70
@@ -125,17 +145,18 @@ SPEAKERS
 # Jobs: set, utterance id, voice, gender, speed, pitch, pinyin, what
 # espeak-ng reads, GB2312 text. The syllables alone go in threes, read
 # without pauses (the transcripts have no silence between syllables).
-awk -F '\t' '
+awk -F '\t' -v readers="$readers" '
   FILENAME ~ /train_speakers/ { tn++; tname[tn] = $1; tline[tn] = $2 "\t" $3 "\t" $4 "\t" $5; next }
   FILENAME ~ /held_speakers/ { hn++; hname[hn] = $1; hline[hn] = $2 "\t" $3 "\t" $4 "\t" $5; next }
   FILENAME ~ /dev_speakers/ { dn++; dname[dn] = $1; dline[dn] = $2 "\t" $3 "\t" $4 "\t" $5; next }
   FILENAME ~ /sentences/ {
-    if ($1 == "train") { s = ($2 - 1) % tn + 1; printf "train\ts%04d-%s\t%s\t%s\t%s\t%s\n", $2, tname[s], tline[s], $3, $3, $4 }
+    if ($1 == "train") for (k = 0; k < readers; k++) { s = ($2 - 1 + k * int(tn / readers)) % tn + 1
+      printf "train\ts%05d-%s\t%s\t%s\t%s\t%s\n", $2, tname[s], tline[s], $3, $3, $4 }
     else if ($1 == "held") for (s = 1; s <= hn; s++) printf "held\th%04d-%s\t%s\t%s\t%s\t%s\n", $2, hname[s], hline[s], $3, $3, $4
     else for (s = 1; s <= dn; s++) printf "dev\td%04d-%s\t%s\t%s\t%s\t%s\n", $2, dname[s], dline[s], $3, $3, $4
     next }
   function group() { if (n == 0) return; g++
-    for (k = 0; k < 2; k++) { s = (g - 1 + k * int(tn / 2)) % tn + 1
+    for (k = 0; k < readers; k++) { s = (g - 1 + k * int(tn / readers)) % tn + 1
       printf "train\ty%04d-%s\t%s\t%s\t%s\t\n", g, tname[s], tline[s], said, said }
     n = 0; said = "" }
   /^%BEGIN/ { inside = 1; next }
