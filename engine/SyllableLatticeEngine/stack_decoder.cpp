@@ -450,9 +450,10 @@ void StackDecoder::ExtendStack(TheoryStack* stack, int t) {
   PrepareExtensions();
   const int limit = max_extend_;
   int taken = 0;
+  stack->Order(static_cast<int32_t>(threshold));
   // What is kept is read from its record.
   for (TheoryRef ref; stack->Pop(&ref);) {
-    if (ref.score < threshold || ++taken > limit) {
+    if (++taken > limit) {
       ReleaseTheory(ref);
       break;
     }

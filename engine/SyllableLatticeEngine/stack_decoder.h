@@ -115,7 +115,7 @@ class StackDecoder {
  private:
   // An item with what extending the theories of a stack by it needs, looked
   // up once for all of them; 20 bytes, so that the extensions of a stack
-  // stay in the first-level cache beside its heap.
+  // stay in the first-level cache beside its scores.
   struct Extension {
     WordEntryItem item;
     int32_t state;  // the word's language-model state

@@ -1,14 +1,16 @@
-// The theories whose words start at one frame, best first. The binary heap
-// orders small keys (score and the slot of the theory's reference), so that
-// its sift-downs move few bytes; the references carry what ordering,
-// recombining and releasing read, as every theory passes through the stack
-// and most are never extended. A reference's slot is not reused until the
-// stack is emptied.
+// The theories whose words start at one frame. While the stack fills, a push
+// only appends; when the stack's turn to be extended comes, Order sorts the
+// theories within reach of its best, best first and, among equal scores, in
+// the order they were pushed, and Pop hands them out in that order. The
+// scores lie in [best - beam, best], so a counting sort by score does it in
+// two passes. Keys, references and flags sit in arrays of their own, so that
+// the sort reads only the scores.
 #pragma once
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 #include "engine/SyllableLatticeEngine/theory.h"
@@ -28,11 +30,12 @@ class TheoryStack {
 
   void Reset() {
     count_ = 0;
-    ref_count_ = 0;
+    ordered_ = 0;
+    next_ = 0;
     best_ = kEmptyBest;
     extended_ = 0;
   }
-  // Always 0: the heap grows as needed.
+  // Always 0: the arrays grow as needed.
   int Push(const TheoryRef& ref) {
     return Push(ref.score, ref.state, ref.word, ref.frame, ref.made, ref.link);
   }
@@ -40,199 +43,175 @@ class TheoryStack {
   // copy of a record just written would often wait for those writes.
   [[gnu::always_inline]] int Push(int32_t score, int32_t state, uint16_t word, int16_t frame, bool made,
                                   Theory* link) {
-    // The heap never holds more keys than there are references.
-    if (ref_count_ == room_) Grow();
-    const Key key{score, static_cast<uint32_t>(ref_count_) | (made ? kMade : 0u)};
-    refs_[ref_count_++] = Stored{link, state, word, frame};
-    SiftUp(count_++, key);
+    if (count_ == room_) Grow();
+    scores_[count_] = score;
+    refs_[count_] = Stored{link, state, word, frame};
+    flags_[count_] = made ? kMade : uint8_t{0};
+    ++count_;
     if (score > best_) best_ = score;
     return 0;
   }
-  // The best theory into `top` (removed); false when empty.
-  bool Pop(TheoryRef* top) {
-    if (count_ == 0) return false;
-    *top = RefAt(heap_.front());
-    const std::size_t last = count_ - 1;
-    if (last > 0) {
-      SiftUp(MoveHoleDown(last), heap_[last]);
-      // The next top's reference, read by the next pop: references lie in
-      // the order of the pushes, far from one another in a large stack.
-      __builtin_prefetch(&refs_[heap_.front().slot & ~kMade]);
+  // Sorts the theories that score at least `floor` for Pop, best first,
+  // equal scores in the order of their pushes. The stack takes no pushes
+  // while it hands them out.
+  void Order(int32_t floor) {
+    order_.clear();
+    next_ = 0;
+    if (count_ == 0 || best_ < floor) {
+      ordered_ = 0;
+      return;
     }
-    count_ = last;
+    const int32_t* const scores = scores_.data();
+    const auto span = static_cast<std::size_t>(int64_t{best_} - floor) + 1;
+    std::size_t within = 0;
+    if (span <= 4 * count_ + 1024) {
+      // Counting sort: bucket b holds the score best - b.
+      buckets_.assign(span + 1, 0);
+      for (std::size_t i = 0; i < count_; ++i) {
+        const int64_t below = int64_t{best_} - scores[i];
+        if (below < static_cast<int64_t>(span)) ++buckets_[static_cast<std::size_t>(below) + 1];
+      }
+      std::partial_sum(buckets_.begin(), buckets_.end(), buckets_.begin());
+      within = buckets_[span];
+      order_.resize(within);
+      for (std::size_t i = 0; i < count_; ++i) {
+        const int64_t below = int64_t{best_} - scores[i];
+        if (below < static_cast<int64_t>(span))
+          order_[buckets_[static_cast<std::size_t>(below)]++] = static_cast<uint32_t>(i);
+      }
+    } else {
+      for (std::size_t i = 0; i < count_; ++i)
+        if (scores[i] >= floor) order_.push_back(static_cast<uint32_t>(i));
+      std::stable_sort(order_.begin(), order_.end(),
+                       [scores](uint32_t a, uint32_t b) { return scores[b] < scores[a]; });
+      within = order_.size();
+    }
+    ordered_ = within;
+  }
+  // The next theory of the order into `top`, taken from the stack; false
+  // when the order is through.
+  bool Pop(TheoryRef* top) {
+    if (next_ == ordered_) return false;
+    // The references lie in the order of the pushes, far from one another.
+    if (next_ + kPrefetchAhead < ordered_) __builtin_prefetch(&refs_[order_[next_ + kPrefetchAhead]]);
+    const uint32_t slot = order_[next_++];
+    flags_[slot] |= kTaken;
+    *top = RefAt(slot);
     return true;
   }
-  // Every theory, best first, without changing the stack's records.
+  // Every theory, best first (equal scores in the order of their pushes),
+  // without changing the stack's records.
   std::vector<Theory*> Snapshot() const {
-    std::vector<Key> keys(heap_.begin(), heap_.begin() + static_cast<std::ptrdiff_t>(count_));
-    std::sort(keys.begin(), keys.end(), Higher);
+    std::vector<uint32_t> slots;
+    for (std::size_t i = 0; i < count_; ++i)
+      if ((flags_[i] & kTaken) == 0) slots.push_back(static_cast<uint32_t>(i));
+    const int32_t* const scores = scores_.data();
+    std::stable_sort(slots.begin(), slots.end(),
+                     [scores](uint32_t a, uint32_t b) { return scores[b] < scores[a]; });
     std::vector<Theory*> theories;
-    theories.reserve(keys.size());
-    for (const Key& key : keys) theories.push_back(RefAt(key).record());
+    theories.reserve(slots.size());
+    for (const uint32_t slot : slots) theories.push_back(RefAt(slot).record());
     return theories;
   }
-  // Hands every theory to `release`, in no particular order, and empties the
-  // stack.
+  // Hands every theory not taken to `release`, in no particular order, and
+  // empties the stack.
   template <class Release>
   void ReleaseAll(Release&& release) {
-    for (std::size_t i = 0; i < count_; ++i) release(RefAt(heap_[i]));
+    for (std::size_t i = 0; i < count_; ++i)
+      if ((flags_[i] & kTaken) == 0) release(RefAt(static_cast<uint32_t>(i)));
     count_ = 0;
-    ref_count_ = 0;
+    ordered_ = 0;
+    next_ = 0;
   }
-  // Keeps the `keep` best theories; the others are handed to `release`.
+  // Keeps the `keep` best theories (of equal scores those pushed first, as
+  // Order would hand them out); the others are handed to `release`.
   template <class Release>
   void KeepBest(int keep, Release&& release) {
-    if (static_cast<int>(count_) <= keep) return;
+    if (keep <= 0 || static_cast<int>(count_) <= keep) return;
     const auto kept = static_cast<std::size_t>(keep);
-    const auto begin = heap_.begin();
-    std::nth_element(begin, begin + keep, begin + static_cast<std::ptrdiff_t>(count_), Higher);
-    for (std::size_t i = kept; i < count_; ++i) release(RefAt(heap_[i]));
-    count_ = kept;
-    std::make_heap(begin, begin + keep, Lower);
-    // The references of the kept theories move to the front, in heap order.
-    if (kept_.size() < kept) kept_.resize(kept);
-    for (std::size_t i = 0; i < kept; ++i) {
-      kept_[i] = refs_[heap_[i].slot & ~kMade];
-      heap_[i].slot = static_cast<uint32_t>(i) | (heap_[i].slot & kMade);
+    cut_.assign(scores_.begin(), scores_.begin() + static_cast<std::ptrdiff_t>(count_));
+    std::nth_element(cut_.begin(), cut_.begin() + keep - 1, cut_.end(), std::greater<>());
+    const int32_t last = cut_[kept - 1];
+    std::size_t above = 0;
+    for (std::size_t i = 0; i < count_; ++i) above += static_cast<std::size_t>(scores_[i] > last);
+    std::size_t equal_room = kept - above;
+    std::size_t to = 0;
+    for (std::size_t i = 0; i < count_; ++i) {
+      const int32_t score = scores_[i];
+      const bool stays = score > last || (score == last && equal_room > 0);
+      if (!stays) {
+        release(RefAt(static_cast<uint32_t>(i)));
+        continue;
+      }
+      if (score == last) --equal_room;
+      scores_[to] = score;
+      refs_[to] = refs_[i];
+      flags_[to] = flags_[i];
+      ++to;
     }
-    refs_.swap(kept_);
-    ref_count_ = kept;
-    UpdateRoom();
+    count_ = to;
   }
   // Trades the memory of the arrays with the other stack; both must be
   // empty. The decoder hands the large arrays of a stack it has extended to
   // the next stack it fills, so that they stay in the cache.
   void TradeStorage(TheoryStack* other) {
-    heap_.swap(other->heap_);
+    scores_.swap(other->scores_);
     refs_.swap(other->refs_);
-    kept_.swap(other->kept_);
+    flags_.swap(other->flags_);
+    order_.swap(other->order_);
+    buckets_.swap(other->buckets_);
+    cut_.swap(other->cut_);
     UpdateRoom();
     other->UpdateRoom();
   }
 
   int32_t best() const { return best_; }
-  int count() const { return static_cast<int>(count_); }
+  // The theories not taken.
+  int count() const { return static_cast<int>(count_ - next_); }
   int32_t extended() const { return extended_; }
   void CountExtended() { ++extended_; }
 
  private:
-  // Set in a key's slot when the theory's record is made; a stack holds
-  // far fewer than 2^31 references.
-  static constexpr uint32_t kMade = 0x80000000u;
-  struct Key {
-    int32_t score;  // the theory's, which does not change while it is here
-    uint32_t slot;  // of its reference, and kMade
-  };
-  // The rest of a reference: 16 bytes where the whole took 24.
+  static constexpr uint8_t kMade = 1;   // the theory's record is made
+  static constexpr uint8_t kTaken = 2;  // handed out by Pop
+  static constexpr std::size_t kPrefetchAhead = 8;
+  // The rest of a reference.
   struct Stored {
     Theory* link;
     int32_t state;
     uint16_t word;
     int16_t frame;
   };
-  // Types of their own, so the comparisons compile inline.
-  struct LowerScore {
-    bool operator()(const Key& a, const Key& b) const { return a.score < b.score; }
-  };
-  struct HigherScore {
-    bool operator()(const Key& a, const Key& b) const { return b.score < a.score; }
-  };
-  static constexpr LowerScore Lower{};
-  static constexpr HigherScore Higher{};
 
-  TheoryRef RefAt(const Key& key) const {
-    const Stored& stored = refs_[key.slot & ~kMade];
-    return TheoryRef{key.score,  stored.state, stored.word, stored.frame, (key.slot & kMade) != 0,
+  TheoryRef RefAt(uint32_t slot) const {
+    const Stored& stored = refs_[slot];
+    return TheoryRef{scores_[slot], stored.state, stored.word, stored.frame, (flags_[slot] & kMade) != 0,
                      stored.link};
   }
 
-  // The arrays are as long as their capacity, with the counts beside them,
-  // so that a push writes into place without a call; both grow together.
+  // The arrays are as long as their capacity, with the count beside them,
+  // so that a push writes into place without a call; they grow together.
   [[gnu::noinline]] void Grow() {
     const std::size_t size = std::max<std::size_t>(kCapacity, 2 * room_);
-    if (heap_.size() < size) heap_.resize(size);
+    if (scores_.size() < size) scores_.resize(size);
     if (refs_.size() < size) refs_.resize(size);
+    if (flags_.size() < size) flags_.resize(size);
     UpdateRoom();
   }
-  void UpdateRoom() { room_ = std::min(heap_.size(), refs_.size()); }
+  void UpdateRoom() { room_ = std::min({scores_.size(), refs_.size(), flags_.size()}); }
 
-  // Push and Pop move the keys exactly as std::push_heap and std::pop_heap
-  // do, so that theories of equal scores come out in the order they always
-  // have; the sift-down only waits less on the processor.
-
-  // Places the key at the hole, or above it while its parent scores lower.
-  void SiftUp(std::size_t hole, Key key) {
-    Key* heap = heap_.data();
-    while (hole > 0) {
-      const std::size_t parent = (hole - 1) / 2;
-      if (!(heap[parent].score < key.score)) break;
-      heap[hole] = heap[parent];
-      hole = parent;
-    }
-    heap[hole] = key;
-  }
-  // Moves the hole the top leaves from the root down to a leaf of the heap
-  // of the first `size` keys, filling it with the better child (the right
-  // one when both score the same); returns the hole's final position.
-  [[gnu::always_inline]] std::size_t MoveHoleDown(std::size_t size) {
-    Key* heap = heap_.data();
-    const std::size_t inner = (size - 1) / 2;
-    std::size_t hole = 0;
-    // Two levels a step, the four grandchildren read beside the children:
-    // which child wins is as good as random, so nothing waits on a branch.
-    // The hole's right child is the loop's index; the four grandchildren lie
-    // side by side from the left child's left child.
-    for (std::size_t right = 2; right < inner; right = 2 * hole + 2) {
-      // The next step reads the children and grandchildren of one of the
-      // four grandchildren: those of all four, one and two levels further
-      // down, are fetched while this step compares.
-      if (8 * right + 14 < size) {
-        const Key* const below = heap + 4 * right - 1;
-        __builtin_prefetch(below);
-        __builtin_prefetch(below + 7);
-        __builtin_prefetch(below + 4 * right);
-        __builtin_prefetch(below + 4 * right + 8);
-        __builtin_prefetch(below + 4 * right + 15);
-      }
-      const Key* const grand = heap + 2 * right - 1;
-      const bool left_wins = heap[right].score < heap[right - 1].score;
-      // Read before the winner is known, and chosen by a mask: the compiler
-      // turned a conditional choice into a branch that missed every other
-      // step.
-      const uint32_t left_mask = 0u - static_cast<uint32_t>(left_wins);
-      const auto grand_left = static_cast<int32_t>((static_cast<uint32_t>(grand[0].score) & left_mask) |
-                                                   (static_cast<uint32_t>(grand[2].score) & ~left_mask));
-      const auto grand_right = static_cast<int32_t>((static_cast<uint32_t>(grand[1].score) & left_mask) |
-                                                    (static_cast<uint32_t>(grand[3].score) & ~left_mask));
-      const std::size_t child = right - static_cast<std::size_t>(left_wins);
-      const std::size_t next = 2 * child + 2 - static_cast<std::size_t>(grand_right < grand_left);
-      heap[hole] = heap[child];
-      heap[child] = heap[next];
-      hole = next;
-    }
-    while (hole < inner) {
-      std::size_t child = 2 * hole + 2;
-      child -= static_cast<std::size_t>(heap[child].score < heap[child - 1].score);
-      heap[hole] = heap[child];
-      hole = child;
-    }
-    // An even count leaves the last inner node with a left child only.
-    if ((size & 1) == 0 && hole == (size - 2) / 2) {
-      const std::size_t child = 2 * hole + 1;
-      heap[hole] = heap[child];
-      hole = child;
-    }
-    return hole;
-  }
-
-  std::size_t count_ = 0;      // keys in the heap
-  std::size_t ref_count_ = 0;  // references stored
-  std::size_t room_ = 0;       // the length of the shorter array
+  std::size_t count_ = 0;    // theories pushed
+  std::size_t ordered_ = 0;  // in order_
+  std::size_t next_ = 0;     // into order_: the next theory Pop hands out
+  std::size_t room_ = 0;     // the length of the shortest array
   int32_t best_ = kEmptyBest;
   int32_t extended_ = 0;
-  std::vector<Key> heap_;
+  std::vector<int32_t> scores_;
   std::vector<Stored> refs_;
-  std::vector<Stored> kept_;  // KeepBest's
+  std::vector<uint8_t> flags_;
+  std::vector<uint32_t> order_;    // Order's slots, best first
+  std::vector<uint32_t> buckets_;  // Order's counting sort
+  std::vector<int32_t> cut_;       // KeepBest's scores
 };
 
 }  // namespace vok

@@ -252,6 +252,16 @@ TEST_F(DecodingSystemTest, ConsoleLines) {
   EXPECT_EQ(system.scripted()->reads_, 1);
   EXPECT_EQ(feed(""), -1);  // end of input quits
   EXPECT_NE(messages_.Output().find("\nResources> "), std::string::npos);
+
+  // An overlong line is taken up to its first kilobyte; the rest of it, here a
+  // "-q", is dropped rather than read as the next line.
+  std::FILE* input = std::tmpfile();
+  std::fputs(("-Search.StackSearchBeam 150" + std::string(3000, ' ') + "-q\n-n\n").c_str(), input);
+  std::rewind(input);
+  EXPECT_EQ(system.ReadResourceLine(options_.get(), input), 0);
+  EXPECT_EQ(system.stack_search_beam(), 150);
+  EXPECT_EQ(system.ReadResourceLine(options_.get(), input), -2);
+  std::fclose(input);
 }
 
 TEST_F(DecodingSystemTest, ReportTexts) {
