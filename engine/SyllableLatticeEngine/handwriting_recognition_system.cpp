@@ -29,9 +29,14 @@ CHRecognitionSystem::CHRecognitionSystem(const Resources& resources, CLMBackendE
                                          std::unique_ptr<CLexTree> pronunciations,
                                          const SymbolTable* syllables, const HwrCodeConversion* conversion)
     : CSystem(back_end), given_syllables_(syllables), conversion_(conversion) {
-  if (pronunciations) TakePronunciations(std::move(pronunciations));
+  // The stack decoder walks words from their last character: a forward tree
+  // would decode into wrong words. Reported after the options are read,
+  // which clears the errors of a first read.
+  const bool forward = pronunciations && !pronunciations->backward();
+  if (pronunciations && !forward) TakePronunciations(std::move(pronunciations));
   ReadOptions(resources, false);
   Load(resources);
+  if (forward) ErrorSet("CHRecognitionSystem", -1, "errForwardPronunciations");
 }
 
 CHRecognitionSystem::~CHRecognitionSystem() = default;

@@ -189,6 +189,20 @@ TEST_F(HandwritingSystemTest, PronunciationFilesAreReadBackward) {
   std::remove(binary.c_str());
 }
 
+TEST_F(HandwritingSystemTest, AForwardTreeHandedInIsRefused) {
+  vok::ErrorClear();
+  CHRecognitionSystem forward(options_, back_end_.get(), back_end_->lexicon()->BuildCodeTree("-", false),
+                              nullptr);
+  EXPECT_EQ(forward.pronunciations(), nullptr);
+  EXPECT_TRUE(vok::ErrorRecorded("errForwardPronunciations"));
+  vok::ErrorClear();
+  CHRecognitionSystem backward(options_, back_end_.get(), back_end_->lexicon()->BuildCodeTree("-", true),
+                               nullptr);
+  ASSERT_NE(backward.pronunciations(), nullptr);
+  EXPECT_TRUE(backward.pronunciations()->backward());
+  EXPECT_FALSE(vok::ErrorRecorded("errForwardPronunciations"));
+}
+
 TEST_F(HandwritingSystemTest, TextPronunciationsAreReadBackwardAndSavedAsBinary) {
   // The names fit the system's 100-byte file-name fields in any temporary folder.
   const std::string syllables = ::testing::TempDir() + "hw_text_pron.syl";
