@@ -49,7 +49,9 @@ trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXI
 # A suite that fails or times out gets a second run: a wine process now and
 # then stays on after its tests have passed, and the end-to-end suites, which
 # drive the desktop with simulated input beside the other suites, have lost a
-# character that way. A real fault fails both runs.
+# character that way. (A suite that shows a window takes the foreground, and
+# with it the text of an end-to-end suite beside it: such suites hold the
+# lock "desktop".) A real fault fails both runs.
 # The prefix's first boot has failed once on a fresh machine without a word
 # (WINEDEBUG is off); it gets a second try, and each failure says which step.
 xvfb-run -a sh -c '

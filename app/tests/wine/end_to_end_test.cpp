@@ -85,7 +85,8 @@ TEST_F(EndToEndTest, WritePadLineArrivesCharacterByCharacter) {
   for (int i = 0; i < 3; ++i) {
     const auto pen_up = Draw(ScaleInto(characters[static_cast<std::size_t>(i)], box));
     EXPECT_TRUE(target.WaitForText(expected[i]))
-        << "after character " << i << ": " << Utf8(target.EditText());
+        << "after character " << i << ": " << Utf8(target.EditText())
+        << ForeignForeground({target.process_id(), program.process().id()});
     const auto latency = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - pen_up);
     std::printf("character %d: pen-up plus pause to text %lld ms\n", i,
                 static_cast<long long>(latency.count()));
@@ -106,7 +107,8 @@ TEST_F(EndToEndTest, WritePadLineArrivesCharacterByCharacter) {
   EXPECT_TRUE(WaitFor([&] {
     const std::wstring text = target.EditText();
     return text.size() == 3 && text.compare(0, 2, L"\u4e00\u4e8c") == 0 && text[2] != L'\u5341';
-  })) << "the second candidate replaces the last character";
+  })) << "the second candidate replaces the last character"
+      << ForeignForeground({target.process_id(), program.process().id()});
   testing_support::SaveScreenshot("end_to_end_write_pad");
   EXPECT_EQ(program.Close(), 0);
 }

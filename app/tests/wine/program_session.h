@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -131,6 +132,7 @@ class Target {
   Target& operator=(const Target&) = delete;
 
   HWND window() const { return window_; }
+  DWORD process_id() const { return process_.id(); }
   HWND edit() const { return GetDlgItem(window_, target_protocol::kEditId); }
   // Places the window and gives its Edit the foreground and the focus.
   bool PlaceAndFocus(const RECT& place) const {
@@ -163,6 +165,21 @@ class Target {
   ChildProcess process_;
   HWND window_ = nullptr;
 };
+
+// For the message of a text that did not arrive: the program types into the
+// focus window, and a window of another process that took the foreground
+// (a suite running beside this one) takes the text. Empty when the
+// foreground belongs to one of `own`.
+inline std::string ForeignForeground(std::initializer_list<DWORD> own) {
+  const HWND foreground = GetForegroundWindow();
+  if (foreground == nullptr) return " (no window has the foreground)";
+  DWORD process = 0;
+  GetWindowThreadProcessId(foreground, &process);
+  if (std::find(own.begin(), own.end(), process) != own.end()) return "";
+  char name[64] = "";
+  GetClassNameA(foreground, name, sizeof name);
+  return std::string(" (the foreground is a \"") + name + "\" window of another process)";
+}
 
 // wrendle32.exe in the test's folder, with its main frame and writing pad.
 class Wrendle {
