@@ -299,6 +299,20 @@ TEST_F(PageBackendTest, WordGraphPassFindsTheBestPathOfTheTheories) {
   }
 }
 
+// 200 words take the insertion penalty back 200 times: 8,000 points that a
+// 16-bit sum would wrap past the top into a very low score.
+TEST_F(PageBackendTest, ALongSentenceSaturatesInsteadOfWrapping) {
+  NBestList list(10);
+  list.Reset(0, 1);
+  std::vector<uint16_t> ids(vok::Hypothesis::kMaxIds);
+  for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = static_cast<uint16_t>(3 + i % 4);
+  list.Append(30000, ids.data(), static_cast<int>(ids.size()));
+  ASSERT_EQ(list.Get(0).count, vok::Hypothesis::kMaxIds);
+  ASSERT_LE(language_.core->GetBigramSum(ids.data(), static_cast<int>(ids.size())), 0);
+  back_end_->PrepareNBest(&list);
+  EXPECT_EQ(list.Get(0).score, 32767);
+}
+
 // The second adjustment: with the page model's second weight above 0 the
 // unigram sums go out of the list as well; a reload sets each weight.
 TEST_F(PageBackendTest, TheSecondWeightAsksForTheUnigramsToGo) {
