@@ -201,6 +201,22 @@ TEST_F(PageBackendTest, DecodingWithThePageModel) {
   back_end_->UseClassTrigram(false);
 }
 
+// The page-model pass's best path of 250 words does not fit a hypothesis:
+// refused, not written past its 200 ids nor cut into another sentence.
+TEST_F(PageBackendTest, APagePassPathLongerThanAHypothesisIsRefused) {
+  BackTraceTable table(1000, 10, 1);
+  table.Reset(0);
+  for (int t = 1; t <= 250; ++t) {
+    table.EndFrame();
+    table.AddRecord(static_cast<uint16_t>(3 + t % 4), 0, t - 1);
+  }
+  table.EndFrame();
+  ASSERT_EQ(back_end_->Decode(&table, nullptr, 30000, 30000), 0);
+  NBestList list(5);
+  EXPECT_EQ(back_end_->RescoreWordGraph(&list), -1);
+  EXPECT_EQ(list.count(), 0);
+}
+
 TEST_F(PageBackendTest, CacheModel) {
   EXPECT_EQ(back_end_->ResetCacheLM(), -1);
   EXPECT_EQ(back_end_->InitCacheLM(options_), -1);  // no "CacheLMHistory"
