@@ -195,9 +195,19 @@ TEST_F(PageBackendTest, DecodingWithThePageModel) {
   EXPECT_EQ(frame, 0);
   EXPECT_EQ(list.best_score(), expected);
 
+  // Reading the alternatives leaves the stacks as they were: the page-model
+  // pass after it finds the same path.
+  NBestList before(5);
+  ASSERT_EQ(back_end_->RescoreWordGraph(&before), 0);
+  std::vector<uint16_t> spoken(static_cast<std::size_t>(vok::Hypothesis::kMaxIds) + 1);
+  best.GetIds(spoken.data(), static_cast<int>(spoken.size()));
+  std::vector<vok::CAlternativeList> records(spoken.size() + 1);
+  ASSERT_EQ(back_end_->decoder()->GetAlternatives(spoken.data(), records.data()), 0);
   ASSERT_EQ(back_end_->RescoreWordGraph(&list), 0);
   EXPECT_EQ(list.count(), 1);
   EXPECT_GE(list.Get(0).count, 1);
+  EXPECT_TRUE(list.Get(0).Equals(before.Get(0).ids, before.Get(0).count));
+  EXPECT_EQ(list.Get(0).score, before.Get(0).score);
   back_end_->UseClassTrigram(false);
 }
 
