@@ -303,6 +303,10 @@ std::string PressForMessage(HWND dialog, int button) {
       const std::string text = Text(GetDlgItem(search.found, 0xFFFF));
       PostMessageA(search.found, WM_COMMAND, IDOK, 0);
       for (int j = 0; j < 100 && IsWindow(search.found); ++j) Sleep(20);
+      // The dialog goes on with the button's command once the box is gone
+      // (it enables and disables its buttons after the box returns): a sent
+      // message is handled only when that command is through.
+      SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
       return text;
     }
     Sleep(50);
