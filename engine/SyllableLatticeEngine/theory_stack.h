@@ -30,7 +30,7 @@ class TheoryStack {
 
   void Reset() {
     count_ = 0;
-    ordered_ = 0;
+    order_.clear();
     next_ = 0;
     best_ = kEmptyBest;
     extended_ = 0;
@@ -57,13 +57,9 @@ class TheoryStack {
   void Order(int32_t floor) {
     order_.clear();
     next_ = 0;
-    if (count_ == 0 || best_ < floor) {
-      ordered_ = 0;
-      return;
-    }
+    if (count_ == 0 || best_ < floor) return;
     const int32_t* const scores = scores_.data();
     const auto span = static_cast<std::size_t>(int64_t{best_} - floor) + 1;
-    std::size_t within = 0;
     if (span <= 4 * count_ + 1024) {
       // Counting sort: bucket b holds the score best - b.
       buckets_.assign(span + 1, 0);
@@ -72,8 +68,7 @@ class TheoryStack {
         if (below < static_cast<int64_t>(span)) ++buckets_[static_cast<std::size_t>(below) + 1];
       }
       std::partial_sum(buckets_.begin(), buckets_.end(), buckets_.begin());
-      within = buckets_[span];
-      order_.resize(within);
+      order_.resize(buckets_[span]);
       for (std::size_t i = 0; i < count_; ++i) {
         const int64_t below = int64_t{best_} - scores[i];
         if (below < static_cast<int64_t>(span))
@@ -82,18 +77,15 @@ class TheoryStack {
     } else {
       for (std::size_t i = 0; i < count_; ++i)
         if (scores[i] >= floor) order_.push_back(static_cast<uint32_t>(i));
-      std::stable_sort(order_.begin(), order_.end(),
-                       [scores](uint32_t a, uint32_t b) { return scores[b] < scores[a]; });
-      within = order_.size();
+      SortBestFirst(&order_);
     }
-    ordered_ = within;
   }
   // The next theory of the order into `top`, taken from the stack; false
   // when the order is through.
   bool Pop(TheoryRef* top) {
-    if (next_ == ordered_) return false;
+    if (next_ == order_.size()) return false;
     // The references lie in the order of the pushes, far from one another.
-    if (next_ + kPrefetchAhead < ordered_) __builtin_prefetch(&refs_[order_[next_ + kPrefetchAhead]]);
+    if (next_ + kPrefetchAhead < order_.size()) __builtin_prefetch(&refs_[order_[next_ + kPrefetchAhead]]);
     const uint32_t slot = order_[next_++];
     flags_[slot] |= kTaken;
     *top = RefAt(slot);
@@ -105,9 +97,7 @@ class TheoryStack {
     std::vector<uint32_t> slots;
     for (std::size_t i = 0; i < count_; ++i)
       if ((flags_[i] & kTaken) == 0) slots.push_back(static_cast<uint32_t>(i));
-    const int32_t* const scores = scores_.data();
-    std::stable_sort(slots.begin(), slots.end(),
-                     [scores](uint32_t a, uint32_t b) { return scores[b] < scores[a]; });
+    SortBestFirst(&slots);
     std::vector<Theory*> theories;
     theories.reserve(slots.size());
     for (const uint32_t slot : slots) theories.push_back(RefAt(slot).record());
@@ -120,7 +110,7 @@ class TheoryStack {
     for (std::size_t i = 0; i < count_; ++i)
       if ((flags_[i] & kTaken) == 0) release(RefAt(static_cast<uint32_t>(i)));
     count_ = 0;
-    ordered_ = 0;
+    order_.clear();
     next_ = 0;
   }
   // Keeps the `keep` best theories (of equal scores those pushed first, as
@@ -183,6 +173,14 @@ class TheoryStack {
     int16_t frame;
   };
 
+  // Slots by their scores, best first, equal scores in the order of their
+  // pushes.
+  void SortBestFirst(std::vector<uint32_t>* slots) const {
+    const int32_t* const scores = scores_.data();
+    std::stable_sort(slots->begin(), slots->end(),
+                     [scores](uint32_t a, uint32_t b) { return scores[b] < scores[a]; });
+  }
+
   TheoryRef RefAt(uint32_t slot) const {
     const Stored& stored = refs_[slot];
     return TheoryRef{scores_[slot], stored.state, stored.word, stored.frame, (flags_[slot] & kMade) != 0,
@@ -200,10 +198,9 @@ class TheoryStack {
   }
   void UpdateRoom() { room_ = std::min({scores_.size(), refs_.size(), flags_.size()}); }
 
-  std::size_t count_ = 0;    // theories pushed
-  std::size_t ordered_ = 0;  // in order_
-  std::size_t next_ = 0;     // into order_: the next theory Pop hands out
-  std::size_t room_ = 0;     // the length of the shortest array
+  std::size_t count_ = 0;  // theories pushed
+  std::size_t next_ = 0;   // into order_: the next theory Pop hands out
+  std::size_t room_ = 0;   // the length of the shortest array
   int32_t best_ = kEmptyBest;
   int32_t extended_ = 0;
   std::vector<int32_t> scores_;
