@@ -1,7 +1,6 @@
 #include "engine/core/core_lm.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -36,11 +35,6 @@ inline int16_t WeightedScore(int bytes, float weight) {
 }
 
 }  // namespace
-
-uint64_t CoreLM::NewTableRevision() {
-  static std::atomic<uint64_t> last{0};
-  return ++last;
-}
 
 CoreLM::CoreLM(const Resources* resources, const char* path) {
   std::fill_n(token_ids_, kTokens, kNoWord);
@@ -256,7 +250,7 @@ void CoreLM::ApplySentenceEndRule() {
     table_[end * row + end] = 0;
   }
   if (ValidClass(start) && ValidClass(end)) table_[start * row + end] = 255;
-  table_revision_ = NewTableRevision();
+  table_revision_ = NewRevision();
 }
 
 CoreLM::WordEntry CoreLM::entry(int id) const {

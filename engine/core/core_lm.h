@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/core/class_tokens.h"
+#include "engine/core/revision.h"
 
 namespace vok {
 
@@ -175,7 +176,6 @@ class CoreLM : public ClassTokenNames {
   // The unigram score of every byte with the word weight, which the decoders
   // ask for once per word entry.
   void TableUnigramScores();
-  static uint64_t NewTableRevision();
   bool ValidClass(int c) const { return c >= 0 && c < class_count_; }
   // Classes beyond the class count are stored as unset (they score as "<UNK>").
   int CheckedClass(int c) const { return ValidClass(c) ? c : kNoClass; }
@@ -195,7 +195,7 @@ class CoreLM : public ClassTokenNames {
   uint16_t token_classes_[kTokens] = {};
   std::vector<WordEntry> entries_;
   std::vector<uint8_t> table_;  // class_count_ rows of class_count_ bytes
-  uint64_t table_revision_ = NewTableRevision();
+  uint64_t table_revision_ = NewRevision();
   int32_t total_ = 0;
   int32_t largest_count_ = 0;
   std::vector<int32_t> class_totals_;

@@ -1,13 +1,13 @@
 #include "engine/core/lex_tree.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 #include "engine/core/byte_order.h"
 #include "engine/core/file_io.h"
 #include "engine/core/messages.h"
 #include "engine/core/replacing_file.h"
+#include "engine/core/revision.h"
 #include "engine/core/syllable_table.h"
 #include "engine/core/text.h"
 #include "engine/core/token_scan.h"
@@ -171,22 +171,12 @@ CLexTree::CLexTree(const char* path, const char* separator) { status_ = Load(pat
 
 CLexTree::~CLexTree() = default;
 
-namespace {
-
-// Shape and entry revisions of every tree.
-uint64_t NextRevision() {
-  static std::atomic<uint64_t> revisions{0};
-  return ++revisions;
-}
-
-}  // namespace
-
 void CLexTree::ChangeShape() {
-  shape_revision_ = NextRevision();
+  shape_revision_ = NewRevision();
   entries_revision_ = shape_revision_;
 }
 
-void CLexTree::ChangeEntries() { entries_revision_ = NextRevision(); }
+void CLexTree::ChangeEntries() { entries_revision_ = NewRevision(); }
 
 void CLexTree::Clear() {
   ChangeShape();
