@@ -146,6 +146,13 @@ std::vector<vok_testing::FixtureWord> RandomWords(std::mt19937* rng, int n, int 
   return vok_test::WithSentenceWords(words);
 }
 
+// Entries 0-2 of the backward tree stand for the sentence tokens ("q"),
+// then the word "a" spelled with syllables x then y: returns its entry.
+int AddTokensAndWordXY(vok::CLexTree* tree) {
+  for (int i = 0; i < 3; ++i) tree->AddPron("q", true, false);
+  return tree->AddPron("x-y", true, false);
+}
+
 std::unique_ptr<vok::Resources> DecoderOptions(int penalty) {
   auto resources = std::make_unique<vok::Resources>();
   resources->PutInt("LMBackend", "WordInsertionPenalty", penalty);
@@ -430,11 +437,9 @@ TEST_F(SharedStateTest, RightWindowStopsSixFramesBeforeTheEnd) {
 }
 
 TEST_F(SharedStateTest, LexicalConstraintAssemblesWordsBackwards) {
-  // Words ids equal tree entries: "<S>", "</S>", "<UNK>", then "a" (entry 3)
-  // spelled with syllables x then y.
+  // Words ids equal tree entries: "<S>", "</S>", "<UNK>", then "a".
   vok::CLexTree tree(10, "-", true);
-  for (int i = 0; i < 3; ++i) tree.AddPron("q", true, false);
-  ASSERT_EQ(tree.AddPron("x-y", true, false), 3);
+  ASSERT_EQ(AddTokensAndWordXY(&tree), 3);
   const uint16_t x = tree.FindSyllable("x"), y = tree.FindSyllable("y");
   StackDecoder decoder(options_.get(), language_.core.get());
   decoder.set_lexicon(language_.lexicon.get());
@@ -463,8 +468,7 @@ TEST_F(SharedStateTest, LexicalConstraintAssemblesWordsBackwards) {
 // reach the next decode.
 TEST_F(SharedStateTest, WordsAddedToOrRemovedFromTheTreeReachTheNextDecode) {
   vok::CLexTree tree(10, "-", true);
-  for (int i = 0; i < 3; ++i) tree.AddPron("q", true, false);
-  ASSERT_EQ(tree.AddPron("x-y", true, false), 3);
+  ASSERT_EQ(AddTokensAndWordXY(&tree), 3);
   const uint16_t x = tree.FindSyllable("x"), y = tree.FindSyllable("y");
   StackDecoder decoder(options_.get(), language_.core.get());
   decoder.set_lexicon(language_.lexicon.get());
@@ -492,8 +496,7 @@ TEST_F(SharedStateTest, WordsAddedToOrRemovedFromTheTreeReachTheNextDecode) {
 
 TEST_F(SharedStateTest, WordsThroughTheTreeKeepTheirScoresBeyondSixteenBits) {
   vok::CLexTree tree(10, "-", true);
-  for (int i = 0; i < 3; ++i) tree.AddPron("q", true, false);
-  ASSERT_EQ(tree.AddPron("x-y", true, false), 3);
+  ASSERT_EQ(AddTokensAndWordXY(&tree), 3);
   const uint16_t x = tree.FindSyllable("x"), y = tree.FindSyllable("y");
   // 160 words "a" of 200 each: the sentence ends far below -27768.
   std::vector<LatticeEntry> entries;

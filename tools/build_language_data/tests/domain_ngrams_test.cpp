@@ -82,10 +82,7 @@ TEST(DomainNgrams, ScaledAndDiscountedCounts) {
 // bigram all favour what the domain says.
 TEST(DomainNgrams, EveryModelLearnsTheDomain) {
   const bld_testing::SmallLexicon s;
-  bld::LanguageModelOptions options;
-  options.core_classes = 12;
-  options.page_of_words = true;
-  options.cache_entries = 2;
+  const bld::LanguageModelOptions options = bld_testing::WordPageOptions();
   const std::string folder = testing::TempDir() + "domain_ngrams";
   std::filesystem::create_directories(folder);
   bld::LanguageModel general, adapted;

@@ -40,4 +40,14 @@ struct SmallLexicon {
   }
 };
 
+// The whole stage's options with a word trigram as the page model, small
+// enough for SmallLexicon.
+inline bld::LanguageModelOptions WordPageOptions() {
+  bld::LanguageModelOptions options;
+  options.core_classes = 12;
+  options.page_of_words = true;
+  options.cache_entries = 2;
+  return options;
+}
+
 }  // namespace bld_testing

@@ -61,10 +61,7 @@ TEST(WordTrigramModel, DistributionsAreNormalised) {
 // unigram times the average back-off) within its quantisation.
 TEST(WordTrigramModel, PageModelFileReadsAsTheModel) {
   const bld_testing::SmallLexicon s;
-  bld::LanguageModelOptions options;
-  options.core_classes = 12;
-  options.page_of_words = true;
-  options.cache_entries = 2;
+  const bld::LanguageModelOptions options = bld_testing::WordPageOptions();
   const std::string folder = testing::TempDir() + "word_trigram_page";
   std::filesystem::create_directories(folder);
   bld::LanguageModel model;
