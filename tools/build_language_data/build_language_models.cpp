@@ -56,16 +56,20 @@ bool ParseShare(const std::string& text, double* value) {
   return error == std::errc() && end == text.data() + text.size() && *value >= 0;
 }
 
+// The file's text, or nothing once it has said that it cannot be read.
+std::optional<std::string> ReadOrReport(const std::string& path) {
+  auto text = bld::ReadSourceText(path);
+  if (!text) std::cerr << "build_language_models: cannot read " << path << "\n";
+  return text;
+}
+
 // The sentences of the listed documents as word ids; false when one cannot
 // be read.
 bool AddDocumentSentences(const std::vector<std::string>& paths, bld::WordCutter* cutter,
                           std::vector<std::vector<int>>* sentences) {
   for (const std::string& path : paths) {
-    const auto text = bld::ReadSourceText(path);
-    if (!text) {
-      std::cerr << "build_language_models: cannot read " << path << "\n";
-      return false;
-    }
+    const auto text = ReadOrReport(path);
+    if (!text) return false;
     cutter->AddSentences(*text, sentences);
   }
   return true;
@@ -216,11 +220,8 @@ int main(int argc, char** argv) {
   // The domain's sentences, without any that the measured texts hold: the
   // held-out documents and the keyboard benchmark's sentences.
   const auto read_list = [](const std::string& path) -> std::optional<std::vector<std::string>> {
-    const auto list = bld::ReadSourceText(path);
-    if (!list) {
-      std::cerr << "build_language_models: cannot read " << path << "\n";
-      return std::nullopt;
-    }
+    const auto list = ReadOrReport(path);
+    if (!list) return std::nullopt;
     return bld::HeldOutDocuments(*list);
   };
   std::vector<std::string> documents;
@@ -245,8 +246,7 @@ int main(int argc, char** argv) {
     for (const auto& sentence : input.domain_sentences) words += static_cast<int64_t>(sentence.size());
     std::printf(
         "domain text: %zu documents, %zu sentences of %lld words (%lld more left out: sentences of the "
-        "measured "
-        "texts), weight %.3g, discount %.3g\n",
+        "measured texts), weight %.3g, discount %.3g\n",
         domain_documents->size(), input.domain_sentences.size(), static_cast<long long>(words),
         static_cast<long long>(dropped), options.domain.weight, options.domain.discount);
   }
