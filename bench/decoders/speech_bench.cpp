@@ -2,7 +2,10 @@
 // default data/China beside the bin folder) and the held-out part of the
 // synthetic corpus (--corpus, default build/speech-corpus), it first decodes
 // every held-out utterance (or those of --set dev, the development set) and
-// prints the syllable and character error rates and the real-time factor. Then the timing benchmarks: the
+// prints the syllable and character error rates, each speaker's syllable
+// error and the real-time factor: with the models of any speaker ("Speech"),
+// then with those of each speaker's gender ("SpeechM", "SpeechF") when the
+// folder has them. Then the timing benchmarks: the
 // tree search with the database's state scoring on a synthetic 5,000-state model under a 60,000-word tree at
 // the dictation beams (milliseconds and active nodes per frame against the 9.98 ms frame budget), and the
 // back end on the word ends of a 5 s utterance.
@@ -13,6 +16,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -51,6 +55,8 @@ std::string set_name = "heldout";
 
 struct HeldOut {
   std::string wave;
+  std::string speaker;
+  char gender = '-';      // M, F or - (not labelled)
   std::string syllables;  // toned, blank-separated
   std::string text;       // GB2312
 };
@@ -68,10 +74,10 @@ std::vector<HeldOut> ReadHeldOut(const fs::path& corpus) {
     std::vector<std::string> fields;
     std::stringstream cut(line);
     for (std::string f; std::getline(cut, f, '\t');) fields.push_back(f);
-    if (fields.size() < 4) continue;
+    if (fields.size() < 4 || fields[2].size() != 1) continue;
     const std::string id = fs::path(fields[0]).stem().string();
     if (!texts.count(id)) continue;
-    set.push_back({(corpus / fields[0]).string(), fields[3], texts[id]});
+    set.push_back({(corpus / fields[0]).string(), fields[1], fields[2][0], fields[3], texts[id]});
   }
   return set;
 }
@@ -82,24 +88,17 @@ std::string Characters(const std::string& text) {
   return spaced;
 }
 
-void PrintErrorRates() {
-  const fs::path corpus = corpus_folder;
-  if (!fs::exists(fs::path(data_folder) / "Speech") || !fs::exists(corpus / (set_name + ".list"))) {
-    std::printf("Held-out error rates: skipped (no acoustic model in %s or no %s.list in %s)\n",
-                data_folder.c_str(), set_name.c_str(), corpus_folder.c_str());
-    return;
-  }
-  const std::vector<HeldOut> set = ReadHeldOut(corpus);
-  recognize_speech::DictationRecognizer recognizer(data_folder);
-  if (!recognizer.error().empty()) {
-    std::printf("Held-out error rates: skipped (%s)\n", recognizer.error().c_str());
-    return;
-  }
+// Decodes the set, each utterance with the recognizer `choose` gives it, and
+// prints the error rates, the syllable error of each speaker and the
+// real-time factor.
+void PrintErrorRates(const std::vector<HeldOut>& set, const char* models,
+                     const std::function<recognize_speech::DictationRecognizer&(const HeldOut&)>& choose) {
   vok::Scoring syllables, characters;
+  std::map<std::string, vok::Scoring> by_speaker;
   double audio = 0, processor = 0;
   int decoded = 0;
   for (const HeldOut& utterance : set) {
-    const auto dictation = recognizer.Decode(utterance.wave, 1);
+    const auto dictation = choose(utterance).Decode(utterance.wave, 1);
     if (!dictation) continue;
     ++decoded;
     audio += dictation->audio_seconds;
@@ -107,13 +106,15 @@ void PrintErrorRates() {
     const recognize_speech::Sentence best =
         dictation->sentences.empty() ? recognize_speech::Sentence() : dictation->sentences.front();
     syllables.CompareSentences(utterance.syllables.c_str(), best.syllables.c_str(), false);
+    by_speaker[utterance.speaker].CompareSentences(utterance.syllables.c_str(), best.syllables.c_str(),
+                                                   false);
     characters.CompareSentences(Characters(utterance.text).c_str(), Characters(best.text).c_str(), true);
   }
   int s, i, d, n;
   float syllable_error = 0, character_error = 0;
   syllables.GetTotalStats(&s, &i, &d, &n, &syllable_error);
-  std::printf("Held-out synthetic speech: %d of %zu utterances, %.1f s of audio\n", decoded, set.size(),
-              audio);
+  std::printf("Held-out synthetic speech, %s: %d of %zu utterances, %.1f s of audio\n", models, decoded,
+              set.size(), audio);
   std::printf(
       "  syllable error   %5.1f %%  (%d substitutions, %d insertions, %d deletions of %d; target <= 10 %%)\n",
       syllable_error, s, i, d, n);
@@ -121,8 +122,51 @@ void PrintErrorRates() {
   std::printf(
       "  character error  %5.1f %%  (%d substitutions, %d insertions, %d deletions of %d; target <= 15 %%)\n",
       character_error, s, i, d, n);
+  for (const auto& [speaker, scoring] : by_speaker) {
+    float error = 0;
+    scoring.GetTotalStats(&s, &i, &d, &n, &error);
+    std::printf("    %-10s syllable error %5.1f %% of %d\n", speaker.c_str(), error, n);
+  }
   std::printf("  real-time factor %5.3f  (processor time of search and back end; target <= 0.5)\n",
               audio > 0 ? processor / audio : 0.0);
+}
+
+// The set decoded with the speaker-independent models, then, when the folder
+// has them and the set labels every speaker's gender, with the models of
+// each speaker's gender.
+void PrintErrorRates() {
+  using recognize_speech::DictationRecognizer;
+  using recognize_speech::Speaker;
+  const fs::path corpus = corpus_folder;
+  if (!fs::exists(fs::path(data_folder) / "Speech") || !fs::exists(corpus / (set_name + ".list"))) {
+    std::printf("Held-out error rates: skipped (no acoustic model in %s or no %s.list in %s)\n",
+                data_folder.c_str(), set_name.c_str(), corpus_folder.c_str());
+    return;
+  }
+  const std::vector<HeldOut> set = ReadHeldOut(corpus);
+  DictationRecognizer any(data_folder);
+  if (!any.error().empty()) {
+    std::printf("Held-out error rates: skipped (%s)\n", any.error().c_str());
+    return;
+  }
+  PrintErrorRates(set, "models of any speaker (\"Speech\")",
+                  [&](const HeldOut&) -> DictationRecognizer& { return any; });
+
+  const bool labelled = std::all_of(set.begin(), set.end(),
+                                    [](const HeldOut& u) { return u.gender == 'M' || u.gender == 'F'; });
+  if (!labelled) return;
+  for (const Speaker speaker : {Speaker::kMale, Speaker::kFemale})
+    if (!fs::exists(fs::path(data_folder) / recognize_speech::ModelFileOf(speaker))) return;
+  DictationRecognizer male(data_folder, Speaker::kMale), female(data_folder, Speaker::kFemale);
+  for (const DictationRecognizer* recognizer : {&male, &female}) {
+    if (!recognizer->error().empty()) {
+      std::printf("Held-out error rates with the speakers' models: skipped (%s)\n",
+                  recognizer->error().c_str());
+      return;
+    }
+  }
+  PrintErrorRates(set, "models of the speaker's gender (\"SpeechM\", \"SpeechF\")",
+                  [&](const HeldOut& u) -> DictationRecognizer& { return u.gender == 'M' ? male : female; });
 }
 
 // ---------------------------------------------------------------------------

@@ -28,16 +28,48 @@ std::string InFolder(const std::string& folder, const char* name) {
   return (std::filesystem::path(folder) / name).string();
 }
 
+// The engine's speaker numbers: odd for a male, even for a female speaker.
+uint32_t SpeakerNumber(Speaker speaker) {
+  switch (speaker) {
+    case Speaker::kMale:
+      return 1;
+    case Speaker::kFemale:
+      return 2;
+    case Speaker::kAny:
+      break;
+  }
+  return 0;
+}
+
 }  // namespace
 
-DictationRecognizer::DictationRecognizer(const std::string& folder) {
+const char* ModelFileOf(Speaker speaker) {
+  switch (speaker) {
+    case Speaker::kMale:
+      return "SpeechM";
+    case Speaker::kFemale:
+      return "SpeechF";
+    case Speaker::kAny:
+      break;
+  }
+  return "Speech";
+}
+
+std::optional<Speaker> SpeakerNamed(std::string_view name) {
+  if (name == "any") return Speaker::kAny;
+  if (name == "male") return Speaker::kMale;
+  if (name == "female") return Speaker::kFemale;
+  return std::nullopt;
+}
+
+DictationRecognizer::DictationRecognizer(const std::string& folder, Speaker speaker) {
   // The engine's defaults (no install tree: its folder paths stay unset),
   // the files of the dialect folder, then the folder's own settings.
   platform::MemoryRegistryStore machine, user;
   vok::api::EngineRegistry registry(machine, user);
   vok::api::DataFolders folders(registry);
   vok::api::WriteEngineDefaults(resources_, folders, kChina, kSimplified);
-  vok::api::WriteSharedDataDefaults(resources_, folder, folder, 0);
+  vok::api::WriteSharedDataDefaults(resources_, folder, folder, SpeakerNumber(speaker));
   resources_.Put("LMBackend", "LexiconFile", InFolder(folder, "Lexicon.txt").c_str());
   resources_.Put("LMBackend", "CoreLMFile", InFolder(folder, "LM1").c_str());
   const std::string settings = InFolder(folder, "Resources");
@@ -45,7 +77,7 @@ DictationRecognizer::DictationRecognizer(const std::string& folder) {
     error_ = "cannot read " + settings;
     return;
   }
-  for (const char* file : {"Speech", "Syllable", "Pron", "Lexicon", "LM1"}) {
+  for (const char* file : {ModelFileOf(speaker), "Syllable", "Pron", "Lexicon", "LM1"}) {
     if (!std::filesystem::exists(InFolder(folder, file))) {
       error_ = InFolder(folder, file) + " is missing";
       return;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/Vastel/vastel_system.h"
@@ -34,6 +35,16 @@ struct Dictation {
   bool cut = false;  // the search stopped at its frame limit
 };
 
+// Whose acoustic models decode: the speaker-independent "Speech", or the
+// models of a male or a female speaker ("SpeechM", "SpeechF"), as the engine
+// loads them after a speaker change.
+enum class Speaker { kAny, kMale, kFemale };
+
+// The speaker's model file in the dialect folder.
+const char* ModelFileOf(Speaker speaker);
+// The speaker named "any", "male" or "female"; nullopt for another name.
+std::optional<Speaker> SpeakerNamed(std::string_view name);
+
 class DictationRecognizer {
  public:
   // The back end's constants of a dictation request.
@@ -41,7 +52,7 @@ class DictationRecognizer {
   static constexpr int kNBestChoices = 15;
   static constexpr int kWordInsertionPenalty = -100;
 
-  explicit DictationRecognizer(const std::string& folder);
+  explicit DictationRecognizer(const std::string& folder, Speaker speaker = Speaker::kAny);
   ~DictationRecognizer();
   DictationRecognizer(const DictationRecognizer&) = delete;
   DictationRecognizer& operator=(const DictationRecognizer&) = delete;

@@ -1,7 +1,9 @@
 // recognize_speech: dictation of wave files (11025 Hz, mono, 16-bit PCM) with
 // the speech data of a dialect folder. For each file it prints the best
 // sentences in UTF-8, then the real-time factor (processor time of the search
-// and the back end over the audio's duration). The acoustic library's own
+// and the back end over the audio's duration). --speaker male or female
+// decodes with the models of a speaker of that gender ("SpeechM", "SpeechF"),
+// as the engine does after a speaker change. The acoustic library's own
 // messages go to standard error.
 #include <unistd.h>
 
@@ -19,8 +21,10 @@ namespace {
 
 void PrintUsage() {
   std::fprintf(stderr,
-               "usage: recognize_speech [--data DIR] [--nbest N] FILE.wav...\n"
-               "  DIR: the dialect folder (default: data/China beside the tool's bin folder)\n");
+               "usage: recognize_speech [--data DIR] [--nbest N] [--speaker any|male|female] FILE.wav...\n"
+               "  DIR: the dialect folder (default: data/China beside the tool's bin folder)\n"
+               "  --speaker: the acoustic models of any speaker (\"Speech\", the default) or of a male\n"
+               "    or female one (\"SpeechM\", \"SpeechF\")\n");
 }
 
 }  // namespace
@@ -28,6 +32,7 @@ void PrintUsage() {
 int main(int argc, char** argv) {
   std::string folder = (std::filesystem::path(argv[0]).parent_path() / ".." / "data" / "China").string();
   int nbest = 1;
+  recognize_speech::Speaker speaker = recognize_speech::Speaker::kAny;
   std::vector<std::string> waves;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -40,6 +45,13 @@ int main(int argc, char** argv) {
         PrintUsage();
         return 2;
       }
+    } else if (argument == "--speaker" && i + 1 < argc) {
+      const auto named = recognize_speech::SpeakerNamed(argv[++i]);
+      if (!named) {
+        PrintUsage();
+        return 2;
+      }
+      speaker = *named;
     } else if (argument.starts_with("--")) {
       PrintUsage();
       return 2;
@@ -56,7 +68,7 @@ int main(int argc, char** argv) {
   std::FILE* results = fdopen(dup(STDOUT_FILENO), "w");
   if (!results || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return 1;
 
-  recognize_speech::DictationRecognizer recognizer(folder);
+  recognize_speech::DictationRecognizer recognizer(folder, speaker);
   if (!recognizer.error().empty()) {
     std::fprintf(stderr, "recognize_speech: %s\n", recognizer.error().c_str());
     return 1;

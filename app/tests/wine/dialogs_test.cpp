@@ -377,7 +377,8 @@ TEST_F(TrainingTest, RecognizeSaysWhatTheRecognizerMadeOfTheInkAndTrainTeachesIt
 
     DrawInBox(window);
     ASSERT_TRUE(WaitEnabled(window, 1075)) << "the pause enables Recognize";
-    EXPECT_TRUE(Enabled(window, 1042));
+    // Rewrite is enabled just after Recognize.
+    EXPECT_TRUE(WaitEnabled(window, 1042));
     messages.push_back(PressForMessage(window, 1075));
     EXPECT_FALSE(Enabled(window, 1075)) << "until the next change";
     if (localised) {

@@ -101,16 +101,21 @@ TEST_F(PadTest, WindowModeCommandsSwapFrameAndPadAndTheInkBoxTabletContext) {
     ASSERT_TRUE(WaitFor([&] { return Visible(program.pad()) && !Visible(program.frame()); }))
         << "full-screen: the pad in place of the frame";
     testing_support::SaveScreenshot("pad_after_window_mode");
-    context = pad_context();
-    EXPECT_FALSE(context.enabled);
-    EXPECT_GE(context.to_bottom_calls, 1);
+    // The frame switches the tablet context after it has swapped the windows.
+    EXPECT_TRUE(WaitFor([&] {
+      context = pad_context();
+      return !context.enabled && context.to_bottom_calls >= 1;
+    })) << "full-screen: the ink box's context is off and at the bottom (enabled "
+        << context.enabled << ", " << context.to_bottom_calls << " calls to the bottom)";
 
     ASSERT_TRUE(program.ChooseFromMenu(MenuOf(1, 0, kLanguage), kPadWindowMode));
     ASSERT_TRUE(WaitFor([&] { return Visible(program.frame()) && !Visible(program.pad()); }))
         << "write-pad again";
-    context = pad_context();
-    EXPECT_TRUE(context.enabled);
-    EXPECT_GE(context.to_top_calls, 2);
+    EXPECT_TRUE(WaitFor([&] {
+      context = pad_context();
+      return context.enabled && context.to_top_calls >= 2;
+    })) << "write-pad again: the ink box's context is on and on top (enabled "
+        << context.enabled << ", " << context.to_top_calls << " calls to the top)";
     EXPECT_EQ(program.Close(), 0);
   }
   EXPECT_EQ(IniValue("Layout", "Layout"), "0");
@@ -159,7 +164,8 @@ TEST_F(PadTest, SignAndDrawWithoutItsProgramPastesTheNextLineAsABitmap) {
   EXPECT_TRUE(WaitFor([&] { return target_.Log().find(L"edit keydown 86") != std::wstring::npos; }))
       << "Ctrl+V reached the target";
   ASSERT_TRUE(WaitFor([] { return IsClipboardFormatAvailable(CF_BITMAP) != FALSE; }));
-  ASSERT_TRUE(OpenClipboard(nullptr));
+  // The bitmap is there while the program still holds the clipboard open.
+  ASSERT_TRUE(WaitFor([] { return OpenClipboard(nullptr) != FALSE; }));
   BITMAP picture{};
   GetObjectA(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)), sizeof picture, &picture);
   CloseClipboard();
