@@ -61,17 +61,18 @@ void WriteEngineDefaults(vok::Resources& r, DataFolders& folders, std::uint32_t 
   }
 }
 
+const char* SpeechModelFile(std::uint32_t speaker) {
+  if (speaker == 0) return "Speech";
+  return (speaker & 1) != 0 ? "SpeechM" : "SpeechF";
+}
+
 void WriteSharedDataDefaults(vok::Resources& r, const std::string& user_folder,
                              const std::string& data_folder, std::uint32_t speaker) {
   r.Put("LMBackend", "BinaryLexiconFile", InFolder(data_folder, "Lexicon").c_str());
   r.Put("CRecognitionSystem", "BinaryPronunciationFile", InFolder(data_folder, "Pron").c_str());
   r.Put("LMBackend", "BinaryLexiconFilePI", InFolder(user_folder, "UserLex").c_str());
   r.Put("HWRSentence", "DataFileGesture", InFolder(user_folder, "Gestures").c_str());
-  if (speaker == 0) {
-    r.Put("Vastel", "HMMResource", InFolder(user_folder, "Speech").c_str());
-  } else {
-    r.Put("Vastel", "HMMResource", InFolder(user_folder, (speaker & 1) != 0 ? "SpeechM" : "SpeechF").c_str());
-  }
+  r.Put("Vastel", "HMMResource", InFolder(user_folder, SpeechModelFile(speaker)).c_str());
   r.Put("Vastel", "SyllableTable", InFolder(data_folder, "Syllable").c_str());
   r.Put("Vastel", "StreamWeights", "1.0,0.5");
   r.Put("Vastel", "LogDensityWeight", "12.0");

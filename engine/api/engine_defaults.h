@@ -15,6 +15,10 @@ namespace vok::api {
 void WriteEngineDefaults(vok::Resources& resources, DataFolders& folders, std::uint32_t dialect,
                          std::uint32_t script);
 
+// The acoustic model file of a speaker word: "Speech" for 0, "SpeechM" for
+// an odd (male) and "SpeechF" for an even (female) speaker.
+const char* SpeechModelFile(std::uint32_t speaker);
+
 // The shared data set's store: its lexicon, pronunciation, user lexicon,
 // gesture and acoustic files. `speaker` is the process-wide speaker word.
 void WriteSharedDataDefaults(vok::Resources& resources, const std::string& user_folder,

@@ -43,17 +43,7 @@ uint32_t SpeakerNumber(Speaker speaker) {
 
 }  // namespace
 
-const char* ModelFileOf(Speaker speaker) {
-  switch (speaker) {
-    case Speaker::kMale:
-      return "SpeechM";
-    case Speaker::kFemale:
-      return "SpeechF";
-    case Speaker::kAny:
-      break;
-  }
-  return "Speech";
-}
+const char* ModelFileOf(Speaker speaker) { return vok::api::SpeechModelFile(SpeakerNumber(speaker)); }
 
 std::optional<Speaker> SpeakerNamed(std::string_view name) {
   if (name == "any") return Speaker::kAny;
